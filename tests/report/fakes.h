@@ -1,0 +1,131 @@
+// Test doubles for the report's ports: a fixed locale, a scripted directory
+// that records what it is asked, and a report area that keeps what it is given.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "report/directory_provider.h"
+#include "report/locale.h"
+#include "report/report_view.h"
+
+namespace tramsel::testing {
+
+// US-style: 6/18/2003 and 11:25:07 PM; the decimal separator is settable.
+class FakeLocale final : public Locale {
+public:
+    explicit FakeLocale(std::string separator = ".") : separator_(std::move(separator)) {}
+
+    std::string toUpper(std::string_view text) const override
+    {
+        std::string upper(text);
+        for (char &c : upper)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        return upper;
+    }
+    std::string dateText(const CivilDateTime &d) const override
+    {
+        return std::to_string(d.month) + "/" + std::to_string(d.day) + "/" + std::to_string(d.year);
+    }
+    std::string timeText(const CivilDateTime &d) const override
+    {
+        const int h12 = d.hour % 12 == 0 ? 12 : d.hour % 12;
+        const auto two = [](int n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+        return std::to_string(h12) + ":" + two(d.minute) + ":" + two(d.second)
+            + (d.hour < 12 ? " AM" : " PM");
+    }
+    std::string decimalSeparator() const override { return separator_; }
+
+private:
+    std::string separator_;
+};
+
+// A directory holding one account whose properties are scripted. A property
+// may be given several answers, handed out in turn (the last one repeats).
+// A property with no answers fails to read; "throw" answers throw.
+class RecordingProvider final : public DirectoryProvider {
+public:
+    struct Throw {};
+    using Answer = std::variant<PropertyValue, std::monostate, Throw>;  // value, failure, throw
+
+    bool bindSucceeds = true;
+    bool bindThrows = false;
+    std::vector<std::string> boundPaths;
+    std::vector<std::string> asked;
+    int released = 0;
+
+    RecordingProvider &set(const std::string &name, PropertyValue value)
+    {
+        answers_[name] = {Answer(std::move(value))};
+        return *this;
+    }
+    RecordingProvider &script(const std::string &name, std::deque<Answer> answers)
+    {
+        answers_[name] = std::move(answers);
+        return *this;
+    }
+    RecordingProvider &fail(const std::string &name)
+    {
+        answers_.erase(name);
+        return *this;
+    }
+
+    DirectoryObject *bind(std::string_view path) override
+    {
+        boundPaths.emplace_back(path);
+        if (bindThrows)
+            throw std::runtime_error("bind");
+        return bindSucceeds ? &account_ : nullptr;
+    }
+    std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override
+    {
+        if (&object != &account_)
+            throw std::logic_error("not the bound account");
+        asked.emplace_back(name);
+        auto it = answers_.find(std::string(name));
+        if (it == answers_.end() || it->second.empty())
+            return std::nullopt;
+        Answer answer = it->second.front();
+        if (it->second.size() > 1)
+            it->second.pop_front();
+        if (std::holds_alternative<Throw>(answer))
+            throw std::runtime_error("get");
+        if (auto *value = std::get_if<PropertyValue>(&answer))
+            return *value;
+        return std::nullopt;
+    }
+    void release(DirectoryObject *object) override
+    {
+        if (object != &account_)
+            throw std::logic_error("not the bound account");
+        ++released;
+    }
+
+private:
+    DirectoryObject account_;
+    std::map<std::string, std::deque<Answer>> answers_;
+};
+
+// A report area that records every text it is given, in order.
+class RecordingView final : public ReportView {
+public:
+    std::vector<std::string> texts;
+    std::vector<int> releasedAtWrite;  // the provider's release count at each write
+    const RecordingProvider *provider = nullptr;
+    bool throws = false;
+
+    void replaceReportText(const std::string &text) override
+    {
+        texts.push_back(text);
+        releasedAtWrite.push_back(provider ? provider->released : 0);
+        if (throws)
+            throw std::runtime_error("write");
+    }
+};
+
+} // namespace tramsel::testing
