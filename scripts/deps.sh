@@ -1,0 +1,27 @@
+# Sourced by the scripts: installs the Debian packages the project needs,
+# asking apt only when one is missing.
+# Usage: ensure_packages PKG...
+
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages: ${missing[*]}; run as root or install them with apt-get." >&2
+        return 1
+    fi
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# What building and running the program needs.
+BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
+# What the tests need on top: GoogleTest, an X server, a window manager and a
+# keyboard driver for the end-to-end test.
+TEST_PACKAGES=(googletest libgtest-dev xvfb xauth openbox xdotool x11-utils fonts-dejavu-core)
