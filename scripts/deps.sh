@@ -25,3 +25,6 @@ BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
 # What the tests need on top: GoogleTest, an X server, a window manager and a
 # keyboard driver for the end-to-end test.
 TEST_PACKAGES=(googletest libgtest-dev xvfb xauth openbox xdotool x11-utils fonts-dejavu-core)
+# A face with the widths of the classic dialog font, so that the about box's
+# one-line texts stay on one line.
+BUILD_PACKAGES+=(fonts-liberation2)
