@@ -28,3 +28,5 @@ TEST_PACKAGES=(googletest libgtest-dev xvfb xauth openbox xdotool x11-utils font
 # A face with the widths of the classic dialog font, so that the about box's
 # one-line texts stay on one line.
 BUILD_PACKAGES+=(fonts-liberation2)
+# What the desktop-integration and packaging checks need.
+TEST_PACKAGES+=(desktop-file-utils appstream dpkg-dev file groff-base)
