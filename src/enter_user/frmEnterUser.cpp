@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/message_box.h"
@@ -49,7 +50,7 @@ frmEnterUser::frmEnterUser(const Services &services) : QDialog(nullptr), service
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     services_.windows.load(this);
-    txtDomain->setFocus();
+    caretField_ = txtDomain;
 }
 
 frmEnterUser::~frmEnterUser() { services_.windows.unloaded(this); }
@@ -121,8 +122,17 @@ void frmEnterUser::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void frmEnterUser::showEvent(QShowEvent *event)
+{
+    // Hiding takes the focus and the selection away; showing gives them back.
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        focusAndSelect(caretField_);
+}
+
 void frmEnterUser::focusAndSelect(QLineEdit *field)
 {
+    caretField_ = field;
     field->setFocus();
     field->selectAll();
 }

@@ -25,6 +25,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void reject() override;  // Esc
 
 private slots:
@@ -36,6 +37,7 @@ private:
     void focusAndSelect(QLineEdit *field);
 
     Services services_;
+    QLineEdit *caretField_ = nullptr;  // the field last focused and selected
     QLabel *lblLabels[2] = {};
     QLineEdit *txtDomain = nullptr;
     QLineEdit *txtUserName = nullptr;
