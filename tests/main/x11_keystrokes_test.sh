@@ -36,7 +36,8 @@ export QT_QPA_PLATFORM=xcb
 
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
-wait_until 20 xprop -root _NET_SUPPORTING_WM_CHECK || fail "openbox did not start"
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+wait_until 20 wm_ready || fail "openbox did not start"
 
 "$program" >"$work/tramsel.log" 2>&1 &
 tramsel=$!
@@ -51,7 +52,7 @@ copy_report() {
     xdotool key --clearmodifiers ctrl+a ctrl+c
 }
 
-wait_until 60 main_window || fail "the main window did not show"
+wait_until 60 main_window || { cat "$work/tramsel.log"; fail "the main window did not show"; }
 xdotool windowactivate --sync "$(main_window)"
 
 # Ctrl+E with the focus in Text1 (the window's only focusable control).
@@ -76,7 +77,7 @@ wait_until 10 report_is_expected || {
 echo "ok: Ctrl+E, an entry and Enter show the failure text in Text1"
 
 # Ctrl+E again brings the hidden dialog back with its texts: Enter reports again.
-printf 'before' | xclip -i -selection clipboard
+printf 'before' | xclip -i -selection clipboard 2>/dev/null
 xdotool key --clearmodifiers ctrl+e
 wait_until 20 visible '^Enter User$' || fail "the second Ctrl+E did not show the dialog"
 xdotool windowactivate --sync "$(visible '^Enter User$')"
@@ -88,7 +89,7 @@ wait_until 10 report_is_expected || fail "the second report differs"
 echo "ok: the dialog came back with its texts"
 
 # Ctrl+L empties Text1: select-all and copy (just seen to work) find nothing to copy.
-printf 'sentinel' | xclip -i -selection clipboard
+printf 'sentinel' | xclip -i -selection clipboard 2>/dev/null
 xdotool windowactivate --sync "$(main_window)"
 xdotool key --clearmodifiers ctrl+l
 copy_report
