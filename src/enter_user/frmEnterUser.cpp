@@ -1,6 +1,8 @@
 // frmEnterUser: the dialog in which the user names the account to report on.
 #include "enter_user/frmEnterUser.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,6 +92,20 @@ void frmEnterUser::createControls()
     lblLabels[0] = new QLabel(u"User Name:"_s, this);
     lblLabels[0]->setObjectName(u"lblLabels_0"_s);
     lblLabels[0]->setGeometry(twips(240, 600, 1080, 270));
+
+    // The layout was drawn for a smaller default font. Where a label would run
+    // under its text field, both labels get a font just small enough to end
+    // before the fields.
+    const int room = px(1200) - px(240) - 2;
+    int needed = 0;
+    for (const QLabel *label : lblLabels)
+        needed = std::max(needed, label->fontMetrics().horizontalAdvance(label->text()));
+    QFont font = lblLabels[0]->font();
+    if (needed > room && font.pointSizeF() > 0) {
+        font.setPointSizeF(font.pointSizeF() * room / needed);
+        for (QLabel *label : lblLabels)
+            label->setFont(font);
+    }
 }
 
 void frmEnterUser::cmdOK_Click()
