@@ -1,15 +1,12 @@
 // The user entry dialog: layout, limits, validation order and messages,
 // focus and selection, hand-off to the report, hiding and unloading.
-#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QWindow>
 #include <QtTest>
 
@@ -42,7 +39,6 @@ private slots:
     void hiddenDialogComesBackWithItsTexts();
     void unloadDiscardsTheTexts_data();
     void unloadDiscardsTheTexts();
-    void realMessageBoxAnswersABlankDomain();
 
 private:
     frmEnterUser *showDialog();
@@ -314,43 +310,6 @@ void tst_frmEnterUser::unloadDiscardsTheTexts()
     QVERIFY(field("txtDomain")->text().isEmpty());
     QVERIFY(field("txtUserName")->text().isEmpty());
     QCOMPARE(QApplication::focusWidget(), field("txtDomain"));
-}
-
-void tst_frmEnterUser::realMessageBoxAnswersABlankDomain()
-{
-    // The same program, with real message boxes.
-    QtMessageBox messageBox;
-    Services services = program->services;
-    Services withBoxes{services.provider, services.locale, messageBox, services.windows,
-                       services.now};
-    dialog->close();
-    QTRY_VERIFY(dialog.isNull());
-    dialog = new frmEnterUser(withBoxes);
-    dialog->show();
-    QVERIFY(QTest::qWaitForWindowActive(dialog));
-
-    QString shown;
-    QString title;
-    std::function<void()> answer = [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box) {
-            QTimer::singleShot(10, answer);
-            return;
-        }
-        shown = box->text();
-        title = box->windowTitle();
-        // Nothing else of the program takes input meanwhile.
-        QVERIFY(!QApplication::activeModalWidget()->isAncestorOf(dialog));
-        box->button(QMessageBox::Ok)->click();
-    };
-    QTimer::singleShot(0, answer);
-    field("txtUserName")->setText(u"jdoe"_s);
-    QTest::keyClick(field("txtUserName"), Qt::Key_Return);
-
-    QCOMPARE(title, u"Tramsel - Error"_s);
-    QCOMPARE(shown, u"Domain cannot be blank\nEnter a machine name if you are in a Workgroup"_s);
-    QCOMPARE(dialog->focusWidget(), field("txtDomain"));
-    QVERIFY(dialog->isVisible());
 }
 
 QTEST_MAIN(tst_frmEnterUser)

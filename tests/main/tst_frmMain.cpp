@@ -61,7 +61,6 @@ private slots:
     void layoutFollowsTheTwipsTable();
     void menus_data();
     void menus();
-    void toolbarButtons();
     void toolbarDispatch_data();
     void toolbarDispatch();
     void toolbarClickRunsItsCommandOnce();
@@ -127,6 +126,16 @@ void tst_frmMain::layoutFollowsTheTwipsTable()
     QCOMPARE(clientRect(child<QStatusBar>("sbStatusBar")), QRect(0, 258, 314, 18));
     QCOMPARE(QApplication::focusWidget(), child<QPlainTextEdit>("Text1"));
 
+    const auto buttons = child<QToolBar>("tbToolBar")->actions();
+    QCOMPARE(buttons.size(), 3);  // Find, Delete and a separator
+    QVERIFY(buttons[2]->isSeparator());
+    for (const QString &key : {u"Find"_s, u"Delete"_s}) {
+        QAction *button = toolbarButton(key);
+        QCOMPARE(button->toolTip(), key);
+        QVERIFY(button->text().isEmpty() && !button->icon().isNull());
+        QCOMPARE(child<QToolBar>("tbToolBar")->widgetForAction(button)->size(), QSize(23, 22));
+    }
+
     const auto *status = child<QLabel>("sbStatusPanel");
     const auto *date = child<QLabel>("sbDatePanel");
     const auto *time = child<QLabel>("sbTimePanel");
@@ -171,21 +180,6 @@ void tst_frmMain::menus()
     QCOMPARE(titles[0]->text(), u"&File"_s);
     QCOMPARE(titles[1]->text(), u"&Help"_s);
     QVERIFY(child<QAction>("mnuFileBar0")->isSeparator());
-}
-
-void tst_frmMain::toolbarButtons()
-{
-    const auto actions = child<QToolBar>("tbToolBar")->actions();
-    QCOMPARE(actions.size(), 3);
-    QCOMPARE(actions[0]->data().toString(), u"Find"_s);
-    QCOMPARE(actions[1]->data().toString(), u"Delete"_s);
-    QVERIFY(actions[2]->isSeparator());
-    for (QAction *button : {actions[0], actions[1]}) {
-        QCOMPARE(button->toolTip(), button->data().toString());
-        QVERIFY(button->text().isEmpty());
-        QVERIFY(!button->icon().isNull());
-        QCOMPARE(child<QToolBar>("tbToolBar")->widgetForAction(button)->size(), QSize(23, 22));
-    }
 }
 
 void tst_frmMain::toolbarDispatch_data()
