@@ -12,7 +12,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
 
 #include "enter_user/frmEnterUser.h"
 #include "main/toolbar_images.h"
