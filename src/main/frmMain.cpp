@@ -1,6 +1,8 @@
 // frmMain: the main window with its menu, toolbar, report area and status bar.
 #include "main/frmMain.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -30,6 +32,9 @@ constexpr int px(int twips) { return twips / 15; }
 constexpr int kClientWidth = px(4710);
 constexpr int kClientHeight = px(4140);  // below the menu bar
 constexpr int kToolBarHeight = px(420);
+constexpr int kStatusBarHeight = px(270);
+constexpr int kMinimumPanelWidth = px(1440);
+constexpr int kPanelGap = 2;
 
 } // namespace
 
@@ -128,25 +133,21 @@ void frmMain::createReportArea()
 
 void frmMain::createStatusBar()
 {
-    QStatusBar *sbStatusBar = statusBar();
+    sbStatusBar = statusBar();
     sbStatusBar->setObjectName(u"sbStatusBar"_s);
     sbStatusBar->setSizeGripEnabled(false);
-    sbStatusBar->setFixedHeight(px(270));
+    sbStatusBar->setFixedHeight(kStatusBarHeight);
 
-    const auto panel = [](const QString &name) {
-        auto *label = new QLabel;
+    const auto panel = [this](const QString &name) {
+        auto *label = new QLabel(sbStatusBar);
         label->setObjectName(name);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setMinimumWidth(px(1440));
         return label;
     };
     sbStatusPanel = panel(u"sbStatusPanel"_s);
     sbStatusPanel->setText(u"Status"_s);
     sbDatePanel = panel(u"sbDatePanel"_s);
     sbTimePanel = panel(u"sbTimePanel"_s);
-    sbStatusBar->addWidget(sbStatusPanel, 1);
-    sbStatusBar->addWidget(sbDatePanel);
-    sbStatusBar->addWidget(sbTimePanel);
 
     // A second is the longest the panels lag behind the clock.
     clock_ = new QTimer(this);
@@ -267,10 +268,28 @@ void frmMain::showDateAndTime()
     const QDateTime now = services_.now();
     const QString date = services_.locale.shortDate(now.date());
     const QString time = services_.locale.shortTime(now.time());
-    if (sbDatePanel->text() != date)
-        sbDatePanel->setText(date);
-    if (sbTimePanel->text() != time)
-        sbTimePanel->setText(time);
+    if (sbDatePanel->text() == date && sbTimePanel->text() == time)
+        return;
+    sbDatePanel->setText(date);
+    sbTimePanel->setText(time);
+    arrangeStatusPanels();
+}
+
+// The panels are placed by hand: QStatusBar's own layout keeps a few pixels
+// above and below its items, which leaves a panel too short for its text.
+// Date and time are as wide as their texts (at least 1440 twips); the first
+// panel takes what they leave.
+void frmMain::arrangeStatusPanels()
+{
+    const int height = kStatusBarHeight - kPanelGap;
+    int right = kClientWidth;
+    for (QLabel *panel : {sbTimePanel, sbDatePanel}) {
+        const int width = std::max(kMinimumPanelWidth, panel->sizeHint().width());
+        right -= width;
+        panel->setGeometry(right, kPanelGap, width, height);
+        right -= kPanelGap;
+    }
+    sbStatusPanel->setGeometry(0, kPanelGap, std::max(kMinimumPanelWidth, right), height);
 }
 
 } // namespace tramsel

@@ -13,6 +13,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class QStatusBar;
 class QTimer;
 class QToolBar;
 
@@ -56,6 +57,7 @@ private:
     void createToolBar();
     void createReportArea();
     void createStatusBar();
+    void arrangeStatusPanels();
     void reportCommandLineAccount();
 
     Services services_;
@@ -72,6 +74,7 @@ private:
     QAction *mnuHelpAbout = nullptr;
     QToolBar *tbToolBar = nullptr;
     QPlainTextEdit *Text1 = nullptr;
+    QStatusBar *sbStatusBar = nullptr;
     QLabel *sbStatusPanel = nullptr;
     QLabel *sbDatePanel = nullptr;
     QLabel *sbTimePanel = nullptr;
