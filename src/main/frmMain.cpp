@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -128,6 +129,12 @@ void frmMain::createReportArea()
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The report's TABs were counted for the tab stops of a Windows text
+    // field: every 32 dialog units, eight average letters of its font. With
+    // those, one column holds every value.
+    const QFontMetricsF metrics(Text1->font());
+    const QString letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"_s;
+    Text1->setTabStopDistance(8 * metrics.horizontalAdvance(letters) / letters.size());
     Text1->installEventFilter(this);
 }
 

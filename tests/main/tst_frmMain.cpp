@@ -69,6 +69,7 @@ private slots:
     void enterUserNameShowsTheOneDialog();
     void reportKeepsCrLfAndShowsLines();
     void text1IsReadOnlyButCopies();
+    void reportValuesShareOneColumn();
     void statusBarFollowsTheClock();
     void commandLineAccount_data();
     void commandLineAccount();
@@ -318,6 +319,22 @@ void tst_frmMain::text1IsReadOnlyButCopies()
     QVERIFY(text1->lineWrapMode() == QPlainTextEdit::NoWrap);
     QCOMPARE(text1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QCOMPARE(text1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+}
+
+void tst_frmMain::reportValuesShareOneColumn()
+{
+    auto *text1 = child<QPlainTextEdit>("Text1");
+    window->replaceReportText(usageReport("SALES\\jdoe", UsageValues{}));
+    QSet<int> columns;
+    for (QTextBlock line = text1->document()->begin(); line.isValid(); line = line.next()) {
+        const qsizetype lastTab = line.text().lastIndexOf(u'\t');
+        if (lastTab < 0)
+            continue;
+        QTextCursor cursor(line);
+        cursor.setPosition(line.position() + int(lastTab) + 1);
+        columns << text1->cursorRect(cursor).x();
+    }
+    QCOMPARE(columns.size(), 1);
 }
 
 void tst_frmMain::statusBarFollowsTheClock()
