@@ -8,7 +8,6 @@
 #include <QFile>
 
 #include "enter_user/frmEnterUser.h"
-#include "main/frmMain.h"
 #include "main/program.h"
 #include "platform/provider_factory.h"
 #include "platform/qt/loaded_windows.h"
