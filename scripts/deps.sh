@@ -24,4 +24,4 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
 # What the tests need on top: GoogleTest, an X server, a window manager and a
 # keyboard driver for the end-to-end test.
-TEST_PACKAGES=(googletest libgtest-dev xvfb xauth openbox xdotool x11-utils fonts-dejavu-core)
+TEST_PACKAGES=(googletest libgtest-dev xvfb xauth openbox xdotool x11-utils fonts-dejavu-core xclip)
