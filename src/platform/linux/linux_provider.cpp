@@ -85,13 +85,16 @@ private:
         return latest;
     }
 
-    const FailureSummary &btmpFailure()
+    // btmp's latest failure, and its count since the last login when no
+    // tally holds the count.
+    const FailureSummary &btmpFailures()
     {
-        if (!btmpFailure_) {
+        if (!btmpFailures_) {
             RecordLog btmp = log(UtmpRecord::kSize, "/var/log/btmp");
-            btmpFailure_ = latestFailure(btmp, user_.name);
+            const bool count = !tally().has_value();
+            btmpFailures_ = failures(btmp, user_.name, {count, count ? lastLogin() : std::nullopt});
         }
-        return *btmpFailure_;
+        return *btmpFailures_;
     }
 
     const std::optional<TallySummary> &tally()
@@ -111,7 +114,7 @@ private:
     std::optional<std::pair<std::int64_t, std::string>> lastFailure()
     {
         std::optional<std::pair<std::int64_t, std::string>> latest;
-        if (const auto &btmp = btmpFailure(); btmp.when)
+        if (const auto &btmp = btmpFailures(); btmp.when)
             latest.emplace(*btmp.when, btmp.host);
         if (const auto &faillock = tally(); faillock && faillock->latest
             && (!latest || *faillock->latest > latest->first))
@@ -123,8 +126,9 @@ private:
     {
         if (const auto &faillock = tally())
             return faillock->countNow;
-        RecordLog btmp = log(UtmpRecord::kSize, "/var/log/btmp");
-        return failuresAfter(btmp, user_.name, lastLogin());
+        if (const auto &btmp = btmpFailures(); btmp.readable)
+            return btmp.countAfter;
+        return std::nullopt;
     }
 
     const std::optional<ShadowEntry> &shadow()
@@ -141,7 +145,7 @@ private:
 
     std::optional<SessionSummary> session_;
     std::optional<std::optional<LastlogRecord>> lastlog_;
-    std::optional<FailureSummary> btmpFailure_;
+    std::optional<FailureSummary> btmpFailures_;
     std::optional<std::optional<TallySummary>> tally_;
     std::optional<std::optional<ShadowEntry>> shadow_;
 };

@@ -6,10 +6,10 @@
 
 namespace tramsel::linux_accounts {
 
-bool utmpUserIs(const UtmpRecord &record, std::string_view user)
+bool utmpUserIs(std::string_view recordUser, std::string_view user)
 {
     constexpr std::size_t kUserField = 32;
-    return !user.empty() && record.user == user.substr(0, kUserField);
+    return !user.empty() && recordUser == user.substr(0, kUserField);
 }
 
 SessionSummary latestSession(RecordLog &wtmp, std::string_view user)
@@ -18,8 +18,10 @@ SessionSummary latestSession(RecordLog &wtmp, std::string_view user)
     std::optional<RecordLog::Position> loginAt;
     std::string line;
     summary.readable = wtmp.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position at) {
+        if (!utmpUserIs(utmpUser(bytes), user))
+            return true;
         const UtmpRecord record = decodeUtmp(bytes);
-        if (effectiveUtmpType(record) != UtmpRecord::kUserProcess || !utmpUserIs(record, user))
+        if (effectiveUtmpType(record) != UtmpRecord::kUserProcess)
             return true;
         summary.login = record.seconds;
         line = record.line;
@@ -47,35 +49,24 @@ SessionSummary latestSession(RecordLog &wtmp, std::string_view user)
     return summary;
 }
 
-FailureSummary latestFailure(RecordLog &btmp, std::string_view user)
+FailureSummary failures(RecordLog &btmp, std::string_view user, const FailureQuery &query)
 {
     FailureSummary summary;
+    bool counting = query.count;
     summary.readable = btmp.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position) {
-        UtmpRecord record = decodeUtmp(bytes);
-        if (!utmpUserIs(record, user))
-            return true;
-        summary.when = record.seconds;
-        summary.host = std::move(record.host);
-        return false;
+        if (counting && query.after && utmpSeconds(bytes) <= *query.after)
+            counting = false;
+        const bool mine = utmpUserIs(utmpUser(bytes), user);
+        if (mine && counting)
+            ++summary.countAfter;
+        if (mine && !summary.when) {
+            UtmpRecord record = decodeUtmp(bytes);
+            summary.when = record.seconds;
+            summary.host = std::move(record.host);
+        }
+        return counting || !summary.when;
     });
     return summary;
-}
-
-std::optional<std::int64_t> failuresAfter(RecordLog &btmp, std::string_view user,
-                                          std::optional<std::int64_t> after)
-{
-    std::int64_t count = 0;
-    const bool readable = btmp.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position) {
-        const UtmpRecord record = decodeUtmp(bytes);
-        if (after && record.seconds <= *after)
-            return false;
-        if (utmpUserIs(record, user))
-            ++count;
-        return true;
-    });
-    if (!readable)
-        return std::nullopt;
-    return count;
 }
 
 std::optional<LastlogRecord> lastlogEntry(const ReadableFile &lastlog, std::uint32_t uid)

@@ -23,19 +23,22 @@ struct SessionSummary {
 // comes first after the login.
 SessionSummary latestSession(RecordLog &wtmp, std::string_view user);
 
-// The user's latest failed login in a btmp log (any record type).
+// The user's latest failed login in a btmp log (any record type) and, when
+// asked, the count of the user's records newer than `after` (all of them
+// when there is no `after`: pam_lastlog's rule). One walk back serves both;
+// it stops as soon as both are known, the count at the first record of
+// anyone that is not newer.
+struct FailureQuery {
+    bool count = false;
+    std::optional<std::int64_t> after;
+};
 struct FailureSummary {
-    bool readable = false;
+    bool readable = false;  // some file of the log could be read
     std::optional<std::int64_t> when;
     std::string host;
+    std::int64_t countAfter = 0;  // when asked for
 };
-FailureSummary latestFailure(RecordLog &btmp, std::string_view user);
-
-// The user's btmp records newer than `after` (all of them when there is no
-// `after`); nothing when no file of the log could be read. The walk stops at
-// the first record of anyone that is not newer.
-std::optional<std::int64_t> failuresAfter(RecordLog &btmp, std::string_view user,
-                                          std::optional<std::int64_t> after);
+FailureSummary failures(RecordLog &btmp, std::string_view user, const FailureQuery &query);
 
 // The user's lastlog record, at uid x 292; nothing when the file holds none
 // for the uid or the user never logged in.
@@ -52,6 +55,6 @@ std::optional<TallySummary> summarizeTally(RecordLog &tally, std::int64_t now,
                                            std::int64_t failIntervalSeconds);
 
 // A ut_user field holds at most 32 bytes: longer names are cut there.
-bool utmpUserIs(const UtmpRecord &record, std::string_view user);
+bool utmpUserIs(std::string_view recordUser, std::string_view user);
 
 } // namespace tramsel::linux_accounts

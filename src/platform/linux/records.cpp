@@ -68,6 +68,20 @@ TallyRecord decodeTally(std::span<const unsigned char> bytes)
     return record;
 }
 
+std::string_view utmpUser(std::span<const unsigned char> bytes)
+{
+    if (bytes.size() < UtmpRecord::kSize)
+        return {};
+    const auto field = bytes.subspan(44, 32);
+    const auto end = std::find(field.begin(), field.end(), 0);
+    return {reinterpret_cast<const char *>(field.data()), static_cast<std::size_t>(end - field.begin())};
+}
+
+std::uint32_t utmpSeconds(std::span<const unsigned char> bytes)
+{
+    return bytes.size() < UtmpRecord::kSize ? 0 : littleEndian(bytes, 340, 4);
+}
+
 int effectiveUtmpType(const UtmpRecord &record)
 {
     if (record.line.starts_with('~')) {

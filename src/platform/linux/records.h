@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace tramsel::linux_accounts {
 
@@ -60,6 +61,11 @@ struct TallyRecord {
 UtmpRecord decodeUtmp(std::span<const unsigned char> bytes);
 LastlogRecord decodeLastlog(std::span<const unsigned char> bytes);
 TallyRecord decodeTally(std::span<const unsigned char> bytes);
+
+// Two fields of a utmp record read in place, for long walks that decode
+// only the records they keep.
+std::string_view utmpUser(std::span<const unsigned char> bytes);
+std::uint32_t utmpSeconds(std::span<const unsigned char> bytes);
 
 // The record's type as `last` understands it: old programs fill ut_type in
 // badly, so the user and line fields decide (util-linux last(1) rules).

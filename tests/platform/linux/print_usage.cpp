@@ -1,6 +1,6 @@
 // A command-line driver of the Linux provider for the real-tools test and the
 // benchmark: prints the account usage report of DOMAIN\user to stdout.
-//   tramsel_print_usage [--root DIR] DOMAIN\user
+//   tramsel_print_usage [--print] [--root DIR] DOMAIN\user
 //   tramsel_print_usage --version
 #include <cstdio>
 #include <cstring>
@@ -60,6 +60,8 @@ int main(int argc, char **argv)
             std::puts("tramsel_print_usage 2.0");
             return 0;
         }
+        if (arg == "--print")
+            continue;  // accepted as the program accepts it: printing is all this does
         if (arg == "--root" && i + 1 < argc)
             options.root = argv[++i];
         else

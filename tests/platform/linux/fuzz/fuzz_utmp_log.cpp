@@ -31,10 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (session.logoff && !session.login)
         __builtin_trap();
     RecordLog btmp = log();
-    const FailureSummary failure = latestFailure(btmp, user);
+    const FailureSummary latest = failures(btmp, user, {});
     RecordLog counted = log();
-    const auto count = failuresAfter(counted, user, session.login);
-    if (!count || *count < 0 || (*count > 0 && !failure.when))
+    const FailureSummary all = failures(counted, user, {true, session.login});
+    if (latest.when != all.when || latest.host != all.host || all.countAfter < 0
+        || (all.countAfter > 0 && !all.when) || all.readable != session.readable)
         __builtin_trap();
     return 0;
 }
