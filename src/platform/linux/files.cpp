@@ -42,6 +42,8 @@ public:
         return done;
     }
 
+    std::string descriptorPath() const override { return "/proc/self/fd/" + std::to_string(fd_); }
+
 private:
     int fd_;
     std::uint64_t size_;

@@ -23,6 +23,9 @@ public:
     /// on an error. Fewer bytes than asked means the file ends there.
     virtual std::optional<std::size_t> readAt(std::span<unsigned char> buffer,
                                               std::uint64_t offset) const = 0;
+    /// A path that names this very open file (/proc/self/fd/N) for libraries
+    /// that open files themselves; empty when there is none.
+    virtual std::string descriptorPath() const { return {}; }
 };
 
 /// Opens files by absolute path, for reading only.

@@ -43,8 +43,8 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 class LinuxAccount final : public DirectoryObject {
 public:
     LinuxAccount(PasswdEntry user, FileReader &files, AccountDatabase &accounts,
-                 const LinuxDirectoryProvider::Clock &now)
-        : user_(std::move(user)), files_(files), accounts_(accounts), now_(now)
+                 const LinuxDirectoryProvider::Clock &now, DatabaseState databases)
+        : user_(std::move(user)), files_(files), accounts_(accounts), now_(now), databases_(databases)
     {
     }
 
@@ -77,12 +77,64 @@ private:
         return *lastlog_;
     }
 
+    // A SQLite database opened by SQLite itself, once `files` has found it.
+    // A tree's database is named by its open descriptor, so that a link in
+    // the tree cannot lead SQLite out of it; the file stays open meanwhile.
+    template <typename Query>
+    auto queryDatabase(const std::string &path, Query query) -> decltype(query(std::string()))
+    {
+        const auto file = files_.open(path);
+        if (!file)
+            return {};
+        if (databases_ == DatabaseState::Live)
+            return query(databaseUri(path, databases_));
+        const std::string held = file->descriptorPath();
+        if (held.empty())
+            return {};
+        return query(databaseUri(held, databases_));
+    }
+
+    const SessionSummary &wtmpdb()
+    {
+        if (!wtmpdb_)
+            wtmpdb_ = queryDatabase("/var/lib/wtmpdb/wtmp.db",
+                                    [this](const std::string &uri) { return wtmpdbSession(uri, user_.name); });
+        return *wtmpdb_;
+    }
+
+    const std::optional<std::int64_t> &lastlog2()
+    {
+        if (!lastlog2_)
+            lastlog2_.emplace(queryDatabase("/var/lib/lastlog/lastlog2.db", [this](const std::string &uri) {
+                return lastlog2Login(uri, user_.name);
+            }));
+        return *lastlog2_;
+    }
+
+    // The latest of every source that has the user.
     std::optional<std::int64_t> lastLogin()
     {
-        std::optional<std::int64_t> latest = session().login;
-        if (const auto &record = lastlog(); record && (!latest || record->seconds > *latest))
-            latest = record->seconds;
+        std::optional<std::int64_t> latest;
+        const auto consider = [&](std::optional<std::int64_t> seconds) {
+            if (seconds && (!latest || *seconds > *latest))
+                latest = seconds;
+        };
+        consider(lastlog2());
+        consider(wtmpdb().login);
+        if (const auto &record = lastlog())
+            consider(record->seconds);
+        consider(session().login);
         return latest;
+    }
+
+    // The end of the latest session, from whichever log holds it.
+    std::optional<std::int64_t> lastLogoff()
+    {
+        const SessionSummary &database = wtmpdb();
+        const SessionSummary &file = session();
+        if (database.login && (!file.login || *database.login >= *file.login))
+            return database.logoff;
+        return file.logoff;
     }
 
     // btmp's latest failure, and its count since the last login when no
@@ -142,8 +194,11 @@ private:
     FileReader &files_;
     AccountDatabase &accounts_;
     const LinuxDirectoryProvider::Clock &now_;
+    DatabaseState databases_;
 
     std::optional<SessionSummary> session_;
+    std::optional<SessionSummary> wtmpdb_;
+    std::optional<std::optional<std::int64_t>> lastlog2_;
     std::optional<std::optional<LastlogRecord>> lastlog_;
     std::optional<FailureSummary> btmpFailures_;
     std::optional<std::optional<TallySummary>> tally_;
@@ -155,7 +210,7 @@ std::optional<PropertyValue> LinuxAccount::get(std::string_view name)
     if (name == "LastLogin")
         return dateTimeValue(lastLogin());
     if (name == "LastLogoff")
-        return dateTimeValue(session().logoff);
+        return dateTimeValue(lastLogoff());
     if (name == "LastFailedLogin") {
         const auto failure = lastFailure();
         return dateTimeValue(failure ? std::optional(failure->first) : std::nullopt);
@@ -197,7 +252,7 @@ std::unique_ptr<LinuxDirectoryProvider> LinuxDirectoryProvider::forSystem()
     return std::make_unique<LinuxDirectoryProvider>(
         std::make_unique<PosixFileReader>(),
         [](FileReader &files) { return std::make_unique<SystemAccounts>(files); },
-        [] { return static_cast<std::int64_t>(std::time(nullptr)); });
+        [] { return static_cast<std::int64_t>(std::time(nullptr)); }, DatabaseState::Live);
 }
 
 std::unique_ptr<LinuxDirectoryProvider> LinuxDirectoryProvider::forTree(const std::string &root)
@@ -205,13 +260,14 @@ std::unique_ptr<LinuxDirectoryProvider> LinuxDirectoryProvider::forTree(const st
     return std::make_unique<LinuxDirectoryProvider>(
         std::make_unique<PosixFileReader>(root),
         [](FileReader &files) { return std::make_unique<TreeAccounts>(files); },
-        [] { return static_cast<std::int64_t>(std::time(nullptr)); });
+        [] { return static_cast<std::int64_t>(std::time(nullptr)); }, DatabaseState::AtRest);
 }
 
 LinuxDirectoryProvider::LinuxDirectoryProvider(
     std::unique_ptr<FileReader> files,
-    std::function<std::unique_ptr<AccountDatabase>(FileReader &)> makeAccounts, Clock now)
-    : files_(std::move(files)), accounts_(makeAccounts(*files_)), now_(std::move(now))
+    std::function<std::unique_ptr<AccountDatabase>(FileReader &)> makeAccounts, Clock now,
+    DatabaseState databases)
+    : files_(std::move(files)), accounts_(makeAccounts(*files_)), now_(std::move(now)), databases_(databases)
 {
 }
 
@@ -248,7 +304,7 @@ DirectoryObject *LinuxDirectoryProvider::bind(std::string_view path)
     auto user = lookUp(account->domain, account->user);
     if (!user)
         return nullptr;
-    return new LinuxAccount(std::move(*user), *files_, *accounts_, now_);
+    return new LinuxAccount(std::move(*user), *files_, *accounts_, now_, databases_);
 }
 
 std::optional<PropertyValue> LinuxDirectoryProvider::get(DirectoryObject &object, std::string_view name)

@@ -9,14 +9,15 @@
 
 #include "platform/linux/accounts.h"
 #include "platform/linux/files.h"
+#include "platform/linux/login_databases.h"
 #include "report/directory_provider.h"
 
 namespace tramsel {
 
 // Binds "WinNT://HOST/user,user" and "WinNT://user,user" to the user of that
 // name, and answers the account usage properties from wtmp, btmp, lastlog,
-// pam_faillock's tallies and shadow. Reads only; never writes, locks or
-// creates a file.
+// lastlog2's and wtmpdb's databases, pam_faillock's tallies and shadow.
+// Reads only; never writes, locks or creates a file.
 class LinuxDirectoryProvider final : public DirectoryProvider {
 public:
     using Clock = std::function<std::int64_t()>;  // seconds since the epoch
@@ -27,10 +28,11 @@ public:
     static std::unique_ptr<LinuxDirectoryProvider> forTree(const std::string &root);
 
     // `accounts` may refer to `files`; both live as long as the provider.
+    // `databases` says whether the files may be written while they are read.
     LinuxDirectoryProvider(std::unique_ptr<linux_accounts::FileReader> files,
                            std::function<std::unique_ptr<linux_accounts::AccountDatabase>(
                                linux_accounts::FileReader &)> makeAccounts,
-                           Clock now);
+                           Clock now, linux_accounts::DatabaseState databases);
 
     DirectoryObject *bind(std::string_view path) override;
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
@@ -43,6 +45,7 @@ private:
     std::unique_ptr<linux_accounts::FileReader> files_;
     std::unique_ptr<linux_accounts::AccountDatabase> accounts_;
     Clock now_;
+    linux_accounts::DatabaseState databases_;
 };
 
 } // namespace tramsel

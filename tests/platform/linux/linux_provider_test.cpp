@@ -50,7 +50,7 @@ struct Fixture {
         return std::make_unique<LinuxDirectoryProvider>(
             std::make_unique<testing::ObservingFileReader>(tree.root(), opened),
             [](FileReader &files) { return std::make_unique<TreeAccounts>(files); },
-            [this] { return now; });
+            [this] { return now; }, linux_accounts::DatabaseState::AtRest);
     }
 
     // The value of one property of a user of this machine.
@@ -121,6 +121,7 @@ TEST(LinuxProvider, ReadsOnlyTheFilesOfTheCanonicalUser)
     EXPECT_EQ(distinct, (std::set<std::string>{
                             "/etc/hostname", "/etc/passwd", "/etc/shadow",
                             "/etc/security/faillock.conf", "/var/lib/faillock/alice",
+                            "/var/lib/lastlog/lastlog2.db", "/var/lib/wtmpdb/wtmp.db",
                             "/var/log/btmp", "/var/log/btmp.1", "/var/log/lastlog",
                             "/var/log/wtmp", "/var/log/wtmp.1"}));
 }
