@@ -135,5 +135,47 @@ check "last failed login (faillock)" "$(awk '{print $1, $2}' <<<"$tally")" "$(va
 check "bad login address (faillock)" "$(awk '{print $4}' <<<"$tally")" "$(value "$r" "Last Bad Login Address:")"
 check "bad login count (faillock)" "$(faillock --user tramseltest | grep -c ' V$')" "$(value "$r" "Bad Login Count:")"
 
+# --- Stage 3: lastlog2's and wtmpdb's databases (their tools are not in
+# Debian 12: the rows are written with sqlite3 as they would write them, and
+# read back as `lastlog2` and `wtmpdb last` print them).
+if command -v sqlite3 >/dev/null; then
+    echo "== lastlog2 and wtmpdb"
+    now=$(date +%s)
+    mkdir -p /var/lib/lastlog /var/lib/wtmpdb
+    sqlite3 /var/lib/lastlog/lastlog2.db \
+        "CREATE TABLE Lastlog2(Name TEXT PRIMARY KEY, Time INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);
+         INSERT INTO Lastlog2 VALUES('tramseltest', $((now + 3600)), 'pts/5', '192.0.2.20', 'sshd');"
+    sqlite3 /var/lib/wtmpdb/wtmp.db \
+        "CREATE TABLE wtmp(ID INTEGER PRIMARY KEY, Type INTEGER, User TEXT NOT NULL, Login INTEGER,
+                           Logout INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);
+         INSERT INTO wtmp(Type, User, Login, Logout, TTY, RemoteHost, Service) VALUES
+             (1, 'reboot', $((now + 60))000000, NULL, '~', '', ''),
+             (3, 'tramseltest', $((now + 7200))123456, $((now + 9000))654321, 'pts/6', '192.0.2.21', 'sshd'),
+             (3, 'tramselcrash', $((now + 7300))000000, NULL, 'pts/7', '', 'sshd'),
+             (1, 'reboot', $((now + 9999))000000, NULL, '~', '', '');"
+    r=$(report tramseltest)
+    echo "$r"
+    sql() { sqlite3 "$1" "$2"; }
+    check "last login (wtmpdb)" \
+        "$(sql /var/lib/wtmpdb/wtmp.db "SELECT datetime(Login / 1000000, 'unixepoch') FROM wtmp WHERE User = 'tramseltest' ORDER BY ID DESC LIMIT 1")" \
+        "$(value "$r" "Last Login:")"
+    check "last logoff (wtmpdb)" \
+        "$(sql /var/lib/wtmpdb/wtmp.db "SELECT datetime(Logout / 1000000, 'unixepoch') FROM wtmp WHERE User = 'tramseltest' ORDER BY ID DESC LIMIT 1")" \
+        "$(value "$r" "Last Logoff:")"
+    crash=$(report tramselcrash)
+    check "crashed session ends at the next boot (wtmpdb)" \
+        "$(sql /var/lib/wtmpdb/wtmp.db "SELECT datetime(Login / 1000000, 'unixepoch') FROM wtmp WHERE Type = 1 AND ID > 3 ORDER BY ID LIMIT 1")" \
+        "$(value "$crash" "Last Logoff:")"
+    sqlite3 /var/lib/wtmpdb/wtmp.db "DELETE FROM wtmp WHERE User = 'tramseltest'"
+    r=$(report tramseltest)
+    check "last login (lastlog2)" \
+        "$(sql /var/lib/lastlog/lastlog2.db "SELECT datetime(Time, 'unixepoch') FROM Lastlog2 WHERE Name = 'tramseltest'")" \
+        "$(value "$r" "Last Login:")"
+    ls -A /var/lib/lastlog /var/lib/wtmpdb | grep -E -- '-(journal|wal|shm)$' &&
+        check "no journal files left" "" "$(ls -A /var/lib/lastlog /var/lib/wtmpdb)"
+else
+    echo "sqlite3 is not installed: lastlog2 and wtmpdb not checked"
+fi
+
 echo "$failures failed"
 [ "$failures" -eq 0 ]
