@@ -3,7 +3,8 @@
 # records are at the end, in the middle of, or absent from 1,000,000-record
 # wtmp and btmp files (384 MB each) with a sparse lastlog for uid
 # 3,000,000,000, timed against `--version` of the same program, and its peak
-# memory beside that of a 10,000-record tree.
+# memory beside that of a 10,000-record tree. Then the same on a tree whose
+# only login records are lastlog2's database and a 1,000,000-row wtmpdb.
 # Usage: bench/linux_accounts.sh [PROGRAM]
 #   PROGRAM takes --version and --print --root TREE HOST\user; without it the
 #   provider's command-line driver is built (Release) and used.
@@ -23,8 +24,11 @@ fi
 
 tree=$work/tree-$records
 small=$work/tree-10000
+dbtree=$work/dbtree-$records
 [ -s "$tree/var/log/btmp" ] || python3 bench/make_linux_tree.py "$tree" "$records"
 [ -s "$small/var/log/btmp" ] || python3 bench/make_linux_tree.py "$small" 10000
+[ -s "$dbtree/var/lib/wtmpdb/wtmp.db" ] || python3 bench/make_linux_tree.py "$dbtree" "$records" databases
+cat "$dbtree"/var/lib/wtmpdb/wtmp.db >/dev/null
 cat "$tree"/var/log/wtmp "$tree"/var/log/btmp >/dev/null  # a warm page cache, as on a busy server
 
 echo "program: $program"
@@ -32,7 +36,8 @@ echo "tree:    $tree ($(du -sh --apparent-size "$tree"/var/log/wtmp | cut -f1) w
      "$(du -sh --apparent-size "$tree"/var/log/btmp | cut -f1) btmp," \
      "lastlog $(stat -c %s "$tree"/var/log/lastlog) bytes apparent, $(du -sh "$tree"/var/log/lastlog | cut -f1) on disk)"
 
-python3 - "$program" "$tree" "$runs" <<'PY'
+timings() {
+python3 - "$program" "$1" "$runs" <<'PY'
 import statistics, subprocess, sys, time
 program, tree, runs = sys.argv[1], sys.argv[2], int(sys.argv[3])
 
@@ -53,6 +58,8 @@ for name, _ in cases[1:]:
     report = statistics.median(times[name])
     print(f"{name:<20} {report:8.2f} ms   {report - version:+8.2f} ms over --version   ratio {report / version:6.2f}")
 PY
+}
+timings "$tree"
 
 echo "peak memory (maximum resident set size):"
 for t in "$small" "$tree"; do
@@ -64,3 +71,14 @@ for t in "$small" "$tree"; do
 done
 kb=$(/usr/bin/time -v "$program" --version 2>&1 >/dev/null | awk -F': ' '/Maximum resident/ {print $2}')
 printf '  %-28s %6s KiB\n' "--version" "$kb"
+
+echo
+echo "tree:    $dbtree (lastlog2 and a wtmpdb of $records rows, $(du -sh "$dbtree"/var/lib/wtmpdb/wtmp.db | cut -f1); no wtmp, btmp or lastlog)"
+timings "$dbtree"
+for user in endu absentu; do
+    kb=$(/usr/bin/time -v "$program" --print --root "$dbtree" "BENCHHOST\\$user" 2>&1 >/dev/null |
+         awk -F': ' '/Maximum resident/ {print $2}')
+    printf '  peak memory, %-14s %6s KiB\n' "$user" "$kb"
+done
+echo "report for endu:"
+"$program" --print --root "$dbtree" 'BENCHHOST\endu' | tr -d '\r' | sed -n '5,6p'

@@ -1,18 +1,23 @@
 #!/usr/bin/env python3
 """Builds a host tree for the Linux provider benchmark.
 
-make_linux_tree.py TREE RECORDS
+make_linux_tree.py TREE RECORDS [files|databases]
 
-TREE/etc/{passwd,shadow,hostname}; TREE/var/log/wtmp and btmp with RECORDS
-records each (384 bytes apiece) of 1000 background users; the user `endu`
-(uid 3,000,000,000, with a sparse lastlog record at uid x 292) has the last
-records of both files, `midu` records in the middle, `absentu` none.
+TREE/etc/{passwd,shadow,hostname}, and the login records of 1000 background
+users and of three more: `endu` (uid 3,000,000,000) has the last records,
+`midu` records in the middle, `absentu` none.
+- files (the default): TREE/var/log/wtmp and btmp with RECORDS records each
+  (384 bytes apiece) and a sparse lastlog with a record at uid x 292.
+- databases: only lastlog2's database and a wtmpdb with RECORDS rows, as on
+  systems that no longer write wtmp.
 """
 import os
+import sqlite3
 import struct
 import sys
 
 tree, count = sys.argv[1], int(sys.argv[2])
+mode = sys.argv[3] if len(sys.argv) > 3 else "files"
 START = 1_700_000_000
 END_UID = 3_000_000_000
 
@@ -55,6 +60,38 @@ with open(f"{tree}/etc/shadow", "w") as f:
         f.write(f"{name}:!:19500:0:90:7:::\n")
 
 mid = count // 2
+
+
+def write_databases():
+    os.makedirs(f"{tree}/var/lib/lastlog", exist_ok=True)
+    os.makedirs(f"{tree}/var/lib/wtmpdb", exist_ok=True)
+    db = sqlite3.connect(f"{tree}/var/lib/lastlog/lastlog2.db")
+    db.execute("CREATE TABLE Lastlog2(Name TEXT PRIMARY KEY, Time INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT)")
+    db.executemany("INSERT INTO Lastlog2 VALUES(?, ?, 'pts/0', '192.0.2.1', 'sshd')",
+                   [(f"user{n:04d}", START + n) for n in range(1000)]
+                   + [("midu", START + mid * 10), ("endu", START + (count - 1) * 10)])
+    db.commit()
+    db.close()
+    db = sqlite3.connect(f"{tree}/var/lib/wtmpdb/wtmp.db")
+    db.execute("CREATE TABLE wtmp(ID INTEGER PRIMARY KEY, Type INTEGER, User TEXT NOT NULL, Login INTEGER, "
+               "Logout INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT)")
+
+    def row(i):
+        seconds = START + i * 10
+        user = "midu" if i == mid else "endu" if i == count - 1 else f"user{i % 1000:04d}"
+        logout = None if i == count - 1 else (seconds + 5) * 1_000_000
+        return (3, user, seconds * 1_000_000, logout, f"pts/{i % 100}", "192.0.2.1", "sshd")
+
+    db.executemany("INSERT INTO wtmp(Type, User, Login, Logout, TTY, RemoteHost, Service) "
+                   "VALUES(?, ?, ?, ?, ?, ?, ?)", (row(i) for i in range(count)))
+    db.commit()
+    db.close()
+
+
+if mode == "databases":
+    write_databases()
+    sys.exit(0)
+
 write_log(f"{tree}/var/log/wtmp", {
     mid: lambda s: utmp(7, "tty7", "midu", "", s),
     mid + 1: lambda s: utmp(8, "tty7", "", "", s),
