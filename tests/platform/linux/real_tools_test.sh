@@ -26,6 +26,7 @@ driver=$2
 # --- A private copy of the system: overlays on /etc and /var/lib, an empty
 # /var/log and /run. Everything goes away with the namespace.
 scratch=$(mktemp -d)
+trap 'umount -l "$scratch" 2>/dev/null; rmdir "$scratch"' EXIT
 mount -t tmpfs tmpfs "$scratch"
 mkdir -p "$scratch"/{etc,lib}/{upper,work} "$scratch/log"
 mount -t overlay overlay -o "lowerdir=/etc,upperdir=$scratch/etc/upper,workdir=$scratch/etc/work" /etc
@@ -171,8 +172,8 @@ if command -v sqlite3 >/dev/null; then
     check "last login (lastlog2)" \
         "$(sql /var/lib/lastlog/lastlog2.db "SELECT datetime(Time, 'unixepoch') FROM Lastlog2 WHERE Name = 'tramseltest'")" \
         "$(value "$r" "Last Login:")"
-    ls -A /var/lib/lastlog /var/lib/wtmpdb | grep -E -- '-(journal|wal|shm)$' &&
-        check "no journal files left" "" "$(ls -A /var/lib/lastlog /var/lib/wtmpdb)"
+    check "no journal, WAL or lock files beside the databases" "lastlog2.db wtmp.db" \
+        "$(ls -A /var/lib/lastlog /var/lib/wtmpdb | grep -v -e '^$' -e ':$' | paste -sd' ')"
 else
     echo "sqlite3 is not installed: lastlog2 and wtmpdb not checked"
 fi
