@@ -269,6 +269,8 @@ LinuxDirectoryProvider::LinuxDirectoryProvider(
     DatabaseState databases)
     : files_(std::move(files)), accounts_(makeAccounts(*files_)), now_(std::move(now)), databases_(databases)
 {
+    // localtime_r, unlike localtime, need not look at TZ again.
+    ::tzset();
 }
 
 std::optional<PasswdEntry> LinuxDirectoryProvider::lookUp(const std::string &domain,

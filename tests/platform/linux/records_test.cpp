@@ -49,19 +49,6 @@ TEST(Records, TimesAfter2038StayPositive)
     EXPECT_EQ(decodeTally(testing::pack({testing::Tally{"", 1, far}})).seconds, far);
 }
 
-TEST(Records, TallyStatusAndShortInput)
-{
-    const TallyRecord tally = decodeTally(testing::pack({testing::Tally{"sshd", 0x3, 77}}));
-    EXPECT_EQ(tally.status, 0x3);
-    EXPECT_EQ(tally.source, "sshd");
-    EXPECT_EQ(tally.seconds, 77u);
-
-    const Bytes tooShort(100, 0xff);
-    EXPECT_EQ(decodeUtmp(tooShort).user, "");
-    EXPECT_EQ(decodeLastlog({tooShort.data(), 10}).seconds, 0u);
-    EXPECT_EQ(decodeTally({tooShort.data(), 63}).seconds, 0u);
-}
-
 TEST(Records, EffectiveTypeFollowsLast)
 {
     struct Case {
