@@ -289,11 +289,14 @@ TEST(LoginDatabases, AWriterMidTransactionNeitherBlocksNorLeaksIntoTheRead)
 {
     Fixture f;
     f.logins({{"alice", civilSeconds(2024, 5, 2)}});
+    // The writer's small cache spills its uncommitted pages into the file.
     sqlite3 *writer = nullptr;
     ASSERT_EQ(sqlite3_open(f.lastlog2().c_str(), &writer), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(writer,
                            "PRAGMA cache_size = 1; BEGIN EXCLUSIVE;"
-                           "UPDATE Lastlog2 SET Time = 1999999999 WHERE Name = 'alice';",
+                           "UPDATE Lastlog2 SET Time = 1999999999 WHERE Name = 'alice';"
+                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
+                           " INSERT INTO Lastlog2 SELECT 'user' || i, i, '', '', '' FROM n;",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     const std::string uri = linux_accounts::databaseUri(f.lastlog2(), DatabaseState::Live);
