@@ -25,3 +25,7 @@ BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
 # What the tests need on top: GoogleTest, an X server, a window manager and a
 # keyboard driver for the end-to-end test.
 TEST_PACKAGES=(googletest libgtest-dev xvfb xauth openbox xdotool x11-utils fonts-dejavu-core)
+# What the Windows cross build needs: mingw-w64 (the POSIX-threads compilers,
+# which bring the ADSI headers and import libraries), Wine to run its tests,
+# and GoogleTest's sources to build for Windows.
+WINDOWS_CROSS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
