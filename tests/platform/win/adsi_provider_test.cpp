@@ -73,16 +73,6 @@ TEST(AdsiDirectoryProvider, ReadsPropertiesByNameAndGivesBackEverything)
     EXPECT_EQ(ads.refs, 1u);
 }
 
-TEST(AdsiDirectoryProvider, IgnoresObjectsItDidNotMake)
-{
-    AdsiDirectoryProvider provider;
-    DirectoryObject foreign;
-    EXPECT_EQ(provider.get(foreign, "LastLogin"), std::nullopt);
-    provider.release(nullptr);
-    AdsiObject unbound;
-    EXPECT_EQ(provider.get(unbound, "LastLogin"), std::nullopt);
-}
-
 const std::string kFailureSalesNobody =
     "\r\n"
     "No such NT account: 'SALES\\nobody',\r\n"
