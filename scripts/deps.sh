@@ -30,3 +30,7 @@ TEST_PACKAGES=(googletest libgtest-dev xvfb xauth openbox xdotool x11-utils font
 TEST_PACKAGES+=(passwd login util-linux libpam-modules libpam-modules-bin pamtester sqlite3 clang-14 libclang-rt-14-dev)
 # The Linux provider reads lastlog2's and wtmpdb's SQLite databases.
 BUILD_PACKAGES+=(libsqlite3-dev)
+# What the Windows cross build needs: mingw-w64 (the POSIX-threads compilers,
+# which bring the ADSI headers and import libraries), Wine to run its tests,
+# and GoogleTest's sources to build for Windows.
+WINDOWS_CROSS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
