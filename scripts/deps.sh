@@ -24,7 +24,16 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
 # What the tests need on top: GoogleTest, an X server, a window manager and a
 # keyboard driver for the end-to-end test.
-TEST_PACKAGES=(googletest libgtest-dev xvfb xauth openbox xdotool x11-utils fonts-dejavu-core)
+TEST_PACKAGES=(googletest libgtest-dev xvfb xauth openbox xdotool x11-utils fonts-dejavu-core xclip)
+# The Linux provider's tests: the system's account tools and pam_faillock for
+# the real-tools test, clang's libFuzzer for the fuzz targets.
+TEST_PACKAGES+=(passwd login util-linux libpam-modules libpam-modules-bin pamtester sqlite3 clang-14 libclang-rt-14-dev)
+# The Linux provider reads lastlog2's and wtmpdb's SQLite databases.
+BUILD_PACKAGES+=(libsqlite3-dev)
+# What the Windows cross build needs: mingw-w64 (the POSIX-threads compilers,
+# which bring the ADSI headers and import libraries), Wine to run its tests,
+# and GoogleTest's sources to build for Windows.
+WINDOWS_CROSS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
 # A face with the widths of the classic dialog font, so that the about box's
 # one-line texts stay on one line.
 BUILD_PACKAGES+=(fonts-liberation2)

@@ -4,10 +4,10 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 
 #include "platform/qt/artwork.h"
+#include "platform/qt/loaded_windows.h"
 
 namespace tramsel {
 namespace {
@@ -64,19 +64,27 @@ void paintBlack(QLabel *l)
 
 } // namespace
 
-frmAbout::frmAbout(QWidget *owner)
+frmAbout::frmAbout(QWidget *owner, LoadedWindows &windows)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                         Qt::MSWindowsFixedSizeDialogHint)
+                         Qt::MSWindowsFixedSizeDialogHint),
+      windows_(windows)
 {
     setupUi();
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    windows_.load(this);
+}
+
+frmAbout::~frmAbout()
+{
+    windows_.unloaded(this);
 }
 
 void frmAbout::setupUi()
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Tramsel"));
+    setWindowIcon(applicationIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(sansSerif(8.25));
     setFixedSize(px(5535), px(2835));
@@ -108,7 +116,7 @@ void frmAbout::setupUi()
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setPixmap(aboutIcon().pixmap(QSize(32, 32)));
-    picIcon->setGeometry(px(240), px(240), 32, 32);
+    picIcon->setGeometry(QRect(QPoint(px(240), px(240)), picIcon->pixmap().deviceIndependentSize().toSize()));
     picIcon->raise();
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
@@ -118,12 +126,12 @@ void frmAbout::setupUi()
     cmdOK->setFocus();
 }
 
-void frmAbout::showModal(QWidget *owner)
+void frmAbout::showModal(QWidget *owner, LoadedWindows &windows)
 {
-    static QPointer<frmAbout> instance;
-    if (!instance)
-        instance = new frmAbout(owner);
-    instance->exec();
+    frmAbout *box = windows.find<frmAbout>();
+    if (!box)
+        box = new frmAbout(owner, windows);
+    box->exec();
 }
 
 void frmAbout::showEvent(QShowEvent *event)

@@ -9,17 +9,20 @@ class QPushButton;
 
 namespace tramsel {
 
+class LoadedWindows;
+
 class frmAbout : public QDialog {
     Q_OBJECT
 
 public:
-    // The box is owned by `owner` (the main window) and deletes itself when
-    // it is closed.
-    explicit frmAbout(QWidget *owner = nullptr);
+    // Loads the box, owned by `owner` (the main window), into `windows`; it
+    // deletes itself when it is closed.
+    frmAbout(QWidget *owner, LoadedWindows &windows);
+    ~frmAbout() override;
 
     // Shows the one about box modally over `owner`, loading it if it is not
     // loaded, and returns once it has been closed.
-    static void showModal(QWidget *owner);
+    static void showModal(QWidget *owner, LoadedWindows &windows);
 
     QGroupBox *Frame1 = nullptr;
     QLabel *picIcon = nullptr;
@@ -45,6 +48,7 @@ private:
     void setupUi();
     void Form_Load();
 
+    LoadedWindows &windows_;
     bool loaded_ = false;
 };
 

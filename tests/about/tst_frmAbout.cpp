@@ -1,23 +1,30 @@
-// The about box: its layout and texts, and how it opens and closes.
+// The about box: its layout and texts, and how Help, About opens it over the
+// main window and how it closes.
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 #include "about/frmAbout.h"
+#include "enter_user/frmEnterUser.h"
+#include "main/frmMain.h"
+#include "tests/main/test_program.h"
 
-using tramsel::frmAbout;
+using namespace tramsel;
+using tramsel::testing::TestProgram;
 
 namespace {
 
-// Runs `check` on the modal box once showModal() has shown it, then lets
-// `close` close it. A box left open by a failed check is closed a little
-// later, so that a failure never hangs the test.
+// Runs `check` on the modal box once it is shown, then `close`. A box left
+// open by a failed check is closed a little later, so that a failure never
+// hangs the test.
 void whileShown(std::function<void(frmAbout *)> check, std::function<void(frmAbout *)> close)
 {
     QTimer::singleShot(0, [=] {
@@ -35,6 +42,11 @@ void whileShown(std::function<void(frmAbout *)> check, std::function<void(frmAbo
     });
 }
 
+void pressEnter(frmAbout *box)
+{
+    QTest::keyClick(box->windowHandle(), Qt::Key_Return);
+}
+
 QStringList texts(const frmAbout *box)
 {
     QStringList result{box->windowTitle()};
@@ -49,13 +61,37 @@ class tst_frmAbout : public QObject {
     Q_OBJECT
 
 private slots:
+    void init();
+    void cleanup();
+
     void layout_data();
     void layout();
     void fonts();
+    void aboutShowsTheBoxModallyOverTheMainWindow();
     void closes_data();
     void closes();
+    void nothingElseTakesInputWhileOpen_data();
+    void nothingElseTakesInputWhileOpen();
     void showsTheSameTextsEachTime();
+
+private:
+    void showAbout() { QVERIFY(QMetaObject::invokeMethod(window, "mnuHelpAbout_Click")); }
+
+    std::unique_ptr<TestProgram> program;
+    QPointer<frmMain> window;
 };
+
+void tst_frmAbout::init()
+{
+    program = std::make_unique<TestProgram>();
+    window = startUp(program->services);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+}
+
+void tst_frmAbout::cleanup()
+{
+    program.reset();
+}
 
 void tst_frmAbout::layout_data()
 {
@@ -87,12 +123,13 @@ void tst_frmAbout::layout()
     QFETCH(QRect, geometry);
     QFETCH(QString, text);
 
-    QWidget owner;
-    frmAbout box(&owner);
+    frmAbout box(window, program->windows);
     box.setAttribute(Qt::WA_DeleteOnClose, false);
     QCOMPARE(box.windowTitle(), QString("About Tramsel"));
     QCOMPARE(box.size(), QSize(369, 189));
     QCOMPARE(box.minimumSize(), box.maximumSize());
+    QVERIFY(!(box.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(box.windowFlags() & Qt::WindowCloseButtonHint);
 
     auto *widget = box.findChild<QWidget *>(name);
     QVERIFY(widget);
@@ -111,8 +148,7 @@ void tst_frmAbout::layout()
 
 void tst_frmAbout::fonts()
 {
-    QWidget owner;
-    frmAbout box(&owner);
+    frmAbout box(window, program->windows);
     box.setAttribute(Qt::WA_DeleteOnClose, false);
     QCOMPARE(box.font().pointSizeF(), 8.25);
     QCOMPARE(box.lblTitle->font().pointSizeF(), 9.75);
@@ -125,10 +161,38 @@ void tst_frmAbout::fonts()
     }
     for (QLabel *l : {box.lblTitle, box.lblDescription, box.lblDisclaimer})
         QCOMPARE(l->palette().color(QPalette::WindowText), QColor(Qt::black));
-    // The one-line labels hold their text on one line.
+    // The one-line labels keep their text on one line, the description
+    // takes two.
     for (QLabel *l : {box.lblTitle, box.lblDescription, box.lblDisclaimer, box.Label1, box.Label2})
         QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(l->objectName()));
-    QVERIFY(box.picIcon->pixmap().size() == QSize(32, 32));
+    const QRect twoLines = box.lblVersion->fontMetrics().boundingRect(
+        QRect(0, 0, box.lblVersion->width(), 1000), Qt::TextWordWrap, box.lblVersion->text());
+    QVERIFY(twoLines.height() <= box.lblVersion->height());
+    QCOMPARE(box.picIcon->pixmap().size(), QSize(32, 32));
+}
+
+void tst_frmAbout::aboutShowsTheBoxModallyOverTheMainWindow()
+{
+    QPointer<frmAbout> shown;
+    whileShown(
+        [&](frmAbout *box) {
+            shown = box;
+            QCOMPARE(box->parentWidget(), window.data());
+            QVERIFY(box->isWindow());
+            QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+            // Loaded after the main window, and only once.
+            QCOMPARE(program->windows.count(), 2);
+            QCOMPARE(program->windows.at(1), box);
+            QVERIFY(box->cmdOK->isDefault());
+            QCOMPARE(box->focusWidget(), box->cmdOK);
+        },
+        pressEnter);
+    showAbout();
+
+    // Back in the main window, the box is unloaded.
+    QTRY_VERIFY(shown.isNull());
+    QCOMPARE(program->windows.count(), 1);
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
 void tst_frmAbout::closes_data()
@@ -143,19 +207,11 @@ void tst_frmAbout::closes_data()
 void tst_frmAbout::closes()
 {
     QFETCH(int, how);
-    QWidget owner;
-    owner.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&owner));
-
     QPointer<frmAbout> shown;
     int clicks = 0;
     whileShown(
         [&](frmAbout *box) {
             shown = box;
-            QCOMPARE(box->parentWidget(), &owner);
-            QCOMPARE(box->windowModality(), Qt::ApplicationModal);
-            QVERIFY(box->cmdOK->isDefault());
-            QCOMPARE(box->focusWidget(), box->cmdOK);
             connect(box->cmdOK, &QPushButton::clicked, [&] { ++clicks; });
         },
         [how](frmAbout *box) {
@@ -166,16 +222,62 @@ void tst_frmAbout::closes()
             case 3: box->close(); break;
             }
         });
-    frmAbout::showModal(&owner);
+    showAbout();
 
     // Every way out presses OK once, and the box is gone.
     QCOMPARE(clicks, 1);
     QTRY_VERIFY(shown.isNull());
+    QCOMPARE(program->windows.count(), 1);
+}
+
+void tst_frmAbout::nothingElseTakesInputWhileOpen_data()
+{
+    QTest::addColumn<bool>("aboutOpen");
+    QTest::newRow("about box closed") << false;
+    QTest::newRow("about box open") << true;
+}
+
+void tst_frmAbout::nothingElseTakesInputWhileOpen()
+{
+    QFETCH(bool, aboutOpen);
+    // The entry dialog is open too, modeless, with a text in its domain field.
+    QVERIFY(QMetaObject::invokeMethod(window, "mnuEnterUser_Click"));
+    QPointer<frmEnterUser> entry = program->windows.find<frmEnterUser>();
+    QVERIFY(entry);
+    QVERIFY(QTest::qWaitForWindowExposed(entry));
+    auto *txtDomain = entry->findChild<QLineEdit *>("txtDomain");
+    QApplication::setActiveWindow(window);
+    QTRY_COMPARE(QApplication::activeWindow(), window.data());
+
+    // Keys typed as the window system delivers them: Ctrl+E on the main
+    // window, a letter on the entry dialog.
+    int dialogsSeen = 0;
+    const auto typeEverywhere = [&] {
+        entry->close();  // Ctrl+E would bring back this very dialog: count new ones
+        QTRY_VERIFY(entry.isNull());
+        QTest::keyClick(window->windowHandle(), Qt::Key_E, Qt::ControlModifier);
+        if (program->windows.find<frmEnterUser>())
+            ++dialogsSeen;
+    };
+    if (aboutOpen) {
+        whileShown([&](frmAbout *box) {
+            QTest::keyClick(box->windowHandle(), Qt::Key_E, Qt::ControlModifier);
+            QTest::keyClick(entry->windowHandle(), Qt::Key_X);
+            QCOMPARE(txtDomain->text(), QString());
+            typeEverywhere();
+        }, pressEnter);
+        showAbout();
+        QCOMPARE(dialogsSeen, 0);
+    } else {
+        QTest::keyClick(entry->windowHandle(), Qt::Key_X);
+        QVERIFY(!txtDomain->text().isEmpty());
+        typeEverywhere();
+        QCOMPARE(dialogsSeen, 1);
+    }
 }
 
 void tst_frmAbout::showsTheSameTextsEachTime()
 {
-    QWidget owner;
     QList<QStringList> seen;
     QList<QPointer<frmAbout>> boxes;
     for (int i = 0; i < 2; ++i) {
@@ -184,8 +286,8 @@ void tst_frmAbout::showsTheSameTextsEachTime()
                 seen << texts(box);
                 boxes << box;
             },
-            [](frmAbout *box) { QTest::keyClick(box->windowHandle(), Qt::Key_Return); });
-        frmAbout::showModal(&owner);
+            pressEnter);
+        showAbout();
         QTRY_VERIFY(boxes.last().isNull());
     }
     QCOMPARE(seen.size(), 2);

@@ -7,7 +7,12 @@
 #include <QSet>
 #include <QTest>
 
+#include "about/frmAbout.h"
+#include "enter_user/frmEnterUser.h"
+#include "main/frmMain.h"
+#include "main/toolbar_images.h"
 #include "platform/qt/artwork.h"
+#include "tests/main/test_program.h"
 
 using namespace tramsel;
 
@@ -34,6 +39,8 @@ private slots:
     void picturesDrawAt16_data();
     void picturesDrawAt16();
     void themeIconsHaveTheirSizes();
+    void sixteenColourPictures();
+    void everyWindowCarriesTheApplicationIcon();
 };
 
 void tst_artwork::icoHoldsFourImages()
@@ -131,6 +138,34 @@ void tst_artwork::themeIconsHaveTheirSizes()
         // Only the theme files: the same pictures are compiled into the program.
         QVERIFY(applicationIcon().availableSizes().contains(QSize(size, size)));
     }
+}
+
+void tst_artwork::sixteenColourPictures()
+{
+    for (const char *name : {":/icons/about-32.png", ":/icons/about-16.png", ":/toolbar/Find.png",
+                             ":/toolbar/Delete.png"}) {
+        const QImage image(QString::fromLatin1(name));
+        QVERIFY2(image.format() == QImage::Format_Indexed8, name);
+        QVERIFY2(image.colorCount() > 1 && image.colorCount() <= 16, name);
+    }
+    QCOMPARE(QImage(":/icons/about-32.png").size(), QSize(32, 32));
+    QCOMPARE(QImage(":/icons/about-16.png").size(), QSize(16, 16));
+}
+
+void tst_artwork::everyWindowCarriesTheApplicationIcon()
+{
+    testing::TestProgram program;
+    frmMain *window = startUp(program.services);
+    QVERIFY(QMetaObject::invokeMethod(window, "mnuEnterUser_Click"));
+    auto *about = new frmAbout(window, program.windows);
+    QCOMPARE(program.windows.count(), 3);
+
+    const QImage expected = applicationIcon().pixmap(QSize(16, 16)).toImage();
+    for (qsizetype i = 0; i < program.windows.count(); ++i) {
+        const QWidget *w = program.windows.at(i);
+        QVERIFY2(w->windowIcon().pixmap(QSize(16, 16)).toImage() == expected, qPrintable(w->objectName()));
+    }
+    delete about;
 }
 
 QTEST_MAIN(tst_artwork)

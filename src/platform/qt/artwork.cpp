@@ -1,9 +1,6 @@
-// The program's pictures, read from the resources compiled into it. All are
-// PNG, which Qt reads without image plugins.
+// The program's icons, read from the resources compiled into it. All are PNG,
+// which Qt reads without image plugins.
 #include "platform/qt/artwork.h"
-
-#include <QBitmap>
-#include <QColor>
 
 namespace tramsel {
 
@@ -21,16 +18,6 @@ QIcon aboutIcon()
     icon.addFile(QStringLiteral(":/icons/about-32.png"), QSize(32, 32));
     icon.addFile(QStringLiteral(":/icons/about-16.png"), QSize(16, 16));
     return icon;
-}
-
-QPixmap toolbarImage(const QString &key)
-{
-    QPixmap image(QStringLiteral(":/toolbar/%1.png").arg(key));
-    if (image.isNull())
-        return image;
-    // The images are drawn on light grey, which stands for "no colour here".
-    image.setMask(image.createMaskFromColor(QColor(192, 192, 192), Qt::MaskInColor));
-    return image;
 }
 
 } // namespace tramsel

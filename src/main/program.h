@@ -1,0 +1,48 @@
+// What the whole program shares: its services, the main-window reference, the
+// start-up procedure and the report procedure the windows call.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QDateTime>
+#include <QString>
+
+namespace tramsel {
+
+class DirectoryProvider;
+class LoadedWindows;
+class MessageBoxService;
+class QtLocale;
+class frmMain;
+
+// The platform services every window uses, handed to each window so that
+// tests can put their own in.
+struct Services {
+    DirectoryProvider &provider;
+    const QtLocale &locale;
+    MessageBoxService &messageBox;
+    LoadedWindows &windows;
+    std::function<QDateTime()> now = &QDateTime::currentDateTime;
+};
+
+// The main-window reference: the one frmMain, set by startUp(); nullptr before
+// that and once the window is gone.
+frmMain *mainWindow();
+
+// The start-up procedure: creates the main window, stores it in the
+// main-window reference and shows it. An account given on the command line
+// ("DOMAIN\user") is reported as soon as the window has been drawn.
+frmMain *startUp(const Services &services, const std::optional<QString> &account = {});
+
+// Replaces Text1 of the main window with the report for the account.
+void ShowAccountUsage(const QString &domain, const QString &userName);
+
+// An account named on the command line, taken apart at its first backslash.
+struct AccountArgument {
+    QString domain;    // upper-cased; empty when there is no backslash
+    QString userName;
+};
+AccountArgument splitAccount(const QString &argument, const QtLocale &locale);
+
+} // namespace tramsel

@@ -1,0 +1,112 @@
+// How the Linux provider reaches files: read-only, by position, never mapped.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tramsel::linux_accounts {
+
+/// A file opened for reading at any position.
+class ReadableFile {
+public:
+    virtual ~ReadableFile() = default;
+
+    /// The file's size in bytes, as it was when opened.
+    virtual std::uint64_t size() const = 0;
+    /// Reads up to buffer.size() bytes at offset; the count read, or nothing
+    /// on an error. Fewer bytes than asked means the file ends there.
+    virtual std::optional<std::size_t> readAt(std::span<unsigned char> buffer,
+                                              std::uint64_t offset) const = 0;
+    /// A path that names this very open file (/proc/self/fd/N) for libraries
+    /// that open files themselves; empty when there is none.
+    virtual std::string descriptorPath() const { return {}; }
+};
+
+/// Opens files by absolute path, for reading only.
+class FileReader {
+public:
+    virtual ~FileReader() = default;
+
+    /// The regular file at path, or nullptr when it is missing, unreadable or
+    /// not a regular file.
+    virtual std::unique_ptr<ReadableFile> open(const std::string &path) = 0;
+};
+
+// Opens with open(2) O_RDONLY and reads with pread(2): nothing is written,
+// locked or created, and a FIFO or device in the way cannot block or be read.
+// With a root folder, paths are resolved inside it as if it were "/", so that
+// a disk image's absolute symbolic links (/var/run -> /run) stay in the image.
+class PosixFileReader final : public FileReader {
+public:
+    explicit PosixFileReader(std::string root = {});
+    ~PosixFileReader() override;
+    PosixFileReader(const PosixFileReader &) = delete;
+    PosixFileReader &operator=(const PosixFileReader &) = delete;
+
+    std::unique_ptr<ReadableFile> open(const std::string &path) override;
+
+private:
+    int openInRoot(const std::string &path);
+
+    std::string root_;
+    int rootFd_ = -1;
+};
+
+// A file held in memory (for fuzzing and for tests that need odd sizes).
+class MemoryFile final : public ReadableFile {
+public:
+    explicit MemoryFile(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {}
+    std::uint64_t size() const override { return bytes_.size(); }
+    std::optional<std::size_t> readAt(std::span<unsigned char> buffer,
+                                      std::uint64_t offset) const override;
+
+private:
+    std::vector<unsigned char> bytes_;
+};
+
+// The whole file as text, or nothing when it cannot be read or is larger than
+// limit bytes (account files of a sane system are far smaller).
+std::optional<std::string> readText(const ReadableFile &file, std::uint64_t limit = 64u << 20);
+
+// A log of fixed-size records kept in several files, oldest file first (a
+// rotated wtmp.1, then wtmp). Files are opened only when a walk reaches them;
+// a missing file is skipped; a partial record at a file's end is ignored.
+class RecordLog {
+public:
+    using Opener = std::function<std::unique_ptr<ReadableFile>()>;
+
+    RecordLog(std::size_t recordSize, std::vector<Opener> filesOldestFirst);
+
+    // Where a record lies: file number (oldest 0) and record number in it.
+    struct Position {
+        std::size_t file = 0;
+        std::uint64_t record = 0;
+    };
+
+    // Visits records from the newest back to the oldest until the visitor
+    // returns false. Returns false when no file of the log could be opened
+    // or a read failed before the walk ended.
+    bool walkBackward(const std::function<bool(std::span<const unsigned char>, Position)> &visit);
+    // Visits the records after `after`, oldest first, until the visitor
+    // returns false; same result as walkBackward.
+    bool walkForward(Position after,
+                     const std::function<bool(std::span<const unsigned char>, Position)> &visit);
+
+private:
+    const ReadableFile *file(std::size_t index);
+
+    std::size_t recordSize_;
+    std::size_t chunkBytes_;
+    std::vector<Opener> openers_;
+    std::vector<std::unique_ptr<ReadableFile>> files_;
+    std::vector<bool> tried_;
+    std::vector<unsigned char> buffer_;
+};
+
+} // namespace tramsel::linux_accounts

@@ -1,0 +1,325 @@
+// The Linux directory provider: binding by NSS or a tree's passwd, and the
+// seven usage properties from the login records and shadow.
+#include "platform/linux/linux_provider.h"
+
+#include <ctime>
+
+#include <algorithm>
+
+#include "platform/linux/account_path.h"
+#include "platform/linux/login_history.h"
+
+namespace tramsel {
+
+using namespace linux_accounts;
+
+namespace {
+
+// An instant as the wall-clock time of this machine's zone.
+std::optional<DateTime> localDateTime(std::int64_t seconds)
+{
+    const auto instant = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    if (!::localtime_r(&instant, &parts))
+        return std::nullopt;
+    return DateTime::fromCivil({parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                                parts.tm_hour, parts.tm_min, std::min(parts.tm_sec, 59)});
+}
+
+std::optional<PropertyValue> dateTimeValue(std::optional<std::int64_t> seconds)
+{
+    if (!seconds)
+        return std::nullopt;
+    if (auto dateTime = localDateTime(*seconds))
+        return *dateTime;
+    return std::nullopt;
+}
+
+// chage(1)'s limit: a maximum age of this many days or more never expires.
+constexpr std::int64_t kNeverExpiresDays = 10000;
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+// One bound user; what its records say is read once, when first asked.
+class LinuxAccount final : public DirectoryObject {
+public:
+    LinuxAccount(PasswdEntry user, FileReader &files, AccountDatabase &accounts,
+                 const LinuxDirectoryProvider::Clock &now, DatabaseState databases)
+        : user_(std::move(user)), files_(files), accounts_(accounts), now_(now), databases_(databases)
+    {
+    }
+
+    std::optional<PropertyValue> get(std::string_view name);
+
+private:
+    RecordLog log(std::size_t recordSize, const std::string &path)
+    {
+        const auto opener = [this](std::string p) {
+            return [this, p = std::move(p)] { return files_.open(p); };
+        };
+        return RecordLog(recordSize, {opener(path + ".1"), opener(path)});
+    }
+
+    const SessionSummary &session()
+    {
+        if (!session_) {
+            RecordLog wtmp = log(UtmpRecord::kSize, "/var/log/wtmp");
+            session_ = latestSession(wtmp, user_.name);
+        }
+        return *session_;
+    }
+
+    const std::optional<LastlogRecord> &lastlog()
+    {
+        if (!lastlog_) {
+            const auto file = files_.open("/var/log/lastlog");
+            lastlog_.emplace(file ? lastlogEntry(*file, user_.uid) : std::nullopt);
+        }
+        return *lastlog_;
+    }
+
+    // A SQLite database opened by SQLite itself, once `files` has found it.
+    // A tree's database is named by its open descriptor, so that a link in
+    // the tree cannot lead SQLite out of it; the file stays open meanwhile.
+    template <typename Query>
+    auto queryDatabase(const std::string &path, Query query) -> decltype(query(std::string()))
+    {
+        const auto file = files_.open(path);
+        if (!file)
+            return {};
+        if (databases_ == DatabaseState::Live)
+            return query(databaseUri(path, databases_));
+        const std::string held = file->descriptorPath();
+        if (held.empty())
+            return {};
+        return query(databaseUri(held, databases_));
+    }
+
+    const SessionSummary &wtmpdb()
+    {
+        if (!wtmpdb_)
+            wtmpdb_ = queryDatabase("/var/lib/wtmpdb/wtmp.db",
+                                    [this](const std::string &uri) { return wtmpdbSession(uri, user_.name); });
+        return *wtmpdb_;
+    }
+
+    const std::optional<std::int64_t> &lastlog2()
+    {
+        if (!lastlog2_)
+            lastlog2_.emplace(queryDatabase("/var/lib/lastlog/lastlog2.db", [this](const std::string &uri) {
+                return lastlog2Login(uri, user_.name);
+            }));
+        return *lastlog2_;
+    }
+
+    // The latest of every source that has the user.
+    std::optional<std::int64_t> lastLogin()
+    {
+        std::optional<std::int64_t> latest;
+        const auto consider = [&](std::optional<std::int64_t> seconds) {
+            if (seconds && (!latest || *seconds > *latest))
+                latest = seconds;
+        };
+        consider(lastlog2());
+        consider(wtmpdb().login);
+        if (const auto &record = lastlog())
+            consider(record->seconds);
+        consider(session().login);
+        return latest;
+    }
+
+    // The end of the latest session, from whichever log holds it.
+    std::optional<std::int64_t> lastLogoff()
+    {
+        const SessionSummary &database = wtmpdb();
+        const SessionSummary &file = session();
+        if (database.login && (!file.login || *database.login >= *file.login))
+            return database.logoff;
+        return file.logoff;
+    }
+
+    // btmp's latest failure, and its count since the last login when no
+    // tally holds the count.
+    const FailureSummary &btmpFailures()
+    {
+        if (!btmpFailures_) {
+            RecordLog btmp = log(UtmpRecord::kSize, "/var/log/btmp");
+            const bool count = !tally().has_value();
+            btmpFailures_ = failures(btmp, user_.name, {count, count ? lastLogin() : std::nullopt});
+        }
+        return *btmpFailures_;
+    }
+
+    const std::optional<TallySummary> &tally()
+    {
+        if (!tally_) {
+            const auto conf = files_.open("/etc/security/faillock.conf");
+            const auto confText = conf ? readText(*conf) : std::nullopt;
+            const FaillockSettings settings = parseFaillockConf(confText.value_or(""));
+            RecordLog file(TallyRecord::kSize,
+                           {[this, path = settings.dir + "/" + user_.name] { return files_.open(path); }});
+            tally_.emplace(summarizeTally(file, now_(), settings.failIntervalSeconds));
+        }
+        return *tally_;
+    }
+
+    // The later failure of btmp's and the tally's: when, and from where.
+    std::optional<std::pair<std::int64_t, std::string>> lastFailure()
+    {
+        std::optional<std::pair<std::int64_t, std::string>> latest;
+        if (const auto &btmp = btmpFailures(); btmp.when)
+            latest.emplace(*btmp.when, btmp.host);
+        if (const auto &faillock = tally(); faillock && faillock->latest
+            && (!latest || *faillock->latest > latest->first))
+            latest.emplace(*faillock->latest, faillock->address);
+        return latest;
+    }
+
+    std::optional<std::int64_t> badLoginCount()
+    {
+        if (const auto &faillock = tally())
+            return faillock->countNow;
+        if (const auto &btmp = btmpFailures(); btmp.readable)
+            return btmp.countAfter;
+        return std::nullopt;
+    }
+
+    const std::optional<ShadowEntry> &shadow()
+    {
+        if (!shadow_)
+            shadow_.emplace(accounts_.findShadow(user_.name));
+        return *shadow_;
+    }
+
+    PasswdEntry user_;
+    FileReader &files_;
+    AccountDatabase &accounts_;
+    const LinuxDirectoryProvider::Clock &now_;
+    DatabaseState databases_;
+
+    std::optional<SessionSummary> session_;
+    std::optional<SessionSummary> wtmpdb_;
+    std::optional<std::optional<std::int64_t>> lastlog2_;
+    std::optional<std::optional<LastlogRecord>> lastlog_;
+    std::optional<FailureSummary> btmpFailures_;
+    std::optional<std::optional<TallySummary>> tally_;
+    std::optional<std::optional<ShadowEntry>> shadow_;
+};
+
+std::optional<PropertyValue> LinuxAccount::get(std::string_view name)
+{
+    if (name == "LastLogin")
+        return dateTimeValue(lastLogin());
+    if (name == "LastLogoff")
+        return dateTimeValue(lastLogoff());
+    if (name == "LastFailedLogin") {
+        const auto failure = lastFailure();
+        return dateTimeValue(failure ? std::optional(failure->first) : std::nullopt);
+    }
+    if (name == "BadLoginAddress") {
+        if (const auto failure = lastFailure())
+            return failure->second;
+        return std::nullopt;
+    }
+    if (name == "BadLoginCount") {
+        if (const auto count = badLoginCount())
+            return *count;
+        return std::nullopt;
+    }
+    if (name == "MaxPasswordAge") {
+        const auto &entry = shadow();
+        if (!entry)
+            return std::nullopt;
+        if (entry->maxDays < 0 || entry->maxDays >= kNeverExpiresDays)
+            return std::int64_t{-1};
+        return entry->maxDays * kSecondsPerDay;
+    }
+    if (name == "PasswordExpirationDate") {
+        const auto &entry = shadow();
+        if (!entry || entry->lastChangeDays <= 0 || entry->maxDays < 0
+            || entry->maxDays >= kNeverExpiresDays)
+            return std::nullopt;
+        if (auto date = DateTime::fromDays(entry->lastChangeDays + entry->maxDays))
+            return *date;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::unique_ptr<LinuxDirectoryProvider> LinuxDirectoryProvider::forSystem()
+{
+    return std::make_unique<LinuxDirectoryProvider>(
+        std::make_unique<PosixFileReader>(),
+        [](FileReader &files) { return std::make_unique<SystemAccounts>(files); },
+        [] { return static_cast<std::int64_t>(std::time(nullptr)); }, DatabaseState::Live);
+}
+
+std::unique_ptr<LinuxDirectoryProvider> LinuxDirectoryProvider::forTree(const std::string &root)
+{
+    return std::make_unique<LinuxDirectoryProvider>(
+        std::make_unique<PosixFileReader>(root),
+        [](FileReader &files) { return std::make_unique<TreeAccounts>(files); },
+        [] { return static_cast<std::int64_t>(std::time(nullptr)); }, DatabaseState::AtRest);
+}
+
+LinuxDirectoryProvider::LinuxDirectoryProvider(
+    std::unique_ptr<FileReader> files,
+    std::function<std::unique_ptr<AccountDatabase>(FileReader &)> makeAccounts, Clock now,
+    DatabaseState databases)
+    : files_(std::move(files)), accounts_(makeAccounts(*files_)), now_(std::move(now)), databases_(databases)
+{
+    // localtime_r, unlike localtime, need not look at TZ again.
+    ::tzset();
+}
+
+std::optional<PasswdEntry> LinuxDirectoryProvider::lookUp(const std::string &domain,
+                                                          const std::string &user)
+{
+    std::vector<std::string> names;
+    if (domain.empty() || namesThisHost(domain, {}) || accounts_->isHostName(domain)) {
+        names.push_back(user);
+    } else {
+        // A domain the machine is joined to: NSS (sssd, winbind) knows its
+        // users by qualified names.
+        std::string lower = domain;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; });
+        names = {user + "@" + domain, user + "@" + lower, domain + "\\" + user};
+    }
+    for (const auto &name : names) {
+        if (auto entry = accounts_->findUser(name)) {
+            // Files are only ever reached by the name the system gave back.
+            if (isSafeName(entry->name))
+                return entry;
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+DirectoryObject *LinuxDirectoryProvider::bind(std::string_view path)
+{
+    const auto account = parseAccountPath(path);
+    if (!account)
+        return nullptr;
+    auto user = lookUp(account->domain, account->user);
+    if (!user)
+        return nullptr;
+    return new LinuxAccount(std::move(*user), *files_, *accounts_, now_, databases_);
+}
+
+std::optional<PropertyValue> LinuxDirectoryProvider::get(DirectoryObject &object, std::string_view name)
+{
+    auto *account = dynamic_cast<LinuxAccount *>(&object);
+    if (!account)
+        return std::nullopt;
+    return account->get(name);
+}
+
+void LinuxDirectoryProvider::release(DirectoryObject *object)
+{
+    delete object;
+}
+
+} // namespace tramsel

@@ -1,0 +1,60 @@
+// What the login records say about one user: the rules of last(1), lastb(1),
+// lastlog(8), faillock(8) and pam_lastlog, applied to decoded records.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/linux/files.h"
+#include "platform/linux/records.h"
+
+namespace tramsel::linux_accounts {
+
+// The user's latest session in a wtmp log.
+struct SessionSummary {
+    bool readable = false;                     // some file of the log could be read
+    std::optional<std::int64_t> login;         // seconds since the epoch
+    std::optional<std::int64_t> logoff;        // absent: still open (or no login)
+};
+// Pairs the session end as last(1) does: the next record on the same line
+// (a logout, or another login there), or a boot or shutdown, whichever
+// comes first after the login.
+SessionSummary latestSession(RecordLog &wtmp, std::string_view user);
+
+// The user's latest failed login in a btmp log (any record type) and, when
+// asked, the count of the user's records newer than `after` (all of them
+// when there is no `after`: pam_lastlog's rule). One walk back serves both;
+// it stops as soon as both are known, the count at the first record of
+// anyone that is not newer.
+struct FailureQuery {
+    bool count = false;
+    std::optional<std::int64_t> after;
+};
+struct FailureSummary {
+    bool readable = false;  // some file of the log could be read
+    std::optional<std::int64_t> when;
+    std::string host;
+    std::int64_t countAfter = 0;  // when asked for
+};
+FailureSummary failures(RecordLog &btmp, std::string_view user, const FailureQuery &query);
+
+// The user's lastlog record, at uid x 292; nothing when the file holds none
+// for the uid or the user never logged in.
+std::optional<LastlogRecord> lastlogEntry(const ReadableFile &lastlog, std::uint32_t uid);
+
+// What a pam_faillock tally file holds.
+struct TallySummary {
+    std::optional<std::int64_t> latest;  // the latest failure, valid or not
+    std::string address;                 // its remote host or tty; empty for a service
+    std::int64_t countNow = 0;           // valid failures within the interval
+};
+// `tally` is a log of the one tally file; nothing when it cannot be read.
+std::optional<TallySummary> summarizeTally(RecordLog &tally, std::int64_t now,
+                                           std::int64_t failIntervalSeconds);
+
+// A ut_user field holds at most 32 bytes: longer names are cut there.
+bool utmpUserIs(std::string_view recordUser, std::string_view user);
+
+} // namespace tramsel::linux_accounts

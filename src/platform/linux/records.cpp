@@ -1,0 +1,116 @@
+// Decoding of utmp, lastlog and faillock tally records.
+#include "platform/linux/records.h"
+
+#include <algorithm>
+
+namespace tramsel::linux_accounts {
+namespace {
+
+std::uint32_t littleEndian(std::span<const unsigned char> bytes, std::size_t offset, std::size_t width)
+{
+    std::uint64_t value = 0;
+    for (std::size_t i = width; i-- > 0;)
+        value = value << 8 | bytes[offset + i];
+    return static_cast<std::uint32_t>(value);
+}
+
+std::uint64_t littleEndian64(std::span<const unsigned char> bytes, std::size_t offset)
+{
+    std::uint64_t value = 0;
+    for (std::size_t i = 8; i-- > 0;)
+        value = value << 8 | bytes[offset + i];
+    return value;
+}
+
+// A char array that is NUL-terminated only when shorter than the array.
+std::string fixedText(std::span<const unsigned char> bytes, std::size_t offset, std::size_t width)
+{
+    const auto field = bytes.subspan(offset, width);
+    const auto end = std::find(field.begin(), field.end(), 0);
+    return std::string(field.begin(), end);
+}
+
+} // namespace
+
+UtmpRecord decodeUtmp(std::span<const unsigned char> bytes)
+{
+    if (bytes.size() < UtmpRecord::kSize)
+        return {};
+    UtmpRecord record;
+    record.type = static_cast<std::int16_t>(littleEndian(bytes, 0, 2));
+    record.pid = static_cast<std::int32_t>(littleEndian(bytes, 4, 4));
+    record.line = fixedText(bytes, 8, 32);
+    record.user = fixedText(bytes, 44, 32);
+    record.host = fixedText(bytes, 76, 256);
+    record.seconds = littleEndian(bytes, 340, 4);
+    return record;
+}
+
+LastlogRecord decodeLastlog(std::span<const unsigned char> bytes)
+{
+    if (bytes.size() < LastlogRecord::kSize)
+        return {};
+    LastlogRecord record;
+    record.seconds = littleEndian(bytes, 0, 4);
+    record.line = fixedText(bytes, 4, 32);
+    record.host = fixedText(bytes, 36, 256);
+    return record;
+}
+
+TallyRecord decodeTally(std::span<const unsigned char> bytes)
+{
+    if (bytes.size() < TallyRecord::kSize)
+        return {};
+    TallyRecord record;
+    record.source = fixedText(bytes, 0, 52);
+    record.status = static_cast<std::uint16_t>(littleEndian(bytes, 54, 2));
+    record.seconds = littleEndian64(bytes, 56);
+    return record;
+}
+
+std::string_view utmpUser(std::span<const unsigned char> bytes)
+{
+    if (bytes.size() < UtmpRecord::kSize)
+        return {};
+    const auto field = bytes.subspan(44, 32);
+    const auto end = std::find(field.begin(), field.end(), 0);
+    return {reinterpret_cast<const char *>(field.data()), static_cast<std::size_t>(end - field.begin())};
+}
+
+std::uint32_t utmpSeconds(std::span<const unsigned char> bytes)
+{
+    return bytes.size() < UtmpRecord::kSize ? 0 : littleEndian(bytes, 340, 4);
+}
+
+int effectiveUtmpType(const UtmpRecord &record)
+{
+    if (record.line.starts_with('~')) {
+        if (record.user.starts_with("shutdown"))
+            return UtmpRecord::kShutdownTime;
+        if (record.user.starts_with("reboot"))
+            return UtmpRecord::kBootTime;
+        if (record.user.starts_with("runlevel"))
+            return UtmpRecord::kRunLevel;
+        return record.type;
+    }
+    int type = record.type;
+    if (type != UtmpRecord::kDeadProcess && !record.user.empty() && !record.line.empty()
+        && record.user != "LOGIN")
+        type = UtmpRecord::kUserProcess;
+    if (record.user.empty())
+        type = UtmpRecord::kDeadProcess;
+    return type;
+}
+
+bool endsAllSessions(const UtmpRecord &record, int effectiveType)
+{
+    if (effectiveType == UtmpRecord::kBootTime || effectiveType == UtmpRecord::kShutdownTime)
+        return true;
+    if (effectiveType == UtmpRecord::kRunLevel) {
+        const int level = record.pid & 255;
+        return level == '0' || level == '6';
+    }
+    return false;
+}
+
+} // namespace tramsel::linux_accounts

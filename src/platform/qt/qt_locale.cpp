@@ -1,0 +1,133 @@
+// The user's locale, read from a QLocale.
+#include "platform/qt/qt_locale.h"
+
+namespace tramsel {
+namespace {
+
+bool isSpace(QChar c) { return c.isSpace(); }
+
+// Hours and minutes only: a short time format that shows seconds (the C
+// locale's does) loses them with the separator before them.
+QString withoutSeconds(const QString &format)
+{
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u's') {
+            out += c;
+            continue;
+        }
+        while (i + 1 < format.size() && format.at(i + 1) == u's')
+            ++i;
+        if (!out.isEmpty() && !out.back().isLetter())
+            out.chop(1);
+    }
+    return out;
+}
+
+} // namespace
+
+QString withoutTimeZone(const QString &format)
+{
+    QString out;
+    bool quoted = false;
+    bool afterZone = false;    // just removed a zone token
+    bool spaceAround = false;  // and it had spaces on either side
+    QChar space = u' ';
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (!quoted && c == u't') {
+            while (i + 1 < format.size() && format.at(i + 1) == u't')
+                ++i;
+            while (!out.isEmpty() && isSpace(out.back())) {
+                space = out.back();
+                spaceAround = true;
+                out.chop(1);
+            }
+            // "(t)" leaves nothing worth keeping.
+            if (out.endsWith(u'(') && i + 1 < format.size() && format.at(i + 1) == u')') {
+                out.chop(1);
+                ++i;
+                while (!out.isEmpty() && isSpace(out.back())) {
+                    space = out.back();
+                    spaceAround = true;
+                    out.chop(1);
+                }
+            }
+            afterZone = true;
+            continue;
+        }
+        if (afterZone && !quoted && isSpace(c)) {
+            space = c;
+            spaceAround = true;
+            continue;
+        }
+        if (afterZone && spaceAround && !out.isEmpty())
+            out += space;
+        afterZone = false;
+        spaceAround = false;
+        if (c == u'\'')
+            quoted = !quoted;
+        out += c;
+    }
+    return out;
+}
+
+QString withFullYear(const QString &format)
+{
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u'y') {
+            out += c;
+            continue;
+        }
+        qsizetype run = 1;
+        while (i + run < format.size() && format.at(i + run) == u'y')
+            ++run;
+        out += QString(run == 2 ? 4 : run, u'y');
+        i += run - 1;
+    }
+    return out;
+}
+
+QtLocale::QtLocale(const QLocale &locale)
+    : locale_(locale),
+      dateFormat_(withFullYear(locale.dateFormat(QLocale::ShortFormat))),
+      timeFormat_(withoutTimeZone(locale.timeFormat(QLocale::LongFormat))),
+      shortTimeFormat_(withoutSeconds(withoutTimeZone(locale.timeFormat(QLocale::ShortFormat))))
+{
+}
+
+std::string QtLocale::toUpper(std::string_view text) const
+{
+    const QString upper =
+        toUpper(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    return upper.toStdString();
+}
+
+QString QtLocale::toUpper(const QString &text) const { return locale_.toUpper(text); }
+
+std::string QtLocale::dateText(const CivilDateTime &d) const
+{
+    return shortDate(QDate(d.year, d.month, d.day)).toStdString();
+}
+
+std::string QtLocale::timeText(const CivilDateTime &d) const
+{
+    return locale_.toString(QTime(d.hour, d.minute, d.second), timeFormat_).toStdString();
+}
+
+std::string QtLocale::decimalSeparator() const { return locale_.decimalPoint().toStdString(); }
+
+QString QtLocale::shortDate(QDate date) const { return locale_.toString(date, dateFormat_); }
+
+QString QtLocale::shortTime(QTime time) const { return locale_.toString(time, shortTimeFormat_); }
+
+} // namespace tramsel

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The command line without a display: --print, --help, --version and bad
+# command lines, with their output and exit status.
+# Usage: command_line_test.sh PATH/TO/tramsel
+set -uo pipefail
+program=$1
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+failures=0
+out=$(mktemp) err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+
+# check NAME STATUS STDOUT STDERR -- ARGS...: exact stdout and stderr.
+check() {
+    local name=$1 status=$2 stdout=$3 stderr=$4
+    shift 5
+    "$program" "$@" >"$out" 2>"$err"
+    local got=$?
+    if [ "$got" -ne "$status" ] || [ "$(cat "$out"; echo x)" != "$stdout"x ] ||
+        [ "$(cat "$err"; echo x)" != "$stderr"x ]; then
+        echo "FAIL: $name: status $got (want $status)"
+        echo "--- stdout:"; cat "$out"; echo "--- stderr:"; cat "$err"
+        failures=$((failures + 1))
+    else
+        echo "ok: $name"
+    fi
+}
+
+# The failure text for a display name, with its line ends intact.
+failure() {
+    local text
+    text=$(printf '\nNo such NT account: '"'"'%s'"'"',\nor ADSI is not installed on your computer.\nYou need to install ADSI:\nhttp://download.microsoft.com/ntserver/downloads/bin/nts/adsx86.exe\nor use Windows 2000\n\nx' "$1")
+    printf '%s' "${text%x}"
+}
+
+nobody=$(failure 'SALES\nobody'; echo x)
+jdoe=$(failure 'jdoe'; echo x)
+pc=$(failure 'PC\jdoe'; echo x)
+check "missing account" 1 "${nobody%x}" "" -- --print 'sales\nobody'
+check "short option" 1 "${nobody%x}" "" -- -p 'sales\nobody'
+check "no backslash" 1 "${jdoe%x}" "" -- --print 'jdoe'
+check "root carried through" 1 "${pc%x}" "" -- --root /nonexistent --print 'pc\jdoe'
+check "space in user" 2 "" $'Wrong User Name\n' -- --print 'sales\j doe'
+check "second backslash" 2 "" $'Wrong User Name\n' -- --print 'sales\x\y'
+check "empty user" 2 "" $'User Name cannot be blank\n' -- --print 'sales\'
+check "print without account" 2 "" $'--print needs an account, as DOMAIN\\user.\n' -- --print
+check "two accounts" 2 "" $'Name one account, as DOMAIN\\user.\n' -- --print 'a\b' 'c\d'
+check "unknown option" 2 "" $'Unknown option \'bogus\'.\n' -- --bogus
+check "version" 0 $'Tramsel 2.0\n' "" -- --version
+
+# The failure text keeps its blank first and last lines: seven lines in all.
+lines=$("$program" --print 'sales\nobody' | wc -l)
+[ "$lines" -eq 7 ] && echo "ok: seven lines" || { echo "FAIL: $lines lines"; failures=$((failures + 1)); }
+"$program" --help | grep -q -- '--print' && echo "ok: help" || { echo "FAIL: help"; failures=$((failures + 1)); }
+
+[ "$failures" -eq 0 ]

@@ -1,0 +1,55 @@
+// A whole program for window tests: a recording directory, a fixed locale and
+// clock, and message boxes answered at once.
+#pragma once
+
+#include <functional>
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QStringList>
+#include <QWidget>
+
+#include "main/program.h"
+#include "platform/qt/loaded_windows.h"
+#include "platform/qt/message_box.h"
+#include "platform/qt/qt_locale.h"
+#include "tests/report/fakes.h"
+
+namespace tramsel::testing {
+
+// Records every message and "presses OK" at once, after running onShow.
+class RecordingMessageBox final : public MessageBoxService {
+public:
+    QStringList texts;
+    std::function<void()> onShow;
+
+    void showError(QWidget *, const QString &text) override
+    {
+        texts << text;
+        if (onShow)
+            onShow();
+    }
+};
+
+struct TestProgram {
+    RecordingProvider provider;
+    QtLocale locale{QLocale(QLocale::English, QLocale::UnitedStates)};
+    RecordingMessageBox messageBox;
+    LoadedWindows windows;
+    QDateTime clock{QDate(2003, 6, 18), QTime(23, 25, 7)};
+    Services services{provider, locale, messageBox, windows, [this] { return clock; }};
+
+    TestProgram() { provider.bindSucceeds = false; }
+    TestProgram(const TestProgram &) = delete;
+    TestProgram &operator=(const TestProgram &) = delete;
+
+    // Windows refer to the program: they all go before it does.
+    ~TestProgram()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        while (windows.count() > 0)
+            delete windows.at(windows.count() - 1);
+    }
+};
+
+} // namespace tramsel::testing

@@ -1,0 +1,128 @@
+// Walking logs of records across chunks and rotated files.
+#include <gtest/gtest.h>
+
+#include "platform/linux/files.h"
+#include "platform/linux/fixture_tree.h"
+
+namespace tramsel::linux_accounts {
+namespace {
+
+using testing::Bytes;
+
+// Records of 384 bytes numbered from `first` in their first four bytes.
+Bytes numbered(std::uint32_t first, std::uint32_t count, std::size_t extraBytes = 0)
+{
+    Bytes bytes(count * 384 + extraBytes, 0xee);
+    for (std::uint32_t i = 0; i < count; ++i)
+        testing::putLittleEndian(bytes, i * 384, first + i, 4);
+    return bytes;
+}
+
+std::uint32_t numberOf(std::span<const unsigned char> record)
+{
+    return record[0] | record[1] << 8 | record[2] << 16 | static_cast<std::uint32_t>(record[3]) << 24;
+}
+
+struct Opened {
+    std::vector<std::string> names;
+};
+
+RecordLog::Opener memory(Bytes bytes, Opened &opened, std::string name)
+{
+    return [bytes = std::move(bytes), &opened, name = std::move(name)]() -> std::unique_ptr<ReadableFile> {
+        opened.names.push_back(name);
+        return std::make_unique<MemoryFile>(bytes);
+    };
+}
+
+RecordLog::Opener missing(Opened &opened, std::string name)
+{
+    return [&opened, name = std::move(name)]() -> std::unique_ptr<ReadableFile> {
+        opened.names.push_back(name);
+        return nullptr;
+    };
+}
+
+TEST(RecordLog, WalksBackAcrossChunksAndFilesIgnoringAPartialRecord)
+{
+    // 1000 records span several 60 KiB chunks; each file ends in a partial record.
+    Opened opened;
+    RecordLog log(384, {memory(numbered(0, 1000, 100), opened, "old"),
+                        memory(numbered(1000, 1000, 383), opened, "new")});
+    std::vector<std::uint32_t> seen;
+    EXPECT_TRUE(log.walkBackward([&](std::span<const unsigned char> record, RecordLog::Position at) {
+        EXPECT_EQ(record.size(), 384u);
+        EXPECT_EQ(numberOf(record), at.file * 1000 + at.record);
+        seen.push_back(numberOf(record));
+        return true;
+    }));
+    ASSERT_EQ(seen.size(), 2000u);
+    for (std::uint32_t i = 0; i < 2000; ++i)
+        ASSERT_EQ(seen[i], 1999 - i);
+    EXPECT_EQ(opened.names, (std::vector<std::string>{"new", "old"}));
+}
+
+TEST(RecordLog, StopsEarlyWithoutOpeningTheRotatedFile)
+{
+    Opened opened;
+    RecordLog log(384, {memory(numbered(0, 10), opened, "old"), memory(numbered(10, 10), opened, "new")});
+    int visited = 0;
+    EXPECT_TRUE(log.walkBackward([&](std::span<const unsigned char> record, RecordLog::Position) {
+        ++visited;
+        return numberOf(record) != 15;
+    }));
+    EXPECT_EQ(visited, 5);
+    EXPECT_EQ(opened.names, std::vector<std::string>{"new"});
+}
+
+TEST(RecordLog, WalksForwardFromAPositionIntoTheNewerFile)
+{
+    Opened opened;
+    RecordLog log(384, {memory(numbered(0, 300), opened, "old"), memory(numbered(300, 300), opened, "new")});
+    std::vector<std::uint32_t> seen;
+    EXPECT_TRUE(log.walkForward({0, 150}, [&](std::span<const unsigned char> record, RecordLog::Position) {
+        seen.push_back(numberOf(record));
+        return numberOf(record) < 500;
+    }));
+    ASSERT_EQ(seen.size(), 350u);
+    EXPECT_EQ(seen.front(), 151u);
+    EXPECT_EQ(seen.back(), 500u);
+}
+
+TEST(RecordLog, MissingAndEmptyFiles)
+{
+    Opened opened;
+    RecordLog none(384, {missing(opened, "old"), missing(opened, "new")});
+    EXPECT_FALSE(none.walkBackward([](auto, auto) { return true; }));
+
+    RecordLog empty(384, {missing(opened, "old"), memory(Bytes(383, 1), opened, "new")});
+    int visited = 0;
+    EXPECT_TRUE(empty.walkBackward([&](auto, auto) { return ++visited, true; }));
+    EXPECT_EQ(visited, 0);
+}
+
+TEST(PosixFileReader, OpensOnlyRegularFilesInsideTheRoot)
+{
+    testing::TempTree tree;
+    tree.write("/etc/passwd", "root:x:0:0::/root:/bin/sh\n");
+    std::filesystem::create_directories(tree.path("/var"));
+    // An absolute link in a disk image points into the image, not the host.
+    std::filesystem::create_directory_symlink("/etc", tree.path("/var/etc-link"));
+
+    PosixFileReader reader(tree.root());
+    const auto passwd = reader.open("/etc/passwd");
+    ASSERT_TRUE(passwd);
+    EXPECT_EQ(readText(*passwd), "root:x:0:0::/root:/bin/sh\n");
+    const auto linked = reader.open("/var/etc-link/passwd");
+    ASSERT_TRUE(linked);
+    EXPECT_EQ(linked->size(), passwd->size());
+    EXPECT_FALSE(reader.open("/etc"));
+    EXPECT_FALSE(reader.open("/etc/missing"));
+    EXPECT_FALSE(reader.open("etc/passwd"));
+    // ".." stops at the root: the host's own files stay out of reach.
+    EXPECT_FALSE(reader.open("/../../../../../../etc/hostname"));
+    EXPECT_FALSE(reader.open("/var/etc-link/../../../etc/hostname"));
+}
+
+} // namespace
+} // namespace tramsel::linux_accounts

@@ -1,0 +1,192 @@
+// Fixture trees for the Linux provider: a temporary root folder with account
+// files and login records packed in code, and a file reader that records
+// every path it is asked to open.
+#pragma once
+
+#include <stdlib.h>
+#include <time.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/linux/files.h"
+
+namespace tramsel::testing {
+
+using Bytes = std::vector<unsigned char>;
+
+inline void putLittleEndian(Bytes &bytes, std::size_t offset, std::uint64_t value, std::size_t width)
+{
+    for (std::size_t i = 0; i < width; ++i)
+        bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+// Copies text into a fixed char array without a terminating NUL when full.
+inline void putText(Bytes &bytes, std::size_t offset, const std::string &text, std::size_t width)
+{
+    for (std::size_t i = 0; i < text.size() && i < width; ++i)
+        bytes[offset + i] = static_cast<unsigned char>(text[i]);
+}
+
+struct Utmp {
+    int type = 7;
+    std::string line;
+    std::string user;
+    std::string host;
+    std::uint32_t seconds = 0;
+    std::int32_t pid = 0;
+};
+
+inline Bytes pack(const Utmp &record)
+{
+    Bytes bytes(384, 0);
+    putLittleEndian(bytes, 0, static_cast<std::uint16_t>(record.type), 2);
+    putLittleEndian(bytes, 4, static_cast<std::uint32_t>(record.pid), 4);
+    putText(bytes, 8, record.line, 32);
+    putText(bytes, 40, record.line.size() > 4 ? record.line.substr(record.line.size() - 4) : record.line, 4);
+    putText(bytes, 44, record.user, 32);
+    putText(bytes, 76, record.host, 256);
+    putLittleEndian(bytes, 340, record.seconds, 4);
+    putLittleEndian(bytes, 344, 123456, 4);
+    return bytes;
+}
+
+inline Bytes pack(const std::vector<Utmp> &records)
+{
+    Bytes bytes;
+    for (const auto &record : records) {
+        const Bytes one = pack(record);
+        bytes.insert(bytes.end(), one.begin(), one.end());
+    }
+    return bytes;
+}
+
+inline Bytes lastlogRecord(std::uint32_t seconds, const std::string &line, const std::string &host)
+{
+    Bytes bytes(292, 0);
+    putLittleEndian(bytes, 0, seconds, 4);
+    putText(bytes, 4, line, 32);
+    putText(bytes, 36, host, 256);
+    return bytes;
+}
+
+struct Tally {
+    std::string source;
+    std::uint16_t status = 1;
+    std::uint64_t seconds = 0;
+};
+
+inline Bytes pack(const std::vector<Tally> &records)
+{
+    Bytes bytes;
+    for (const auto &record : records) {
+        Bytes one(64, 0);
+        putText(one, 0, record.source, 52);
+        putLittleEndian(one, 54, record.status, 2);
+        putLittleEndian(one, 56, record.seconds, 8);
+        bytes.insert(bytes.end(), one.begin(), one.end());
+    }
+    return bytes;
+}
+
+inline std::int64_t civilSeconds(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    // Days from civil (H. Hinnant), for UTC instants in tests.
+    const int y = year - (month <= 2);
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const std::int64_t days = std::int64_t{era} * 146097 + doe - 719468;
+    return days * 86400 + hour * 3600 + minute * 60 + second;
+}
+
+// A temporary folder that is removed with everything in it.
+class TempTree {
+public:
+    TempTree()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tramsel-tree-XXXXXX").string();
+        root_ = ::mkdtemp(pattern.data());
+    }
+    ~TempTree() { std::filesystem::remove_all(root_); }
+    TempTree(const TempTree &) = delete;
+    TempTree &operator=(const TempTree &) = delete;
+
+    const std::string &root() const { return root_; }
+    std::string path(const std::string &inTree) const { return root_ + inTree; }
+
+    void write(const std::string &inTree, const std::string &text) const
+    {
+        write(inTree, Bytes(text.begin(), text.end()));
+    }
+    void write(const std::string &inTree, const Bytes &bytes) const
+    {
+        const std::filesystem::path file = path(inTree);
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    // Writes bytes at offset, leaving a hole before them (a sparse lastlog).
+    void writeAt(const std::string &inTree, std::uint64_t offset, const Bytes &bytes) const
+    {
+        const std::filesystem::path file = path(inTree);
+        std::filesystem::create_directories(file.parent_path());
+        { std::ofstream touch(file, std::ios::binary | std::ios::app); }
+        std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+        out.seekp(static_cast<std::streamoff>(offset));
+        out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+
+private:
+    std::string root_;
+};
+
+// Opens files in the tree and remembers every path asked for.
+class ObservingFileReader final : public linux_accounts::FileReader {
+public:
+    ObservingFileReader(std::string root, std::shared_ptr<std::vector<std::string>> log)
+        : inner_(std::move(root)), log_(std::move(log))
+    {
+    }
+    std::unique_ptr<linux_accounts::ReadableFile> open(const std::string &path) override
+    {
+        log_->push_back(path);
+        return inner_.open(path);
+    }
+
+private:
+    linux_accounts::PosixFileReader inner_;
+    std::shared_ptr<std::vector<std::string>> log_;
+};
+
+// Sets the time zone for one test and puts the previous one back.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char *zone)
+    {
+        if (const char *old = ::getenv("TZ"))
+            old_ = old;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ScopedTimeZone()
+    {
+        if (old_.empty())
+            ::unsetenv("TZ");
+        else
+            ::setenv("TZ", old_.c_str(), 1);
+        ::tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone &) = delete;
+    ScopedTimeZone &operator=(const ScopedTimeZone &) = delete;
+
+private:
+    std::string old_;
+};
+
+} // namespace tramsel::testing

@@ -1,0 +1,21 @@
+// A lastlog file of any bytes, read for a uid the first four bytes give.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/linux/login_history.h"
+
+using namespace tramsel::linux_accounts;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size < 4)
+        return 0;
+    const std::uint32_t uid = (data[0] | data[1] << 8) % 64 + (data[2] & 0x80 ? 0xffff0000u : 0);
+    const MemoryFile file(std::vector<unsigned char>(data + 4, data + size));
+    if (const auto record = lastlogEntry(file, uid)) {
+        if (record->seconds == 0 || record->line.size() > 32 || record->host.size() > 256)
+            __builtin_trap();
+    }
+    return 0;
+}

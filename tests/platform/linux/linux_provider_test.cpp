@@ -1,0 +1,448 @@
+// The Linux provider on fixture trees: binding, and each property's rules.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <set>
+
+#include "platform/linux/fixture_tree.h"
+#include "platform/linux/linux_provider.h"
+#include "report/account_usage.h"
+#include "report/fakes.h"
+
+namespace tramsel {
+namespace {
+
+using linux_accounts::FileReader;
+using linux_accounts::TreeAccounts;
+using testing::Tally;
+using testing::TempTree;
+using testing::Utmp;
+using testing::civilSeconds;
+
+const std::int64_t kNow = civilSeconds(2024, 6, 1, 12, 0, 0);
+
+const char *const kPasswd =
+    "root:x:0:0:root:/root:/bin/bash\n"
+    "alice:x:1000:1000::/home/alice:/bin/bash\n"
+    "bob:x:1001:1001::/home/bob:/bin/bash\n"
+    "carol:x:1002:1002::/home/carol:/bin/bash\n"
+    "dave@corp.example:x:1003:1003::/home/dave:/bin/bash\n"
+    "big:x:3000000000:100::/home/big:/bin/sh\n";
+
+// A provider on a tree; every path it opens is kept in `opened`.
+struct Fixture {
+    TempTree tree;
+    std::shared_ptr<std::vector<std::string>> opened = std::make_shared<std::vector<std::string>>();
+    std::int64_t now = kNow;
+    testing::ScopedTimeZone zone{"UTC0"};
+
+    Fixture()
+    {
+        tree.write("/etc/passwd", kPasswd);
+        tree.write("/etc/hostname", "web01.example.org\n");
+        tree.write("/etc/shadow", "alice:$y$x:19500:0:90:7:::\n");
+    }
+
+    std::unique_ptr<LinuxDirectoryProvider> provider()
+    {
+        return std::make_unique<LinuxDirectoryProvider>(
+            std::make_unique<testing::ObservingFileReader>(tree.root(), opened),
+            [](FileReader &files) { return std::make_unique<TreeAccounts>(files); },
+            [this] { return now; }, linux_accounts::DatabaseState::AtRest);
+    }
+
+    // The value of one property of a user of this machine.
+    std::optional<PropertyValue> read(const std::string &user, const std::string &property)
+    {
+        auto directory = provider();
+        DirectoryObject *account = directory->bind("WinNT://WEB01/" + user + ",user");
+        if (!account)
+            return NullValue{};  // a distinct answer, so that tests see the bind failed
+        auto value = directory->get(*account, property);
+        directory->release(account);
+        return value;
+    }
+};
+
+PropertyValue at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    return *DateTime::fromCivil({year, month, day, hour, minute, second});
+}
+
+std::uint32_t t(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    return static_cast<std::uint32_t>(civilSeconds(year, month, day, hour, minute, second));
+}
+
+TEST(LinuxProvider, BindsThisMachinesUsersByAnyOfItsNames)
+{
+    Fixture f;
+    auto directory = f.provider();
+    for (const char *path : {"WinNT://alice,user", "WinNT://WEB01/alice,user",
+                             "WinNT://WEB01.EXAMPLE.ORG/alice,user", "WinNT://LOCALHOST/alice,user",
+                             "WinNT://web01/big,user", "WinNT://CORP.EXAMPLE/dave,user"}) {
+        DirectoryObject *account = directory->bind(path);
+        EXPECT_NE(account, nullptr) << path;
+        directory->release(account);
+    }
+    for (const char *path : {"WinNT://WEB02/alice,user", "WinNT://WEB01/nobody,user",
+                             "WinNT://WEB01/Alice,user", "WinNT://WEB01/dave,user",
+                             "WinNT://CORP/alice,user", "WinNT://SALES/jdoe,user"})
+        EXPECT_EQ(directory->bind(path), nullptr) << path;
+}
+
+TEST(LinuxProvider, BadNamesFailBeforeAnyFileIsOpened)
+{
+    Fixture f;
+    auto directory = f.provider();
+    for (const std::string &path : std::vector<std::string>{"WinNT://WEB01/../etc/x,user", "WinNT://../etc/x,user",
+                                   "WinNT://WEB01/a/b,user", "WinNT://WEB01/" + std::string(300, 'a') + ",user",
+                                   std::string("WinNT://WEB01/alice\0x,user", 26), "WinNT://WEB01/al,ice,user",
+                                   "WinNT://WEB01/..,user"}) {
+        EXPECT_EQ(directory->bind(path), nullptr) << path;
+        EXPECT_TRUE(f.opened->empty()) << path << " opened " << f.opened->front();
+    }
+}
+
+TEST(LinuxProvider, ReadsOnlyTheFilesOfTheCanonicalUser)
+{
+    Fixture f;
+    f.tree.write("/etc/security/faillock.conf", "dir = /var/lib/faillock\n");
+    auto directory = f.provider();
+    DirectoryObject *account = directory->bind("WinNT://WEB01/alice,user");
+    ASSERT_NE(account, nullptr);
+    for (const char *name : {"LastLogin", "LastLogoff", "LastFailedLogin", "BadLoginAddress",
+                             "BadLoginCount", "PasswordExpirationDate", "MaxPasswordAge", "Other"})
+        directory->get(*account, name);
+    directory->release(account);
+    std::set<std::string> distinct(f.opened->begin(), f.opened->end());
+    EXPECT_EQ(distinct, (std::set<std::string>{
+                            "/etc/hostname", "/etc/passwd", "/etc/shadow",
+                            "/etc/security/faillock.conf", "/var/lib/faillock/alice",
+                            "/var/lib/lastlog/lastlog2.db", "/var/lib/wtmpdb/wtmp.db",
+                            "/var/log/btmp", "/var/log/btmp.1", "/var/log/lastlog",
+                            "/var/log/wtmp", "/var/log/wtmp.1"}));
+}
+
+TEST(LinuxProvider, LastLoginIsTheLaterOfLastlogAndWtmp)
+{
+    Fixture f;
+    EXPECT_EQ(f.read("alice", "LastLogin"), std::nullopt) << "no record anywhere";
+
+    f.tree.writeAt("/var/log/lastlog", 1000 * 292, testing::lastlogRecord(t(2024, 5, 1, 8, 0, 0), "pts/0", "h"));
+    EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 5, 1, 8, 0, 0)) << "lastlog only";
+    EXPECT_EQ(f.read("bob", "LastLogin"), std::nullopt) << "bob's lastlog slot is past the end";
+
+    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{
+                                      {7, "pts/1", "alice", "", t(2024, 4, 30, 9, 0, 0)},
+                                      {7, "pts/2", "bob", "", t(2024, 5, 2, 9, 0, 0)},
+                                  }));
+    EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 5, 1, 8, 0, 0)) << "lastlog later";
+    EXPECT_EQ(f.read("bob", "LastLogin"), at(2024, 5, 2, 9, 0, 0)) << "wtmp only";
+
+    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{
+                                      {7, "pts/1", "alice", "", t(2024, 5, 3, 7, 6, 5)},
+                                      {8, "pts/1", "", "", t(2024, 5, 3, 8, 0, 0)},
+                                  }));
+    EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 5, 3, 7, 6, 5)) << "wtmp later";
+}
+
+TEST(LinuxProvider, LastlogIsReadAtTheUidsOffsetInASparseFile)
+{
+    Fixture f;
+    f.tree.writeAt("/var/log/lastlog", 3'000'000'000ull * 292,
+                   testing::lastlogRecord(t(2039, 1, 2, 3, 4, 5), "tty1", ""));
+    struct stat status {};
+    ASSERT_EQ(::stat(f.tree.path("/var/log/lastlog").c_str(), &status), 0);
+    ASSERT_LT(status.st_blocks * 512, 1 << 20) << "the fixture should be sparse";
+    EXPECT_EQ(f.read("big", "LastLogin"), at(2039, 1, 2, 3, 4, 5));
+    EXPECT_EQ(f.read("alice", "LastLogin"), std::nullopt) << "a hole reads as never";
+}
+
+TEST(LinuxProvider, TimesAreShownInTheMachinesZone)
+{
+    Fixture f;
+    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{
+                                      {7, "pts/1", "alice", "", t(2024, 1, 15, 3, 30, 0)},
+                                      {8, "pts/1", "", "", t(2024, 7, 15, 3, 30, 0)},
+                                  }));
+    {
+        testing::ScopedTimeZone zone("EST5EDT,M3.2.0,M11.1.0");
+        EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 1, 14, 22, 30, 0)) << "winter, UTC-5";
+        EXPECT_EQ(f.read("alice", "LastLogoff"), at(2024, 7, 14, 23, 30, 0)) << "summer, UTC-4";
+    }
+    {
+        testing::ScopedTimeZone zone("<+0530>-5:30");
+        EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 1, 15, 9, 0, 0));
+    }
+    EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 1, 15, 3, 30, 0));
+}
+
+TEST(LinuxProvider, SessionsArePairedAsLastPairsThem)
+{
+    struct Case {
+        const char *name;
+        std::vector<Utmp> wtmp;
+        std::optional<PropertyValue> logoff;
+    };
+    const Case cases[] = {
+        {"logout on the same line, other lines in between",
+         {{7, "pts/1", "alice", "", t(2024, 5, 1, 9)},
+          {7, "pts/2", "bob", "", t(2024, 5, 1, 10)},
+          {8, "pts/2", "", "", t(2024, 5, 1, 11)},
+          {8, "pts/1", "", "", t(2024, 5, 1, 12)},
+          {8, "pts/1", "", "", t(2024, 5, 1, 13)}},
+         at(2024, 5, 1, 12)},
+        {"still logged in",
+         {{7, "pts/1", "alice", "", t(2024, 5, 1, 9)}, {8, "pts/2", "", "", t(2024, 5, 1, 10)}},
+         std::nullopt},
+        {"closed by a reboot (crash)",
+         {{7, "pts/1", "alice", "", t(2024, 5, 1, 9)}, {2, "~", "reboot", "6.1.0", t(2024, 5, 1, 14)},
+          {8, "pts/1", "", "", t(2024, 5, 1, 15)}},
+         at(2024, 5, 1, 14)},
+        {"closed by a shutdown",
+         {{7, "tty1", "alice", "", t(2024, 5, 1, 9)}, {1, "~", "shutdown", "", t(2024, 5, 1, 16)}},
+         at(2024, 5, 1, 16)},
+        {"closed by run level 6",
+         {{7, "tty1", "alice", "", t(2024, 5, 1, 9)}, {1, "~", "runlevel", "", t(2024, 5, 1, 17), '6'}},
+         at(2024, 5, 1, 17)},
+        {"run level 3 closes nothing",
+         {{7, "tty1", "alice", "", t(2024, 5, 1, 9)}, {1, "~", "runlevel", "", t(2024, 5, 1, 17), '3'}},
+         std::nullopt},
+        {"the next login on the line ends it",
+         {{7, "tty2", "alice", "", t(2024, 5, 1, 9)}, {7, "tty2", "bob", "", t(2024, 5, 1, 18)}},
+         at(2024, 5, 1, 18)},
+        {"only the latest session counts",
+         {{7, "tty2", "alice", "", t(2024, 5, 1, 9)}, {8, "tty2", "", "", t(2024, 5, 1, 10)},
+          {7, "pts/4", "alice", "", t(2024, 5, 2, 9)}},
+         std::nullopt},
+        {"a partial trailing record is ignored",
+         {{7, "pts/1", "alice", "", t(2024, 5, 1, 9)}, {8, "pts/1", "", "", t(2024, 5, 1, 19)}},
+         at(2024, 5, 1, 19)},
+    };
+    for (const Case &c : cases) {
+        Fixture f;
+        testing::Bytes bytes = testing::pack(c.wtmp);
+        if (std::string_view(c.name).starts_with("a partial")) {
+            const testing::Bytes later = testing::pack(Utmp{7, "pts/9", "alice", "", t(2024, 6, 1)});
+            bytes.insert(bytes.end(), later.begin(), later.begin() + 380);
+        }
+        f.tree.write("/var/log/wtmp", bytes);
+        EXPECT_EQ(f.read("alice", "LastLogoff"), c.logoff) << c.name;
+        EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 5, c.name == std::string("only the latest session counts") ? 2 : 1, 9)) << c.name;
+    }
+}
+
+TEST(LinuxProvider, RotatedFilesAreConsultedWhenTheCurrentHasNoRecord)
+{
+    Fixture f;
+    f.tree.write("/var/log/wtmp.1", testing::pack(std::vector<Utmp>{
+                                        {7, "pts/1", "alice", "", t(2024, 4, 1, 9)},
+                                        {7, "pts/3", "bob", "", t(2024, 4, 2, 9)},
+                                    }));
+    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{
+                                      {7, "pts/2", "bob", "", t(2024, 5, 1, 9)},
+                                      {8, "pts/1", "", "", t(2024, 5, 1, 10)},
+                                  }));
+    f.tree.write("/var/log/btmp.1", testing::pack(Utmp{6, "ssh:notty", "alice", "198.51.100.4", t(2024, 3, 1)}));
+    f.tree.write("/var/log/btmp", testing::pack(Utmp{6, "ssh:notty", "bob", "198.51.100.5", t(2024, 3, 2)}));
+    EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 4, 1, 9));
+    EXPECT_EQ(f.read("alice", "LastLogoff"), at(2024, 5, 1, 10)) << "closed in the current file";
+    EXPECT_EQ(f.read("bob", "LastLogin"), at(2024, 5, 1, 9)) << "the current file's record wins";
+    EXPECT_EQ(f.read("alice", "LastFailedLogin"), at(2024, 3, 1));
+    EXPECT_EQ(f.read("alice", "BadLoginAddress"), PropertyValue(std::string("198.51.100.4")));
+}
+
+TEST(LinuxProvider, TimesAfter2038)
+{
+    Fixture f;
+    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{
+                                      {7, "pts/1", "alice", "", t(2040, 2, 29, 23, 59, 58)},
+                                      {8, "pts/1", "", "", t(2106, 2, 7, 6, 28, 15)},
+                                  }));
+    EXPECT_EQ(f.read("alice", "LastLogin"), at(2040, 2, 29, 23, 59, 58));
+    EXPECT_EQ(f.read("alice", "LastLogoff"), at(2106, 2, 7, 6, 28, 15));
+}
+
+TEST(LinuxProvider, FailuresComeFromBtmpAndTheTallyWhicheverIsLater)
+{
+    Fixture f;
+    EXPECT_EQ(f.read("alice", "LastFailedLogin"), std::nullopt);
+    EXPECT_EQ(f.read("alice", "BadLoginAddress"), std::nullopt);
+    EXPECT_EQ(f.read("alice", "BadLoginCount"), std::nullopt) << "nothing readable";
+
+    f.tree.write("/var/log/btmp", testing::pack(std::vector<Utmp>{
+                                      {6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 1, 10)},
+                                      {7, "tty3", "alice", "", t(2024, 5, 1, 11)},
+                                      {6, "ssh:notty", "bob", "203.0.113.1", t(2024, 5, 1, 12)},
+                                  }));
+    EXPECT_EQ(f.read("alice", "LastFailedLogin"), at(2024, 5, 1, 11)) << "any record type";
+    EXPECT_EQ(f.read("alice", "BadLoginAddress"), PropertyValue(std::string())) << "no host recorded";
+    EXPECT_EQ(f.read("carol", "LastFailedLogin"), std::nullopt);
+    EXPECT_EQ(f.read("carol", "BadLoginCount"), PropertyValue(std::int64_t{0}));
+
+    struct Case {
+        const char *name;
+        Tally latest;
+        PropertyValue when;
+        std::string address;
+    };
+    const Case cases[] = {
+        {"remote host", {"192.0.2.50", 0x3, static_cast<std::uint64_t>(t(2024, 5, 1, 13))}, at(2024, 5, 1, 13), "192.0.2.50"},
+        {"tty", {"/dev/tty2", 0x5, static_cast<std::uint64_t>(t(2024, 5, 1, 13))}, at(2024, 5, 1, 13), "/dev/tty2"},
+        {"service", {"sudo", 0x1, static_cast<std::uint64_t>(t(2024, 5, 1, 13))}, at(2024, 5, 1, 13), ""},
+        {"older than btmp", {"192.0.2.50", 0x3, static_cast<std::uint64_t>(t(2024, 5, 1, 9))}, at(2024, 5, 1, 11), ""},
+    };
+    for (const Case &c : cases) {
+        f.tree.write("/var/run/faillock/alice", testing::pack({Tally{"10.0.0.1", 0x3, t(2024, 4, 1)}, c.latest}));
+        EXPECT_EQ(f.read("alice", "LastFailedLogin"), c.when) << c.name;
+        EXPECT_EQ(f.read("alice", "BadLoginAddress"), PropertyValue(c.address)) << c.name;
+    }
+}
+
+TEST(LinuxProvider, BadLoginCountFromTheTallyWithinItsInterval)
+{
+    Fixture f;
+    f.tree.write("/var/log/btmp", testing::pack(Utmp{6, "ssh:notty", "alice", "h", t(2024, 5, 31)}));
+    const auto ago = [](std::int64_t seconds) { return static_cast<std::uint64_t>(kNow - seconds); };
+    f.tree.write("/var/run/faillock/alice", testing::pack({
+                                                Tally{"h", 0x3, ago(3600)},  // outside 900 s
+                                                Tally{"h", 0x3, ago(899)},
+                                                Tally{"h", 0x2, ago(600)},  // no longer valid
+                                                Tally{"h", 0x3, ago(10)},
+                                            }));
+    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{2}));
+
+    f.tree.write("/etc/security/faillock.conf", "fail_interval = 7200\n");
+    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{3}));
+
+    f.now = kNow + 86400;
+    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{0})) << "all expired";
+
+    f.tree.write("/etc/security/faillock.conf", "dir = /var/lib/faillock\n");
+    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{1})) << "no tally there: btmp";
+}
+
+TEST(LinuxProvider, BadLoginCountFromBtmpSinceTheLastLogin)
+{
+    Fixture f;
+    f.tree.write("/var/log/btmp.1", testing::pack(std::vector<Utmp>{
+                                        {6, "ssh:notty", "alice", "h", t(2024, 4, 1)},
+                                        {6, "ssh:notty", "alice", "h", t(2024, 4, 2)},
+                                    }));
+    f.tree.write("/var/log/btmp", testing::pack(std::vector<Utmp>{
+                                      {6, "ssh:notty", "alice", "h", t(2024, 5, 1)},
+                                      {6, "ssh:notty", "bob", "h", t(2024, 5, 2)},
+                                      {6, "ssh:notty", "alice", "h", t(2024, 5, 3)},
+                                  }));
+    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{4})) << "never logged in";
+
+    f.tree.write("/var/log/wtmp", testing::pack(Utmp{7, "pts/1", "alice", "", t(2024, 5, 1, 12)}));
+    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{1}));
+
+    f.tree.writeAt("/var/log/lastlog", 1000 * 292, testing::lastlogRecord(t(2024, 5, 4), "", ""));
+    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{0}));
+}
+
+TEST(LinuxProvider, PasswordAgeingFollowsChage)
+{
+    struct Case {
+        const char *shadow;
+        std::optional<PropertyValue> expires;
+        std::optional<PropertyValue> maxAge;
+    };
+    // 19500 days after 1970-01-01 is 2023-05-23.
+    const Case cases[] = {
+        {"alice:h:19500:0:90:7:::", at(2023, 8, 21), std::int64_t{90 * 86400}},
+        {"alice:h:19500:0:9999:7:::", at(2050, 10, 7), std::int64_t{9999 * 86400}},
+        {"alice:h:19500:0:0:7:::", at(2023, 5, 23), std::int64_t{0}},
+        {"alice:h:19500:0:10000:7:::", std::nullopt, std::int64_t{-1}},
+        {"alice:h:19500:0:99999:7:::", std::nullopt, std::int64_t{-1}},
+        {"alice:h:19500:0::7:::", std::nullopt, std::int64_t{-1}},
+        {"alice:h:0:0:90:7:::", std::nullopt, std::int64_t{90 * 86400}},
+        {"alice:h::0:90:7:::", std::nullopt, std::int64_t{90 * 86400}},
+        {"alice:h:19x:0:90:7:::", std::nullopt, std::nullopt},
+        {"bob:h:19500:0:90:7:::", std::nullopt, std::nullopt},
+    };
+    for (const Case &c : cases) {
+        Fixture f;
+        f.tree.write("/etc/shadow", std::string(c.shadow) + "\n");
+        EXPECT_EQ(f.read("alice", "PasswordExpirationDate"), c.expires) << c.shadow;
+        EXPECT_EQ(f.read("alice", "MaxPasswordAge"), c.maxAge) << c.shadow;
+    }
+    Fixture unreadable;
+    std::filesystem::remove(unreadable.tree.path("/etc/shadow"));
+    std::filesystem::create_directories(unreadable.tree.path("/etc/shadow"));
+    EXPECT_EQ(unreadable.read("alice", "MaxPasswordAge"), std::nullopt);
+    EXPECT_EQ(unreadable.read("alice", "PasswordExpirationDate"), std::nullopt);
+}
+
+TEST(LinuxProvider, GarbageFilesFailOnlyTheirOwnReads)
+{
+    Fixture f;
+    testing::Bytes garbage(384 * 50 + 17);
+    for (std::size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<unsigned char>(i * 7919 % 251);
+    f.tree.write("/var/log/wtmp", garbage);
+    f.tree.write("/var/log/btmp", garbage);
+    f.tree.write("/var/log/lastlog", testing::Bytes(100, 0xff));
+    f.tree.write("/var/run/faillock/alice", testing::Bytes(63, 0xff));
+    std::filesystem::create_directories(f.tree.path("/var/log/wtmp.1"));
+    EXPECT_EQ(f.read("alice", "LastLogin"), std::nullopt);
+    EXPECT_EQ(f.read("alice", "LastLogoff"), std::nullopt);
+    EXPECT_EQ(f.read("alice", "LastFailedLogin"), std::nullopt);
+    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{0})) << "an empty tally";
+    EXPECT_EQ(f.read("alice", "MaxPasswordAge"), PropertyValue(std::int64_t{90 * 86400}));
+}
+
+TEST(LinuxProvider, FullReportReadsAndChangesNothing)
+{
+    Fixture f;
+    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{
+                                      {7, "pts/1", "alice", "192.0.2.1", t(2024, 5, 20, 8, 15, 30)},
+                                      {8, "pts/1", "", "", t(2024, 5, 20, 17, 45, 0)},
+                                  }));
+    f.tree.write("/var/log/btmp", testing::pack(std::vector<Utmp>{
+                                      {6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 21, 7, 0, 1)},
+                                      {6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 21, 7, 0, 5)},
+                                  }));
+    const auto snapshot = [&] {
+        std::vector<std::string> entries;
+        for (const auto &entry : std::filesystem::recursive_directory_iterator(f.tree.root())) {
+            struct stat status {};
+            ::lstat(entry.path().c_str(), &status);
+            entries.push_back(entry.path().string() + " " + std::to_string(status.st_size) + " "
+                              + std::to_string(status.st_mtim.tv_sec) + "." + std::to_string(status.st_mtim.tv_nsec));
+        }
+        std::sort(entries.begin(), entries.end());
+        return entries;
+    };
+    const auto before = snapshot();
+
+    auto directory = f.provider();
+    testing::FakeLocale locale;
+    testing::RecordingView view;
+    EXPECT_TRUE(ShowAccountUsage("web01", "alice", {*directory, locale, view}));
+    ASSERT_EQ(view.texts.size(), 1u);
+    EXPECT_EQ(view.texts[0],
+              "\r\n"
+              "Here is how the 'WEB01\\alice' NT account\r\n"
+              "has been used:\r\n"
+              "\r\n"
+              "Last Login: \t\t5/20/2024 8:15:30 AM\r\n"
+              "Last Logoff: \t\t5/20/2024 5:45:00 PM\r\n"
+              "Last Failed Login: \t\t5/21/2024 7:00:05 AM\r\n"
+              "Last Bad Login Address: \t203.0.113.9\r\n"
+              "Bad Login Count: \t\t2\r\n"
+              "Password Expiration Date: \t8/21/2023\r\n"
+              "Password Max Age (days): \t90\r\n"
+              "Password Last Changed: \t5/23/2023\r\n"
+              "\r\n");
+    EXPECT_FALSE(ShowAccountUsage("web01", "../etc/x", {*directory, locale, view}));
+    EXPECT_EQ(snapshot(), before);
+}
+
+} // namespace
+} // namespace tramsel

@@ -1,0 +1,313 @@
+// lastlog2's and wtmpdb's SQLite databases, alone and beside the other records.
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <future>
+
+#include "platform/linux/fixture_tree.h"
+#include "platform/linux/linux_provider.h"
+#include "platform/linux/login_databases.h"
+
+namespace tramsel {
+namespace {
+
+using linux_accounts::DatabaseState;
+using testing::TempTree;
+using testing::Utmp;
+using testing::civilSeconds;
+
+constexpr const char *kLastlog2Schema =
+    "CREATE TABLE Lastlog2(Name TEXT PRIMARY KEY, Time INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);";
+constexpr const char *kWtmpdbSchema =
+    "CREATE TABLE wtmp(ID INTEGER PRIMARY KEY, Type INTEGER, User TEXT NOT NULL, Login INTEGER, "
+    "Logout INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);";
+
+const char *const kPasswd =
+    "alice:x:1000:1000::/home/alice:/bin/bash\n"
+    "bob:x:1001:1001::/home/bob:/bin/bash\n"
+    "o'brien\"; DROP TABLE wtmp; --:x:1002:1002::/home/x:/bin/sh\n";
+const std::string kQuoted = "o'brien\"; DROP TABLE wtmp; --";
+
+// Runs SQL on a database file, creating it.
+void execute(const std::string &path, const std::string &sql)
+{
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    char *error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+std::string text(const std::string &s)
+{
+    std::string quoted = "'";
+    for (char c : s)
+        quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::int64_t micros(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
+{
+    return civilSeconds(y, mo, d, h, mi, s) * 1'000'000 + 250'000;
+}
+
+struct Session {
+    int type;
+    std::string user;
+    std::int64_t login;
+    std::optional<std::int64_t> logout;
+};
+
+struct Fixture {
+    TempTree tree;
+    std::shared_ptr<std::vector<std::string>> opened = std::make_shared<std::vector<std::string>>();
+    testing::ScopedTimeZone zone{"UTC0"};
+
+    Fixture()
+    {
+        tree.write("/etc/passwd", kPasswd);
+        tree.write("/etc/hostname", "web01\n");
+        std::filesystem::create_directories(tree.path("/var/lib/lastlog"));
+        std::filesystem::create_directories(tree.path("/var/lib/wtmpdb"));
+    }
+    std::string lastlog2() const { return tree.path("/var/lib/lastlog/lastlog2.db"); }
+    std::string wtmpdb() const { return tree.path("/var/lib/wtmpdb/wtmp.db"); }
+
+    void logins(const std::vector<std::pair<std::string, std::int64_t>> &rows)
+    {
+        std::string sql = kLastlog2Schema;
+        for (const auto &[user, seconds] : rows)
+            sql += "INSERT INTO Lastlog2 VALUES(" + text(user) + "," + std::to_string(seconds)
+                + ",'pts/0','192.0.2.1','sshd');";
+        execute(lastlog2(), sql);
+    }
+    void sessions(const std::vector<Session> &rows)
+    {
+        std::string sql = kWtmpdbSchema;
+        for (const Session &row : rows)
+            sql += "INSERT INTO wtmp(Type, User, Login, Logout, TTY, RemoteHost, Service) VALUES("
+                + std::to_string(row.type) + "," + text(row.user) + "," + std::to_string(row.login) + ","
+                + (row.logout ? std::to_string(*row.logout) : "NULL") + ",'pts/0','','sshd');";
+        execute(wtmpdb(), sql);
+    }
+
+    std::optional<PropertyValue> read(const std::string &user, const std::string &property)
+    {
+        LinuxDirectoryProvider directory(
+            std::make_unique<testing::ObservingFileReader>(tree.root(), opened),
+            [](linux_accounts::FileReader &files) { return std::make_unique<linux_accounts::TreeAccounts>(files); },
+            [] { return civilSeconds(2024, 6, 1); }, DatabaseState::AtRest);
+        DirectoryObject *account = directory.bind("WinNT://WEB01/" + user + ",user");
+        if (!account)
+            return NullValue{};
+        auto value = directory.get(*account, property);
+        directory.release(account);
+        return value;
+    }
+};
+
+PropertyValue at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    return *DateTime::fromCivil({year, month, day, hour, minute, second});
+}
+
+std::uint32_t t(int year, int month, int day, int hour = 0)
+{
+    return static_cast<std::uint32_t>(civilSeconds(year, month, day, hour));
+}
+
+TEST(LoginDatabases, LastLoginIsTheLatestOfEverySource)
+{
+    struct Case {
+        const char *name;
+        std::int64_t lastlog2;
+        std::int64_t wtmpdbLogin;
+        std::uint32_t lastlog;
+        std::uint32_t wtmp;
+        PropertyValue expected;
+    };
+    const Case cases[] = {
+        {"lastlog2", civilSeconds(2024, 5, 4), micros(2024, 5, 3), t(2024, 5, 2), t(2024, 5, 1), at(2024, 5, 4)},
+        {"wtmpdb", civilSeconds(2024, 5, 3), micros(2024, 5, 4), t(2024, 5, 2), t(2024, 5, 1), at(2024, 5, 4)},
+        {"lastlog", civilSeconds(2024, 5, 1), micros(2024, 5, 2), t(2024, 5, 4), t(2024, 5, 3), at(2024, 5, 4)},
+        {"wtmp", civilSeconds(2024, 5, 1), micros(2024, 5, 2), t(2024, 5, 3), t(2024, 5, 4), at(2024, 5, 4)},
+    };
+    for (const Case &c : cases) {
+        Fixture f;
+        f.logins({{"alice", c.lastlog2}, {"bob", civilSeconds(2024, 5, 9)}});
+        f.sessions({{3, "alice", c.wtmpdbLogin, c.wtmpdbLogin + 60'000'000}});
+        f.tree.writeAt("/var/log/lastlog", 1000 * 292, testing::lastlogRecord(c.lastlog, "tty1", ""));
+        f.tree.write("/var/log/wtmp", testing::pack(Utmp{7, "tty1", "alice", "", c.wtmp}));
+        EXPECT_EQ(f.read("alice", "LastLogin"), c.expected) << c.name;
+    }
+}
+
+TEST(LoginDatabases, LastLogoffComesFromTheSourceOfTheLatestSession)
+{
+    Fixture f;
+    f.sessions({{3, "alice", micros(2024, 5, 2, 9), micros(2024, 5, 2, 17)}});
+    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{{7, "tty1", "alice", "", t(2024, 5, 1, 9)},
+                                                                  {8, "tty1", "", "", t(2024, 5, 1, 10)}}));
+    EXPECT_EQ(f.read("alice", "LastLogoff"), at(2024, 5, 2, 17)) << "wtmpdb's session is later";
+
+    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{{7, "tty1", "alice", "", t(2024, 5, 3, 9)}}));
+    EXPECT_EQ(f.read("alice", "LastLogoff"), std::nullopt) << "wtmp's later session is still open";
+}
+
+TEST(LoginDatabases, WtmpdbSessions)
+{
+    struct Case {
+        const char *name;
+        std::vector<Session> rows;
+        std::optional<PropertyValue> login;
+        std::optional<PropertyValue> logoff;
+    };
+    const Case cases[] = {
+        {"closed",
+         {{3, "alice", micros(2024, 5, 1, 9), micros(2024, 5, 1, 10)}, {3, "bob", micros(2024, 5, 1, 11), {}}},
+         at(2024, 5, 1, 9), at(2024, 5, 1, 10)},
+        {"still open",
+         {{1, "reboot", micros(2024, 4, 30), {}}, {3, "alice", micros(2024, 5, 1, 9), {}}},
+         at(2024, 5, 1, 9), std::nullopt},
+        {"closed by the next boot",
+         {{3, "alice", micros(2024, 5, 1, 9), {}}, {3, "bob", micros(2024, 5, 1, 10), {}},
+          {1, "reboot", micros(2024, 5, 1, 12), micros(2024, 5, 2)}, {1, "reboot", micros(2024, 5, 3), {}}},
+         at(2024, 5, 1, 9), at(2024, 5, 1, 12)},
+        {"only the latest session counts",
+         {{3, "alice", micros(2024, 5, 1, 9), micros(2024, 5, 1, 10)}, {3, "alice", micros(2024, 5, 2, 9), {}}},
+         at(2024, 5, 2, 9), std::nullopt},
+        {"boot and run level rows are no sessions",
+         {{1, "alice", micros(2024, 5, 5), {}}, {2, "alice", micros(2024, 5, 6), {}}},
+         std::nullopt, std::nullopt},
+        {"after 2038 in 64 bits",
+         {{3, "alice", micros(2200, 1, 2, 3, 4, 5), micros(2200, 1, 2, 4)}},
+         at(2200, 1, 2, 3, 4, 5), at(2200, 1, 2, 4)},
+    };
+    for (const Case &c : cases) {
+        Fixture f;
+        f.sessions(c.rows);
+        EXPECT_EQ(f.read("alice", "LastLogin"), c.login) << c.name;
+        EXPECT_EQ(f.read("alice", "LastLogoff"), c.logoff) << c.name;
+    }
+}
+
+TEST(LoginDatabases, Lastlog2AfterIn2038AndMissingUsers)
+{
+    Fixture f;
+    f.logins({{"alice", civilSeconds(2150, 7, 8, 9, 10, 11)}, {"bob", 0}});
+    EXPECT_EQ(f.read("alice", "LastLogin"), at(2150, 7, 8, 9, 10, 11));
+    EXPECT_EQ(f.read("bob", "LastLogin"), std::nullopt) << "0 is never";
+    EXPECT_EQ(f.read(kQuoted, "LastLogin"), std::nullopt);
+}
+
+TEST(LoginDatabases, BrokenDatabasesFailOnlyTheirOwnReads)
+{
+    const std::string garbage(8192, 'x');
+    struct Case {
+        const char *name;
+        std::function<void(Fixture &)> breakIt;
+    };
+    const Case cases[] = {
+        {"not a database", [&](Fixture &f) { f.tree.write("/var/lib/lastlog/lastlog2.db", garbage); }},
+        {"another schema", [](Fixture &f) { execute(f.lastlog2(), "CREATE TABLE Lastlog2(Name TEXT, Seen TEXT);"
+                                                                 "INSERT INTO Lastlog2 VALUES('alice','today');"); }},
+        {"text in the time", [](Fixture &f) { execute(f.lastlog2(), std::string(kLastlog2Schema)
+                                                                   + "INSERT INTO Lastlog2 VALUES('alice','soon','','','');"); }},
+        {"a folder", [](Fixture &f) { std::filesystem::create_directories(f.lastlog2()); }},
+        {"corrupt pages", [](Fixture &f) {
+             f.logins({{"alice", civilSeconds(2024, 5, 9)}});
+             testing::Bytes bytes(std::filesystem::file_size(f.lastlog2()), 0xa5);
+             const std::string header = "SQLite format 3";
+             std::copy(header.begin(), header.end(), bytes.begin());
+             f.tree.write("/var/lib/lastlog/lastlog2.db", bytes);
+         }},
+    };
+    for (const Case &c : cases) {
+        Fixture f;
+        c.breakIt(f);
+        execute(f.wtmpdb(), "CREATE TABLE wtmp(ID INTEGER PRIMARY KEY, Who TEXT);");
+        f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{{7, "tty1", "alice", "", t(2024, 5, 1, 9)},
+                                                                      {8, "tty1", "", "", t(2024, 5, 1, 10)}}));
+        EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 5, 1, 9)) << c.name;
+        EXPECT_EQ(f.read("alice", "LastLogoff"), at(2024, 5, 1, 10)) << c.name;
+    }
+}
+
+TEST(LoginDatabases, NamesAreBoundNotFormattedIntoSql)
+{
+    Fixture f;
+    f.logins({{kQuoted, civilSeconds(2024, 5, 1)}, {"alice", civilSeconds(2024, 5, 2)}});
+    f.sessions({{3, "alice", micros(2024, 5, 3), {}}, {3, kQuoted, micros(2024, 5, 4), micros(2024, 5, 5)}});
+    EXPECT_EQ(f.read(kQuoted, "LastLogin"), at(2024, 5, 4));
+    EXPECT_EQ(f.read(kQuoted, "LastLogoff"), at(2024, 5, 5));
+    EXPECT_EQ(f.read("alice", "LastLogoff"), std::nullopt);
+    for (const char *user : {"alice' OR '1'='1", "alice\" --"})
+        EXPECT_EQ(linux_accounts::lastlog2Login(linux_accounts::databaseUri(f.lastlog2(), DatabaseState::AtRest), user),
+                  std::nullopt)
+            << user;
+}
+
+TEST(LoginDatabases, ReadingLeavesNoTraceAndAbsoluteLinksStayInTheTree)
+{
+    Fixture f;
+    f.logins({{"alice", civilSeconds(2024, 5, 2)}});
+    // wtmpdb's file is often a link; an absolute one points into the tree.
+    std::filesystem::create_directories(f.tree.path("/var/lib/wtmpdb-data"));
+    execute(f.tree.path("/var/lib/wtmpdb-data/wtmp.db"),
+            std::string(kWtmpdbSchema) + "INSERT INTO wtmp VALUES(1,3,'alice'," + std::to_string(micros(2024, 5, 3))
+                + ",NULL,'tty1','','login');");
+    std::filesystem::create_symlink("/var/lib/wtmpdb-data/wtmp.db", f.wtmpdb());
+    const auto listing = [&] {
+        std::vector<std::string> entries;
+        for (const auto &entry : std::filesystem::recursive_directory_iterator(f.tree.path("/var/lib"))) {
+            struct stat status {};
+            ::lstat(entry.path().c_str(), &status);
+            entries.push_back(entry.path().string() + " " + std::to_string(status.st_size) + " "
+                              + std::to_string(status.st_mtim.tv_nsec));
+        }
+        std::sort(entries.begin(), entries.end());
+        return entries;
+    };
+    const auto before = listing();
+    EXPECT_EQ(f.read("alice", "LastLogin"), PropertyValue(*DateTime::fromCivil({2024, 5, 3, 0, 0, 0})));
+    EXPECT_EQ(listing(), before) << "no journal, WAL or lock file, no change";
+}
+
+TEST(LoginDatabases, UrisAreReadOnlyAndEscaped)
+{
+    EXPECT_EQ(linux_accounts::databaseUri("/var/lib/wtmpdb/wtmp.db", DatabaseState::Live),
+              "file:/var/lib/wtmpdb/wtmp.db?mode=ro&nolock=1");
+    EXPECT_EQ(linux_accounts::databaseUri("/mnt/a b?c#d%e/x.db", DatabaseState::AtRest),
+              "file:/mnt/a%20b%3Fc%23d%25e/x.db?mode=ro&immutable=1");
+}
+
+TEST(LoginDatabases, AWriterMidTransactionNeitherBlocksNorLeaksIntoTheRead)
+{
+    Fixture f;
+    f.logins({{"alice", civilSeconds(2024, 5, 2)}});
+    // The writer's small cache spills its uncommitted pages into the file.
+    sqlite3 *writer = nullptr;
+    ASSERT_EQ(sqlite3_open(f.lastlog2().c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer,
+                           "PRAGMA cache_size = 1; BEGIN EXCLUSIVE;"
+                           "UPDATE Lastlog2 SET Time = 1999999999 WHERE Name = 'alice';"
+                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
+                           " INSERT INTO Lastlog2 SELECT 'user' || i, i, '', '', '' FROM n;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const std::string uri = linux_accounts::databaseUri(f.lastlog2(), DatabaseState::Live);
+    auto read = std::async(std::launch::async, [&] { return linux_accounts::lastlog2Login(uri, "alice"); });
+    ASSERT_EQ(read.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    const auto seen = read.get();
+    EXPECT_TRUE(!seen || *seen == civilSeconds(2024, 5, 2)) << *seen;
+    sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    EXPECT_EQ(linux_accounts::lastlog2Login(uri, "alice"), civilSeconds(2024, 5, 2));
+}
+
+} // namespace
+} // namespace tramsel

@@ -1,0 +1,182 @@
+#!/usr/bin/env bash
+# Makes an account and its login records with the system's own tools
+# (useradd, chpasswd, chage, utmpdump, lastlog, pam_faillock through
+# pamtester) inside a private mount namespace, so that the machine's files
+# stay untouched, and checks that the report agrees with what chage, last,
+# lastb, lastlog and faillock print for the same user.
+# Usage: real_tools_test.sh PRINT_USAGE_DRIVER
+set -euo pipefail
+
+skip() { echo "SKIPPED: $*"; exit 77; }
+
+if [ "${1:-}" != --inside ]; then
+    driver=$(realpath "$1")
+    [ "$(id -u)" -eq 0 ] || skip "needs root (it adds a user and writes login records in a private mount namespace)"
+    unshare --mount --propagation private true 2>/dev/null ||
+        skip "unshare --mount is not permitted here"
+    for tool in useradd chpasswd chage utmpdump last lastb lastlog faillock pamtester; do
+        command -v "$tool" >/dev/null || skip "$tool is not installed"
+    done
+    [ -e /lib/x86_64-linux-gnu/security/pam_faillock.so ] || [ -n "$(find /lib /usr/lib -name pam_faillock.so -print -quit 2>/dev/null)" ] ||
+        skip "pam_faillock is not installed"
+    exec unshare --mount --propagation private "$0" --inside "$driver"
+fi
+driver=$2
+
+# --- A private copy of the system: overlays on /etc and /var/lib, an empty
+# /var/log and /run. Everything goes away with the namespace.
+scratch=$(mktemp -d)
+trap 'umount -l "$scratch" 2>/dev/null; rmdir "$scratch"' EXIT
+mount -t tmpfs tmpfs "$scratch"
+mkdir -p "$scratch"/{etc,lib}/{upper,work} "$scratch/log"
+mount -t overlay overlay -o "lowerdir=/etc,upperdir=$scratch/etc/upper,workdir=$scratch/etc/work" /etc
+mount -t overlay overlay -o "lowerdir=/var/lib,upperdir=$scratch/lib/upper,workdir=$scratch/lib/work" /var/lib
+mount --bind "$scratch/log" /var/log
+mount -t tmpfs tmpfs /run
+export TZ=UTC LC_ALL=C
+host=$(hostname)
+hostname > /etc/hostname
+
+failures=0
+check() {  # check WHAT EXPECTED ACTUAL
+    if [ "$2" == "$3" ]; then
+        echo "ok   $1: $3"
+    else
+        echo "FAIL $1: expected '$2', the report says '$3'"
+        failures=$((failures + 1))
+    fi
+}
+
+# The report of a user, once through NSS and once reading / as a tree; both
+# must say the same.
+report() {
+    local user=$1 nss tree
+    nss=$("$driver" "$host\\$user" | tr -d '\r')
+    tree=$("$driver" --root / "$host\\$user" | tr -d '\r')
+    [ "$nss" == "$tree" ] || { echo "FAIL NSS and --root / differ:"; echo "$nss"; echo "$tree"; failures=$((failures + 1)); }
+    echo "$nss"
+}
+value() {  # value REPORT LABEL
+    grep -F "$2" <<<"$1" | awk -F'\t' '{print $NF}'
+}
+iso() {  # the first two ISO times on stdin, as "YYYY-MM-DD HH:MM:SS"
+    grep -oE '[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}' | head -2 | tr T ' '
+}
+
+# --- The accounts.
+useradd -u 4242 tramseltest
+useradd -u 4243 tramselcrash
+echo 'tramseltest:Secret-1' | chpasswd
+chage -d 2024-03-01 -M 45 tramseltest
+: > /var/log/lastlog  # login creates it on a real system
+
+utmpdump -r >/var/log/wtmp 2>/dev/null <<'RECORDS'
+[2] [00000] [~~  ] [reboot  ] [~           ] [6.1.0-18-amd64      ] [0.0.0.0        ] [2024-04-30T08:00:00,000000+00:00]
+[7] [01234] [ts/0] [tramseltest] [pts/0       ] [192.0.2.7           ] [192.0.2.7      ] [2024-05-01T09:00:00,000000+00:00]
+[7] [01240] [ts/1] [tramselcrash] [pts/1       ] [198.51.100.2        ] [198.51.100.2   ] [2024-05-01T09:30:00,000000+00:00]
+[8] [01234] [ts/0] [        ] [pts/0       ] [                    ] [0.0.0.0        ] [2024-05-01T10:00:00,000000+00:00]
+[7] [01300] [tty1] [tramseltest] [tty1        ] [                    ] [0.0.0.0        ] [2024-05-02T08:00:00,000000+00:00]
+[8] [01300] [tty1] [        ] [tty1        ] [                    ] [0.0.0.0        ] [2024-05-02T08:45:10,000000+00:00]
+[2] [00000] [~~  ] [reboot  ] [~           ] [6.1.0-18-amd64      ] [0.0.0.0        ] [2024-05-02T12:00:00,000000+00:00]
+RECORDS
+utmpdump -r >/var/log/btmp 2>/dev/null <<'RECORDS'
+[6] [02000] [    ] [tramseltest] [ssh:notty   ] [203.0.113.5         ] [203.0.113.5    ] [2024-05-01T11:00:00,000000+00:00]
+[6] [02001] [    ] [tramseltest] [ssh:notty   ] [203.0.113.6         ] [203.0.113.6    ] [2024-05-02T09:00:00,000000+00:00]
+[6] [02002] [    ] [tramselcrash] [ssh:notty   ] [203.0.113.8         ] [203.0.113.8    ] [2024-05-02T09:30:00,000000+00:00]
+[6] [02003] [    ] [tramseltest] [ssh:notty   ] [203.0.113.7         ] [203.0.113.7    ] [2024-05-02T10:00:00,000000+00:00]
+RECORDS
+
+# --- Stage 1: wtmp, btmp and shadow only.
+echo "== wtmp, btmp and shadow"
+r=$(report tramseltest)
+echo "$r"
+session=$(last -w --time-format iso tramseltest | head -1 | iso)
+check "last login (last)" "$(sed -n 1p <<<"$session")" "$(value "$r" "Last Login:")"
+check "last logoff (last)" "$(sed -n 2p <<<"$session")" "$(value "$r" "Last Logoff:")"
+failed=$(lastb -w --time-format iso tramseltest | head -1)
+check "last failed login (lastb)" "$(iso <<<"$failed" | head -1)" "$(value "$r" "Last Failed Login:")"
+check "bad login address (lastb)" "$(awk '{print $3}' <<<"$failed")" "$(value "$r" "Last Bad Login Address:")"
+since=$(sed -n 1p <<<"$session")
+count=$(lastb -w --time-format iso tramseltest | iso | awk -v since="$since" '$0 > since' | wc -l)
+check "failures since the last login (lastb)" "$count" "$(value "$r" "Bad Login Count:")"
+chage=$(chage -l tramseltest)
+field() { grep -F "$1" <<<"$chage" | sed 's/.*:[[:space:]]*//'; }
+check "password expires (chage)" "$(date -d "$(field 'Password expires')" +%F)" "$(value "$r" "Password Expiration Date:")"
+check "last password change (chage)" "$(date -d "$(field 'Last password change')" +%F)" "$(value "$r" "Password Last Changed:")"
+check "maximum age (chage)" "$(field 'Maximum number of days')" "$(value "$r" "Password Max Age")"
+
+crash=$(report tramselcrash)
+crashSession=$(last -w --time-format iso tramselcrash | head -1)
+grep -q crash <<<"$crashSession" || check "last shows a crash" "crash" "$crashSession"
+start=$(date -d "$(value "$crash" "Last Login:")" +%s)
+end=$(date -d "$(value "$crash" "Last Logoff:")" +%s)
+minutes=$(((end - start) / 60))
+duration=$(printf '(%d+%02d:%02d)' $((minutes / 1440)) $((minutes % 1440 / 60)) $((minutes % 60)))
+check "session closed by a reboot (last's duration)" "$(grep -oE '\([0-9+:]+\)' <<<"$crashSession")" "$duration"
+
+# --- Stage 2: lastlog and pam_faillock.
+echo "== lastlog and pam_faillock"
+lastlog -S -u tramseltest >/dev/null
+cat >/etc/pam.d/tramsel-test <<'PAM'
+auth required pam_faillock.so preauth
+auth [success=1 default=bad] pam_unix.so nodelay
+auth [default=die] pam_faillock.so authfail
+auth sufficient pam_faillock.so authsucc
+account required pam_unix.so
+PAM
+echo wrong | pamtester -I tty=/dev/tty3 tramsel-test tramseltest authenticate >/dev/null 2>&1 || true
+sleep 1
+echo wrong | pamtester -I rhost=192.0.2.10 tramsel-test tramseltest authenticate >/dev/null 2>&1 || true
+r=$(report tramseltest)
+echo "$r"
+check "last login (lastlog)" "$(date -d "$(lastlog -u tramseltest | tail -1 | grep -oE '[A-Z][a-z]{2} [A-Z][a-z]{2} +[0-9]+ [0-9:]+ [+-][0-9]{4} [0-9]{4}')" '+%F %T')" \
+    "$(value "$r" "Last Login:")"
+tally=$(faillock --user tramseltest | tail -1)
+check "last failed login (faillock)" "$(awk '{print $1, $2}' <<<"$tally")" "$(value "$r" "Last Failed Login:")"
+check "bad login address (faillock)" "$(awk '{print $4}' <<<"$tally")" "$(value "$r" "Last Bad Login Address:")"
+check "bad login count (faillock)" "$(faillock --user tramseltest | grep -c ' V$')" "$(value "$r" "Bad Login Count:")"
+
+# --- Stage 3: lastlog2's and wtmpdb's databases (their tools are not in
+# Debian 12: the rows are written with sqlite3 as they would write them, and
+# read back as `lastlog2` and `wtmpdb last` print them).
+if command -v sqlite3 >/dev/null; then
+    echo "== lastlog2 and wtmpdb"
+    now=$(date +%s)
+    mkdir -p /var/lib/lastlog /var/lib/wtmpdb
+    sqlite3 /var/lib/lastlog/lastlog2.db \
+        "CREATE TABLE Lastlog2(Name TEXT PRIMARY KEY, Time INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);
+         INSERT INTO Lastlog2 VALUES('tramseltest', $((now + 3600)), 'pts/5', '192.0.2.20', 'sshd');"
+    sqlite3 /var/lib/wtmpdb/wtmp.db \
+        "CREATE TABLE wtmp(ID INTEGER PRIMARY KEY, Type INTEGER, User TEXT NOT NULL, Login INTEGER,
+                           Logout INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);
+         INSERT INTO wtmp(Type, User, Login, Logout, TTY, RemoteHost, Service) VALUES
+             (1, 'reboot', $((now + 60))000000, NULL, '~', '', ''),
+             (3, 'tramseltest', $((now + 7200))123456, $((now + 9000))654321, 'pts/6', '192.0.2.21', 'sshd'),
+             (3, 'tramselcrash', $((now + 7300))000000, NULL, 'pts/7', '', 'sshd'),
+             (1, 'reboot', $((now + 9999))000000, NULL, '~', '', '');"
+    r=$(report tramseltest)
+    echo "$r"
+    sql() { sqlite3 "$1" "$2"; }
+    check "last login (wtmpdb)" \
+        "$(sql /var/lib/wtmpdb/wtmp.db "SELECT datetime(Login / 1000000, 'unixepoch') FROM wtmp WHERE User = 'tramseltest' ORDER BY ID DESC LIMIT 1")" \
+        "$(value "$r" "Last Login:")"
+    check "last logoff (wtmpdb)" \
+        "$(sql /var/lib/wtmpdb/wtmp.db "SELECT datetime(Logout / 1000000, 'unixepoch') FROM wtmp WHERE User = 'tramseltest' ORDER BY ID DESC LIMIT 1")" \
+        "$(value "$r" "Last Logoff:")"
+    crash=$(report tramselcrash)
+    check "crashed session ends at the next boot (wtmpdb)" \
+        "$(sql /var/lib/wtmpdb/wtmp.db "SELECT datetime(Login / 1000000, 'unixepoch') FROM wtmp WHERE Type = 1 AND ID > 3 ORDER BY ID LIMIT 1")" \
+        "$(value "$crash" "Last Logoff:")"
+    sqlite3 /var/lib/wtmpdb/wtmp.db "DELETE FROM wtmp WHERE User = 'tramseltest'"
+    r=$(report tramseltest)
+    check "last login (lastlog2)" \
+        "$(sql /var/lib/lastlog/lastlog2.db "SELECT datetime(Time, 'unixepoch') FROM Lastlog2 WHERE Name = 'tramseltest'")" \
+        "$(value "$r" "Last Login:")"
+    check "no journal, WAL or lock files beside the databases" "lastlog2.db wtmp.db" \
+        "$(ls -A /var/lib/lastlog /var/lib/wtmpdb | grep -v -e '^$' -e ':$' | paste -sd' ')"
+else
+    echo "sqlite3 is not installed: lastlog2 and wtmpdb not checked"
+fi
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,182 @@
+// The Qt platform services: the user's locale, the loaded windows and the
+// message box.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QtTest>
+
+#include "platform/qt/loaded_windows.h"
+#include "platform/qt/message_box.h"
+#include "platform/qt/qt_locale.h"
+#include "report/property_value.h"
+
+using namespace Qt::StringLiterals;
+using namespace tramsel;
+
+class tst_QtPlatform : public QObject {
+    Q_OBJECT
+
+private slots:
+    void localeTexts_data();
+    void localeTexts();
+    void withoutTimeZone_data();
+    void withoutTimeZone();
+    void withFullYear_data();
+    void withFullYear();
+    void loadedWindowsKeepLoadOrder();
+    void messageBoxIsAnInformationWithOneOk();
+};
+
+namespace {
+
+QString text(const std::string &s) { return QString::fromStdString(s); }
+
+} // namespace
+
+void tst_QtPlatform::localeTexts_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("dateTime");
+    QTest::addColumn<QString>("midnight");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("statusDate");
+    QTest::addColumn<QString>("statusTime");
+
+    QTest::newRow("en_US") << QLocale(u"en_US"_s) << u"6/18/2003 11:25:07 PM"_s << u"1/1/0100"_s
+                           << u"41.6666666666667"_s << u"6/18/2003"_s << u"11:25 PM"_s;
+    QTest::newRow("de_DE") << QLocale(u"de_DE"_s) << u"18.06.2003 23:25:07"_s << u"01.01.0100"_s
+                           << u"41,6666666666667"_s << u"18.06.2003"_s << u"23:25"_s;
+}
+
+void tst_QtPlatform::localeTexts()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, dateTime);
+    QFETCH(QString, midnight);
+    QFETCH(QString, number);
+    QFETCH(QString, statusDate);
+    QFETCH(QString, statusTime);
+    const QtLocale qtLocale(locale);
+
+    // Through the report's own conversions, as the report shows them.
+    const auto late = DateTime::fromCivil({2003, 6, 18, 23, 25, 7});
+    QVERIFY(late);
+    QCOMPARE(text(dateTimeText(*late, qtLocale)), dateTime);
+    const auto first = DateTime::fromCivil({100, 1, 1, 0, 0, 0});
+    QVERIFY(first);
+    QCOMPARE(text(dateTimeText(*first, qtLocale)), midnight);
+    QCOMPARE(text(numberText(3600000.0 / 86400, qtLocale).value_or("none")), number);
+    QCOMPARE(text(qtLocale.toUpper(std::string("sales-jdöe"))), u"SALES-JDÖE"_s);
+
+    QCOMPARE(qtLocale.shortDate(QDate(2003, 6, 18)), statusDate);
+    QCOMPARE(qtLocale.shortTime(QTime(23, 25, 7)), statusTime);
+}
+
+void tst_QtPlatform::withoutTimeZone_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("zone last") << u"h:mm:ss AP t"_s << u"h:mm:ss AP"_s;
+    QTest::newRow("zone first") << u"t HH:mm:ss"_s << u"HH:mm:ss"_s;
+    QTest::newRow("zone inside") << u"h:mm:ss t AP"_s << u"h:mm:ss AP"_s;
+    QTest::newRow("zone in brackets") << u"H:mm:ss (t)"_s << u"H:mm:ss"_s;
+    QTest::newRow("long zone") << u"HH:mm:ss tttt"_s << u"HH:mm:ss"_s;
+    QTest::newRow("no-break space kept") << u"h:mm:ss\u202fAP t"_s << u"h:mm:ss\u202fAP"_s;
+    QTest::newRow("quoted t kept") << u"HH 'h' mm 'at' t"_s << u"HH 'h' mm 'at'"_s;
+    QTest::newRow("escaped quote") << u"HH 'o''clock' t"_s << u"HH 'o''clock'"_s;
+    QTest::newRow("no zone") << u"HH:mm:ss"_s << u"HH:mm:ss"_s;
+}
+
+void tst_QtPlatform::withoutTimeZone()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, expected);
+    QCOMPARE(tramsel::withoutTimeZone(format), expected);
+}
+
+void tst_QtPlatform::withFullYear_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("two digits") << u"M/d/yy"_s << u"M/d/yyyy"_s;
+    QTest::newRow("four digits") << u"dd.MM.yyyy"_s << u"dd.MM.yyyy"_s;
+    QTest::newRow("quoted yy") << u"d 'yy' yy"_s << u"d 'yy' yyyy"_s;
+}
+
+void tst_QtPlatform::withFullYear()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, expected);
+    QCOMPARE(tramsel::withFullYear(format), expected);
+}
+
+void tst_QtPlatform::loadedWindowsKeepLoadOrder()
+{
+    LoadedWindows windows;
+    QWidget main;
+    QWidget dialog;
+    auto *gone = new QWidget;
+    windows.load(&main);
+    windows.load(&dialog);
+    windows.load(gone);
+    windows.load(&dialog);  // loading twice changes nothing
+    QCOMPARE(windows.count(), 3);
+    QCOMPARE(windows.at(0), &main);
+    QCOMPARE(windows.at(2), gone);
+
+    delete gone;  // destroyed without being unloaded: no longer loaded
+    QCOMPARE(windows.count(), 2);
+    QCOMPARE(windows.at(2), nullptr);
+
+    windows.unloaded(&main);
+    QCOMPARE(windows.count(), 1);
+    QCOMPARE(windows.at(0), &dialog);
+    QVERIFY(!windows.contains(&main));
+    QCOMPARE(windows.find<QWidget>(), &dialog);
+}
+
+void tst_QtPlatform::messageBoxIsAnInformationWithOneOk()
+{
+    QWidget owner;
+    owner.show();
+
+    QString title;
+    QString shown;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QList<QAbstractButton *> buttons;
+    Qt::WindowModality modality = Qt::NonModal;
+    bool answered = false;
+    // The box runs its own event loop: answer it from inside that loop.
+    std::function<void()> answer = [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(10, answer);
+            return;
+        }
+        title = box->windowTitle();
+        shown = box->text();
+        icon = box->icon();
+        buttons = box->buttons();
+        modality = box->windowModality();
+        answered = true;
+        box->button(QMessageBox::Ok)->click();
+    };
+    QTimer::singleShot(0, answer);
+
+    QtMessageBox().showError(&owner, u"Domain cannot be blank\r\nEnter a machine name"_s);
+
+    QVERIFY(answered);
+    QCOMPARE(title, u"Tramsel - Error"_s);
+    QCOMPARE(shown, u"Domain cannot be blank\nEnter a machine name"_s);
+    QCOMPARE(icon, QMessageBox::Information);
+    QCOMPARE(buttons.size(), 1);
+    QCOMPARE(modality, Qt::ApplicationModal);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+}
+
+QTEST_MAIN(tst_QtPlatform)
+#include "tst_qt_platform.moc"
