@@ -1,7 +1,6 @@
 // The about box: its layout and texts, and how Help, About opens it over the
 // main window and how it closes.
 #include <QApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
