@@ -34,3 +34,8 @@ BUILD_PACKAGES+=(libsqlite3-dev)
 # which bring the ADSI headers and import libraries), Wine to run its tests,
 # and GoogleTest's sources to build for Windows.
 WINDOWS_CROSS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
+# A face with the widths of the classic dialog font, so that the about box's
+# one-line texts stay on one line.
+BUILD_PACKAGES+=(fonts-liberation2)
+# What the desktop-integration and packaging checks need.
+TEST_PACKAGES+=(desktop-file-utils appstream dpkg-dev file groff-base)

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include "platform/qt/artwork.h"
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/message_box.h"
 
@@ -41,6 +42,7 @@ frmEnterUser::frmEnterUser(const Services &services) : QDialog(nullptr), service
     setObjectName(u"frmEnterUser"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(u"Enter User"_s);
+    setWindowIcon(applicationIcon());
     // A fixed dialog border with a control box but no minimise or maximise box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint

@@ -16,8 +16,10 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "about/frmAbout.h"
 #include "enter_user/frmEnterUser.h"
 #include "main/toolbar_images.h"
+#include "platform/qt/artwork.h"
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
@@ -45,6 +47,7 @@ frmMain::frmMain(const Services &services, const std::optional<QString> &account
     setObjectName(u"frmMain"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(u"Tramsel V. 2.0"_s);
+    setWindowIcon(applicationIcon());
     // A fixed single border with a control box but no minimise or maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
@@ -267,7 +270,7 @@ void frmMain::mnuFileExit_Click() { close(); }
 
 void frmMain::mnuHelpAbout_Click()
 {
-    // The about box is not built yet.
+    frmAbout::showModal(this, services_.windows);
 }
 
 void frmMain::showDateAndTime()

@@ -10,6 +10,7 @@
 #include "enter_user/frmEnterUser.h"
 #include "main/program.h"
 #include "platform/provider_factory.h"
+#include "platform/qt/artwork.h"
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
@@ -180,6 +181,9 @@ int main(int argc, char *argv[])
         return printReport(line);
     }
     QApplication app(argc, argv);
+    // Message boxes carry the icon too, and desktops find it by the menu entry.
+    QApplication::setWindowIcon(tramsel::applicationIcon());
+    QGuiApplication::setDesktopFileName(u"org.example.tramsel"_s);
     const CommandLine line = parseCommandLine(QCoreApplication::arguments());
     if (!line.error.isEmpty()) {
         write(stderr, line.error + u'\n');
