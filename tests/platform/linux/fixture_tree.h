@@ -194,30 +194,12 @@ private:
     std::shared_ptr<std::vector<std::string>> log_;
 };
 
-// Sets the time zone for one test and puts the previous one back.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char *zone)
-    {
-        if (const char *old = ::getenv("TZ"))
-            old_ = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        if (old_.empty())
-            ::unsetenv("TZ");
-        else
-            ::setenv("TZ", old_.c_str(), 1);
-        ::tzset();
-    }
-    ScopedTimeZone(const ScopedTimeZone &) = delete;
-    ScopedTimeZone &operator=(const ScopedTimeZone &) = delete;
-
-private:
-    std::string old_;
-};
+// Sets the process's time zone (every provider fixture starts in UTC).
+inline void useTimeZone(const char *zone)
+{
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+}
 
 // A provider on a fixture tree of host WEB01 in UTC at a fixed time; every
 // path it opens is kept in `opened`.
@@ -225,7 +207,8 @@ struct ProviderFixture {
     TempTree tree;
     std::shared_ptr<std::vector<std::string>> opened = std::make_shared<std::vector<std::string>>();
     std::int64_t now = civilSeconds(2024, 6, 1, 12, 0, 0);
-    ScopedTimeZone zone{"UTC0"};
+
+    ProviderFixture() { useTimeZone("UTC0"); }
 
     std::unique_ptr<LinuxDirectoryProvider> provider()
     {

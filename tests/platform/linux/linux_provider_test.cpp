@@ -119,16 +119,11 @@ TEST(LinuxProvider, TimesAreShownInTheMachinesZone)
                                       {7, "pts/1", "alice", "", t(2024, 1, 15, 3, 30, 0)},
                                       {8, "pts/1", "", "", t(2024, 7, 15, 3, 30, 0)},
                                   }));
-    {
-        testing::ScopedTimeZone zone("EST5EDT,M3.2.0,M11.1.0");
-        EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 1, 14, 22, 30, 0)) << "winter, UTC-5";
-        EXPECT_EQ(f.read("alice", "LastLogoff"), at(2024, 7, 14, 23, 30, 0)) << "summer, UTC-4";
-    }
-    {
-        testing::ScopedTimeZone zone("<+0530>-5:30");
-        EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 1, 15, 9, 0, 0));
-    }
-    EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 1, 15, 3, 30, 0));
+    testing::useTimeZone("EST5EDT,M3.2.0,M11.1.0");
+    EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 1, 14, 22, 30, 0)) << "winter, UTC-5";
+    EXPECT_EQ(f.read("alice", "LastLogoff"), at(2024, 7, 14, 23, 30, 0)) << "summer, UTC-4";
+    testing::useTimeZone("<+0530>-5:30");
+    EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 1, 15, 9, 0, 0));
 }
 
 TEST(LinuxProvider, SessionsArePairedAsLastPairsThem)
