@@ -60,16 +60,6 @@ inline Bytes pack(const Utmp &record)
     return bytes;
 }
 
-inline Bytes pack(const std::vector<Utmp> &records)
-{
-    Bytes bytes;
-    for (const auto &record : records) {
-        const Bytes one = pack(record);
-        bytes.insert(bytes.end(), one.begin(), one.end());
-    }
-    return bytes;
-}
-
 inline Bytes lastlogRecord(std::uint32_t seconds, const std::string &line, const std::string &host)
 {
     Bytes bytes(292, 0);
@@ -85,14 +75,21 @@ struct Tally {
     std::uint64_t seconds = 0;
 };
 
-inline Bytes pack(const std::vector<Tally> &records)
+inline Bytes pack(const Tally &record)
+{
+    Bytes bytes(64, 0);
+    putText(bytes, 0, record.source, 52);
+    putLittleEndian(bytes, 54, record.status, 2);
+    putLittleEndian(bytes, 56, record.seconds, 8);
+    return bytes;
+}
+
+// Records one after another, as in a log file.
+template <class Record> Bytes pack(const std::vector<Record> &records)
 {
     Bytes bytes;
-    for (const auto &record : records) {
-        Bytes one(64, 0);
-        putText(one, 0, record.source, 52);
-        putLittleEndian(one, 54, record.status, 2);
-        putLittleEndian(one, 56, record.seconds, 8);
+    for (const Record &record : records) {
+        const Bytes one = pack(record);
         bytes.insert(bytes.end(), one.begin(), one.end());
     }
     return bytes;

@@ -233,7 +233,7 @@ TEST(LinuxProvider, FailuresComeFromBtmpAndTheTallyWhicheverIsLater)
         {"older than btmp", {"192.0.2.50", 0x3, static_cast<std::uint64_t>(t(2024, 5, 1, 9))}, at(2024, 5, 1, 11), ""},
     };
     for (const Case &c : cases) {
-        f.tree.write("/var/run/faillock/alice", testing::pack({Tally{"10.0.0.1", 0x3, t(2024, 4, 1)}, c.latest}));
+        f.tree.write("/var/run/faillock/alice", testing::pack(std::vector<Tally>{{"10.0.0.1", 0x3, t(2024, 4, 1)}, c.latest}));
         EXPECT_EQ(f.read("alice", "LastFailedLogin"), c.when) << c.name;
         EXPECT_EQ(f.read("alice", "BadLoginAddress"), PropertyValue(c.address)) << c.name;
     }
@@ -244,7 +244,7 @@ TEST(LinuxProvider, BadLoginCountFromTheTallyWithinItsInterval)
     Fixture f;
     f.tree.write("/var/log/btmp", testing::pack(Utmp{6, "ssh:notty", "alice", "h", t(2024, 5, 31)}));
     const auto ago = [&f](std::int64_t seconds) { return static_cast<std::uint64_t>(f.now - seconds); };
-    f.tree.write("/var/run/faillock/alice", testing::pack({
+    f.tree.write("/var/run/faillock/alice", testing::pack(std::vector<Tally>{
                                                 Tally{"h", 0x3, ago(3600)},  // outside 900 s
                                                 Tally{"h", 0x3, ago(899)},
                                                 Tally{"h", 0x2, ago(600)},  // no longer valid

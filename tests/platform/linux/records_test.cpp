@@ -24,7 +24,7 @@ TEST(Records, FullFieldsAndLateTimes)
     EXPECT_EQ(lastlog.host, host);
     EXPECT_EQ(lastlog.seconds, 0x8000'0001u);
 
-    const TallyRecord tally = decodeTally(testing::pack({testing::Tally{std::string(60, 's'), 3, 0x1'0000'0005ull}}));
+    const TallyRecord tally = decodeTally(testing::pack(testing::Tally{std::string(60, 's'), 3, 0x1'0000'0005ull}));
     EXPECT_EQ(tally.source, std::string(52, 's'));
     EXPECT_EQ(tally.seconds, 0x1'0000'0005ull);
 }
