@@ -28,8 +28,7 @@ private slots:
 
     void layoutFollowsTheTwipsTable_data();
     void layoutFollowsTheTwipsTable();
-    void loadsCentredWithTheCaretInTheDomain();
-    void tabOrder();
+    void loadsCentredWithTheCaretInTheDomainAndTabsInOrder();
     void fieldsTakeNoMoreThanTheirLimit_data();
     void fieldsTakeNoMoreThanTheirLimit();
     void badEntries_data();
@@ -115,7 +114,7 @@ void tst_frmEnterUser::layoutFollowsTheTwipsTable()
     QVERIFY(!field("txtDomain")->testAttribute(Qt::WA_InputMethodEnabled));
 }
 
-void tst_frmEnterUser::loadsCentredWithTheCaretInTheDomain()
+void tst_frmEnterUser::loadsCentredWithTheCaretInTheDomainAndTabsInOrder()
 {
     // Centred before its first show, when the window frame is not known yet:
     // off by no more than half the frame.
@@ -128,10 +127,7 @@ void tst_frmEnterUser::loadsCentredWithTheCaretInTheDomain()
     QCOMPARE(QApplication::focusWidget(), field("txtDomain"));
     QVERIFY(field("txtDomain")->text().isEmpty());
     QVERIFY(field("txtUserName")->text().isEmpty());
-}
 
-void tst_frmEnterUser::tabOrder()
-{
     const QList<QWidget *> order{field("txtUserName"), dialog->findChild<QPushButton *>(u"cmdOK"_s),
                                  dialog->findChild<QPushButton *>(u"cmdCancel"_s),
                                  field("txtDomain")};

@@ -57,16 +57,5 @@ TEST(ValueText, EachKind)
     EXPECT_EQ(valueText(*late, us), "6/19/2003");
 }
 
-TEST(ValueText, OnlyNumbersTakePartInArithmetic)
-{
-    EXPECT_EQ(numberValue(std::int64_t{86400}), 86400.0);
-    EXPECT_EQ(numberValue(-1.5), -1.5);
-    EXPECT_EQ(numberValue(std::numeric_limits<double>::quiet_NaN()), std::nullopt);
-    EXPECT_EQ(numberValue(std::string("86400")), std::nullopt);
-    EXPECT_EQ(numberValue(EmptyValue{}), std::nullopt);
-    EXPECT_EQ(numberValue(NullValue{}), std::nullopt);
-    EXPECT_EQ(numberValue(*DateTime::fromDays(0)), std::nullopt);
-}
-
 } // namespace
 } // namespace tramsel

@@ -1,4 +1,5 @@
-// Parsing passwd, shadow, faillock.conf and hostname texts.
+// Parsing passwd, faillock.conf and hostname texts (shadow: in the provider's
+// password ageing table).
 #include <gtest/gtest.h>
 
 #include "platform/linux/account_files.h"
@@ -24,34 +25,8 @@ TEST(AccountFiles, PasswdEntries)
     EXPECT_FALSE(findPasswdEntry("", "root"));
 }
 
-TEST(AccountFiles, ShadowAgeingFields)
-{
-    const std::string shadow =
-        "root:*:19000:0:99999:7:::\n"
-        "alice:$y$hash:19500:0:90:7:::\n"
-        "never:!:::::::\n"
-        "bad:!:19x00:0:90:7:::\n"
-        "badwarn:!:19000:0:90:seven:::\n"
-        "fields:!:1:2:3\n";
-    const auto alice = findShadowEntry(shadow, "alice");
-    ASSERT_TRUE(alice);
-    EXPECT_EQ(alice->lastChangeDays, 19500);
-    EXPECT_EQ(alice->maxDays, 90);
-    const auto never = findShadowEntry(shadow, "never");
-    ASSERT_TRUE(never);
-    EXPECT_EQ(never->lastChangeDays, -1);
-    EXPECT_EQ(never->maxDays, -1);
-    EXPECT_EQ(findShadowEntry(shadow, "root")->maxDays, 99999);
-    for (const char *missing : {"bad", "badwarn", "fields", "nobody"})
-        EXPECT_FALSE(findShadowEntry(shadow, missing)) << missing;
-}
-
 TEST(AccountFiles, FaillockConf)
 {
-    const FaillockSettings defaults = parseFaillockConf("");
-    EXPECT_EQ(defaults.dir, "/var/run/faillock");
-    EXPECT_EQ(defaults.failIntervalSeconds, 900);
-
     const FaillockSettings set = parseFaillockConf(
         "# dir = /commented\n"
         "  dir = /var/lib/faillock   # kept across reboots\n"
@@ -61,6 +36,7 @@ TEST(AccountFiles, FaillockConf)
     EXPECT_EQ(set.dir, "/var/lib/faillock");
     EXPECT_EQ(set.failIntervalSeconds, 120);
 
+    // Unusable values keep the defaults.
     const FaillockSettings bad = parseFaillockConf("dir = relative/path\nfail_interval = -5\n");
     EXPECT_EQ(bad.dir, "/var/run/faillock");
     EXPECT_EQ(bad.failIntervalSeconds, 900);

@@ -35,14 +35,6 @@ RecordLog::Opener memory(Bytes bytes, Opened &opened, std::string name)
     };
 }
 
-RecordLog::Opener missing(Opened &opened, std::string name)
-{
-    return [&opened, name = std::move(name)]() -> std::unique_ptr<ReadableFile> {
-        opened.names.push_back(name);
-        return nullptr;
-    };
-}
-
 TEST(RecordLog, WalksBackAcrossChunksAndFilesIgnoringAPartialRecord)
 {
     // 1000 records span several 60 KiB chunks; each file ends in a partial record.
@@ -87,18 +79,6 @@ TEST(RecordLog, WalksForwardFromAPositionIntoTheNewerFile)
     ASSERT_EQ(seen.size(), 350u);
     EXPECT_EQ(seen.front(), 151u);
     EXPECT_EQ(seen.back(), 500u);
-}
-
-TEST(RecordLog, MissingAndEmptyFiles)
-{
-    Opened opened;
-    RecordLog none(384, {missing(opened, "old"), missing(opened, "new")});
-    EXPECT_FALSE(none.walkBackward([](auto, auto) { return true; }));
-
-    RecordLog empty(384, {missing(opened, "old"), memory(Bytes(383, 1), opened, "new")});
-    int visited = 0;
-    EXPECT_TRUE(empty.walkBackward([&](auto, auto) { return ++visited, true; }));
-    EXPECT_EQ(visited, 0);
 }
 
 TEST(PosixFileReader, OpensOnlyRegularFilesInsideTheRoot)

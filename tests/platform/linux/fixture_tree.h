@@ -4,8 +4,12 @@
 #pragma once
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <time.h>
 
+#include <ctime>
+
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -13,7 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/files.h"
+#include "platform/linux/linux_provider.h"
+#include "report/date_time.h"
 
 namespace tramsel::testing {
 
@@ -55,16 +60,6 @@ inline Bytes pack(const Utmp &record)
     return bytes;
 }
 
-inline Bytes pack(const std::vector<Utmp> &records)
-{
-    Bytes bytes;
-    for (const auto &record : records) {
-        const Bytes one = pack(record);
-        bytes.insert(bytes.end(), one.begin(), one.end());
-    }
-    return bytes;
-}
-
 inline Bytes lastlogRecord(std::uint32_t seconds, const std::string &line, const std::string &host)
 {
     Bytes bytes(292, 0);
@@ -80,14 +75,21 @@ struct Tally {
     std::uint64_t seconds = 0;
 };
 
-inline Bytes pack(const std::vector<Tally> &records)
+inline Bytes pack(const Tally &record)
+{
+    Bytes bytes(64, 0);
+    putText(bytes, 0, record.source, 52);
+    putLittleEndian(bytes, 54, record.status, 2);
+    putLittleEndian(bytes, 56, record.seconds, 8);
+    return bytes;
+}
+
+// Records one after another, as in a log file.
+template <class Record> Bytes pack(const std::vector<Record> &records)
 {
     Bytes bytes;
-    for (const auto &record : records) {
-        Bytes one(64, 0);
-        putText(one, 0, record.source, 52);
-        putLittleEndian(one, 54, record.status, 2);
-        putLittleEndian(one, 56, record.seconds, 8);
+    for (const Record &record : records) {
+        const Bytes one = pack(record);
         bytes.insert(bytes.end(), one.begin(), one.end());
     }
     return bytes;
@@ -95,14 +97,24 @@ inline Bytes pack(const std::vector<Tally> &records)
 
 inline std::int64_t civilSeconds(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
-    // Days from civil (H. Hinnant), for UTC instants in tests.
-    const int y = year - (month <= 2);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const std::int64_t days = std::int64_t{era} * 146097 + doe - 719468;
-    return days * 86400 + hour * 3600 + minute * 60 + second;
+    std::tm civil{};
+    civil.tm_year = year - 1900;
+    civil.tm_mon = month - 1;
+    civil.tm_mday = day;
+    civil.tm_hour = hour;
+    civil.tm_min = minute;
+    civil.tm_sec = second;
+    return ::timegm(&civil);
+}
+
+// A 32-bit record time, and the value the report gets for it in UTC.
+inline std::uint32_t t(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    return static_cast<std::uint32_t>(civilSeconds(year, month, day, hour, minute, second));
+}
+inline PropertyValue at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    return *DateTime::fromCivil({year, month, day, hour, minute, second});
 }
 
 // A temporary folder that is removed with everything in it.
@@ -146,6 +158,21 @@ private:
     std::string root_;
 };
 
+// Every entry under a folder with its size and change time, to show that
+// reading changed nothing.
+inline std::vector<std::string> snapshot(const std::string &folder)
+{
+    std::vector<std::string> entries;
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(folder)) {
+        struct stat status {};
+        ::lstat(entry.path().c_str(), &status);
+        entries.push_back(entry.path().string() + " " + std::to_string(status.st_size) + " "
+                          + std::to_string(status.st_mtim.tv_sec) + "." + std::to_string(status.st_mtim.tv_nsec));
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
 // Opens files in the tree and remembers every path asked for.
 class ObservingFileReader final : public linux_accounts::FileReader {
 public:
@@ -164,29 +191,41 @@ private:
     std::shared_ptr<std::vector<std::string>> log_;
 };
 
-// Sets the time zone for one test and puts the previous one back.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char *zone)
-    {
-        if (const char *old = ::getenv("TZ"))
-            old_ = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        if (old_.empty())
-            ::unsetenv("TZ");
-        else
-            ::setenv("TZ", old_.c_str(), 1);
-        ::tzset();
-    }
-    ScopedTimeZone(const ScopedTimeZone &) = delete;
-    ScopedTimeZone &operator=(const ScopedTimeZone &) = delete;
+// Sets the process's time zone (every provider fixture starts in UTC).
+inline void useTimeZone(const char *zone)
+{
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+}
 
-private:
-    std::string old_;
+// A provider on a fixture tree of host WEB01 in UTC at a fixed time; every
+// path it opens is kept in `opened`.
+struct ProviderFixture {
+    TempTree tree;
+    std::shared_ptr<std::vector<std::string>> opened = std::make_shared<std::vector<std::string>>();
+    std::int64_t now = civilSeconds(2024, 6, 1, 12, 0, 0);
+
+    ProviderFixture() { useTimeZone("UTC0"); }
+
+    std::unique_ptr<LinuxDirectoryProvider> provider()
+    {
+        return std::make_unique<LinuxDirectoryProvider>(
+            std::make_unique<ObservingFileReader>(tree.root(), opened),
+            [](linux_accounts::FileReader &files) { return std::make_unique<linux_accounts::TreeAccounts>(files); },
+            [this] { return now; }, linux_accounts::DatabaseState::AtRest);
+    }
+
+    // The value of one property of a user of this machine.
+    std::optional<PropertyValue> read(const std::string &user, const std::string &property)
+    {
+        auto directory = provider();
+        DirectoryObject *account = directory->bind("WinNT://WEB01/" + user + ",user");
+        if (!account)
+            return NullValue{};  // a distinct answer, so that tests see the bind failed
+        auto value = directory->get(*account, property);
+        directory->release(account);
+        return value;
+    }
 };
 
 } // namespace tramsel::testing

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <future>
@@ -15,9 +14,10 @@ namespace tramsel {
 namespace {
 
 using linux_accounts::DatabaseState;
-using testing::TempTree;
 using testing::Utmp;
+using testing::at;
 using testing::civilSeconds;
+using testing::t;
 
 constexpr const char *kLastlog2Schema =
     "CREATE TABLE Lastlog2(Name TEXT PRIMARY KEY, Time INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);";
@@ -62,11 +62,7 @@ struct Session {
     std::optional<std::int64_t> logout;
 };
 
-struct Fixture {
-    TempTree tree;
-    std::shared_ptr<std::vector<std::string>> opened = std::make_shared<std::vector<std::string>>();
-    testing::ScopedTimeZone zone{"UTC0"};
-
+struct Fixture : testing::ProviderFixture {
     Fixture()
     {
         tree.write("/etc/passwd", kPasswd);
@@ -95,30 +91,7 @@ struct Fixture {
         execute(wtmpdb(), sql);
     }
 
-    std::optional<PropertyValue> read(const std::string &user, const std::string &property)
-    {
-        LinuxDirectoryProvider directory(
-            std::make_unique<testing::ObservingFileReader>(tree.root(), opened),
-            [](linux_accounts::FileReader &files) { return std::make_unique<linux_accounts::TreeAccounts>(files); },
-            [] { return civilSeconds(2024, 6, 1); }, DatabaseState::AtRest);
-        DirectoryObject *account = directory.bind("WinNT://WEB01/" + user + ",user");
-        if (!account)
-            return NullValue{};
-        auto value = directory.get(*account, property);
-        directory.release(account);
-        return value;
-    }
 };
-
-PropertyValue at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
-{
-    return *DateTime::fromCivil({year, month, day, hour, minute, second});
-}
-
-std::uint32_t t(int year, int month, int day, int hour = 0)
-{
-    return static_cast<std::uint32_t>(civilSeconds(year, month, day, hour));
-}
 
 TEST(LoginDatabases, LastLoginIsTheLatestOfEverySource)
 {
@@ -195,15 +168,6 @@ TEST(LoginDatabases, WtmpdbSessions)
     }
 }
 
-TEST(LoginDatabases, Lastlog2AfterIn2038AndMissingUsers)
-{
-    Fixture f;
-    f.logins({{"alice", civilSeconds(2150, 7, 8, 9, 10, 11)}, {"bob", 0}});
-    EXPECT_EQ(f.read("alice", "LastLogin"), at(2150, 7, 8, 9, 10, 11));
-    EXPECT_EQ(f.read("bob", "LastLogin"), std::nullopt) << "0 is never";
-    EXPECT_EQ(f.read(kQuoted, "LastLogin"), std::nullopt);
-}
-
 TEST(LoginDatabases, BrokenDatabasesFailOnlyTheirOwnReads)
 {
     const std::string garbage(8192, 'x');
@@ -237,11 +201,13 @@ TEST(LoginDatabases, BrokenDatabasesFailOnlyTheirOwnReads)
     }
 }
 
-TEST(LoginDatabases, NamesAreBoundNotFormattedIntoSql)
+TEST(LoginDatabases, Lastlog2TimesAndNamesBoundNotFormattedIntoSql)
 {
     Fixture f;
-    f.logins({{kQuoted, civilSeconds(2024, 5, 1)}, {"alice", civilSeconds(2024, 5, 2)}});
+    f.logins({{kQuoted, civilSeconds(2024, 5, 1)}, {"alice", civilSeconds(2150, 7, 8, 9, 10, 11)}, {"bob", 0}});
     f.sessions({{3, "alice", micros(2024, 5, 3), {}}, {3, kQuoted, micros(2024, 5, 4), micros(2024, 5, 5)}});
+    EXPECT_EQ(f.read("alice", "LastLogin"), at(2150, 7, 8, 9, 10, 11)) << "after 2038";
+    EXPECT_EQ(f.read("bob", "LastLogin"), std::nullopt) << "0 is never";
     EXPECT_EQ(f.read(kQuoted, "LastLogin"), at(2024, 5, 4));
     EXPECT_EQ(f.read(kQuoted, "LastLogoff"), at(2024, 5, 5));
     EXPECT_EQ(f.read("alice", "LastLogoff"), std::nullopt);
@@ -261,20 +227,9 @@ TEST(LoginDatabases, ReadingLeavesNoTraceAndAbsoluteLinksStayInTheTree)
             std::string(kWtmpdbSchema) + "INSERT INTO wtmp VALUES(1,3,'alice'," + std::to_string(micros(2024, 5, 3))
                 + ",NULL,'tty1','','login');");
     std::filesystem::create_symlink("/var/lib/wtmpdb-data/wtmp.db", f.wtmpdb());
-    const auto listing = [&] {
-        std::vector<std::string> entries;
-        for (const auto &entry : std::filesystem::recursive_directory_iterator(f.tree.path("/var/lib"))) {
-            struct stat status {};
-            ::lstat(entry.path().c_str(), &status);
-            entries.push_back(entry.path().string() + " " + std::to_string(status.st_size) + " "
-                              + std::to_string(status.st_mtim.tv_nsec));
-        }
-        std::sort(entries.begin(), entries.end());
-        return entries;
-    };
-    const auto before = listing();
+    const auto before = testing::snapshot(f.tree.path("/var/lib"));
     EXPECT_EQ(f.read("alice", "LastLogin"), PropertyValue(*DateTime::fromCivil({2024, 5, 3, 0, 0, 0})));
-    EXPECT_EQ(listing(), before) << "no journal, WAL or lock file, no change";
+    EXPECT_EQ(testing::snapshot(f.tree.path("/var/lib")), before) << "no journal, WAL or lock file, no change";
 }
 
 TEST(LoginDatabases, UrisAreReadOnlyAndEscaped)

@@ -2,8 +2,8 @@
 // benchmark: prints the account usage report of DOMAIN\user to stdout.
 //   tramsel_print_usage [--print] [--root DIR] DOMAIN\user
 //   tramsel_print_usage --version
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -14,38 +14,37 @@
 
 namespace {
 
+std::string formatted(const char *format, int a, int b, int c)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, format, a, b, c);
+    return text;
+}
+
 // ISO dates and 24-hour times, so that the scripts can compare them.
 class IsoLocale final : public tramsel::Locale {
 public:
     std::string toUpper(std::string_view text) const override
     {
         std::string upper(text);
-        for (char &c : upper)
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
+        std::transform(upper.begin(), upper.end(), upper.begin(),
+                       [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
         return upper;
     }
     std::string dateText(const tramsel::CivilDateTime &d) const override
     {
-        char text[32];
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
-        return text;
+        return formatted("%04d-%02d-%02d", d.year, d.month, d.day);
     }
     std::string timeText(const tramsel::CivilDateTime &d) const override
     {
-        char text[32];
-        std::snprintf(text, sizeof text, "%02d:%02d:%02d", d.hour, d.minute, d.second);
-        return text;
+        return formatted("%02d:%02d:%02d", d.hour, d.minute, d.second);
     }
     std::string decimalSeparator() const override { return "."; }
 };
 
 class StdoutView final : public tramsel::ReportView {
 public:
-    void replaceReportText(const std::string &text) override
-    {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-    }
+    void replaceReportText(const std::string &text) override { std::fwrite(text.data(), 1, text.size(), stdout); }
 };
 
 } // namespace

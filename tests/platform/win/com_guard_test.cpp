@@ -32,53 +32,40 @@ Apartment apartment()
     }
 }
 
-// Each case needs a thread whose COM state it controls from the start.
-template <class Body> void onNewThread(Body body) { std::thread(body).join(); }
-
-TEST(ComGuard, InitialisesAThreadWithoutComAndUndoesIt)
+TEST(ComGuard, InitialisesOnlyWhatItFindsUninitialised)
 {
-    onNewThread([] {
-        ASSERT_EQ(apartment(), Apartment::None);
-        {
-            const ComGuard guard;
-            EXPECT_TRUE(guard.ready());
-            EXPECT_EQ(guard.result(), S_OK);
-            EXPECT_EQ(apartment(), Apartment::SingleThreaded);
-        }
-        EXPECT_EQ(apartment(), Apartment::None);
-    });
-}
-
-TEST(ComGuard, LeavesAThreadWithOleAsItFoundIt)
-{
-    onNewThread([] {
-        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-        {
-            const ComGuard guard;
-            EXPECT_TRUE(guard.ready());
-            EXPECT_EQ(guard.result(), S_FALSE);
-        }
-        EXPECT_EQ(apartment(), Apartment::SingleThreaded);
-        // Had the guard left its own count behind, COM would outlive this.
-        OleUninitialize();
-        EXPECT_EQ(apartment(), Apartment::None);
-    });
-}
-
-TEST(ComGuard, UsesTheMultithreadedApartmentItFinds)
-{
-    onNewThread([] {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-        {
-            const ComGuard guard;
-            EXPECT_TRUE(guard.ready());
-            EXPECT_EQ(guard.result(), RPC_E_CHANGED_MODE);
-            EXPECT_EQ(apartment(), Apartment::MultiThreaded);
-        }
-        EXPECT_EQ(apartment(), Apartment::MultiThreaded);
-        CoUninitialize();
-        EXPECT_EQ(apartment(), Apartment::None);
-    });
+    struct Case {
+        const char *name;
+        HRESULT (*start)();  // the thread's own COM, before the guard
+        void (*end)();
+        HRESULT expected;
+        Apartment inside;
+        Apartment after;  // once the guard is gone, before the thread's own end
+    };
+    const Case cases[] = {
+        {"no COM", [] { return S_OK; }, [] {}, S_OK, Apartment::SingleThreaded, Apartment::None},
+        {"OLE", [] { return OleInitialize(nullptr); }, [] { OleUninitialize(); }, S_FALSE,
+         Apartment::SingleThreaded, Apartment::SingleThreaded},
+        {"multithreaded", [] { return CoInitializeEx(nullptr, COINIT_MULTITHREADED); }, [] { CoUninitialize(); },
+         RPC_E_CHANGED_MODE, Apartment::MultiThreaded, Apartment::MultiThreaded},
+    };
+    for (const Case &c : cases) {
+        // Each case needs a thread whose COM state it controls from the start.
+        std::thread([&c] {
+            ASSERT_EQ(apartment(), Apartment::None);
+            ASSERT_TRUE(SUCCEEDED(c.start()));
+            {
+                const ComGuard guard;
+                EXPECT_TRUE(guard.ready()) << c.name;
+                EXPECT_EQ(guard.result(), c.expected) << c.name;
+                EXPECT_EQ(apartment(), c.inside) << c.name;
+            }
+            EXPECT_EQ(apartment(), c.after) << c.name;
+            // Had the guard left its own count behind, COM would outlive this.
+            c.end();
+            EXPECT_EQ(apartment(), Apartment::None) << c.name;
+        }).join();
+    }
 }
 
 } // namespace
