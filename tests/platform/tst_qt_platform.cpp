@@ -87,7 +87,6 @@ void tst_QtPlatform::withoutTimeZone_data()
     QTest::newRow("no-break space kept") << u"h:mm:ss\u202fAP t"_s << u"h:mm:ss\u202fAP"_s;
     QTest::newRow("quoted t kept") << u"HH 'h' mm 'at' t"_s << u"HH 'h' mm 'at'"_s;
     QTest::newRow("escaped quote") << u"HH 'o''clock' t"_s << u"HH 'o''clock'"_s;
-    QTest::newRow("no zone") << u"HH:mm:ss"_s << u"HH:mm:ss"_s;
 }
 
 void tst_QtPlatform::withoutTimeZone()
@@ -144,37 +143,23 @@ void tst_QtPlatform::messageBoxIsAnInformationWithOneOk()
     QWidget owner;
     owner.show();
 
-    QString title;
-    QString shown;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QList<QAbstractButton *> buttons;
-    Qt::WindowModality modality = Qt::NonModal;
-    bool answered = false;
     // The box runs its own event loop: answer it from inside that loop.
+    QStringList seen;
     std::function<void()> answer = [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box) {
-            QTimer::singleShot(10, answer);
-            return;
-        }
-        title = box->windowTitle();
-        shown = box->text();
-        icon = box->icon();
-        buttons = box->buttons();
-        modality = box->windowModality();
-        answered = true;
+        if (!box)
+            return QTimer::singleShot(10, answer);
+        seen << box->windowTitle() << box->text() << QString::number(box->icon())
+             << QString::number(box->buttons().size()) << QString::number(box->windowModality());
         box->button(QMessageBox::Ok)->click();
     };
     QTimer::singleShot(0, answer);
 
     QtMessageBox().showError(&owner, u"Domain cannot be blank\r\nEnter a machine name"_s);
 
-    QVERIFY(answered);
-    QCOMPARE(title, u"Tramsel - Error"_s);
-    QCOMPARE(shown, u"Domain cannot be blank\nEnter a machine name"_s);
-    QCOMPARE(icon, QMessageBox::Information);
-    QCOMPARE(buttons.size(), 1);
-    QCOMPARE(modality, Qt::ApplicationModal);
+    QCOMPARE(seen, (QStringList{u"Tramsel - Error"_s, u"Domain cannot be blank\nEnter a machine name"_s,
+                                QString::number(QMessageBox::Information), u"1"_s,
+                                QString::number(Qt::ApplicationModal)}));
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
