@@ -55,9 +55,8 @@ private slots:
     void cleanup();
 
     void layout();
+    void aboutShowsTheBoxModallyOverTheMainWindow_data();
     void aboutShowsTheBoxModallyOverTheMainWindow();
-    void closes_data();
-    void closes();
     void ctrlEOpensNoDialogWhileOpen();
 
 private:
@@ -122,15 +121,27 @@ void tst_frmAbout::layout()
     }));
 }
 
+void tst_frmAbout::aboutShowsTheBoxModallyOverTheMainWindow_data()
+{
+    QTest::addColumn<int>("how");  // it is closed
+    QTest::newRow("Enter") << 0;
+    QTest::newRow("Esc") << 1;
+    QTest::newRow("OK clicked") << 2;
+    QTest::newRow("close box") << 3;
+}
+
 void tst_frmAbout::aboutShowsTheBoxModallyOverTheMainWindow()
 {
+    QFETCH(int, how);
     // Shown twice, the same way and with the same texts.
     QList<QStringList> seen;
+    int clicks = 0;
     for (int i = 0; i < 2; ++i) {
         QPointer<frmAbout> shown;
         whileShown(
             [&](frmAbout *box) {
                 shown = box;
+                connect(box->cmdOK, &QPushButton::clicked, [&] { ++clicks; });
                 QCOMPARE(box->parentWidget(), window.data());
                 QVERIFY(box->isWindow());
                 QCOMPARE(box->windowModality(), Qt::ApplicationModal);
@@ -143,10 +154,18 @@ void tst_frmAbout::aboutShowsTheBoxModallyOverTheMainWindow()
                     texts << l->objectName() + '=' + l->text();
                 seen << texts;
             },
-            pressEnter);
+            [how](frmAbout *box) {
+                switch (how) {
+                case 0: QTest::keyClick(box->windowHandle(), Qt::Key_Return); break;
+                case 1: QTest::keyClick(box->windowHandle(), Qt::Key_Escape); break;
+                case 2: QTest::mouseClick(box->cmdOK, Qt::LeftButton); break;
+                case 3: box->close(); break;
+                }
+            });
         showAbout();
 
-        // Back in the main window, the box is unloaded.
+        // Every way out presses OK once; back in the main window, the box is unloaded.
+        QCOMPARE(clicks, i + 1);
         QTRY_VERIFY(shown.isNull());
         QCOMPARE(program->windows.count(), 1);
         QVERIFY(!QApplication::activeModalWidget());
@@ -154,41 +173,6 @@ void tst_frmAbout::aboutShowsTheBoxModallyOverTheMainWindow()
     QCOMPARE(seen.size(), 2);
     QCOMPARE(seen[1], seen[0]);
     QCOMPARE(seen[0].size(), 1 + 7);  // the caption, six labels and the icon
-}
-
-void tst_frmAbout::closes_data()
-{
-    QTest::addColumn<int>("how");
-    QTest::newRow("Enter") << 0;
-    QTest::newRow("Esc") << 1;
-    QTest::newRow("OK clicked") << 2;
-    QTest::newRow("close box") << 3;
-}
-
-void tst_frmAbout::closes()
-{
-    QFETCH(int, how);
-    QPointer<frmAbout> shown;
-    int clicks = 0;
-    whileShown(
-        [&](frmAbout *box) {
-            shown = box;
-            connect(box->cmdOK, &QPushButton::clicked, [&] { ++clicks; });
-        },
-        [how](frmAbout *box) {
-            switch (how) {
-            case 0: QTest::keyClick(box->windowHandle(), Qt::Key_Return); break;
-            case 1: QTest::keyClick(box->windowHandle(), Qt::Key_Escape); break;
-            case 2: QTest::mouseClick(box->cmdOK, Qt::LeftButton); break;
-            case 3: box->close(); break;
-            }
-        });
-    showAbout();
-
-    // Every way out presses OK once, and the box is gone.
-    QCOMPARE(clicks, 1);
-    QTRY_VERIFY(shown.isNull());
-    QCOMPARE(program->windows.count(), 1);
 }
 
 void tst_frmAbout::ctrlEOpensNoDialogWhileOpen()
