@@ -40,8 +40,6 @@ struct TestProgram {
     Services services{provider, locale, messageBox, windows, [this] { return clock; }};
 
     TestProgram() { provider.bindSucceeds = false; }
-    TestProgram(const TestProgram &) = delete;
-    TestProgram &operator=(const TestProgram &) = delete;
 
     // Windows refer to the program: they all go before it does.
     ~TestProgram()

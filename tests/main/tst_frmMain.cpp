@@ -2,7 +2,6 @@
 // area, the status bar clock, the command-line account and unloading.
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -24,18 +23,8 @@ using tramsel::testing::TestProgram;
 
 namespace {
 
-QString shown(const std::string &report)
-{
-    return QString::fromStdString(report).replace(u"\r\n"_s, u"\n"_s);
-}
-
-// Closes with a refusal, the way a window that cannot be unloaded would.
-class StubbornWindow : public QWidget {
-protected:
-    void closeEvent(QCloseEvent *event) override { event->ignore(); }
-};
-
-// Records the order in which windows receive their close events.
+// Records the order in which windows get their close events, and keeps the
+// one named "stubborn" open, as a window that cannot be unloaded would.
 class CloseRecorder : public QObject {
 public:
     QStringList closed;
@@ -43,9 +32,13 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Close)
-            closed << watched->objectName();
-        return false;
+        if (event->type() != QEvent::Close)
+            return false;
+        closed << watched->objectName();
+        if (watched->objectName() != u"stubborn"_s)
+            return false;
+        event->ignore();
+        return true;
     }
 };
 
@@ -58,17 +51,11 @@ private slots:
     void init();
     void cleanup();
 
-    void layoutFollowsTheTwipsTable();
-    void menus_data();
-    void menus();
-    void toolbarDispatch_data();
-    void toolbarDispatch();
-    void toolbarClickRunsItsCommandOnce();
-    void shortcutsWorkFromText1_data();
-    void shortcutsWorkFromText1();
+    void layoutAndMenus();
+    void commands_data();
+    void commands();
     void enterUserNameShowsTheOneDialog();
-    void reportKeepsCrLfAndShowsLines();
-    void text1IsReadOnlyButCopies();
+    void reportKeepsCrLfInAReadOnlyArea();
     void reportValuesShareOneColumn();
     void statusBarFollowsTheClock();
     void commandLineAccount_data();
@@ -83,7 +70,10 @@ private:
         return window->findChild<T *>(QString::fromLatin1(name));
     }
     void invoke(const char *slot) { QVERIFY(QMetaObject::invokeMethod(window, slot)); }
-    QAction *toolbarButton(const QString &key) const;
+    void clickToolbar(QAction *button)
+    {
+        QVERIFY(QMetaObject::invokeMethod(window, "tbToolBar_ButtonClick", Q_ARG(QAction *, button)));
+    }
 
     std::unique_ptr<TestProgram> program;
     QPointer<frmMain> window;
@@ -98,182 +88,108 @@ void tst_frmMain::init()
 
 void tst_frmMain::cleanup() { program.reset(); }
 
-QAction *tst_frmMain::toolbarButton(const QString &key) const
-{
-    for (QAction *action : child<QToolBar>("tbToolBar")->actions())
-        if (action->data().toString() == key)
-            return action;
-    return nullptr;
-}
-
-void tst_frmMain::layoutFollowsTheTwipsTable()
+void tst_frmMain::layoutAndMenus()
 {
     QCOMPARE(window->windowTitle(), u"Tramsel V. 2.0"_s);
     QCOMPARE(window->minimumSize(), window->maximumSize());
-    QVERIFY(!(window->windowFlags() & Qt::WindowMinimizeButtonHint));
-    QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
-
-    // Client area below the menu bar: 4710 x 4140 twips.
-    const int menuHeight = window->menuBar()->height();
-    QCOMPARE(window->width(), 314);
-    QCOMPARE(window->height() - menuHeight, 276);
-
-    const auto clientRect = [&](QWidget *widget) {
-        const QPoint topLeft = widget->mapTo(window, QPoint(0, 0)) - QPoint(0, menuHeight);
-        return QRect(topLeft, widget->size());
-    };
-    QCOMPARE(clientRect(child<QToolBar>("tbToolBar")), QRect(0, 0, 314, 28));
-    QCOMPARE(clientRect(child<QPlainTextEdit>("Text1")), QRect(0, 32, 313, 225));
-    QCOMPARE(clientRect(child<QStatusBar>("sbStatusBar")), QRect(0, 258, 314, 18));
     QCOMPARE(QApplication::focusWidget(), child<QPlainTextEdit>("Text1"));
 
-    const auto buttons = child<QToolBar>("tbToolBar")->actions();
-    QCOMPARE(buttons.size(), 3);  // Find, Delete and a separator
-    QVERIFY(buttons[2]->isSeparator());
-    for (const QString &key : {u"Find"_s, u"Delete"_s}) {
-        QAction *button = toolbarButton(key);
-        QCOMPARE(button->toolTip(), key);
-        QVERIFY(button->text().isEmpty() && !button->icon().isNull());
-        QCOMPARE(child<QToolBar>("tbToolBar")->widgetForAction(button)->size(), QSize(23, 22));
+    // Client area below the menu bar, twips / 15: 4710 x 4140 in all.
+    const int menuHeight = window->menuBar()->height();
+    QCOMPARE(window->size(), QSize(314, menuHeight + 276));
+    const QList<std::pair<const char *, QRect>> controls{{"tbToolBar", {0, 0, 314, 28}},
+                                                         {"Text1", {0, 32, 313, 225}},
+                                                         {"sbStatusBar", {0, 258, 314, 18}}};
+    for (const auto &[name, rect] : controls) {
+        QWidget *control = child<QWidget>(name);
+        QCOMPARE(QRect(control->mapTo(window, QPoint(0, -menuHeight)), control->size()), rect);
     }
 
-    const auto *status = child<QLabel>("sbStatusPanel");
-    const auto *date = child<QLabel>("sbDatePanel");
-    const auto *time = child<QLabel>("sbTimePanel");
-    QCOMPARE(status->text(), u"Status"_s);
-    QVERIFY(status->x() < date->x() && date->x() < time->x());
-    for (const QLabel *panel : {status, date, time})
-        QVERIFY2(panel->width() >= 96, qPrintable(panel->objectName()));
-}
-
-void tst_frmMain::menus_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("menu");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QKeySequence>("shortcut");
-
-    QTest::newRow("enter") << u"mnuEnterUser"_s << u"mnuFile"_s << u"&Enter User name"_s
-                           << QKeySequence(u"Ctrl+E"_s);
-    QTest::newRow("clear") << u"mnuClear"_s << u"mnuFile"_s << u"C&lear"_s
-                           << QKeySequence(u"Ctrl+L"_s);
-    QTest::newRow("exit") << u"mnuFileExit"_s << u"mnuFile"_s << u"E&xit"_s
-                          << QKeySequence(u"Ctrl+Q"_s);
-    QTest::newRow("about") << u"mnuHelpAbout"_s << u"mnuHelp"_s << u"&About "_s << QKeySequence();
-}
-
-void tst_frmMain::menus()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, menu);
-    QFETCH(QString, text);
-    QFETCH(QKeySequence, shortcut);
-
-    const auto *action = window->findChild<QAction *>(name);
-    QVERIFY(action);
-    QCOMPARE(action->text(), text);
-    QCOMPARE(action->shortcut(), shortcut);
-    QVERIFY(action->isEnabled() && action->isVisible() && !action->isCheckable());
-    QVERIFY(window->findChild<QMenu *>(menu)->actions().contains(action));
-
-    const auto titles = window->menuBar()->actions();
-    QCOMPARE(titles.size(), 2);
-    QCOMPARE(titles[0]->text(), u"&File"_s);
-    QCOMPARE(titles[1]->text(), u"&Help"_s);
-    QVERIFY(child<QAction>("mnuFileBar0")->isSeparator());
-}
-
-void tst_frmMain::toolbarDispatch_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<bool>("dialogShown");
-    QTest::addColumn<bool>("cleared");
-
-    QTest::newRow("Find") << u"Find"_s << true << false;
-    QTest::newRow("Delete") << u"Delete"_s << false << true;
-    QTest::newRow("case differs") << u"find"_s << false << false;
-    QTest::newRow("trailing space") << u"Delete "_s << false << false;
-    QTest::newRow("no key") << QString() << false << false;
-}
-
-void tst_frmMain::toolbarDispatch()
-{
-    QFETCH(QString, key);
-    QFETCH(bool, dialogShown);
-    QFETCH(bool, cleared);
-
-    window->replaceReportText("\r\nreport\r\n");
-    QAction button(key);
-    button.setData(key);
-    QVERIFY(QMetaObject::invokeMethod(window, "tbToolBar_ButtonClick", Q_ARG(QAction *, &button)));
-    QCOMPARE(program->windows.find<frmEnterUser>() != nullptr, dialogShown);
-    QCOMPARE(window->reportText().empty(), cleared);
-
-    // The separator, and no button at all, do nothing either.
-    QAction *separator = child<QToolBar>("tbToolBar")->actions().last();
-    QVERIFY(QMetaObject::invokeMethod(window, "tbToolBar_ButtonClick", Q_ARG(QAction *, separator)));
-    QVERIFY(QMetaObject::invokeMethod(window, "tbToolBar_ButtonClick",
-                                      Q_ARG(QAction *, nullptr)));
-    QCOMPARE(program->windows.count(), dialogShown ? 2 : 1);
-}
-
-void tst_frmMain::toolbarClickRunsItsCommandOnce()
-{
-    auto *text1 = child<QPlainTextEdit>("Text1");
     auto *toolbar = child<QToolBar>("tbToolBar");
-    window->replaceReportText("\r\nreport\r\n");
-    QSignalSpy changes(text1, &QPlainTextEdit::textChanged);
-    QSignalSpy dispatched(toolbar, &QToolBar::actionTriggered);
-    QSignalSpy clearTriggered(child<QAction>("mnuClear"), &QAction::triggered);
+    QStringList tips;
+    for (QAction *button : toolbar->actions()) {
+        tips << button->toolTip();
+        if (!button->isSeparator()) {
+            QVERIFY(button->text().isEmpty() && !button->icon().isNull());
+            QCOMPARE(toolbar->widgetForAction(button)->size(), QSize(23, 22));
+        }
+    }
+    QCOMPARE(tips, (QStringList{u"Find"_s, u"Delete"_s, QString()}));
 
-    QTest::mouseClick(toolbar->widgetForAction(toolbarButton(u"Delete"_s)), Qt::LeftButton);
-    QCOMPARE(dispatched.size(), 1);
-    QCOMPARE(changes.size(), 1);
-    QCOMPARE(clearTriggered.size(), 0);  // the button does not also go through the menu item
-    QVERIFY(text1->toPlainText().isEmpty());
-
-    QTest::mouseClick(toolbar->widgetForAction(toolbarButton(u"Find"_s)), Qt::LeftButton);
-    QCOMPARE(dispatched.size(), 2);
-    QCOMPARE(program->windows.count(), 2);
-    QVERIFY(program->windows.find<frmEnterUser>()->isVisible());
+    // Menu titles, then each menu's items, with their exact texts.
+    QStringList menus;
+    for (QAction *title : window->menuBar()->actions()) {
+        menus << title->text();
+        for (QAction *item : title->menu()->actions())
+            menus << u"  "_s + item->objectName() + u' ' + item->text();
+    }
+    QCOMPARE(menus, (QStringList{u"&File"_s, u"  mnuEnterUser &Enter User name"_s,
+                                 u"  mnuClear C&lear"_s, u"  mnuFileBar0 "_s,
+                                 u"  mnuFileExit E&xit"_s, u"&Help"_s,
+                                 u"  mnuHelpAbout &About "_s}));
 }
 
-void tst_frmMain::shortcutsWorkFromText1_data()
+// A shortcut typed in Text1, a click on a toolbar button, or a key no button
+// has as the toolbar would hand it over; and what each does, once.
+void tst_frmMain::commands_data()
 {
     QTest::addColumn<QKeySequence>("keys");
-    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("effect");
 
-    QTest::newRow("Ctrl+E") << QKeySequence(u"Ctrl+E"_s) << u"enter"_s;
-    QTest::newRow("Ctrl+L") << QKeySequence(u"Ctrl+L"_s) << u"clear"_s;
-    QTest::newRow("Ctrl+Q") << QKeySequence(u"Ctrl+Q"_s) << u"exit"_s;
+    QTest::newRow("Ctrl+E") << QKeySequence(u"Ctrl+E"_s) << QString() << u"dialog"_s;
+    QTest::newRow("Ctrl+L") << QKeySequence(u"Ctrl+L"_s) << QString() << u"cleared"_s;
+    QTest::newRow("Ctrl+Q") << QKeySequence(u"Ctrl+Q"_s) << QString() << u"exit"_s;
+    QTest::newRow("Find") << QKeySequence() << u"Find"_s << u"dialog"_s;
+    QTest::newRow("Delete") << QKeySequence() << u"Delete"_s << u"cleared"_s;
+    QTest::newRow("case differs") << QKeySequence() << u"find"_s << u"nothing"_s;
+    QTest::newRow("trailing space") << QKeySequence() << u"Delete "_s << u"nothing"_s;
+    QTest::newRow("no key") << QKeySequence() << QString() << u"nothing"_s;
 }
 
-void tst_frmMain::shortcutsWorkFromText1()
+void tst_frmMain::commands()
 {
     QFETCH(QKeySequence, keys);
-    QFETCH(QString, command);
+    QFETCH(QString, button);
+    QFETCH(QString, effect);
 
-    auto *text1 = child<QPlainTextEdit>("Text1");
+    auto *toolbar = child<QToolBar>("tbToolBar");
     window->replaceReportText("\r\nreport\r\n");
-    QCOMPARE(QApplication::focusWidget(), text1);
-    QTest::keySequence(text1, keys);
+    QSignalSpy changes(child<QPlainTextEdit>("Text1"), &QPlainTextEdit::textChanged);
+    QSignalSpy clearTriggered(child<QAction>("mnuClear"), &QAction::triggered);
+    const auto buttons = toolbar->actions();
+    const auto real = std::ranges::find_if(
+        buttons, [&](QAction *a) { return !button.isEmpty() && a->data().toString() == button; });
 
-    if (command == u"enter"_s) {
-        QVERIFY(program->windows.find<frmEnterUser>());
-        QVERIFY(program->windows.find<frmEnterUser>()->isVisible());
-    } else if (command == u"clear"_s) {
-        QVERIFY(text1->toPlainText().isEmpty());
+    if (!keys.isEmpty()) {
+        QTest::keySequence(child<QPlainTextEdit>("Text1"), keys);
+    } else if (real != buttons.end()) {
+        QTest::mouseClick(toolbar->widgetForAction(*real), Qt::LeftButton);
+        QCOMPARE(clearTriggered.size(), 0);  // not also through the menu item
     } else {
+        QAction action(button);
+        action.setData(button);
+        clickToolbar(&action);
+        // The separator, and no button at all, do nothing either.
+        clickToolbar(buttons.last());
+        clickToolbar(nullptr);
+    }
+    if (effect == u"exit"_s) {
         QTRY_VERIFY(window.isNull());
         QCOMPARE(program->windows.count(), 0);
+        return;
     }
+    const frmEnterUser *dialog = program->windows.find<frmEnterUser>();
+    QCOMPARE(dialog && dialog->isVisible(), effect == u"dialog"_s);
+    QCOMPARE(program->windows.count(), effect == u"dialog"_s ? 2 : 1);
+    QCOMPARE(window->reportText().empty(), effect == u"cleared"_s);
+    QCOMPARE(changes.size(), effect == u"cleared"_s ? 1 : 0);
 }
 
 void tst_frmMain::enterUserNameShowsTheOneDialog()
 {
     invoke("mnuEnterUser_Click");
     const QPointer<frmEnterUser> dialog = program->windows.find<frmEnterUser>();
-    QVERIFY(dialog);
     QVERIFY(QTest::qWaitForWindowActive(dialog));
 
     QApplication::setActiveWindow(window);
@@ -283,42 +199,21 @@ void tst_frmMain::enterUserNameShowsTheOneDialog()
     QTRY_COMPARE(QApplication::activeWindow(), dialog.data());
 }
 
-void tst_frmMain::reportKeepsCrLfAndShowsLines()
+void tst_frmMain::reportKeepsCrLfInAReadOnlyArea()
 {
     auto *text1 = child<QPlainTextEdit>("Text1");
-    const std::string report = failureText("SALES\\nobody");
-    window->replaceReportText(report);
-    QCOMPARE(window->reportText(), report);
-    QCOMPARE(text1->toPlainText(), shown(report));
-    QCOMPARE(text1->blockCount(), 8);  // seven lines, and the empty one after the last CR LF
-    QCOMPARE(text1->document()->findBlockByNumber(2).text(),
-             u"or ADSI is not installed on your computer."_s);
-
-    // A second report replaces the first; Clear on an empty area leaves it empty.
     window->replaceReportText(failureText("jdoe"));
-    QVERIFY(!text1->toPlainText().contains(u"nobody"_s));
-    invoke("mnuClear_Click");
-    invoke("mnuClear_Click");
-    QVERIFY(text1->toPlainText().isEmpty());
-    QVERIFY(window->reportText().empty());
-}
+    const std::string report = failureText("SALES\\nobody");
+    window->replaceReportText(report);  // replaces the first
+    QCOMPARE(window->reportText(), report);
+    const QString shown = QString::fromStdString(report).replace(u"\r\n"_s, u"\n"_s);
+    QCOMPARE(text1->toPlainText(), shown);
+    QCOMPARE(text1->blockCount(), 8);  // seven lines, and the empty one after the last CR LF
 
-void tst_frmMain::text1IsReadOnlyButCopies()
-{
-    auto *text1 = child<QPlainTextEdit>("Text1");
-    window->replaceReportText("\r\nLast Login: \t\tn/a\r\n");
     QTest::keyClicks(text1, u"typed"_s);
     QTest::keyClick(text1, Qt::Key_Backspace);
-    QTest::keyClick(text1, Qt::Key_Delete);
     QTest::keyClick(text1, Qt::Key_Return);
-    QCOMPARE(text1->toPlainText(), u"\nLast Login: \t\tn/a\n"_s);
-
-    QTest::keySequence(text1, QKeySequence::SelectAll);
-    QTest::keySequence(text1, QKeySequence::Copy);
-    QCOMPARE(QApplication::clipboard()->text(), u"\nLast Login: \t\tn/a\n"_s);
-    QVERIFY(text1->lineWrapMode() == QPlainTextEdit::NoWrap);
-    QCOMPARE(text1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    QCOMPARE(text1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(text1->toPlainText(), shown);
 }
 
 void tst_frmMain::reportValuesShareOneColumn()
@@ -327,56 +222,50 @@ void tst_frmMain::reportValuesShareOneColumn()
     window->replaceReportText(usageReport("SALES\\jdoe", UsageValues{}));
     QSet<int> columns;
     for (QTextBlock line = text1->document()->begin(); line.isValid(); line = line.next()) {
-        const qsizetype lastTab = line.text().lastIndexOf(u'\t');
-        if (lastTab < 0)
-            continue;
-        QTextCursor cursor(line);
-        cursor.setPosition(line.position() + int(lastTab) + 1);
-        columns << text1->cursorRect(cursor).x();
+        if (const qsizetype lastTab = line.text().lastIndexOf(u'\t'); lastTab >= 0) {
+            QTextCursor cursor(line);
+            cursor.setPosition(line.position() + int(lastTab) + 1);
+            columns << text1->cursorRect(cursor).x();
+        }
     }
     QCOMPARE(columns.size(), 1);
 }
 
 void tst_frmMain::statusBarFollowsTheClock()
 {
-    const auto *date = child<QLabel>("sbDatePanel");
-    const auto *time = child<QLabel>("sbTimePanel");
-    QCOMPARE(date->text(), u"6/18/2003"_s);
-    QCOMPARE(time->text(), u"11:25 PM"_s);
+    // The panels from left to right, each wide enough for its text.
+    QList<QLabel *> panels = child<QStatusBar>("sbStatusBar")->findChildren<QLabel *>();
+    std::ranges::sort(panels, {}, &QWidget::x);
+    const auto texts = [&] {
+        QStringList result;
+        for (const QLabel *panel : panels)
+            result << panel->objectName() + u'=' + panel->text();
+        return result.join(u' ');
+    };
+    QCOMPARE(texts(), u"sbStatusPanel=Status sbDatePanel=6/18/2003 sbTimePanel=11:25 PM"_s);
+    QVERIFY(std::ranges::all_of(panels, [](const QLabel *panel) { return panel->width() >= 96; }));
 
     program->clock = QDateTime(QDate(2004, 1, 1), QTime(0, 0, 1));
-    QTRY_COMPARE_WITH_TIMEOUT(time->text(), u"12:00 AM"_s, 3000);
-    QCOMPARE(date->text(), u"1/1/2004"_s);
-    QCOMPARE(child<QLabel>("sbStatusPanel")->text(), u"Status"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(texts(), u"sbStatusPanel=Status sbDatePanel=1/1/2004 sbTimePanel=12:00 AM"_s, 3000);
 }
 
+// How the account is split and checked is shared with --print, which
+// command_line_test.sh covers case by case; here, what the window does.
 void tst_frmMain::commandLineAccount_data()
 {
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("path");     // bound; empty when nothing is
-    QTest::addColumn<QString>("display");  // in the failure text
-    QTest::addColumn<QString>("message");  // the dialog's refusal
+    QTest::addColumn<QString>("message");  // the refusal
 
     QTest::newRow("domain and user") << u"sales\\nobody"_s << u"WinNT://SALES/nobody,user"_s
-                                     << u"SALES\\nobody"_s << QString();
-    QTest::newRow("no backslash") << u"jdoe"_s << u"WinNT://jdoe,user"_s << u"jdoe"_s << QString();
-    QTest::newRow("domain with space") << u"my pc\\jdoe"_s << u"WinNT://MY PC/jdoe,user"_s
-                                       << u"MY PC\\jdoe"_s << QString();
-    QTest::newRow("empty user") << u"sales\\"_s << QString() << QString()
-                                << u"User Name cannot be blank"_s;
-    QTest::newRow("empty argument") << QString(u""_s) << QString() << QString()
-                                    << u"User Name cannot be blank"_s;
-    QTest::newRow("second backslash") << u"sales\\x\\y"_s << QString() << QString()
-                                      << u"Wrong User Name"_s;
-    QTest::newRow("space in user") << u"sales\\j doe"_s << QString() << QString()
-                                   << u"Wrong User Name"_s;
+                                     << QString();
+    QTest::newRow("empty user") << u"sales\\"_s << QString() << u"User Name cannot be blank"_s;
 }
 
 void tst_frmMain::commandLineAccount()
 {
     QFETCH(QString, argument);
     QFETCH(QString, path);
-    QFETCH(QString, display);
     QFETCH(QString, message);
 
     // A program of its own, started with the account on its command line.
@@ -388,7 +277,7 @@ void tst_frmMain::commandLineAccount()
 
     if (message.isEmpty()) {
         QCOMPARE(program->provider.boundPaths, std::vector<std::string>{path.toStdString()});
-        QCOMPARE(window->reportText(), failureText(display.toStdString()));
+        QCOMPARE(window->reportText(), failureText("SALES\\nobody"));
         QVERIFY(program->messageBox.texts.isEmpty());
     } else {
         QVERIFY(program->provider.boundPaths.empty());
@@ -417,49 +306,39 @@ void tst_frmMain::exitUnloadsEveryWindow()
         QVERIFY(QTest::qWaitForWindowActive(enterUser));
     }
     if (dialog == u"hidden"_s) {
-        QTest::keyClicks(enterUser->findChild<QLineEdit *>(u"txtDomain"_s), u"sales"_s);
-        QTest::keyClicks(enterUser->findChild<QLineEdit *>(u"txtUserName"_s), u"jdoe"_s);
+        enterUser->findChild<QLineEdit *>(u"txtDomain"_s)->setText(u"sales"_s);
+        enterUser->findChild<QLineEdit *>(u"txtUserName"_s)->setText(u"jdoe"_s);
         QTest::keyClick(enterUser, Qt::Key_Return);
         QVERIFY(enterUser->isHidden());
-        QCOMPARE(program->windows.count(), 2);
     }
 
     // The program's event loop ends by itself once the last window is unloaded.
     QTimer::singleShot(0, window, [this] { invoke("mnuFileExit_Click"); });
-    QTimer watchdog;
-    watchdog.callOnTimeout([] { QCoreApplication::exit(99); });
-    watchdog.start(5000);
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
     QCOMPARE(QApplication::exec(), 0);
     QCOMPARE(program->windows.count(), 0);
-    QTRY_VERIFY(window.isNull());
-    QVERIFY(enterUser.isNull());
-    QCOMPARE(mainWindow(), nullptr);
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
 }
 
 void tst_frmMain::unloadGoesFromLastLoadedToFirst()
 {
     invoke("mnuEnterUser_Click");
-    auto *stubborn = new StubbornWindow;  // loaded second-last, and refuses to go
-    stubborn->setObjectName(u"stubborn"_s);
-    program->windows.load(stubborn);
-    auto *last = new QWidget;
-    last->setObjectName(u"last"_s);
-    last->setAttribute(Qt::WA_DeleteOnClose);
-    program->windows.load(last);
-
+    for (const QString &name : {u"stubborn"_s, u"last"_s}) {
+        auto *loaded = new QWidget;
+        loaded->setObjectName(name);
+        loaded->setAttribute(Qt::WA_DeleteOnClose);
+        program->windows.load(loaded);
+    }
     CloseRecorder recorder;
-    const QList<QWidget *> loaded{window.data(), stubborn, last,
-                                  program->windows.find<frmEnterUser>()};
-    for (QWidget *w : loaded)
-        w->installEventFilter(&recorder);
+    for (int i = 0; i < program->windows.count(); ++i)
+        program->windows.at(i)->installEventFilter(&recorder);
 
     invoke("mnuFileExit_Click");
     QCOMPARE(recorder.closed,
              (QStringList{u"frmMain"_s, u"last"_s, u"stubborn"_s, u"frmEnterUser"_s}));
     QTRY_VERIFY(window.isNull());
     QCOMPARE(program->windows.count(), 1);  // only the window that refused is left
-    QCOMPARE(program->windows.at(0), stubborn);
+    QCOMPARE(program->windows.at(0)->objectName(), u"stubborn"_s);
 }
 
 QTEST_MAIN(tst_frmMain)
