@@ -46,6 +46,9 @@ void tst_QtPlatform::localeTexts_data()
                            << u"41.6666666666667"_s << u"6/18/2003"_s << u"11:25 PM"_s;
     QTest::newRow("de_DE") << QLocale(u"de_DE"_s) << u"18.06.2003 23:25:07"_s << u"01.01.0100"_s
                            << u"41,6666666666667"_s << u"18.06.2003"_s << u"23:25"_s;
+    // The C locale's short time shows seconds; the status bar drops them.
+    QTest::newRow("C") << QLocale::c() << u"18 Jun 2003 23:25:07"_s << u"1 Jan 0100"_s
+                       << u"41.6666666666667"_s << u"18 Jun 2003"_s << u"23:25"_s;
 }
 
 void tst_QtPlatform::localeTexts()

@@ -6,9 +6,9 @@ namespace {
 
 bool isSpace(QChar c) { return c.isSpace(); }
 
-// Hours and minutes only: a short time format that shows seconds (the C
-// locale's does) loses them with the separator before them.
-QString withoutSeconds(const QString &format)
+// Copies a format, handing each unquoted run of the letter to the rewrite,
+// which appends what the run becomes (it may also trim what went before).
+template <class Rewrite> QString rewriteRuns(const QString &format, QChar letter, Rewrite rewrite)
 {
     QString out;
     bool quoted = false;
@@ -16,16 +16,27 @@ QString withoutSeconds(const QString &format)
         const QChar c = format.at(i);
         if (c == u'\'')
             quoted = !quoted;
-        if (quoted || c != u's') {
+        if (quoted || c != letter) {
             out += c;
             continue;
         }
-        while (i + 1 < format.size() && format.at(i + 1) == u's')
-            ++i;
-        if (!out.isEmpty() && !out.back().isLetter())
-            out.chop(1);
+        qsizetype run = 1;
+        while (i + run < format.size() && format.at(i + run) == letter)
+            ++run;
+        rewrite(out, run);
+        i += run - 1;
     }
     return out;
+}
+
+// Hours and minutes only: a short time format that shows seconds (the C
+// locale's does) loses them with the separator before them.
+QString withoutSeconds(const QString &format)
+{
+    return rewriteRuns(format, u's', [](QString &out, qsizetype) {
+        if (!out.isEmpty() && !out.back().isLetter())
+            out.chop(1);
+    });
 }
 
 } // namespace
@@ -78,23 +89,9 @@ QString withoutTimeZone(const QString &format)
 
 QString withFullYear(const QString &format)
 {
-    QString out;
-    bool quoted = false;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format.at(i);
-        if (c == u'\'')
-            quoted = !quoted;
-        if (quoted || c != u'y') {
-            out += c;
-            continue;
-        }
-        qsizetype run = 1;
-        while (i + run < format.size() && format.at(i + run) == u'y')
-            ++run;
+    return rewriteRuns(format, u'y', [](QString &out, qsizetype run) {
         out += QString(run == 2 ? 4 : run, u'y');
-        i += run - 1;
-    }
-    return out;
+    });
 }
 
 QtLocale::QtLocale(const QLocale &locale)
