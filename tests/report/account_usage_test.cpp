@@ -12,20 +12,12 @@ namespace {
 using testing::FakeLocale;
 using testing::RecordingProvider;
 using testing::RecordingView;
+using testing::kFailureSalesNobody;
 
 DateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 {
     return *DateTime::fromCivil({y, mo, d, h, mi, s});
 }
-
-const std::string kFailureSalesNobody =
-    "\r\n"
-    "No such NT account: 'SALES\\nobody',\r\n"
-    "or ADSI is not installed on your computer.\r\n"
-    "You need to install ADSI:\r\n"
-    "http://download.microsoft.com/ntserver/downloads/bin/nts/adsx86.exe\r\n"
-    "or use Windows 2000\r\n"
-    "\r\n";
 
 struct Fixture {
     FakeLocale locale;

@@ -15,6 +15,16 @@
 
 namespace tramsel::testing {
 
+// What the report area shows when WinNT://SALES/nobody,user cannot be bound.
+inline const std::string kFailureSalesNobody =
+    "\r\n"
+    "No such NT account: 'SALES\\nobody',\r\n"
+    "or ADSI is not installed on your computer.\r\n"
+    "You need to install ADSI:\r\n"
+    "http://download.microsoft.com/ntserver/downloads/bin/nts/adsx86.exe\r\n"
+    "or use Windows 2000\r\n"
+    "\r\n";
+
 // US-style: 6/18/2003 and 11:25:07 PM; the decimal separator is settable.
 class FakeLocale final : public Locale {
 public:

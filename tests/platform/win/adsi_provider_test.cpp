@@ -16,6 +16,7 @@ namespace {
 
 using win::testing::FakeAds;
 using win::testing::FakeLargeInteger;
+using tramsel::testing::kFailureSalesNobody;
 
 // Hands the provider an object it did not bind: one reference to the fake,
 // given back by release().
@@ -72,15 +73,6 @@ TEST(AdsiDirectoryProvider, ReadsPropertiesByNameAndGivesBackEverything)
     provider.release(account);
     EXPECT_EQ(ads.refs, 1u);
 }
-
-const std::string kFailureSalesNobody =
-    "\r\n"
-    "No such NT account: 'SALES\\nobody',\r\n"
-    "or ADSI is not installed on your computer.\r\n"
-    "You need to install ADSI:\r\n"
-    "http://download.microsoft.com/ntserver/downloads/bin/nts/adsx86.exe\r\n"
-    "or use Windows 2000\r\n"
-    "\r\n";
 
 // The whole report, as the program runs it, against the system's own ADSI
 // client (Wine's knows no WinNT provider, so every bind there fails), on a
