@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "report/property_value.h"
@@ -29,6 +30,10 @@ public:
     virtual std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) = 0;
     /// Gives back an object that bind() returned.
     virtual void release(DirectoryObject *object) = 0;
+    /// Why the last bind failed, as one plain line for an administrator
+    /// ("no Kerberos ticket for SALES.TEST (run kinit)"); empty when the
+    /// provider cannot tell. The report never shows it: only the command line does.
+    virtual std::string failureReason() const { return {}; }
 };
 
 } // namespace tramsel
