@@ -20,6 +20,8 @@ public:
     virtual std::string dateText(const CivilDateTime &dateTime) const = 0;
     /// The time of day, to the second, in the user's time format.
     virtual std::string timeText(const CivilDateTime &dateTime) const = 0;
+    /// The time of day as hours and minutes, in the user's short time format.
+    virtual std::string clockText(const CivilDateTime &dateTime) const = 0;
     /// The decimal separator of numbers.
     virtual std::string decimalSeparator() const = 0;
 };

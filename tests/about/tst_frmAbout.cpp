@@ -10,9 +10,9 @@
 #include <functional>
 #include <memory>
 
-#include "about/frmAbout.h"
-#include "enter_user/frmEnterUser.h"
-#include "main/frmMain.h"
+#include "about/qt/frmAbout.h"
+#include "enter_user/qt/frmEnterUser.h"
+#include "main/qt/frmMain.h"
 #include "tests/main/test_program.h"
 
 using namespace tramsel;

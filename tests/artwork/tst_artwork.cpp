@@ -7,10 +7,10 @@
 #include <QSet>
 #include <QTest>
 
-#include "about/frmAbout.h"
-#include "enter_user/frmEnterUser.h"
-#include "main/frmMain.h"
-#include "main/toolbar_images.h"
+#include "about/qt/frmAbout.h"
+#include "enter_user/qt/frmEnterUser.h"
+#include "main/qt/frmMain.h"
+#include "main/qt/toolbar_images.h"
 #include "platform/qt/artwork.h"
 #include "tests/main/test_program.h"
 

@@ -10,8 +10,8 @@
 #include <QWindow>
 #include <QtTest>
 
-#include "enter_user/frmEnterUser.h"
-#include "main/frmMain.h"
+#include "enter_user/qt/frmEnterUser.h"
+#include "main/qt/frmMain.h"
 #include "report/account_usage.h"
 #include "tests/main/test_program.h"
 

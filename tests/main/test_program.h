@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "main/program.h"
+#include "main/qt/program.h"
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/qt_locale.h"

@@ -12,8 +12,8 @@
 #include <QToolBar>
 #include <QtTest>
 
-#include "enter_user/frmEnterUser.h"
-#include "main/frmMain.h"
+#include "enter_user/qt/frmEnterUser.h"
+#include "main/qt/frmMain.h"
 #include "report/account_usage.h"
 #include "tests/main/test_program.h"
 
@@ -273,7 +273,8 @@ void tst_frmMain::commandLineAccount()
     program = std::make_unique<TestProgram>();
     bool drawnFirst = false;
     program->messageBox.onShow = [&] { drawnFirst = mainWindow() && mainWindow()->isVisible(); };
-    window = startUp(program->services, argument);
+    window = startUp(program->services, argument.toStdString());
+    QTRY_VERIFY(!program->provider.boundPaths.empty() || !program->messageBox.texts.isEmpty());
 
     if (message.isEmpty()) {
         QCOMPARE(program->provider.boundPaths, std::vector<std::string>{path.toStdString()});

@@ -49,6 +49,11 @@ public:
         return std::to_string(h12) + ":" + two(d.minute) + ":" + two(d.second)
             + (d.hour < 12 ? " AM" : " PM");
     }
+    std::string clockText(const CivilDateTime &d) const override
+    {
+        const std::string text = timeText(d);
+        return text.substr(0, text.size() - 6) + text.substr(text.size() - 3);
+    }
     std::string decimalSeparator() const override { return separator_; }
 
 private:

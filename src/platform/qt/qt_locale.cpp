@@ -121,6 +121,11 @@ std::string QtLocale::timeText(const CivilDateTime &d) const
     return locale_.toString(QTime(d.hour, d.minute, d.second), timeFormat_).toStdString();
 }
 
+std::string QtLocale::clockText(const CivilDateTime &d) const
+{
+    return shortTime(QTime(d.hour, d.minute, d.second)).toStdString();
+}
+
 std::string QtLocale::decimalSeparator() const { return locale_.decimalPoint().toStdString(); }
 
 QString QtLocale::shortDate(QDate date) const { return locale_.toString(date, dateFormat_); }

@@ -17,6 +17,7 @@ public:
     std::string toUpper(std::string_view text) const override;
     std::string dateText(const CivilDateTime &dateTime) const override;
     std::string timeText(const CivilDateTime &dateTime) const override;
+    std::string clockText(const CivilDateTime &dateTime) const override;
     std::string decimalSeparator() const override;
 
     QString toUpper(const QString &text) const;

@@ -39,6 +39,10 @@ public:
     {
         return formatted("%02d:%02d:%02d", d.hour, d.minute, d.second);
     }
+    std::string clockText(const tramsel::CivilDateTime &d) const override
+    {
+        return timeText(d).substr(0, 5);
+    }
     std::string decimalSeparator() const override { return "."; }
 };
 

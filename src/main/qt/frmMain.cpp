@@ -1,7 +1,5 @@
-// frmMain: the main window with its menu, toolbar, report area and status bar.
-#include "main/frmMain.h"
-
-#include <algorithm>
+// frmMain drawn with Qt.
+#include "main/qt/frmMain.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -16,37 +14,41 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "about/frmAbout.h"
-#include "enter_user/frmEnterUser.h"
-#include "main/toolbar_images.h"
+#include "about/qt/frmAbout.h"
+#include "enter_user/qt/frmEnterUser.h"
+#include "main/command_line.h"
+#include "main/qt/toolbar_images.h"
 #include "platform/qt/artwork.h"
+#include "platform/qt/first_show.h"
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
+#include "platform/qt/twips.h"
 
 using namespace Qt::StringLiterals;
 
 namespace tramsel {
+
+using namespace main_window;
+
 namespace {
 
-// Lengths are laid out in twips, 15 to a logical pixel.
-constexpr int px(int twips) { return twips / 15; }
+constexpr int kPanelGap = 2;  // pixels between two status panels
 
-constexpr int kClientWidth = px(4710);
-constexpr int kClientHeight = px(4140);  // below the menu bar
-constexpr int kToolBarHeight = px(420);
-constexpr int kStatusBarHeight = px(270);
-constexpr int kMinimumPanelWidth = px(1440);
-constexpr int kPanelGap = 2;
+CivilDateTime civil(const QDateTime &t)
+{
+    return {t.date().year(), t.date().month(), t.date().day(),
+            t.time().hour(), t.time().minute(), t.time().second()};
+}
 
 } // namespace
 
-frmMain::frmMain(const Services &services, const std::optional<QString> &account)
+frmMain::frmMain(const Services &services, const std::optional<std::string> &account)
     : services_(services), account_(account)
 {
     setObjectName(u"frmMain"_s);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(u"Tramsel V. 2.0"_s);
+    setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(applicationIcon());
     // A fixed single border with a control box but no minimise or maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -58,43 +60,46 @@ frmMain::frmMain(const Services &services, const std::optional<QString> &account
     createReportArea();
     createStatusBar();
 
-    setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+    setFixedSize(pixels(kClientWidth), menuBar()->sizeHint().height() + pixels(kClientHeight));
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
     services_.windows.load(this);
     Text1->setFocus();
+    runAfterFirstShow(this, [this] { Form_Load(); });
 }
 
 frmMain::~frmMain() { services_.windows.unloaded(this); }
 
 void frmMain::createMenus()
 {
-    const auto item = [this](QMenu *menu, const QString &name, const QString &text,
-                             QKeySequence shortcut, void (frmMain::*handler)()) {
-        QAction *action = menu->addAction(text);
-        action->setObjectName(name);
-        action->setShortcut(shortcut);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
+    for (const Menu &menu : kMenus) {
+        QMenu *m = menuBar()->addMenu(QString::fromUtf8(menu.text));
+        m->setObjectName(QString::fromUtf8(menu.name));
+        for (std::size_t i = 0; i < menu.count; ++i) {
+            const MenuItem &item = menu.items[i];
+            QAction *action = *item.text ? m->addAction(QString::fromUtf8(item.text)) : m->addSeparator();
+            action->setObjectName(QString::fromUtf8(item.name));
+            if (item.shortcut) {
+                action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(item.shortcut)));
+                action->setShortcutContext(Qt::WindowShortcut);
+                shortcutItems_ << action;
+            }
+            if (item.command != Command::None)
+                connect(action, &QAction::triggered, this, [this, command = item.command] { run(command); });
+        }
+    }
+}
 
-    mnuFile = menuBar()->addMenu(u"&File"_s);
-    mnuFile->setObjectName(u"mnuFile"_s);
-    mnuEnterUser = item(mnuFile, u"mnuEnterUser"_s, u"&Enter User name"_s,
-                        QKeySequence(Qt::CTRL | Qt::Key_E), &frmMain::mnuEnterUser_Click);
-    mnuClear = item(mnuFile, u"mnuClear"_s, u"C&lear"_s, QKeySequence(Qt::CTRL | Qt::Key_L),
-                    &frmMain::mnuClear_Click);
-    mnuFileBar0 = mnuFile->addSeparator();
-    mnuFileBar0->setObjectName(u"mnuFileBar0"_s);
-    mnuFileExit = item(mnuFile, u"mnuFileExit"_s, u"E&xit"_s, QKeySequence(Qt::CTRL | Qt::Key_Q),
-                       &frmMain::mnuFileExit_Click);
-
-    mnuHelp = menuBar()->addMenu(u"&Help"_s);
-    mnuHelp->setObjectName(u"mnuHelp"_s);
-    mnuHelpAbout = item(mnuHelp, u"mnuHelpAbout"_s, u"&About "_s, QKeySequence(),
-                        &frmMain::mnuHelpAbout_Click);
+void frmMain::run(Command command)
+{
+    switch (command) {
+    case Command::EnterUser: mnuEnterUser_Click(); break;
+    case Command::Clear: mnuClear_Click(); break;
+    case Command::Exit: mnuFileExit_Click(); break;
+    case Command::About: mnuHelpAbout_Click(); break;
+    case Command::None: break;
+    }
 }
 
 void frmMain::createToolBar()
@@ -104,15 +109,16 @@ void frmMain::createToolBar()
     tbToolBar->setMovable(false);
     tbToolBar->setFloatable(false);
     tbToolBar->setIconSize(QSize(16, 16));
-    tbToolBar->setFixedHeight(kToolBarHeight);
+    tbToolBar->setFixedHeight(pixels(kToolBar.height));
     addToolBar(Qt::TopToolBarArea, tbToolBar);
 
     // Each button carries its key; the toolbar dispatches on it.
-    for (const QString &key : {u"Find"_s, u"Delete"_s}) {
+    for (const char *name : kToolButtons) {
+        const QString key = QString::fromUtf8(name);
         QAction *button = tbToolBar->addAction(QIcon(toolbarImage(key)), QString());
         button->setData(key);
         button->setToolTip(key);
-        tbToolBar->widgetForAction(button)->setFixedSize(23, 22);
+        tbToolBar->widgetForAction(button)->setFixedSize(kToolButtonWidth, kToolButtonHeight);
     }
     tbToolBar->addSeparator();
     connect(tbToolBar, &QToolBar::actionTriggered, this, &frmMain::tbToolBar_ButtonClick);
@@ -125,7 +131,8 @@ void frmMain::createReportArea()
 
     Text1 = new QPlainTextEdit(client);
     Text1->setObjectName(u"Text1"_s);
-    Text1->setGeometry(0, px(480) - kToolBarHeight, px(4695), px(3375));
+    // The client widget starts below the toolbar.
+    Text1->setGeometry(pixels(kText1).translated(0, -pixels(kToolBar.height)));
     Text1->setReadOnly(true);
     // Read-only for typing, but its text can be selected (by mouse or keys) and copied.
     Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -146,7 +153,7 @@ void frmMain::createStatusBar()
     sbStatusBar = statusBar();
     sbStatusBar->setObjectName(u"sbStatusBar"_s);
     sbStatusBar->setSizeGripEnabled(false);
-    sbStatusBar->setFixedHeight(kStatusBarHeight);
+    sbStatusBar->setFixedHeight(pixels(kStatusBar.height));
 
     const auto panel = [this](const QString &name) {
         auto *label = new QLabel(sbStatusBar);
@@ -155,7 +162,6 @@ void frmMain::createStatusBar()
         return label;
     };
     sbStatusPanel = panel(u"sbStatusPanel"_s);
-    sbStatusPanel->setText(u"Status"_s);
     sbDatePanel = panel(u"sbDatePanel"_s);
     sbTimePanel = panel(u"sbTimePanel"_s);
 
@@ -180,15 +186,6 @@ void frmMain::replaceReportText(const std::string &text)
     Text1->setPlainText(shown);
 }
 
-void frmMain::setVisible(bool visible)
-{
-    QMainWindow::setVisible(visible);
-    if (visible && !loaded_) {
-        loaded_ = true;
-        Form_Load();
-    }
-}
-
 void frmMain::closeEvent(QCloseEvent *event)
 {
     Form_Unload();
@@ -202,7 +199,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     // the platform's key scheme (in some schemes Ctrl+E is End in text fields).
     if (watched == Text1 && event->type() == QEvent::ShortcutOverride) {
         const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
-        for (const QAction *action : {mnuEnterUser, mnuClear, mnuFileExit})
+        for (const QAction *action : shortcutItems_)
             if (action->shortcut() == pressed)
                 return true;
     }
@@ -212,6 +209,8 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 void frmMain::Form_Load()
 {
     show();
+    // Drawn at once: a report named on the command line may take a while,
+    // or ask the user something, and the window is there first.
     QCoreApplication::processEvents();
     reportCommandLineAccount();
 }
@@ -221,35 +220,27 @@ void frmMain::reportCommandLineAccount()
     if (!account_)
         return;
     const AccountArgument account = splitAccount(*account_, services_.locale);
-    if (const QString error = userNameError(account.userName); !error.isEmpty()) {
-        services_.messageBox.showError(this, error);
+    if (account.error) {
+        services_.messageBox.showError(this, QString::fromStdString(*account.error));
         return;
     }
-    ShowAccountUsage(account.domain, account.userName);
+    ShowAccountUsage(QString::fromStdString(account.domain), QString::fromStdString(account.userName));
 }
 
 void frmMain::Form_Unload()
 {
-    // Every other window goes first, the latest loaded first; the main window
-    // itself, at index 0, is the unload under way.
     LoadedWindows &windows = services_.windows;
-    for (qsizetype i = windows.count() - 1; i >= 1; --i) {
-        try {
-            if (QWidget *window = windows.at(i))
-                window->close();
-        } catch (...) {
-        }
-    }
+    unloadOtherWindows(static_cast<std::size_t>(windows.count()), [&windows](std::size_t i) {
+        if (QWidget *window = windows.at(static_cast<qsizetype>(i)))
+            window->close();
+    });
 }
 
 void frmMain::tbToolBar_ButtonClick(QAction *button)
 {
     try {
-        const QString key = button ? button->data().toString() : QString();
-        if (key == u"Find"_s)
-            mnuEnterUser_Click();
-        else if (key == u"Delete"_s)
-            mnuClear_Click();
+        if (button)
+            run(toolbarCommand(button->data().toString().toStdString()));
     } catch (...) {
     }
 }
@@ -258,7 +249,10 @@ void frmMain::mnuEnterUser_Click()
 {
     frmEnterUser *dialog = services_.windows.find<frmEnterUser>();
     if (!dialog)
-        dialog = new frmEnterUser(services_);
+        dialog = new frmEnterUser(services_.messageBox, services_.windows,
+                                  [](const QString &domain, const QString &userName) {
+                                      ShowAccountUsage(domain, userName);
+                                  });
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
@@ -268,38 +262,29 @@ void frmMain::mnuClear_Click() { replaceReportText({}); }
 
 void frmMain::mnuFileExit_Click() { close(); }
 
-void frmMain::mnuHelpAbout_Click()
-{
-    frmAbout::showModal(this, services_.windows);
-}
+void frmMain::mnuHelpAbout_Click() { frmAbout::showModal(this, services_.windows); }
 
 void frmMain::showDateAndTime()
 {
-    const QDateTime now = services_.now();
-    const QString date = services_.locale.shortDate(now.date());
-    const QString time = services_.locale.shortTime(now.time());
+    const StatusTexts texts = statusTexts(services_.locale, civil(services_.now()));
+    const QString date = QString::fromStdString(texts.date);
+    const QString time = QString::fromStdString(texts.time);
+    if (sbStatusPanel->text().isEmpty())
+        sbStatusPanel->setText(QString::fromStdString(texts.status));
     if (sbDatePanel->text() == date && sbTimePanel->text() == time)
         return;
     sbDatePanel->setText(date);
     sbTimePanel->setText(time);
-    arrangeStatusPanels();
-}
 
-// The panels are placed by hand: QStatusBar's own layout keeps a few pixels
-// above and below its items, which leaves a panel too short for its text.
-// Date and time are as wide as their texts (at least 1440 twips); the first
-// panel takes what they leave.
-void frmMain::arrangeStatusPanels()
-{
-    const int height = kStatusBarHeight - kPanelGap;
-    int right = kClientWidth;
-    for (QLabel *panel : {sbTimePanel, sbDatePanel}) {
-        const int width = std::max(kMinimumPanelWidth, panel->sizeHint().width());
-        right -= width;
-        panel->setGeometry(right, kPanelGap, width, height);
-        right -= kPanelGap;
-    }
-    sbStatusPanel->setGeometry(0, kPanelGap, std::max(kMinimumPanelWidth, right), height);
+    // The panels are placed by hand: QStatusBar's own layout keeps a few
+    // pixels above and below its items, which leaves a panel too short for its text.
+    const int height = pixels(kStatusBar.height) - kPanelGap;
+    const PanelWidths widths =
+        panelWidths(pixels(kStatusBar.width), sbDatePanel->sizeHint().width(),
+                    sbTimePanel->sizeHint().width(), pixels(kMinimumPanelWidth), kPanelGap);
+    sbStatusPanel->setGeometry(0, kPanelGap, widths.status, height);
+    sbDatePanel->setGeometry(widths.status + kPanelGap, kPanelGap, widths.date, height);
+    sbTimePanel->setGeometry(widths.status + widths.date + 2 * kPanelGap, kPanelGap, widths.time, height);
 }
 
 } // namespace tramsel

@@ -1,5 +1,7 @@
 // The about box, laid out in code to the pixel.
-#include "about/frmAbout.h"
+#include "about/qt/frmAbout.h"
+
+#include "about/about_box.h"
 
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -8,21 +10,12 @@
 
 #include "platform/qt/artwork.h"
 #include "platform/qt/loaded_windows.h"
+#include "platform/qt/twips.h"
 
 namespace tramsel {
 namespace {
 
-// Lengths are designed in twips: 15 to a pixel at 96 dots per inch. Qt
-// scales pixels for other resolutions.
-constexpr int px(int twips)
-{
-    return (twips + 7) / 15;
-}
-
-QRect twips(int left, int top, int width, int height)
-{
-    return {px(left), px(top), px(width), px(height)};
-}
+using namespace about_box;
 
 // "MS Sans Serif" where it is installed, otherwise the closest face we find
 // whose widths keep every one-line label on one line.
@@ -83,45 +76,41 @@ frmAbout::~frmAbout()
 void frmAbout::setupUi()
 {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About Tramsel"));
+    setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(applicationIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(sansSerif(8.25));
-    setFixedSize(px(5535), px(2835));
+    setFixedSize(pixels(kClientWidth), pixels(kClientHeight));
 
     Frame1 = new QGroupBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twips(120, 0, 5295, 2295));
+    Frame1->setGeometry(pixels(kFrame1));
 
     // The six labels, inside the frame and placed relative to it.
-    lblTitle = label(Frame1, "lblTitle", QStringLiteral("Tramsel V. 2.0"), twips(840, 240, 4095, 360));
-    lblTitle->setFont(sansSerif(9.75, true));
-    paintBlack(lblTitle);
-    lblVersion = label(Frame1, "lblVersion",
-                       QStringLiteral("Shows how NT accounts have been used (last login, last logoff, ...)"),
-                       twips(840, 600, 3735, 465));
-    lblDescription = label(Frame1, "lblDescription",
-                           QStringLiteral("Copyright (C) 2003-2026 The Tramsel developers"),
-                           twips(840, 1125, 4095, 210));
-    paintBlack(lblDescription);
-    lblDisclaimer = label(Frame1, "lblDisclaimer", QStringLiteral("developers@tramsel.example.org"),
-                          twips(840, 1320, 3870, 225));
-    paintBlack(lblDisclaimer);
-    Label1 = label(Frame1, "Label1", QStringLiteral("https://tramsel.example.org/"), twips(840, 1560, 4095, 255));
-    Label1->setFont(sansSerif(8.25, true));
-    Label2 = label(Frame1, "Label2", QStringLiteral("Check this website for more resources about security..."),
-                   twips(840, 1800, 4095, 255));
+    QLabel **labels[] = {&lblTitle, &lblVersion, &lblDescription, &lblDisclaimer, &Label1, &Label2};
+    for (std::size_t i = 0; i < kLabels.size(); ++i) {
+        const Label &spec = kLabels[i];
+        QLabel *l = label(Frame1, spec.name, QString::fromUtf8(spec.text), pixels(spec.rect));
+        if (spec.face == Face::TitleBold)
+            l->setFont(sansSerif(9.75, true));
+        else if (spec.face == Face::Bold)
+            l->setFont(sansSerif(8.25, true));
+        if (spec.face == Face::Black || spec.face == Face::TitleBold)
+            paintBlack(l);
+        *labels[i] = l;
+    }
 
     // The icon belongs to the window, not the frame, and stands in front of it.
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setPixmap(aboutIcon().pixmap(QSize(32, 32)));
-    picIcon->setGeometry(QRect(QPoint(px(240), px(240)), picIcon->pixmap().deviceIndependentSize().toSize()));
+    picIcon->setGeometry(QRect(QPoint(pixels(kPicIcon.left), pixels(kPicIcon.top)),
+                               picIcon->pixmap().deviceIndependentSize().toSize()));
     picIcon->raise();
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(twips(2040, 2400, 1467, 345));
+    cmdOK->setGeometry(pixels(kOK));
     cmdOK->setDefault(true);
     cmdOK->setFocus();
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include <QDateTime>
 #include <QString>
@@ -33,16 +34,9 @@ frmMain *mainWindow();
 // The start-up procedure: creates the main window, stores it in the
 // main-window reference and shows it. An account given on the command line
 // ("DOMAIN\user") is reported as soon as the window has been drawn.
-frmMain *startUp(const Services &services, const std::optional<QString> &account = {});
+frmMain *startUp(const Services &services, const std::optional<std::string> &account = {});
 
 // Replaces Text1 of the main window with the report for the account.
 void ShowAccountUsage(const QString &domain, const QString &userName);
-
-// An account named on the command line, taken apart at its first backslash.
-struct AccountArgument {
-    QString domain;    // upper-cased; empty when there is no backslash
-    QString userName;
-};
-AccountArgument splitAccount(const QString &argument, const QtLocale &locale);
 
 } // namespace tramsel

@@ -1,5 +1,5 @@
-// frmEnterUser: the dialog in which the user names the account to report on.
-#include "enter_user/frmEnterUser.h"
+// frmEnterUser drawn with Qt.
+#include "enter_user/qt/frmEnterUser.h"
 
 #include <algorithm>
 
@@ -13,92 +13,79 @@
 #include "platform/qt/artwork.h"
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/message_box.h"
+#include "platform/qt/twips.h"
 
 using namespace Qt::StringLiterals;
 
 namespace tramsel {
-namespace {
 
-// Lengths are laid out in twips, 15 to a logical pixel.
-constexpr int px(int twips) { return twips / 15; }
-QRect twips(int left, int top, int width, int height)
-{
-    return {px(left), px(top), px(width), px(height)};
-}
+using namespace enter_user;
 
-} // namespace
-
-QString userNameError(const QString &userName)
-{
-    if (userName.isEmpty())
-        return u"User Name cannot be blank"_s;
-    if (userName.contains(u' ') || userName.contains(u'\\'))
-        return u"Wrong User Name"_s;
-    return {};
-}
-
-frmEnterUser::frmEnterUser(const Services &services) : QDialog(nullptr), services_(services)
+frmEnterUser::frmEnterUser(MessageBoxService &messageBox, LoadedWindows &windows, EntryHandler onEntry)
+    : QDialog(nullptr), messageBox_(messageBox), windows_(windows), onEntry_(std::move(onEntry))
 {
     setObjectName(u"frmEnterUser"_s);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(u"Enter User"_s);
+    setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(applicationIcon());
     // A fixed dialog border with a control box but no minimise or maximise box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(px(3750), px(1545));
+    setFixedSize(pixels(kClientWidth), pixels(kClientHeight));
 
     createControls();
 
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
-    services_.windows.load(this);
-    caretField_ = txtDomain;
+    windows_.load(this);
 }
 
-frmEnterUser::~frmEnterUser() { services_.windows.unloaded(this); }
+frmEnterUser::~frmEnterUser() { windows_.unloaded(this); }
 
 void frmEnterUser::createControls()
 {
+    // The labels come first so that the fields, created after them, lie on
+    // top where a label's box reaches into its field: a click anywhere on a
+    // field puts the caret in it.
+    lblLabels[1] = new QLabel(QString::fromUtf8(kDomainLabelText), this);
+    lblLabels[1]->setObjectName(u"lblLabels_1"_s);
+    lblLabels[1]->setGeometry(pixels(kDomainLabel));
+    lblLabels[0] = new QLabel(QString::fromUtf8(kUserNameLabelText), this);
+    lblLabels[0]->setObjectName(u"lblLabels_0"_s);
+    lblLabels[0]->setGeometry(pixels(kUserNameLabel));
+
     // In tab order: domain, user name, OK, Cancel; the labels take no focus.
     txtDomain = new QLineEdit(this);
     txtDomain->setObjectName(u"txtDomain"_s);
-    txtDomain->setGeometry(twips(1200, 120, 2325, 345));
-    txtDomain->setMaxLength(20);
+    txtDomain->setGeometry(pixels(kDomainField));
+    txtDomain->setMaxLength(kDomainLimit);
     txtDomain->setAttribute(Qt::WA_InputMethodEnabled, false);
 
     txtUserName = new QLineEdit(this);
     txtUserName->setObjectName(u"txtUserName"_s);
-    txtUserName->setGeometry(twips(1200, 480, 2325, 345));
-    txtUserName->setMaxLength(255);
+    txtUserName->setGeometry(pixels(kUserNameField));
+    txtUserName->setMaxLength(kUserNameLimit);
 
     cmdOK = new QPushButton(u"OK"_s, this);
     cmdOK->setObjectName(u"cmdOK"_s);
-    cmdOK->setGeometry(twips(495, 1020, 1140, 390));
+    cmdOK->setGeometry(pixels(kOK));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &frmEnterUser::cmdOK_Click);
 
     cmdCancel = new QPushButton(u"Cancel"_s, this);
     cmdCancel->setObjectName(u"cmdCancel"_s);
-    cmdCancel->setGeometry(twips(2100, 1020, 1140, 390));
+    cmdCancel->setGeometry(pixels(kCancel));
     connect(cmdCancel, &QPushButton::clicked, this, &frmEnterUser::cmdCancel_Click);
 
     setTabOrder(txtDomain, txtUserName);
     setTabOrder(txtUserName, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
 
-    lblLabels[1] = new QLabel(u"Domain:"_s, this);
-    lblLabels[1]->setObjectName(u"lblLabels_1"_s);
-    lblLabels[1]->setGeometry(twips(240, 240, 1080, 270));
-    lblLabels[0] = new QLabel(u"User Name:"_s, this);
-    lblLabels[0]->setObjectName(u"lblLabels_0"_s);
-    lblLabels[0]->setGeometry(twips(240, 600, 1080, 270));
-
     // The layout was drawn for a smaller default font. Where a label would run
     // under its text field, both labels get a font just small enough to end
     // before the fields.
-    const int room = px(1200) - px(240) - 2;
+    const int room = pixels(kDomainField.left) - pixels(kDomainLabel.left) - 2;
     int needed = 0;
     for (const QLabel *label : lblLabels)
         needed = std::max(needed, label->fontMetrics().horizontalAdvance(label->text()));
@@ -110,23 +97,12 @@ void frmEnterUser::createControls()
     }
 }
 
-void frmEnterUser::cmdOK_Click()
+QLineEdit *frmEnterUser::field(Field which) const
 {
-    if (txtDomain->text().isEmpty()) {
-        services_.messageBox.showError(
-            this, u"Domain cannot be blank\r\nEnter a machine name if you are in a Workgroup"_s);
-        focusAndSelect(txtDomain);
-        return;
-    }
-    if (const QString error = userNameError(txtUserName->text()); !error.isEmpty()) {
-        services_.messageBox.showError(this, error);
-        focusAndSelect(txtUserName);
-        return;
-    }
-    focusAndSelect(txtUserName);
-    hide();
-    ShowAccountUsage(txtDomain->text(), txtUserName->text());
+    return which == Field::Domain ? txtDomain : txtUserName;
 }
+
+void frmEnterUser::cmdOK_Click() { okClicked(*this); }
 
 void frmEnterUser::cmdCancel_Click() { close(); }
 
@@ -136,7 +112,7 @@ void frmEnterUser::closeEvent(QCloseEvent *event)
 {
     // Cancel, Esc, the close box and the main window's unload all end here:
     // the dialog and its texts are discarded.
-    services_.windows.unloaded(this);
+    windows_.unloaded(this);
     event->accept();
 }
 
@@ -148,11 +124,26 @@ void frmEnterUser::showEvent(QShowEvent *event)
         focusAndSelect(caretField_);
 }
 
-void frmEnterUser::focusAndSelect(QLineEdit *field)
+std::string frmEnterUser::text(Field which) const { return field(which)->text().toStdString(); }
+
+void frmEnterUser::showError(const std::string &message)
 {
-    caretField_ = field;
-    field->setFocus();
-    field->selectAll();
+    messageBox_.showError(this, QString::fromStdString(message));
+}
+
+void frmEnterUser::focusAndSelect(Field which)
+{
+    caretField_ = which;
+    field(which)->setFocus();
+    field(which)->selectAll();
+}
+
+void frmEnterUser::hideDialog() { hide(); }
+
+void frmEnterUser::submit(const std::string &domain, const std::string &userName)
+{
+    if (onEntry_)
+        onEntry_(QString::fromStdString(domain), QString::fromStdString(userName));
 }
 
 } // namespace tramsel

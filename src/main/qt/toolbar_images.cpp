@@ -1,6 +1,6 @@
 // imlToolbarIcons: the main window's toolbar images, looked up by key, from
 // the pictures compiled into the program.
-#include "main/toolbar_images.h"
+#include "main/qt/toolbar_images.h"
 
 #include <QBitmap>
 

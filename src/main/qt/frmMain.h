@@ -1,4 +1,5 @@
-// frmMain: the main window with its menu, toolbar, report area and status bar.
+// frmMain drawn with Qt: the main window with its menu, toolbar, report area
+// and status bar.
 #pragma once
 
 #include <optional>
@@ -6,12 +7,12 @@
 
 #include <QMainWindow>
 
-#include "main/program.h"
+#include "main/main_window.h"
+#include "main/qt/program.h"
 #include "report/report_view.h"
 
 class QAction;
 class QLabel;
-class QMenu;
 class QPlainTextEdit;
 class QStatusBar;
 class QTimer;
@@ -23,8 +24,8 @@ class frmMain : public QMainWindow, public ReportView {
     Q_OBJECT
 
 public:
-    // The account ("DOMAIN\user", may be empty) comes from the command line.
-    explicit frmMain(const Services &services, const std::optional<QString> &account = {});
+    // The account ("DOMAIN\user") comes from the command line.
+    explicit frmMain(const Services &services, const std::optional<std::string> &account = {});
     ~frmMain() override;
 
     const Services &services() const { return services_; }
@@ -33,9 +34,6 @@ public:
     // widget itself shows and copies plain line breaks.
     void replaceReportText(const std::string &text) override;
     const std::string &reportText() const { return report_; }
-
-    // The first show loads the window (Form_Load).
-    void setVisible(bool visible) override;
 
 protected:
     QMenu *createPopupMenu() override;
@@ -57,21 +55,14 @@ private:
     void createToolBar();
     void createReportArea();
     void createStatusBar();
-    void arrangeStatusPanels();
+    void run(main_window::Command command);
     void reportCommandLineAccount();
 
     Services services_;
-    std::optional<QString> account_;
-    bool loaded_ = false;
+    std::optional<std::string> account_;
     std::string report_;
 
-    QMenu *mnuFile = nullptr;
-    QAction *mnuEnterUser = nullptr;
-    QAction *mnuClear = nullptr;
-    QAction *mnuFileBar0 = nullptr;
-    QAction *mnuFileExit = nullptr;
-    QMenu *mnuHelp = nullptr;
-    QAction *mnuHelpAbout = nullptr;
+    QList<QAction *> shortcutItems_;  // the menu items with a shortcut
     QToolBar *tbToolBar = nullptr;
     QPlainTextEdit *Text1 = nullptr;
     QStatusBar *sbStatusBar = nullptr;
