@@ -7,12 +7,15 @@ Writes, next to this folder:
   icons/tramsel.ico                  application icon: 32x32 and 16x16, 16 and 256 colours
   icons/hicolor/NxN/apps/tramsel.png application icon for the Linux icon theme
   icons/about-32.png, about-16.png   the about box's padlock, 16 colours
+  icons/about.ico                    the padlock for Windows: 32x32 and 16x16, 16 colours
   toolbar/Find.png, Delete.png       toolbar images on light grey
+  toolbar/toolbar.bmp                both, side by side, for the Windows image list
 The generated files are committed, so building Tramsel needs no image tools.
 """
 
 import math
 import os
+import struct
 import sys
 
 from raster import (Canvas, arc_band, circle, ellipse, from_pixel_art, ico, intersect, linear,
@@ -219,6 +222,18 @@ def delete_image():
 
 # --- Output -----------------------------------------------------------------
 
+def bmp24(pixels):
+    """A 24-bit .bmp file from rgba pixel rows, alpha dropped."""
+    height, width = len(pixels), len(pixels[0])
+    stride = (width * 3 + 3) & ~3
+    rows = b""
+    for row in reversed(pixels):
+        line = b"".join(bytes((b, g, r)) for r, g, b, _ in row)
+        rows += line + b"\0" * (stride - len(line))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
+    return struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(rows), 0, 0, 14 + len(info)) + info + rows
+
+
 def write(path, data):
     path = os.path.join(OUT, path)
     os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -241,10 +256,12 @@ def main(argv):
     about32, about16 = about_icon_32(), about_icon_16()
     write("icons/about-32.png", png_indexed(about32, 4))
     write("icons/about-16.png", png_indexed(about16, 4))
+    write("icons/about.ico", ico([(about32, 4), (about16, 4)]))
 
     find, delete = find_image(), delete_image()
     write("toolbar/Find.png", png_indexed(find, 4))
     write("toolbar/Delete.png", png_indexed(delete, 4))
+    write("toolbar/toolbar.bmp", bmp24([f + d for f, d in zip(find, delete)]))
 
     if preview:
         os.makedirs(preview, exist_ok=True)

@@ -1,0 +1,79 @@
+// Tramsel's entry on Windows: the command line, then either the window or an
+// answer without one.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "main/command_line.h"
+#include "main/win32/frmMain.h"
+#include "main/win32/program.h"
+#include "platform/provider_factory.h"
+#include "platform/win/loaded_windows.h"
+#include "platform/win/message_box.h"
+#include "platform/win/nls_locale.h"
+#include "platform/win/standard_streams.h"
+#include "platform/win/wide_text.h"
+#include "report/directory_provider.h"
+
+namespace {
+
+// The arguments after the program's name, read as UTF-16 and carried on as UTF-8.
+std::vector<std::string> arguments()
+{
+    std::vector<std::string> out;
+    int count = 0;
+    LPWSTR *list = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!list)
+        return out;
+    for (int i = 1; i < count; ++i)
+        out.push_back(tramsel::win::utf8FromWide(list[i]).value_or(std::string("\xEF\xBF\xBD")));
+    LocalFree(list);
+    return out;
+}
+
+// --help, --version, --print and a bad command line: on the standard
+// streams the program inherited or its parent's console, else in a box.
+int answerWithoutWindow(const tramsel::CommandLine &line, const tramsel::Locale &locale)
+{
+    const tramsel::WindowlessResult result = tramsel::runWindowless(line, locale);
+    if (!tramsel::win::writeStandardStreams(result.out, result.err)) {
+        if (!result.err.empty())
+            tramsel::win::showError(result.err);
+        else if (!result.out.empty())
+            MessageBoxW(nullptr, tramsel::win::terminatedWide(result.out).value_or(L"").c_str(),
+                        L"Tramsel", MB_OK | MB_ICONINFORMATION);
+    }
+    return result.status;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    const tramsel::win::NlsLocale locale;
+    const tramsel::CommandLine line = tramsel::parseCommandLine(arguments());
+    if (!line.error.empty() || line.windowless())
+        return answerWithoutWindow(line, locale);
+
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    const auto provider = tramsel::makeDirectoryProvider({line.root, line.servers});
+    tramsel::win::LoadedWindows windows;
+    const tramsel::Services services{*provider, locale, windows};
+    if (!tramsel::startUp(services, line.account))
+        return 1;
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (tramsel::frmMain *main = tramsel::mainWindow(); main && main->translate(&msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

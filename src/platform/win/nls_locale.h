@@ -1,0 +1,36 @@
+// The user's locale on Windows, read through the NLS functions.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "report/locale.h"
+
+namespace tramsel::win {
+
+// A short date format with a two-digit year ("yy") widened to four, as the Qt
+// side does: a report names dates decades apart. Quoted text is left alone.
+std::wstring withFullYear(std::wstring_view format);
+
+class NlsLocale final : public Locale {
+public:
+    // The user's own settings (LOCALE_NAME_USER_DEFAULT).
+    NlsLocale() = default;
+    // A named locale ("de-DE"), with its default formats; for tests.
+    explicit NlsLocale(std::wstring name) : name_(std::move(name)) {}
+
+    std::string toUpper(std::string_view text) const override;
+    std::string dateText(const CivilDateTime &dateTime) const override;
+    std::string timeText(const CivilDateTime &dateTime) const override;
+    std::string clockText(const CivilDateTime &dateTime) const override;
+    std::string decimalSeparator() const override;
+
+private:
+    const wchar_t *name() const { return name_ ? name_->c_str() : nullptr; }
+    std::wstring info(unsigned long type) const;
+
+    std::optional<std::wstring> name_;
+};
+
+} // namespace tramsel::win
