@@ -90,9 +90,11 @@ void frmAbout::setupUi()
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     const int dpi = win::dpiOf(hwnd_);
-    font_ = win::dialogFont(dpi);
-    titleFont_ = win::dialogFont(dpi, 9.75, true);
-    boldFont_ = win::dialogFont(dpi, 0, true);
+    // The labels' face was drawn for: Windows still ships it (a bitmap font
+    // at 8 and 10 points on a 96 dpi screen); the dialog font where it is missing.
+    font_ = win::namedFont(L"MS Sans Serif", 8.25, false, dpi);
+    titleFont_ = win::namedFont(L"MS Sans Serif", 9.75, true, dpi);
+    boldFont_ = win::namedFont(L"MS Sans Serif", 8.25, true, dpi);
 
     // The icon first, so that it stands in front of the frame; the frame
     // last, behind everything and drawing only around its siblings.

@@ -130,9 +130,9 @@ void frmEnterUser::Form_Load()
     cmdOK = win::createControl(hwnd_, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, kOK, IDOK, font);
     cmdCancel = win::createControl(hwnd_, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancel,
                                    IDCANCEL, font);
-    lblLabels[1] = win::createControl(hwnd_, L"STATIC", domainLabel.c_str(), SS_LEFT, kDomainLabel,
+    lblLabels[1] = win::createControl(hwnd_, L"STATIC", domainLabel.c_str(), SS_LEFT | WS_CLIPSIBLINGS, kDomainLabel,
                                       0, font);
-    lblLabels[0] = win::createControl(hwnd_, L"STATIC", userNameLabel.c_str(), SS_LEFT,
+    lblLabels[0] = win::createControl(hwnd_, L"STATIC", userNameLabel.c_str(), SS_LEFT | WS_CLIPSIBLINGS,
                                       kUserNameLabel, 0, font);
     // The labels reach under the fields: the fields stay in front of them.
     SetWindowPos(lblLabels[1], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

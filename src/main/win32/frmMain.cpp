@@ -106,6 +106,15 @@ LRESULT frmMain::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             run(static_cast<Command>(id - kFirstMenuCommand));
         return 0;
     }
+    case WM_CTLCOLORSTATIC:
+        // Read-only for typing only: Text1 keeps the look of a text field.
+        if (reinterpret_cast<HWND>(lParam) == Text1) {
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        break;
     case WM_NOTIFY:
         return onNotify(*reinterpret_cast<const NMHDR *>(lParam));
     case WM_TIMER:

@@ -108,4 +108,26 @@ Font dialogFont(int dpi, double points, bool bold)
     return Font(CreateFontIndirectW(&font));
 }
 
+Font namedFont(const wchar_t *face, double points, bool bold, int dpi)
+{
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
+    const HDC screen = GetDC(nullptr);
+    bool installed = false;
+    EnumFontFamiliesExW(
+        screen, &wanted,
+        [](const LOGFONTW *, const TEXTMETRICW *, DWORD, LPARAM found) -> int {
+            *reinterpret_cast<bool *>(found) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&installed), 0);
+    ReleaseDC(nullptr, screen);
+    if (!installed)
+        return dialogFont(dpi, points, bold);
+    wanted.lfHeight = -static_cast<LONG>(points * dpi / 72 + 0.5);
+    wanted.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    return Font(CreateFontIndirectW(&wanted));
+}
+
 } // namespace tramsel::win

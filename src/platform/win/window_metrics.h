@@ -36,4 +36,7 @@ using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, DeleteFont>;
 // in points.
 Font dialogFont(int dpi, double points = 0, bool bold = false);
 
+// The face where it is installed, else the dialog font, at `points` and `dpi`.
+Font namedFont(const wchar_t *face, double points, bool bold, int dpi);
+
 } // namespace tramsel::win
