@@ -34,6 +34,9 @@ BUILD_PACKAGES+=(libsqlite3-dev)
 # which bring the ADSI headers and import libraries), Wine to run its tests,
 # and GoogleTest's sources to build for Windows.
 WINDOWS_CROSS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
+# The walk-through of tramsel.exe: the wine command, Wine's own fonts (Tahoma,
+# MS Sans Serif, Marlett), an X server, a window manager, keystrokes and the clipboard.
+WINDOWS_CROSS_PACKAGES+=(wine fonts-wine xvfb xauth openbox xdotool x11-utils xclip)
 # A face with the widths of the classic dialog font, so that the about box's
 # one-line texts stay on one line.
 BUILD_PACKAGES+=(fonts-liberation2)

@@ -1,0 +1,197 @@
+#!/usr/bin/env bash
+# tramsel.exe under Wine on a real X display (Xvfb, openbox), driven by
+# keystrokes: the entry dialog and its checks, the report read back through
+# the clipboard, the about box, Clear and Exit; then the console answers and
+# input at the edges. Wine runs in a prefix of its own, removed afterwards.
+# Usage: wine_walkthrough.sh PATH/TO/tramsel.exe [SHOTS_FOLDER]
+# With a folder, screenshots of the three windows are written there.
+set -euo pipefail
+exe=$(realpath "$1")
+shots=${2:-}
+for tool in wine wineserver Xvfb openbox xdotool xclip xprop; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+. "$(dirname "$0")/../../x11_session.sh"
+
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+stop_wine() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; cleanup; }
+trap stop_wine EXIT
+wineboot --init >/dev/null 2>&1 || fail "wineboot did not set up the prefix"
+# Wine does not look for Debian's fonts-wine: the dialog font (Tahoma), the
+# about box's MS Sans Serif and the title bar symbols (Marlett).
+for font in tahoma.ttf tahomabd.ttf sserife.fon marlett.ttf; do
+    cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+done
+
+visible() { xdotool search --onlyvisible --name "$1" | head -n 1; }
+main_window() { visible '^Tramsel V\. 2\.0$'; }
+gone() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+clipboard() { xclip -o -selection clipboard 2>/dev/null; }
+# Waits until the window is the active one, and a moment more: a key sent at
+# once after another window hid may be lost.
+activate() {
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+    wait_until 10 bash -c "[ \"\$(xdotool getactivewindow)\" = $1 ]" || fail "window $1 is not active"
+    sleep 0.3
+}
+# The whole text of Text1, through Ctrl+A and Ctrl+C (the clipboard turns CR LF into LF).
+copy_report() { activate "$(main_window)"; xdotool key --clearmodifiers ctrl+a ctrl+c; }
+failure_text() { printf '\nNo such NT account: '"'"'%s'"'"',\nor ADSI is not installed on your computer.\nYou need to install ADSI:\nhttp://download.microsoft.com/ntserver/downloads/bin/nts/adsx86.exe\nor use Windows 2000\n\nx' "$1"; }
+expect_report() {
+    expected=$(failure_text "$1")
+    expected=${expected%x}
+    report_is() { [ "$(clipboard; echo x)" = "${expected}x" ]; }
+    wait_until 10 report_is || { echo "--- Text1 holds:"; clipboard | od -c | head -n 20; fail "$2"; }
+}
+shoot() { [ -z "$shots" ] || import -window root -crop 640x480+192+144 "$shots/$1.png"; }
+start() {
+    wine "$exe" "$@" >"$work/tramsel.log" 2>&1 &
+    tramsel=$!
+    pids+=("$tramsel")
+    wait_until 90 main_window || { cat "$work/tramsel.log"; fail "the main window did not show"; }
+    activate "$(main_window)"
+}
+started=$SECONDS
+start
+
+# 1-2: Ctrl+E opens the dialog with the caret in Domain: Tab, a user name and
+# Enter find the domain empty; after OK on the message the caret is back in Domain.
+xdotool key --clearmodifiers ctrl+e
+wait_until 20 visible '^Enter User$' || fail "Ctrl+E did not show the dialog"
+activate "$(visible '^Enter User$')"
+shoot frmEnterUser
+xdotool key Tab
+xdotool type --delay 20 'nobody'
+xdotool key Return
+wait_until 20 visible '^Tramsel - Error$' || fail "an empty domain got no message box"
+shoot message_box
+activate "$(visible '^Tramsel - Error$')"
+xdotool key Return
+wait_until 20 gone '^Tramsel - Error$' || fail "the message box did not close"
+activate "$(visible '^Enter User$')"
+echo "ok: Ctrl+E opens the dialog; an empty domain is refused"
+
+# 3: the domain typed where the caret went back; Enter hides the dialog and
+# Text1 holds the failure text (Wine's ADSI has no WinNT provider).
+xdotool type --delay 20 'sales'
+xdotool key Return
+wait_until 20 gone '^Enter User$' || fail "OK did not hide the dialog"
+activate "$(main_window)"
+shoot frmMain
+copy_report
+expect_report 'SALES\nobody' "Text1 does not hold the failure text for SALES\\nobody"
+echo "ok: sales, nobody and Enter write the failure text to Text1"
+
+# 4: the hidden dialog comes back with its texts: Enter reports again.
+printf 'before' | xclip -i -selection clipboard
+xdotool key --clearmodifiers ctrl+e
+wait_until 20 visible '^Enter User$' || fail "the second Ctrl+E did not show the dialog"
+activate "$(visible '^Enter User$')"
+xdotool key Return
+wait_until 20 gone '^Enter User$' || fail "the dialog did not keep its texts"
+copy_report
+expect_report 'SALES\nobody' "the second report differs"
+echo "ok: the dialog came back with its texts"
+
+# 5: Esc discards the dialog: the next one starts empty, so OK finds no domain.
+xdotool key --clearmodifiers ctrl+e
+wait_until 20 visible '^Enter User$' || fail "Ctrl+E did not show the dialog again"
+activate "$(visible '^Enter User$')"
+xdotool key Escape
+wait_until 20 bash -c "! xdotool search --name '^Enter User\$'" || fail "Esc did not discard the dialog"
+activate "$(main_window)"
+xdotool key --clearmodifiers ctrl+e
+wait_until 20 visible '^Enter User$' || fail "Ctrl+E did not load a new dialog"
+activate "$(visible '^Enter User$')"
+xdotool key Return
+wait_until 20 visible '^Tramsel - Error$' || fail "the new dialog kept a domain"
+activate "$(visible '^Tramsel - Error$')"
+xdotool key Return
+wait_until 20 gone '^Tramsel - Error$' || fail "the message box did not close"
+activate "$(visible '^Enter User$')"
+xdotool key Escape
+wait_until 20 gone '^Enter User$' || fail "Esc did not close the new dialog"
+echo "ok: Esc discards the dialog and its texts"
+
+# 6: Help, About is modal: Ctrl+Q on the main window does nothing until Enter closes the box.
+activate "$(main_window)"
+xdotool key --clearmodifiers alt+h
+sleep 0.5
+xdotool key a
+wait_until 20 visible '^About Tramsel$' || fail "Help, About did not show the about box"
+about=$(visible '^About Tramsel$')
+activate "$about"
+shoot frmAbout
+xdotool windowactivate "$(main_window)" 2>/dev/null || true
+sleep 0.5
+xdotool key --clearmodifiers ctrl+q
+sleep 1
+kill -0 "$tramsel" 2>/dev/null && [ -n "$(visible '^About Tramsel$')" ] || fail "the about box is not modal"
+activate "$about"
+xdotool key Return
+wait_until 20 gone '^About Tramsel$' || fail "Enter did not close the about box"
+echo "ok: the about box is modal and Enter closes it"
+
+# 7: Ctrl+L empties Text1: select-all and copy find nothing to copy.
+printf 'sentinel' | xclip -i -selection clipboard
+activate "$(main_window)"
+xdotool key --clearmodifiers ctrl+l
+copy_report
+sleep 1
+[ "$(clipboard)" = sentinel ] || fail "Ctrl+L did not empty Text1 (it holds: $(clipboard))"
+echo "ok: Ctrl+L empties Text1"
+
+# A 255-character user name, the most the field takes: 260 typed, 255 reported.
+long=$(printf 'a%.0s' $(seq 255))
+xdotool key --clearmodifiers ctrl+e
+wait_until 20 visible '^Enter User$' || fail "Ctrl+E did not show the dialog"
+activate "$(visible '^Enter User$')"
+xdotool type --delay 20 'sales'
+xdotool key Tab
+xdotool type --delay 2 "${long}aaaaa"
+xdotool key Return
+wait_until 20 gone '^Enter User$' || fail "a 255-character user name was refused"
+copy_report
+expect_report "SALES\\$long" "the report does not name the 255-character user name"
+echo "ok: a 255-character user name reaches the report"
+
+# 8: Ctrl+Q ends the program, the hidden dialog and all.
+activate "$(main_window)"
+xdotool key --clearmodifiers ctrl+q
+wait_until 30 bash -c "! kill -0 $tramsel" || fail "Ctrl+Q did not end the program"
+status=0
+wait "$tramsel" || status=$?
+[ "$status" -eq 0 ] || { cat "$work/tramsel.log"; fail "the program ended with status $status"; }
+echo "ok: Ctrl+Q ends the program while the dialog is hidden"
+
+# A non-ASCII account named on the command line: read as UTF-16, reported at once.
+start 'sales\jösé'
+copy_report
+expect_report 'SALES\jösé' "the report does not name the non-ASCII account"
+xdotool key --clearmodifiers ctrl+q
+wait_until 30 bash -c "! kill -0 $tramsel" || fail "Ctrl+Q did not end the program"
+echo "ok: a non-ASCII account on the command line reaches the report"
+
+# The console: answers through pipes, with CR LF line ends and the exit statuses.
+answer() {  # answer OUT ERR ARGUMENTS...: sets status
+    local out=$1 err=$2
+    shift 2
+    set +e
+    wine "$exe" "$@" 2>"$err" | cat >"$out"
+    status=${PIPESTATUS[0]}
+    set -e
+}
+answer "$work/out" "$work/err" --print 'sales\nobody'
+failure_text 'SALES\nobody' | sed 's/$/\r/' | head -c -2 >"$work/expected"
+cmp "$work/out" "$work/expected" || { od -c "$work/out" | head; fail "--print wrote something else"; }
+[ "$status" -eq 1 ] || fail "--print of an unknown account ended with $status, not 1"
+answer "$work/out" "$work/err" --print 'sales\jösé'
+failure_text 'SALES\jösé' | sed 's/$/\r/' | head -c -2 >"$work/expected"
+cmp "$work/out" "$work/expected" || fail "--print of a non-ASCII account wrote something else"
+answer "$work/out" "$work/err" --version
+[ "$(cat "$work/out")" = $'Tramsel 2.0\r' ] && [ "$status" -eq 0 ] || fail "--version answered $(od -c "$work/out")"
+answer "$work/out" "$work/err" --bogus
+[ "$(cat "$work/err")" = $'Unknown option \'bogus\'.\r' ] && [ ! -s "$work/out" ] && [ "$status" -eq 2 ] ||
+    fail "a bad command line answered status $status and: $(cat "$work/err")"
+echo "ok: --print, --version and a bad command line answer on the console"
+echo "walk-through: $((SECONDS - started)) s"
