@@ -66,6 +66,9 @@ LRESULT frmAbout::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:  // the close box
         cmdOK_Click();
         return 0;
+    case WM_DPICHANGED:
+        controls_.dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+        return 0;
     case WM_CTLCOLORSTATIC:
         return labelColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DESTROY:
@@ -89,19 +92,18 @@ void frmAbout::setupUi()
                  std::max(0L, (owner.top + owner.bottom - (box.bottom - box.top)) / 2), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    const int dpi = win::dpiOf(hwnd_);
-    // The labels' face was drawn for: Windows still ships it (a bitmap font
-    // at 8 and 10 points on a 96 dpi screen); the dialog font where it is missing.
-    font_ = win::namedFont(L"MS Sans Serif", 8.25, false, dpi);
-    titleFont_ = win::namedFont(L"MS Sans Serif", 9.75, true, dpi);
-    boldFont_ = win::namedFont(L"MS Sans Serif", 8.25, true, dpi);
+    controls_.attach(hwnd_);
+    // The face the labels were laid out for: Windows still ships it (a bitmap
+    // font at 8 and 10 points on a 96 dpi screen); the dialog font where it is missing.
+    constexpr win::FontSpec normal{L"MS Sans Serif", 8.25, false};
+    constexpr win::FontSpec title{L"MS Sans Serif", 9.75, true};
+    constexpr win::FontSpec bold{L"MS Sans Serif", 8.25, true};
 
     // The icon first, so that it stands in front of the frame; the frame
     // last, behind everything and drawing only around its siblings.
     icon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ABOUT),
                                           IMAGE_ICON, 32, 32, 0));
-    picIcon = win::createControl(hwnd_, L"STATIC", nullptr, SS_ICON | SS_REALSIZEIMAGE, kPicIcon, 0,
-                                 nullptr);
+    picIcon = controls_.create(L"STATIC", nullptr, SS_ICON | SS_REALSIZEIMAGE, kPicIcon, 0, std::nullopt);
     SendMessageW(picIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
 
     // The labels are placed relative to the frame, as its contents.
@@ -109,18 +111,15 @@ void frmAbout::setupUi()
         const Label &label = kLabels[i];
         const TwipsRect rect{kFrame1.left + label.rect.left, kFrame1.top + label.rect.top,
                              label.rect.width, label.rect.height};
-        const HFONT font = label.face == Face::TitleBold ? titleFont_.get()
-                           : label.face == Face::Bold    ? boldFont_.get()
-                                                         : font_.get();
+        const win::FontSpec font = label.face == Face::TitleBold ? title
+                                   : label.face == Face::Bold    ? bold
+                                                                 : normal;
         const std::wstring text = win::terminatedWide(label.text).value_or(L"");
-        labels_[i] = win::createControl(hwnd_, L"STATIC", text.c_str(), SS_LEFT | SS_NOPREFIX, rect,
-                                        0, font);
+        labels_[i] = controls_.create(L"STATIC", text.c_str(), SS_LEFT | SS_NOPREFIX, rect, 0, font);
     }
 
-    cmdOK = win::createControl(hwnd_, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, kOK, IDOK,
-                               font_.get());
-    Frame1 = win::createControl(hwnd_, L"BUTTON", L"", BS_GROUPBOX | WS_CLIPSIBLINGS, kFrame1, 0,
-                                font_.get());
+    cmdOK = controls_.create(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, kOK, IDOK, normal);
+    Frame1 = controls_.create(L"BUTTON", L"", BS_GROUPBOX | WS_CLIPSIBLINGS, kFrame1, 0, normal);
     SetFocus(cmdOK);
 }
 

@@ -34,9 +34,7 @@ private:
     win::LoadedWindows &windows_;
     HWND hwnd_ = nullptr;
     std::vector<HWND> disabled_;  // the windows the box keeps from taking input
-    win::Font font_;
-    win::Font titleFont_;
-    win::Font boldFont_;
+    win::Controls controls_;
     HICON icon_ = nullptr;
     HWND Frame1 = nullptr;
     HWND picIcon = nullptr;

@@ -102,6 +102,9 @@ LRESULT frmEnterUser::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case DM_GETDEFID:
         // Enter presses the focused button, else OK (IsDialogMessage asks).
         return MAKELRESULT(GetFocus() == cmdCancel ? IDCANCEL : IDOK, DC_HASDEFID);
+    case WM_DPICHANGED:
+        controls_.dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+        return 0;
     case WM_CLOSE:  // the close box
         cmdCancel_Click();
         return 0;
@@ -117,23 +120,21 @@ void frmEnterUser::Form_Load()
     windows_.load(hwnd_);
     win::setClientSize(hwnd_, kClientWidth, kClientHeight);
     win::centreOnScreen(hwnd_);
-    font_ = win::dialogFont(win::dpiOf(hwnd_));
-    const HFONT font = font_.get();
+    controls_.attach(hwnd_);
 
     // Created in tab order: domain, user name, OK, Cancel; the labels take no focus.
     const std::wstring domainLabel = win::terminatedWide(kDomainLabelText).value_or(L"");
     const std::wstring userNameLabel = win::terminatedWide(kUserNameLabelText).value_or(L"");
-    txtDomain = win::createControl(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kDomainField, 0,
-                                   font, WS_EX_CLIENTEDGE);
-    txtUserName = win::createControl(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kUserNameField,
-                                     0, font, WS_EX_CLIENTEDGE);
-    cmdOK = win::createControl(hwnd_, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, kOK, IDOK, font);
-    cmdCancel = win::createControl(hwnd_, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancel,
-                                   IDCANCEL, font);
-    lblLabels[1] = win::createControl(hwnd_, L"STATIC", domainLabel.c_str(), SS_LEFT | WS_CLIPSIBLINGS, kDomainLabel,
-                                      0, font);
-    lblLabels[0] = win::createControl(hwnd_, L"STATIC", userNameLabel.c_str(), SS_LEFT | WS_CLIPSIBLINGS,
-                                      kUserNameLabel, 0, font);
+    txtDomain = controls_.create(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kDomainField, 0, win::FontSpec{},
+                                   WS_EX_CLIENTEDGE);
+    txtUserName = controls_.create(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kUserNameField,
+                                     0, win::FontSpec{}, WS_EX_CLIENTEDGE);
+    cmdOK = controls_.create(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, kOK, IDOK);
+    cmdCancel = controls_.create(L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancel,
+                                   IDCANCEL);
+    lblLabels[1] = controls_.create(L"STATIC", domainLabel.c_str(), SS_LEFT | WS_CLIPSIBLINGS, kDomainLabel);
+    lblLabels[0] = controls_.create(L"STATIC", userNameLabel.c_str(), SS_LEFT | WS_CLIPSIBLINGS,
+                                      kUserNameLabel);
     // The labels reach under the fields: the fields stay in front of them.
     SetWindowPos(lblLabels[1], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(lblLabels[0], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

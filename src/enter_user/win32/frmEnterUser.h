@@ -56,7 +56,7 @@ private:
     EntryHandler onEntry_;
     HWND hwnd_ = nullptr;
     HWND focus_ = nullptr;  // the control that had the focus when the dialog was last active
-    win::Font font_;
+    win::Controls controls_;
     HWND lblLabels[2] = {};
     HWND txtDomain = nullptr;
     HWND txtUserName = nullptr;

@@ -87,10 +87,10 @@ LRESULT frmMain::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case WM_CREATE:
         services_.windows.load(hwnd_);
-        font_ = win::dialogFont(win::dpiOf(hwnd_));
         createMenus();
         win::setClientSize(hwnd_, kClientWidth, kClientHeight);
         win::centreOnScreen(hwnd_);
+        controls_.attach(hwnd_);
         createToolBar();
         createReportArea();
         createStatusBar();
@@ -120,6 +120,11 @@ LRESULT frmMain::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
         if (wParam == kClockTimer)
             showDateAndTime();
+        return 0;
+    case WM_DPICHANGED:
+        controls_.dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+        shown_ = {};  // the panels are measured again
+        showDateAndTime();
         return 0;
     case WM_CLOSE:  // Exit and the close box
         Form_Unload();
@@ -167,10 +172,10 @@ void frmMain::createMenus()
 
 void frmMain::createToolBar()
 {
-    tbToolBar = win::createControl(hwnd_, TOOLBARCLASSNAMEW, nullptr,
-                                   TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN |
-                                       CCS_NODIVIDER,
-                                   kToolBar, 0, nullptr);
+    tbToolBar = controls_.create(TOOLBARCLASSNAMEW, nullptr,
+                                 TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN |
+                                     CCS_NODIVIDER,
+                                 kToolBar, 0, std::nullopt);
     SendMessageW(tbToolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
 
     // imlToolbarIcons: the images side by side on light grey, which is see-through.
@@ -199,10 +204,10 @@ void frmMain::createToolBar()
 
 void frmMain::createReportArea()
 {
-    Text1 = win::createControl(hwnd_, L"EDIT", L"",
-                               ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL |
-                                   WS_HSCROLL | WS_VSCROLL | WS_TABSTOP,
-                               kText1, 0, font_.get(), WS_EX_CLIENTEDGE);
+    Text1 = controls_.create(L"EDIT", L"",
+                             ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_HSCROLL |
+                                 WS_VSCROLL | WS_TABSTOP,
+                             kText1, 0, win::FontSpec{}, WS_EX_CLIENTEDGE);
     // The report's TABs were counted for tab stops every 32 dialog units
     // (eight average letters): with those, one column holds every value.
     const int every = 32;
@@ -213,9 +218,9 @@ void frmMain::createReportArea()
 
 void frmMain::createStatusBar()
 {
-    sbStatusBar = win::createControl(hwnd_, STATUSCLASSNAMEW, nullptr,
-                                     CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, kStatusBar, 0,
-                                     nullptr);
+    sbStatusBar = controls_.create(STATUSCLASSNAMEW, nullptr,
+                                   CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, kStatusBar, 0,
+                                   std::nullopt);
     // A second is the longest the panels lag behind the clock.
     SetTimer(hwnd_, kClockTimer, 1000, nullptr);
     showDateAndTime();
@@ -351,7 +356,7 @@ void frmMain::showDateAndTime()
 
     int borders[3] = {};
     SendMessageW(sbStatusBar, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
-    const int dpi = win::dpiOf(hwnd_);
+    const int dpi = controls_.dpi();
     const PanelWidths widths = panelWidths(twipsToPixels(kStatusBar.width, dpi), dateWidth, timeWidth,
                                            twipsToPixels(kMinimumPanelWidth, dpi), borders[2]);
     const int rightEdges[] = {widths.status, widths.status + borders[2] + widths.date,

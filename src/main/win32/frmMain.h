@@ -63,7 +63,7 @@ private:
     HWND hwnd_ = nullptr;
     bool loaded_ = false;
     HACCEL accelerators_ = nullptr;
-    win::Font font_;
+    win::Controls controls_;
     HIMAGELIST imlToolbarIcons = nullptr;
     HWND tbToolBar = nullptr;
     HWND Text1 = nullptr;

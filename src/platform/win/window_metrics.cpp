@@ -75,19 +75,6 @@ void centreOnScreen(HWND window)
     SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HWND createControl(HWND parent, const wchar_t *className, const wchar_t *text, DWORD style,
-                   const TwipsRect &rect, int id, HFONT font, DWORD exStyle)
-{
-    const RECT r = pixels(rect, dpiOf(parent));
-    const HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style,
-                                         r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                         GetModuleHandleW(nullptr), nullptr);
-    if (control && font)
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
-}
-
 Font dialogFont(int dpi, double points, bool bold)
 {
     NONCLIENTMETRICSW metrics{};
@@ -128,6 +115,56 @@ Font namedFont(const wchar_t *face, double points, bool bold, int dpi)
     wanted.lfHeight = -static_cast<LONG>(points * dpi / 72 + 0.5);
     wanted.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     return Font(CreateFontIndirectW(&wanted));
+}
+
+void Controls::attach(HWND parent)
+{
+    parent_ = parent;
+    dpi_ = dpiOf(parent);
+}
+
+HWND Controls::create(const wchar_t *className, const wchar_t *text, DWORD style, const TwipsRect &rect,
+                      int id, std::optional<FontSpec> font, DWORD exStyle)
+{
+    const RECT r = pixels(rect, dpi_);
+    const HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style,
+                                         r.left, r.top, r.right - r.left, r.bottom - r.top, parent_,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                         GetModuleHandleW(nullptr), nullptr);
+    if (!control)
+        return nullptr;
+    if (font)
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(this->font(*font)), FALSE);
+    controls_.push_back({control, rect, font});
+    return control;
+}
+
+HFONT Controls::font(const FontSpec &spec)
+{
+    for (const auto &[made, font] : fonts_)
+        if (made.face == spec.face && made.points == spec.points && made.bold == spec.bold)
+            return font.get();
+    Font font = spec.face ? namedFont(spec.face, spec.points, spec.bold, dpi_)
+                          : dialogFont(dpi_, spec.points, spec.bold);
+    fonts_.emplace_back(spec, std::move(font));
+    return fonts_.back().second.get();
+}
+
+void Controls::dpiChanged(int dpi, const RECT &suggested)
+{
+    SetWindowPos(parent_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The old fonts go once every control has its new one.
+    std::vector<std::pair<FontSpec, Font>> old = std::move(fonts_);
+    fonts_.clear();
+    dpi_ = dpi;
+    for (const Control &control : controls_) {
+        const RECT r = pixels(control.rect, dpi);
+        SetWindowPos(control.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        if (control.font)
+            SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(*control.font)), TRUE);
+    }
 }
 
 } // namespace tramsel::win

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <type_traits>
+#include <vector>
 
 #include "ui/layout.h"
 
@@ -22,10 +24,6 @@ RECT pixels(const TwipsRect &rect, int dpi);
 void setClientSize(HWND window, int width, int height);
 void centreOnScreen(HWND window);
 
-// Creates a child control at a rectangle given in twips, in the dialog font.
-HWND createControl(HWND parent, const wchar_t *className, const wchar_t *text, DWORD style,
-                   const TwipsRect &rect, int id, HFONT font, DWORD exStyle = 0);
-
 struct DeleteFont {
     void operator()(HFONT font) const { DeleteObject(font); }
 };
@@ -38,5 +36,40 @@ Font dialogFont(int dpi, double points = 0, bool bold = false);
 
 // The face where it is installed, else the dialog font, at `points` and `dpi`.
 Font namedFont(const wchar_t *face, double points, bool bold, int dpi);
+
+// A control's font: a face at a size in points, or the dialog font.
+struct FontSpec {
+    const wchar_t *face = nullptr;  // nullptr: the dialog font
+    double points = 0;              // 0: the dialog font's size
+    bool bold = false;
+};
+
+// The child controls of one window, placed by rectangles in twips. They are
+// made at the window's DPI and, when Windows moves the window to a screen of
+// another DPI (WM_DPICHANGED), placed and given their fonts again.
+class Controls {
+public:
+    void attach(HWND parent);
+    // A control at `rect` in the font `font` (none for the common controls,
+    // which choose their own).
+    HWND create(const wchar_t *className, const wchar_t *text, DWORD style, const TwipsRect &rect,
+                int id = 0, std::optional<FontSpec> font = FontSpec{}, DWORD exStyle = 0);
+    int dpi() const { return dpi_; }
+    // WM_DPICHANGED: the window takes the rectangle Windows suggests.
+    void dpiChanged(int dpi, const RECT &suggested);
+
+private:
+    struct Control {
+        HWND hwnd;
+        TwipsRect rect;
+        std::optional<FontSpec> font;
+    };
+    HFONT font(const FontSpec &spec);
+
+    HWND parent_ = nullptr;
+    int dpi_ = 96;
+    std::vector<Control> controls_;
+    std::vector<std::pair<FontSpec, Font>> fonts_;  // at dpi_
+};
 
 } // namespace tramsel::win

@@ -60,6 +60,11 @@ xdotool key --clearmodifiers ctrl+e
 wait_until 20 visible '^Enter User$' || fail "Ctrl+E did not show the dialog"
 activate "$(visible '^Enter User$')"
 shoot frmEnterUser
+# Without owner, yet out of the task bar: Wine tells the window manager so.
+main_id=$(printf '0x%x' "$(main_window)")
+dialog_props=$(xprop -id "$(visible '^Enter User$')" _NET_WM_STATE WM_TRANSIENT_FOR)
+grep -q _NET_WM_STATE_SKIP_TASKBAR <<<"$dialog_props" || fail "the dialog shows in the task bar"
+! grep -q "# $main_id\$" <<<"$dialog_props" || fail "the dialog is owned by the main window"
 xdotool key Tab
 xdotool type --delay 20 'nobody'
 xdotool key Return
@@ -121,6 +126,7 @@ xdotool key a
 wait_until 20 visible '^About Tramsel$' || fail "Help, About did not show the about box"
 about=$(visible '^About Tramsel$')
 activate "$about"
+xprop -id "$about" WM_TRANSIENT_FOR | grep -q "# $main_id\$" || fail "the about box is not owned by the main window"
 shoot frmAbout
 xdotool windowactivate "$(main_window)" 2>/dev/null || true
 sleep 0.5
