@@ -204,12 +204,15 @@ void frmMain::createToolBar()
 
 void frmMain::createReportArea()
 {
+    // The report's TABs were counted for MS Sans Serif 8 with tab stops every
+    // 32 dialog units (eight average letters): with those, one column holds
+    // every value. Windows still ships that face; in Tahoma, the dialog font,
+    // "Last Failed Login: " would pass the first stop and push its value a
+    // column right.
     Text1 = controls_.create(L"EDIT", L"",
                              ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_HSCROLL |
                                  WS_VSCROLL | WS_TABSTOP,
-                             kText1, 0, win::FontSpec{}, WS_EX_CLIENTEDGE);
-    // The report's TABs were counted for tab stops every 32 dialog units
-    // (eight average letters): with those, one column holds every value.
+                             kText1, 0, win::FontSpec{L"MS Sans Serif", 8.25, false}, WS_EX_CLIENTEDGE);
     const int every = 32;
     SendMessageW(Text1, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&every));
     SetWindowSubclass(Text1, selectAllKey, 0, 0);
