@@ -20,9 +20,10 @@ void frmAbout::showModal(HWND owner, win::LoadedWindows &windows)
     const std::wstring caption = win::terminatedWide(kCaption).value_or(L"");
     auto *box = new frmAbout(windows);
     // A fixed dialog border with a control box; owned, so out of the task bar.
-    const HWND hwnd = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, className,
-                                      caption.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner, nullptr, instance, box);
+    const HWND hwnd =
+        CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, className, caption.c_str(),
+                        WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner,
+                        nullptr, instance, box);
     if (!hwnd) {
         delete box;
         return;
@@ -87,8 +88,7 @@ void frmAbout::setupUi()
     RECT owner{}, box{};
     GetWindowRect(GetWindow(hwnd_, GW_OWNER), &owner);
     GetWindowRect(hwnd_, &box);
-    SetWindowPos(hwnd_, nullptr,
-                 std::max(0L, (owner.left + owner.right - (box.right - box.left)) / 2),
+    SetWindowPos(hwnd_, nullptr, std::max(0L, (owner.left + owner.right - (box.right - box.left)) / 2),
                  std::max(0L, (owner.top + owner.bottom - (box.bottom - box.top)) / 2), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
@@ -101,9 +101,10 @@ void frmAbout::setupUi()
 
     // The icon first, so that it stands in front of the frame; the frame
     // last, behind everything and drawing only around its siblings.
-    icon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ABOUT),
-                                          IMAGE_ICON, 32, 32, 0));
-    picIcon = controls_.create(L"STATIC", nullptr, SS_ICON | SS_REALSIZEIMAGE, kPicIcon, 0, std::nullopt);
+    icon_ = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ABOUT), IMAGE_ICON, 32, 32, 0));
+    picIcon =
+        controls_.create(L"STATIC", nullptr, SS_ICON | SS_REALSIZEIMAGE, kPicIcon, 0, std::nullopt);
     SendMessageW(picIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
 
     // The labels are placed relative to the frame, as its contents.
@@ -127,7 +128,8 @@ LRESULT frmAbout::labelColours(HDC dc, HWND control)
 {
     COLORREF colour = GetSysColor(COLOR_WINDOWTEXT);
     for (std::size_t i = 0; i < kLabels.size(); ++i)
-        if (labels_[i] == control && (kLabels[i].face == Face::Black || kLabels[i].face == Face::TitleBold))
+        if (labels_[i] == control &&
+            (kLabels[i].face == Face::Black || kLabels[i].face == Face::TitleBold))
             colour = RGB(0, 0, 0);
     SetTextColor(dc, colour);
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));

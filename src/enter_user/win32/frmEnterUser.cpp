@@ -25,8 +25,8 @@ constexpr UINT kRestoreFocus = WM_APP + 1;
 // never shown and is not one of the program's windows.
 HWND hiddenOwner()
 {
-    static const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    static const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                              GetModuleHandleW(nullptr), nullptr);
     return owner;
 }
 
@@ -74,8 +74,12 @@ LRESULT frmEnterUser::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IDOK: cmdOK_Click(); return 0;
-        case IDCANCEL: cmdCancel_Click(); return 0;  // Cancel and Esc
+        case IDOK:
+            cmdOK_Click();
+            return 0;
+        case IDCANCEL:  // Cancel and Esc
+            cmdCancel_Click();
+            return 0;
         }
         break;
     case WM_ACTIVATE:
@@ -125,16 +129,16 @@ void frmEnterUser::Form_Load()
     // Created in tab order: domain, user name, OK, Cancel; the labels take no focus.
     const std::wstring domainLabel = win::terminatedWide(kDomainLabelText).value_or(L"");
     const std::wstring userNameLabel = win::terminatedWide(kUserNameLabelText).value_or(L"");
-    txtDomain = controls_.create(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kDomainField, 0, win::FontSpec{},
-                                   WS_EX_CLIENTEDGE);
-    txtUserName = controls_.create(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kUserNameField,
-                                     0, win::FontSpec{}, WS_EX_CLIENTEDGE);
+    txtDomain = controls_.create(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kDomainField, 0,
+                                 win::FontSpec{}, WS_EX_CLIENTEDGE);
+    txtUserName = controls_.create(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kUserNameField, 0,
+                                   win::FontSpec{}, WS_EX_CLIENTEDGE);
     cmdOK = controls_.create(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, kOK, IDOK);
-    cmdCancel = controls_.create(L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancel,
-                                   IDCANCEL);
-    lblLabels[1] = controls_.create(L"STATIC", domainLabel.c_str(), SS_LEFT | WS_CLIPSIBLINGS, kDomainLabel);
-    lblLabels[0] = controls_.create(L"STATIC", userNameLabel.c_str(), SS_LEFT | WS_CLIPSIBLINGS,
-                                      kUserNameLabel);
+    cmdCancel = controls_.create(L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancel, IDCANCEL);
+    lblLabels[1] =
+        controls_.create(L"STATIC", domainLabel.c_str(), SS_LEFT | WS_CLIPSIBLINGS, kDomainLabel);
+    lblLabels[0] =
+        controls_.create(L"STATIC", userNameLabel.c_str(), SS_LEFT | WS_CLIPSIBLINGS, kUserNameLabel);
     // The labels reach under the fields: the fields stay in front of them.
     SetWindowPos(lblLabels[1], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(lblLabels[0], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -163,7 +167,8 @@ std::string frmEnterUser::text(Field which) const
 {
     const HWND edit = field(which);
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
     return win::utf8FromWide(text).value_or(std::string());
 }
 

@@ -159,8 +159,8 @@ void frmMain::createMenus()
             if (item.shortcut) {
                 text += L"\tCtrl+";
                 text += static_cast<wchar_t>(item.shortcut);
-                shortcuts.push_back({FCONTROL | FVIRTKEY, static_cast<WORD>(item.shortcut),
-                                     static_cast<WORD>(id)});
+                shortcuts.push_back(
+                    {FCONTROL | FVIRTKEY, static_cast<WORD>(item.shortcut), static_cast<WORD>(id)});
             }
             AppendMenuW(popup, MF_STRING, id, text.c_str());
         }
@@ -180,9 +180,9 @@ void frmMain::createToolBar()
 
     // imlToolbarIcons: the images side by side on light grey, which is see-through.
     imlToolbarIcons = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0);
-    if (const auto strip = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                                           MAKEINTRESOURCEW(IDB_TOOLBAR), IMAGE_BITMAP,
-                                                           0, 0, LR_CREATEDIBSECTION))) {
+    if (const auto strip =
+            static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_TOOLBAR),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
         ImageList_AddMasked(imlToolbarIcons, strip, RGB(192, 192, 192));
         DeleteObject(strip);
     }
@@ -221,9 +221,9 @@ void frmMain::createReportArea()
 
 void frmMain::createStatusBar()
 {
-    sbStatusBar = controls_.create(STATUSCLASSNAMEW, nullptr,
-                                   CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, kStatusBar, 0,
-                                   std::nullopt);
+    sbStatusBar =
+        controls_.create(STATUSCLASSNAMEW, nullptr, CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
+                         kStatusBar, 0, std::nullopt);
     // A second is the longest the panels lag behind the clock.
     SetTimer(hwnd_, kClockTimer, 1000, nullptr);
     showDateAndTime();
@@ -252,11 +252,20 @@ void frmMain::replaceReportText(const std::string &text) { SetWindowTextW(Text1,
 void frmMain::run(Command command)
 {
     switch (command) {
-    case Command::EnterUser: mnuEnterUser_Click(); break;
-    case Command::Clear: mnuClear_Click(); break;
-    case Command::Exit: mnuFileExit_Click(); break;
-    case Command::About: mnuHelpAbout_Click(); break;
-    case Command::None: break;
+    case Command::EnterUser:
+        mnuEnterUser_Click();
+        break;
+    case Command::Clear:
+        mnuClear_Click();
+        break;
+    case Command::Exit:
+        mnuFileExit_Click();
+        break;
+    case Command::About:
+        mnuHelpAbout_Click();
+        break;
+    case Command::None:
+        break;
     }
 }
 
@@ -346,7 +355,8 @@ void frmMain::showDateAndTime()
     // Date and time as wide as their texts (with the panels' borders), the
     // status panel what they leave.
     const HDC dc = GetDC(sbStatusBar);
-    const auto old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(sbStatusBar, WM_GETFONT, 0, 0)));
+    const auto old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(sbStatusBar, WM_GETFONT, 0, 0)));
     const auto textWidth = [dc](const std::wstring &text) {
         SIZE size{};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);

@@ -75,8 +75,8 @@ std::string NlsLocale::toUpper(std::string_view text) const
         return std::string(text);
     const auto length = static_cast<int>(wide->size());
     return utf8Result([&](wchar_t *out, int size) {
-        return LCMapStringEx(name(), LCMAP_UPPERCASE | LCMAP_LINGUISTIC_CASING, wide->c_str(),
-                             length, out, size, nullptr, nullptr, 0);
+        return LCMapStringEx(name(), LCMAP_UPPERCASE | LCMAP_LINGUISTIC_CASING, wide->c_str(), length,
+                             out, size, nullptr, nullptr, 0);
     });
 }
 

@@ -39,7 +39,8 @@ bool write(HANDLE handle, const std::string &text)
     while (done < bytes.size()) {
         DWORD written = 0;
         if (!WriteFile(handle, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written,
-                       nullptr) || written == 0)
+                       nullptr) ||
+            written == 0)
             return false;
         done += written;
     }
@@ -52,13 +53,14 @@ bool writeStandardStreams(const std::string &out, const std::string &err)
 {
     HANDLE outHandle = GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE errHandle = GetStdHandle(STD_ERROR_HANDLE);
-    const bool needConsole = (!out.empty() && !usable(outHandle)) || (!err.empty() && !usable(errHandle));
+    const bool needConsole =
+        (!out.empty() && !usable(outHandle)) || (!err.empty() && !usable(errHandle));
     // Started from a console without redirection, a GUI program has no
     // standard handles: it writes to its parent's console instead.
     if (needConsole && AttachConsole(ATTACH_PARENT_PROCESS)) {
-        const HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                           0, nullptr);
+        const HANDLE console =
+            CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, 0, nullptr);
         if (!usable(outHandle))
             outHandle = console;
         if (!usable(errHandle))

@@ -9,8 +9,9 @@ namespace {
 template <class Function> Function user32Function(const char *name)
 {
     static const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)))
-                  : nullptr;
+    return user32
+               ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)))
+               : nullptr;
 }
 
 int screenDpi()

@@ -21,7 +21,8 @@ TEST(NlsLocale, WidensOnlyUnquotedTwoDigitYears)
         {L"yyyyy", L"yyyyy"},
     };
     for (const auto &row : rows)
-        EXPECT_EQ(withFullYear(row.format), row.widened) << testing::PrintToString(std::wstring(row.format));
+        EXPECT_EQ(withFullYear(row.format), row.widened)
+            << testing::PrintToString(std::wstring(row.format));
 }
 
 TEST(NlsLocale, NamedLocalesFormatAndUpperCase)
@@ -33,7 +34,11 @@ TEST(NlsLocale, NamedLocalesFormatAndUpperCase)
         const char *date, *time, *clock, *separator, *lower, *upper;
     } rows[] = {
         {L"en-US", "11/28/2003", "11:25:07 PM", "11:25 PM", ".", "sales\xc3\xa9", "SALES\xc3\x89"},
-        {L"de-DE", "28.11.2003", "23:25:07", "23:25", ",", "stra\xc3\x9f" "e", "STRA\xc3\x9f" "E"},
+        {L"de-DE", "28.11.2003", "23:25:07", "23:25", ",",
+         "stra\xc3\x9f"
+         "e",
+         "STRA\xc3\x9f"
+         "E"},
     };
     for (const auto &row : rows) {
         const NlsLocale locale(row.name);
