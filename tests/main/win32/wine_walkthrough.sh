@@ -49,10 +49,15 @@ start() {
     tramsel=$!
     pids+=("$tramsel")
     wait_until 90 main_window || { cat "$work/tramsel.log"; fail "the main window did not show"; }
+}
+quit() {
     activate "$(main_window)"
+    xdotool key --clearmodifiers ctrl+q
+    wait_until 30 bash -c "! kill -0 $tramsel" || fail "Ctrl+Q did not end the program"
 }
 started=$SECONDS
 start
+activate "$(main_window)"
 
 # 1-2: Ctrl+E opens the dialog with the caret in Domain: Tab, a user name and
 # Enter find the domain empty; after OK on the message the caret is back in Domain.
@@ -174,9 +179,17 @@ echo "ok: Ctrl+Q ends the program while the dialog is hidden"
 start 'sales\jösé'
 copy_report
 expect_report 'SALES\jösé' "the report does not name the non-ASCII account"
-xdotool key --clearmodifiers ctrl+q
-wait_until 30 bash -c "! kill -0 $tramsel" || fail "Ctrl+Q did not end the program"
+quit
 echo "ok: a non-ASCII account on the command line reaches the report"
+
+# A user name the dialog would refuse, on the command line: the window, then the message.
+start 'sales\no body'
+wait_until 20 visible '^Tramsel - Error$' || fail "a bad account on the command line got no message box"
+activate "$(visible '^Tramsel - Error$')"
+xdotool key Return
+wait_until 20 gone '^Tramsel - Error$' || fail "the message box did not close"
+quit
+echo "ok: a bad account on the command line gets a message box"
 
 # The console: answers through pipes, with CR LF line ends and the exit statuses.
 answer() {  # answer OUT ERR ARGUMENTS...: sets status
