@@ -67,6 +67,9 @@ LRESULT frmAbout::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:  // the close box
         cmdOK_Click();
         return 0;
+    case WM_SETFOCUS:  // the box activated again: OK keeps the focus
+        SetFocus(cmdOK);
+        return 0;
     case WM_DPICHANGED:
         controls_.dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
         return 0;
