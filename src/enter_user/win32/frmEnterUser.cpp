@@ -30,6 +30,11 @@ HWND hiddenOwner()
     return owner;
 }
 
+void drawAsDefault(HWND button, bool isDefault)
+{
+    SendMessageW(button, BM_SETSTYLE, (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY, TRUE);
+}
+
 } // namespace
 
 frmEnterUser *frmEnterUser::instance() { return theInstance; }
@@ -73,6 +78,16 @@ LRESULT frmEnterUser::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         Form_Load();
         return 0;
     case WM_COMMAND:
+        // As in a dialog box, the focused push button is the default one,
+        // else OK; the default button is drawn with a heavier border.
+        if (HIWORD(wParam) == BN_SETFOCUS || HIWORD(wParam) == EN_SETFOCUS) {
+            const bool cancel = reinterpret_cast<HWND>(lParam) == cmdCancel;
+            drawAsDefault(cmdOK, !cancel);
+            drawAsDefault(cmdCancel, cancel);
+            return 0;
+        }
+        if (HIWORD(wParam) != BN_CLICKED)
+            break;
         switch (LOWORD(wParam)) {
         case IDOK:
             cmdOK_Click();
@@ -103,8 +118,7 @@ LRESULT frmEnterUser::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         else if (focus_)
             SetFocus(focus_);
         return 0;
-    case DM_GETDEFID:
-        // Enter presses the focused button, else OK (IsDialogMessage asks).
+    case DM_GETDEFID:  // IsDialogMessage asks which button Enter presses
         return MAKELRESULT(GetFocus() == cmdCancel ? IDCANCEL : IDOK, DC_HASDEFID);
     case WM_DPICHANGED:
         controls_.dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
@@ -133,8 +147,9 @@ void frmEnterUser::Form_Load()
                                  win::FontSpec{}, WS_EX_CLIENTEDGE);
     txtUserName = controls_.create(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kUserNameField, 0,
                                    win::FontSpec{}, WS_EX_CLIENTEDGE);
-    cmdOK = controls_.create(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, kOK, IDOK);
-    cmdCancel = controls_.create(L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancel, IDCANCEL);
+    cmdOK = controls_.create(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY, kOK, IDOK);
+    cmdCancel = controls_.create(L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY, kCancel,
+                                 IDCANCEL);
     lblLabels[1] =
         controls_.create(L"STATIC", domainLabel.c_str(), SS_LEFT | WS_CLIPSIBLINGS, kDomainLabel);
     lblLabels[0] =
