@@ -93,7 +93,7 @@ expect_report 'SALES\nobody' "Text1 does not hold the failure text for SALES\\no
 echo "ok: sales, nobody and Enter write the failure text to Text1"
 
 # 4: the hidden dialog comes back with its texts: Enter reports again.
-printf 'before' | xclip -i -selection clipboard
+printf 'before' | xclip -i -selection clipboard 2>/dev/null
 xdotool key --clearmodifiers ctrl+e
 wait_until 20 visible '^Enter User$' || fail "the second Ctrl+E did not show the dialog"
 activate "$(visible '^Enter User$')"
@@ -144,7 +144,7 @@ wait_until 20 gone '^About Tramsel$' || fail "Enter did not close the about box"
 echo "ok: the about box is modal and Enter closes it"
 
 # 7: Ctrl+L empties Text1: select-all and copy find nothing to copy.
-printf 'sentinel' | xclip -i -selection clipboard
+printf 'sentinel' | xclip -i -selection clipboard 2>/dev/null
 activate "$(main_window)"
 xdotool key --clearmodifiers ctrl+l
 copy_report
