@@ -98,9 +98,9 @@ void frmAbout::setupUi()
     controls_.attach(hwnd_);
     // The face the labels were laid out for: Windows still ships it (a bitmap
     // font at 8 and 10 points on a 96 dpi screen); the dialog font where it is missing.
-    constexpr win::FontSpec normal{L"MS Sans Serif", 8.25, false};
-    constexpr win::FontSpec title{L"MS Sans Serif", 9.75, true};
-    constexpr win::FontSpec bold{L"MS Sans Serif", 8.25, true};
+    constexpr win::Typeface normal{L"MS Sans Serif", 8.25, false};
+    constexpr win::Typeface title{L"MS Sans Serif", 9.75, true};
+    constexpr win::Typeface bold{L"MS Sans Serif", 8.25, true};
 
     // The icon first, so that it stands in front of the frame; the frame
     // last, behind everything and drawing only around its siblings.
@@ -115,7 +115,7 @@ void frmAbout::setupUi()
         const Label &label = kLabels[i];
         const TwipsRect rect{kFrame1.left + label.rect.left, kFrame1.top + label.rect.top,
                              label.rect.width, label.rect.height};
-        const win::FontSpec font = label.face == Face::TitleBold ? title
+        const win::Typeface font = label.face == Face::TitleBold ? title
                                    : label.face == Face::Bold    ? bold
                                                                  : normal;
         const std::wstring text = win::terminatedWide(label.text).value_or(L"");

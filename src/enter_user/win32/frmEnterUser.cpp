@@ -144,9 +144,9 @@ void frmEnterUser::Form_Load()
     const std::wstring domainLabel = win::terminatedWide(kDomainLabelText).value_or(L"");
     const std::wstring userNameLabel = win::terminatedWide(kUserNameLabelText).value_or(L"");
     txtDomain = controls_.create(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kDomainField, 0,
-                                 win::FontSpec{}, WS_EX_CLIENTEDGE);
+                                 win::Typeface{}, WS_EX_CLIENTEDGE);
     txtUserName = controls_.create(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kUserNameField, 0,
-                                   win::FontSpec{}, WS_EX_CLIENTEDGE);
+                                   win::Typeface{}, WS_EX_CLIENTEDGE);
     cmdOK = controls_.create(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY, kOK, IDOK);
     cmdCancel = controls_.create(L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY, kCancel,
                                  IDCANCEL);

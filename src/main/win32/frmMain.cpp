@@ -212,7 +212,7 @@ void frmMain::createReportArea()
     Text1 = controls_.create(L"EDIT", L"",
                              ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_HSCROLL |
                                  WS_VSCROLL | WS_TABSTOP,
-                             kText1, 0, win::FontSpec{L"MS Sans Serif", 8.25, false}, WS_EX_CLIENTEDGE);
+                             kText1, 0, win::Typeface{L"MS Sans Serif", 8.25, false}, WS_EX_CLIENTEDGE);
     const int every = 32;
     SendMessageW(Text1, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&every));
     SetWindowSubclass(Text1, selectAllKey, 0, 0);

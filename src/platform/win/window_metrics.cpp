@@ -125,7 +125,7 @@ void Controls::attach(HWND parent)
 }
 
 HWND Controls::create(const wchar_t *className, const wchar_t *text, DWORD style, const TwipsRect &rect,
-                      int id, std::optional<FontSpec> font, DWORD exStyle)
+                      int id, std::optional<Typeface> font, DWORD exStyle)
 {
     const RECT r = pixels(rect, dpi_);
     const HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style,
@@ -140,14 +140,14 @@ HWND Controls::create(const wchar_t *className, const wchar_t *text, DWORD style
     return control;
 }
 
-HFONT Controls::font(const FontSpec &spec)
+HFONT Controls::font(const Typeface &wanted)
 {
     for (const auto &[made, font] : fonts_)
-        if (made.face == spec.face && made.points == spec.points && made.bold == spec.bold)
+        if (made.face == wanted.face && made.points == wanted.points && made.bold == wanted.bold)
             return font.get();
-    Font font = spec.face ? namedFont(spec.face, spec.points, spec.bold, dpi_)
-                          : dialogFont(dpi_, spec.points, spec.bold);
-    fonts_.emplace_back(spec, std::move(font));
+    Font font = wanted.face ? namedFont(wanted.face, wanted.points, wanted.bold, dpi_)
+                            : dialogFont(dpi_, wanted.points, wanted.bold);
+    fonts_.emplace_back(wanted, std::move(font));
     return fonts_.back().second.get();
 }
 
@@ -156,7 +156,7 @@ void Controls::dpiChanged(int dpi, const RECT &suggested)
     SetWindowPos(parent_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     // The old fonts go once every control has its new one.
-    std::vector<std::pair<FontSpec, Font>> old = std::move(fonts_);
+    std::vector<std::pair<Typeface, Font>> old = std::move(fonts_);
     fonts_.clear();
     dpi_ = dpi;
     for (const Control &control : controls_) {

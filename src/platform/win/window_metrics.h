@@ -38,7 +38,7 @@ Font dialogFont(int dpi, double points = 0, bool bold = false);
 Font namedFont(const wchar_t *face, double points, bool bold, int dpi);
 
 // A control's font: a face at a size in points, or the dialog font.
-struct FontSpec {
+struct Typeface {
     const wchar_t *face = nullptr;  // nullptr: the dialog font
     double points = 0;              // 0: the dialog font's size
     bool bold = false;
@@ -53,7 +53,7 @@ public:
     // A control at `rect` in the font `font` (none for the common controls,
     // which choose their own).
     HWND create(const wchar_t *className, const wchar_t *text, DWORD style, const TwipsRect &rect,
-                int id = 0, std::optional<FontSpec> font = FontSpec{}, DWORD exStyle = 0);
+                int id = 0, std::optional<Typeface> font = Typeface{}, DWORD exStyle = 0);
     int dpi() const { return dpi_; }
     // WM_DPICHANGED: the window takes the rectangle Windows suggests.
     void dpiChanged(int dpi, const RECT &suggested);
@@ -62,14 +62,14 @@ private:
     struct Control {
         HWND hwnd;
         TwipsRect rect;
-        std::optional<FontSpec> font;
+        std::optional<Typeface> font;
     };
-    HFONT font(const FontSpec &spec);
+    HFONT font(const Typeface &wanted);
 
     HWND parent_ = nullptr;
     int dpi_ = 96;
     std::vector<Control> controls_;
-    std::vector<std::pair<FontSpec, Font>> fonts_;  // at dpi_
+    std::vector<std::pair<Typeface, Font>> fonts_;  // at dpi_
 };
 
 } // namespace tramsel::win
