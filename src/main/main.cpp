@@ -29,6 +29,7 @@ struct CommandLine {
     bool help = false;
     bool version = false;
     QString root;
+    QStringList servers;
     std::optional<QString> account;
     QString error;      // set when the command line is bad
     QString helpText;
@@ -46,7 +47,9 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                   u"DIR"_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show this help."_s);
     const QCommandLineOption version(u"version"_s, u"Show the version."_s);
-    parser.addOptions({print, root, help, version});
+    const QCommandLineOption server(u"server"_s, u"Ask the domain controller at URI (repeatable)."_s,
+                                    u"URI"_s);
+    parser.addOptions({print, root, server, help, version});
     // Qt's own options (-platform offscreen, -style fusion, ...) are taken
     // out by QApplication; they are known here so that the first reading,
     // before QApplication exists, does not refuse them.
@@ -75,6 +78,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     line.help = parser.isSet(help);
     line.version = parser.isSet(version);
     line.root = parser.value(root);
+    line.servers = parser.values(server);
     const QStringList positional = parser.positionalArguments();
     if (!line.error.isEmpty())
         return line;
@@ -85,6 +89,14 @@ CommandLine parseCommandLine(const QStringList &arguments)
     else if (line.print)
         line.error = u"--print needs an account, as DOMAIN\\user."_s;
     return line;
+}
+
+tramsel::ProviderOptions providerOptions(const CommandLine &line)
+{
+    tramsel::ProviderOptions options{line.root.toStdString(), {}};
+    for (const QString &server : line.servers)
+        options.servers.push_back(server.toStdString());
+    return options;
 }
 
 QStringList argumentList(int argc, char **argv)
@@ -121,7 +133,7 @@ int printReport(const CommandLine &line)
         write(stderr, error + u'\n');
         return kBadCommandLine;
     }
-    const auto provider = tramsel::makeDirectoryProvider({line.root.toStdString()});
+    const auto provider = tramsel::makeDirectoryProvider(providerOptions(line));
     PrintedReport report;
     const bool bound = tramsel::ShowAccountUsage(account.domain.toStdString(),
                                                  account.userName.toStdString(),
@@ -129,12 +141,14 @@ int printReport(const CommandLine &line)
     QString text = QString::fromStdString(report.text());
     text.replace(u"\r\n"_s, u"\n"_s);
     write(stdout, text);
+    if (const std::string reason = provider->failureReason(); !bound && !reason.empty())
+        write(stderr, QString::fromStdString(reason) + u'\n');
     return bound ? kBound : kNotBound;
 }
 
 int showWindow(const CommandLine &line)
 {
-    const auto provider = tramsel::makeDirectoryProvider({line.root.toStdString()});
+    const auto provider = tramsel::makeDirectoryProvider(providerOptions(line));
     const tramsel::QtLocale locale;
     tramsel::QtMessageBox messageBox;
     tramsel::LoadedWindows windows;
