@@ -11,6 +11,7 @@
 # ad_provision / ad_join_second      the domain on dc1, dc2 joined to it
 # ad_start_dc N / ad_stop_dc N       samba on controller N; up when LDAPS answers
 # ad_announce_second                 dc1 learns dc2's service names and SRV record
+# ad_signal_dc N SIGNAL              every process of controller N (STOP: it hangs)
 # ad_in N CMD...                     a command inside controller N's namespaces
 # ad_cleanup                         stops everything, removes the work folder
 
@@ -143,19 +144,20 @@ ad_stop_dc() {
     kill "$pid" 2>/dev/null
     for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     # Whatever samba left behind in the controller's namespaces.
-    ad_kill_namespace "$1"
+    ad_signal_dc "$1" CONT
+    ad_signal_dc "$1" KILL
     rm -f "$AD_WORK/dc$1/samba.pid"
     return 0
 }
 
 # Every process in controller N's network namespace but its holder.
-ad_kill_namespace() {
+ad_signal_dc() {
     local holder net p
     holder=$(cat "$AD_WORK/dc$1/holder.pid")
     net=$(readlink "/proc/$holder/ns/net") || return 0
     for p in /proc/[0-9]*; do
         [ "${p#/proc/}" != "$holder" ] && [ "$(readlink "$p/ns/net" 2>/dev/null)" = "$net" ] &&
-            kill -9 "${p#/proc/}" 2>/dev/null
+            kill -"$2" "${p#/proc/}" 2>/dev/null
     done
     return 0
 }

@@ -187,8 +187,11 @@ check "one controller black-holed" 0 "$(expected 'SALES\jdoe' jdoe dc1; echo x)"
     --server "ldap://dc1.$AD_DNS" --server "ldap://dc9.$AD_DNS" 'SALES\jdoe'
 check "the only controller black-holed" 1 "$(failure 'SALES\jdoe'; echo x)" \
     "no domain controller answered: ldap://dc9.$AD_DNS: Can't contact LDAP server"$'\n' 6 -- --server "ldap://dc9.$AD_DNS" 'SALES\jdoe'
-step "a controller stopped"
+step "a controller that hangs, then one stopped"
 dc1only=$(expected 'SALES\jdoe' jdoe dc1; echo x)
+ad_signal_dc 2 STOP
+check "one controller hung" 0 "$dc1only" "" 6 -- "${both[@]}" 'SALES\jdoe'
+ad_signal_dc 2 CONT
 ad_stop_dc 2
 check "one controller stopped" 0 "$dc1only" "" 6 -- "${both[@]}" 'SALES\jdoe'
 
