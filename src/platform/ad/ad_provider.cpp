@@ -125,16 +125,42 @@ std::string ldapError(LDAP *ld, int rc)
     return oneLine(text);
 }
 
-// A base or subtree search; rc is the search's result code.
-Message search(LDAP *ld, const std::string &base, int scope, const std::string &filter,
-               std::vector<const char *> attributes, int &rc, int sizeLimit = 0)
+// A search sent without waiting for its answer: its message id, or -1.
+int startSearch(LDAP *ld, const std::string &base, int scope, const std::string &filter,
+                std::vector<const char *> attributes, int sizeLimit = 0)
 {
     attributes.push_back(nullptr);
     timeval limit{kStepSeconds, 0};
+    int id = -1;
+    if (ldap_search_ext(ld, base.c_str(), scope, filter.c_str(), const_cast<char **>(attributes.data()), 0,
+                        nullptr, nullptr, &limit, sizeLimit, &id) != LDAP_SUCCESS)
+        return -1;
+    return id;
+}
+
+// The entries of a search sent with startSearch(); rc is its result code.
+Message collect(LDAP *ld, int id, int &rc)
+{
+    rc = LDAP_OTHER;
+    if (id < 0)
+        return nullptr;
+    timeval limit{kStepSeconds, 0};
     LDAPMessage *result = nullptr;
-    rc = ldap_search_ext_s(ld, base.c_str(), scope, filter.c_str(), const_cast<char **>(attributes.data()),
-                           0, nullptr, nullptr, &limit, sizeLimit, &result);
-    return Message(result);
+    const int type = ldap_result(ld, id, LDAP_MSG_ALL, &limit, &result);
+    Message message(result);
+    // All of the search: entries, references, then the result that
+    // ldap_parse_result finds at the end.
+    if (type == 0)
+        rc = LDAP_TIMEOUT;
+    else if (type < 0 || ldap_parse_result(ld, result, &rc, nullptr, nullptr, nullptr, nullptr, 0) != LDAP_SUCCESS)
+        ldap_get_option(ld, LDAP_OPT_RESULT_CODE, &rc);
+    return message;
+}
+
+Message search(LDAP *ld, const std::string &base, int scope, const std::string &filter,
+               std::vector<const char *> attributes, int &rc)
+{
+    return collect(ld, startSearch(ld, base, scope, filter, std::move(attributes)), rc);
 }
 
 std::optional<std::string> text(LDAP *ld, LDAPMessage *entry, const char *attribute)
@@ -209,8 +235,10 @@ DcOutcome askController(const std::string &uri, const std::string &dnsDomain, co
         return outcome;
     }
 
+    // The naming context follows from the DNS name; only a NetBIOS name that
+    // no configuration maps needs the controller's root DSE.
     std::string base = dnsDomain.empty() ? std::string() : namingContextOf(dnsDomain);
-    {
+    if (base.empty()) {
         const Message root = search(ld.get(), "", LDAP_SCOPE_BASE, "(objectClass=*)", {"defaultNamingContext"}, rc);
         if (LDAPMessage *entry = rc == LDAP_SUCCESS ? ldap_first_entry(ld.get(), root.get()) : nullptr)
             base = text(ld.get(), entry, "defaultNamingContext").value_or(base);
@@ -222,11 +250,14 @@ DcOutcome askController(const std::string &uri, const std::string &dnsDomain, co
 
     const std::string filter =
         "(&(objectCategory=person)(objectClass=user)(sAMAccountName=" + ad::escapeFilterValue(user) + "))";
-    const Message found = search(ld.get(), base, LDAP_SCOPE_SUBTREE, filter,
-                                 {"lastLogon", "lastLogonTimestamp", "lastLogoff", "badPwdCount",
-                                  "badPasswordTime", "pwdLastSet", "userAccountControl",
-                                  "msDS-UserPasswordExpiryTimeComputed", "msDS-ResultantPSO"},
-                                 rc, 2);
+    // The user and the domain's policy, asked together.
+    const int userSearch = startSearch(ld.get(), base, LDAP_SCOPE_SUBTREE, filter,
+                                       {"lastLogon", "lastLogonTimestamp", "lastLogoff", "badPwdCount",
+                                        "badPasswordTime", "pwdLastSet", "userAccountControl",
+                                        "msDS-UserPasswordExpiryTimeComputed", "msDS-ResultantPSO"},
+                                       2);
+    const int policySearch = startSearch(ld.get(), base, LDAP_SCOPE_BASE, "(objectClass=*)", {"maxPwdAge"});
+    const Message found = collect(ld.get(), userSearch, rc);
     if (rc != LDAP_SUCCESS) {
         outcome.error = rc == LDAP_SIZELIMIT_EXCEEDED ? "more than one user of that name" : ldapError(ld.get(), rc);
         return outcome;
@@ -247,10 +278,12 @@ DcOutcome askController(const std::string &uri, const std::string &dnsDomain, co
     a.passwordExpiryComputed = number(ld.get(), entry, "msDS-UserPasswordExpiryTimeComputed");
     // A password settings object overrides the domain's policy; when it
     // cannot be read, the maximum age is unknown rather than the domain's.
+    int policyRc = 0;
+    const Message policy = collect(ld.get(), policySearch, policyRc);
     if (const auto pso = text(ld.get(), entry, "msDS-ResultantPSO"))
         a.maxPasswordAge = objectNumber(ld.get(), *pso, "msDS-MaximumPasswordAge");
-    else
-        a.maxPasswordAge = objectNumber(ld.get(), base, "maxPwdAge");
+    else if (LDAPMessage *domain = policyRc == LDAP_SUCCESS ? ldap_first_entry(ld.get(), policy.get()) : nullptr)
+        a.maxPasswordAge = number(ld.get(), domain, "maxPwdAge");
     outcome.state = DcOutcome::State::Found;
     return outcome;
 }
