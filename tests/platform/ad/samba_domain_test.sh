@@ -176,6 +176,12 @@ report "parentheses in the name" 'j(1)' 'j\281\29'
 check "controllers from DNS, DNS domain typed" 0 "$(expected 'SALES.TEST\jdoe' jdoe dc1 dc2; echo x)" "" 5 -- 'sales.test\jdoe'
 check "controllers from DNS, NetBIOS name" 0 "$(expected 'SALES\jdoe' jdoe dc1 dc2; echo x)" "" 5 -- 'sales\jdoe'
 
+# A NetBIOS name no file maps: the naming context comes from the controller.
+check "unmapped domain name, controller named" 0 "$(expected 'OTHER\jdoe' jdoe dc1 dc2; echo x)" "" 5 -- \
+    "${both[@]}" 'other\jdoe'
+check "unmapped domain name, no controller named" 1 "$(failure 'OTHER\jdoe'; echo x)" \
+    $'no DNS domain known for OTHER: set realm in smb.conf, or name a domain controller with --server\n' 1 -- 'other\jdoe'
+
 check "a wildcard matches no one" 1 "$(failure 'SALES\j*'; echo x)" $'no user j* in sales.test\n' 5 -- "${both[@]}" 'SALES\j*'
 check "a filter cannot be widened" 1 "$(failure 'SALES\jdoe)(x'; echo x)" $'no user jdoe)(x in sales.test\n' 5 -- "${both[@]}" 'SALES\jdoe)(x'
 check "unknown user" 1 "$(failure 'SALES\nobody'; echo x)" $'no user nobody in sales.test\n' 5 -- "${both[@]}" 'SALES\nobody'
