@@ -178,9 +178,12 @@ std::optional<std::string> text(LDAP *ld, LDAPMessage *entry, const char *attrib
 std::optional<std::int64_t> number(LDAP *ld, LDAPMessage *entry, const char *attribute)
 {
     const auto value = text(ld, entry, attribute);
+    if (!value)
+        return std::nullopt;
     std::int64_t n = 0;
-    if (!value || std::from_chars(value->data(), value->data() + value->size(), n).ec != std::errc()
-        || std::from_chars(value->data(), value->data() + value->size(), n).ptr != value->data() + value->size())
+    const char *end = value->data() + value->size();
+    const auto [stop, error] = std::from_chars(value->data(), end, n);
+    if (error != std::errc() || stop != end)
         return std::nullopt;
     return n;
 }
