@@ -40,6 +40,7 @@ public:
 
 // A controller answers within this many seconds per step, or not at all.
 constexpr time_t kStepSeconds = 3;
+constexpr std::size_t kMaxControllers = 48;
 
 std::string upper(std::string text)
 {
@@ -360,6 +361,10 @@ DirectoryObject *AdDirectoryProvider::bind(std::string_view path)
     std::vector<std::string> uris = options_.servers;
     if (uris.empty())
         uris = ad::domainControllersFromDns(*dnsDomain);
+    // One thread per controller: a domain with hundreds asks the first few
+    // dozen (DNS lists them by priority).
+    if (uris.size() > kMaxControllers)
+        uris.resize(kMaxControllers);
     if (uris.empty())
         return fail("no domain controller found in DNS for " + *dnsDomain
                     + " (_ldap._tcp.dc._msdcs." + *dnsDomain + "); name one with --server");

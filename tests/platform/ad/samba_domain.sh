@@ -32,7 +32,9 @@ ad_can_run() {
         command -v "$tool" >/dev/null || { echo "$tool is not installed"; return; }
     done
     unshare --net --mount --uts --propagation private true 2>/dev/null ||
-        echo "unshare --net --mount --uts is not permitted here"
+        { echo "unshare --net --mount --uts is not permitted here"; return; }
+    unshare --net ip link add tsadx type veth peer name tsady 2>/dev/null ||
+        echo "this kernel has no veth interfaces"
 }
 
 ad_start_work() {
