@@ -2,7 +2,6 @@
 // (GSSAPI) bind to each controller in parallel, and the user's attributes.
 #include "platform/ad/ad_provider.h"
 
-#include <krb5.h>
 #include <ldap.h>
 #include <sasl/sasl.h>
 
@@ -18,6 +17,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/ad/ad_kerberos.h"
 #include "platform/ad/ad_values.h"
 #include "platform/linux/account_path.h"
 
@@ -54,43 +54,6 @@ std::string oneLine(std::string text)
     std::replace(text.begin(), text.end(), '\n', ' ');
     std::replace(text.begin(), text.end(), '\r', ' ');
     return text;
-}
-
-// Why the caller cannot authenticate with Kerberos, or empty when it has a
-// ticket-granting ticket that has not expired (or a client keytab).
-std::string kerberosProblem(const std::string &realm)
-{
-    if (std::getenv("KRB5_CLIENT_KTNAME"))
-        return {};
-    const std::string missing = "no Kerberos ticket for " + realm + " (run kinit)";
-    krb5_context context = nullptr;
-    if (krb5_init_context(&context) != 0)
-        return "Kerberos is not set up on this machine";
-    std::string problem = missing;
-    krb5_ccache cache = nullptr;
-    krb5_principal principal = nullptr;
-    if (krb5_cc_default(context, &cache) == 0 && krb5_cc_get_principal(context, cache, &principal) == 0) {
-        problem = "the Kerberos ticket has expired (run kinit)";
-        krb5_cc_cursor cursor;
-        if (krb5_cc_start_seq_get(context, cache, &cursor) == 0) {
-            krb5_creds creds;
-            const auto now = static_cast<krb5_timestamp>(std::time(nullptr));
-            while (krb5_cc_next_cred(context, cache, &cursor, &creds) == 0) {
-                const bool ticketGranting = creds.server && creds.server->length >= 1
-                    && krb5_princ_component(context, creds.server, 0)->length == 6
-                    && std::string_view(krb5_princ_component(context, creds.server, 0)->data, 6) == "krbtgt";
-                if (ticketGranting && creds.times.endtime > now)
-                    problem.clear();
-                krb5_free_cred_contents(context, &creds);
-            }
-            krb5_cc_end_seq_get(context, cache, &cursor);
-        }
-        krb5_free_principal(context, principal);
-    }
-    if (cache)
-        krb5_cc_close(context, cache);
-    krb5_free_context(context);
-    return problem;
 }
 
 // SASL's questions under LDAP_SASL_QUIET: GSSAPI asks at most for an
@@ -355,7 +318,7 @@ DirectoryObject *AdDirectoryProvider::bind(std::string_view path)
         return fail("no DNS domain known for " + upper(account->domain)
                     + ": set realm in smb.conf, or name a domain controller with --server");
     const std::string realm = upper(dnsDomain.value_or(account->domain));
-    if (std::string problem = kerberosProblem(realm); !problem.empty())
+    if (std::string problem = ad::kerberosProblem(realm); !problem.empty() && !ad::useMachineTicket(realm))
         return fail(std::move(problem));
 
     std::vector<std::string> uris = options_.servers;

@@ -187,6 +187,14 @@ check "a filter cannot be widened" 1 "$(failure 'SALES\jdoe)(x'; echo x)" $'no u
 check "unknown user" 1 "$(failure 'SALES\nobody'; echo x)" $'no user nobody in sales.test\n' 5 -- "${both[@]}" 'SALES\nobody'
 KRB5CCNAME=FILE:$AD_WORK/none.cc check "no ticket" 1 "$(failure 'SALES\jdoe'; echo x)" \
     $'no Kerberos ticket for SALES.TEST (run kinit)\n' 5 -- 'SALES\jdoe'
+# Root without a ticket on a joined machine (here dc1 itself): the machine
+# account's ticket, from its keytab, kept in memory only.
+ad_in 1 samba-tool domain exportkeytab "$AD_WORK/machine.keytab" --principal='DC1$' >/dev/null 2>&1 ||
+    die "cannot export dc1's keytab"
+KRB5CCNAME=FILE:$AD_WORK/none.cc KRB5_KTNAME=FILE:$AD_WORK/machine.keytab check "root with the machine keytab" 0 \
+    "$(expected 'SALES\jdoe' jdoe dc1 dc2; echo x)" "" 5 -- "${both[@]}" 'SALES\jdoe'
+[ ! -e "$AD_WORK/none.cc" ] && echo "ok: no ticket cache written" ||
+    { echo "FAIL: a ticket cache was written"; failures=$((failures + 1)); }
 
 step "a controller that never answers"
 check "one controller black-holed" 0 "$(expected 'SALES\jdoe' jdoe dc1; echo x)" "" 6 -- \
