@@ -40,5 +40,11 @@ WINDOWS_CROSS_PACKAGES+=(wine fonts-wine xvfb xauth openbox xdotool x11-utils xc
 # A face with the widths of the classic dialog font, so that the about box's
 # one-line texts stay on one line.
 BUILD_PACKAGES+=(fonts-liberation2)
+# Active Directory domains: OpenLDAP's client library, SASL with its
+# Kerberos (GSSAPI) module, which libldap loads at run time, and MIT Kerberos.
+BUILD_PACKAGES+=(pkg-config libldap2-dev libsasl2-dev libkrb5-dev libsasl2-modules-gssapi-mit)
+# The domain test runs two Samba domain controllers in network namespaces and
+# makes logins with Kerberos' and OpenLDAP's tools.
+TEST_PACKAGES+=(samba samba-ad-dc samba-ad-provision samba-dsdb-modules winbind krb5-user ldap-utils iproute2 util-linux)
 # What the desktop-integration and packaging checks need.
 TEST_PACKAGES+=(desktop-file-utils appstream dpkg-dev file groff-base)

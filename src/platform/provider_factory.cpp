@@ -2,9 +2,14 @@
 #include "platform/provider_factory.h"
 
 #if defined(__linux__)
+#include "platform/ad/ad_provider.h"
+#include "platform/linux/accounts.h"
 #include "platform/linux/linux_provider.h"
+#include "platform/linux/routing_provider.h"
 #elif defined(_WIN32)
 #include "platform/win/adsi_provider.h"
+#elif defined(__unix__)
+#include "platform/ad/ad_provider.h"
 #else
 #include "platform/none/null_provider.h"
 #endif
@@ -14,12 +19,22 @@ namespace tramsel {
 std::unique_ptr<DirectoryProvider> makeDirectoryProvider(const ProviderOptions &options)
 {
 #if defined(__linux__)
+    // A tree holds one machine's accounts and nothing else.
     if (!options.root.empty())
         return LinuxDirectoryProvider::forTree(options.root);
-    return LinuxDirectoryProvider::forSystem();
+    // This machine's own accounts locally; any other domain is a directory's.
+    return std::make_unique<RoutingDirectoryProvider>(
+        LinuxDirectoryProvider::forSystem(),
+        std::make_unique<AdDirectoryProvider>(AdDirectoryProvider::Options{options.servers, {}}),
+        [](std::string_view domain) {
+            linux_accounts::PosixFileReader files;
+            return linux_accounts::SystemAccounts(files).isHostName(domain);
+        });
 #elif defined(_WIN32)
     (void)options;  // ADSI reads no files
     return std::make_unique<AdsiDirectoryProvider>();
+#elif defined(__unix__)
+    return std::make_unique<AdDirectoryProvider>(AdDirectoryProvider::Options{options.servers, {}});
 #else
     (void)options;
     return std::make_unique<NullDirectoryProvider>();

@@ -1,0 +1,40 @@
+// Finding an Active Directory domain: its DNS name from this machine's
+// configuration, and its domain controllers from DNS.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tramsel::ad {
+
+// Where this machine's configuration lives; tests point these elsewhere.
+struct ConfigFiles {
+    std::string smbConf = "/etc/samba/smb.conf";
+    std::string sssdConf = "/etc/sssd/sssd.conf";
+    std::string krb5Conf = "/etc/krb5.conf";  // KRB5_CONFIG's first file when set
+};
+
+// The texts of those files; a missing file is empty text.
+struct ConfigTexts {
+    std::string smbConf;
+    std::string sssdConf;
+    std::string krb5Conf;
+};
+
+ConfigTexts readConfig(const ConfigFiles &files);
+
+// The DNS name (lower case) of the domain the user typed: a name with a dot
+// is one already; a NetBIOS name is looked up in smb.conf (workgroup and
+// realm), then in sssd.conf's domains, then as krb5.conf's default realm
+// (the last two by the first label of their DNS name). Nothing when no file
+// names it. Reads no network.
+std::optional<std::string> dnsDomainFor(std::string_view domain, const ConfigTexts &config);
+
+// The LDAP URIs of the domain's controllers from its SRV records
+// (_ldap._tcp.dc._msdcs.DOMAIN), lowest priority first; empty when DNS has
+// none or does not answer within about two seconds.
+std::vector<std::string> domainControllersFromDns(const std::string &dnsDomain);
+
+} // namespace tramsel::ad

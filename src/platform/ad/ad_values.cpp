@@ -1,0 +1,141 @@
+// Filter escaping, FILETIMEs and the merge of the controllers' answers.
+#include "platform/ad/ad_values.h"
+
+#include <ctime>
+
+#include <algorithm>
+#include <limits>
+
+namespace tramsel::ad {
+namespace {
+
+constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kTicksPerSecond = 10'000'000;
+constexpr std::int64_t kSeconds1601To1970 = 11'644'473'600;
+// userAccountControl's "password never expires".
+constexpr std::int64_t kDontExpirePassword = 0x10000;
+
+bool isEvent(std::optional<std::int64_t> fileTime)
+{
+    return fileTime && *fileTime > 0 && *fileTime != kNever;
+}
+
+// The later of two optional events; sentinels count as no event.
+void keepLatest(std::optional<std::int64_t> &latest, std::optional<std::int64_t> candidate)
+{
+    if (isEvent(candidate) && (!latest || *candidate > *latest))
+        latest = candidate;
+}
+
+template <typename Member>
+std::optional<std::int64_t> firstHaving(const std::vector<DcAnswer> &answers, Member member)
+{
+    for (const DcAnswer &answer : answers)
+        if (answer.*member)
+            return answer.*member;
+    return std::nullopt;
+}
+
+// Controllers too old to compute the expiry: password set plus maximum age.
+std::optional<std::int64_t> derivedExpiry(const std::vector<DcAnswer> &answers)
+{
+    const auto set = firstHaving(answers, &DcAnswer::pwdLastSet);
+    const auto control = firstHaving(answers, &DcAnswer::userAccountControl);
+    const auto maxAge = firstHaving(answers, &DcAnswer::maxPasswordAge);
+    if (!set || !maxAge)
+        return std::nullopt;
+    if ((control && (*control & kDontExpirePassword)) || passwordAgeSeconds(*maxAge) == 0)
+        return kNever;
+    if (*set <= 0 || *maxAge >= 0 || *set > kNever + *maxAge)
+        return std::nullopt;
+    return *set - *maxAge;
+}
+
+std::optional<PropertyValue> dateValue(std::optional<std::int64_t> fileTime)
+{
+    if (!fileTime)
+        return std::nullopt;
+    if (const auto local = fileTimeToLocal(*fileTime))
+        return *local;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string escapeFilterValue(std::string_view value)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string escaped;
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7f || c == '*' || c == '(' || c == ')' || c == '\\') {
+            escaped += '\\';
+            escaped += kHex[byte >> 4];
+            escaped += kHex[byte & 0xf];
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::optional<DateTime> fileTimeToLocal(std::int64_t fileTime)
+{
+    if (!isEvent(fileTime))
+        return std::nullopt;
+    const auto instant = static_cast<std::time_t>(fileTime / kTicksPerSecond - kSeconds1601To1970);
+    std::tm parts{};
+    if (!::localtime_r(&instant, &parts))
+        return std::nullopt;
+    return DateTime::fromCivil({parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                                parts.tm_hour, parts.tm_min, std::min(parts.tm_sec, 59)});
+}
+
+std::optional<std::int64_t> passwordAgeSeconds(std::int64_t interval)
+{
+    if (interval == 0 || interval == std::numeric_limits<std::int64_t>::min())
+        return 0;
+    if (interval > 0)
+        return std::nullopt;
+    return -interval / kTicksPerSecond;
+}
+
+MergedUsage mergeAnswers(const std::vector<DcAnswer> &answers)
+{
+    MergedUsage usage;
+    for (const DcAnswer &answer : answers) {
+        keepLatest(usage.lastLogin, answer.lastLogon);
+        keepLatest(usage.lastLogin, answer.lastLogonTimestamp);
+        keepLatest(usage.lastLogoff, answer.lastLogoff);
+        keepLatest(usage.lastFailedLogin, answer.badPasswordTime);
+        if (answer.badPwdCount)
+            usage.badLoginCount = std::max(usage.badLoginCount, *answer.badPwdCount);
+    }
+    usage.passwordExpiry = firstHaving(answers, &DcAnswer::passwordExpiryComputed);
+    if (!usage.passwordExpiry)
+        usage.passwordExpiry = derivedExpiry(answers);
+    usage.maxPasswordAge = firstHaving(answers, &DcAnswer::maxPasswordAge);
+    return usage;
+}
+
+std::optional<PropertyValue> usageProperty(const MergedUsage &usage, std::string_view name)
+{
+    if (name == "LastLogin")
+        return dateValue(usage.lastLogin);
+    if (name == "LastLogoff")
+        return dateValue(usage.lastLogoff);
+    if (name == "LastFailedLogin")
+        return dateValue(usage.lastFailedLogin);
+    if (name == "BadLoginCount")
+        return usage.badLoginCount;
+    if (name == "PasswordExpirationDate")
+        return dateValue(usage.passwordExpiry);
+    if (name == "MaxPasswordAge" && usage.maxPasswordAge) {
+        if (const auto seconds = passwordAgeSeconds(*usage.maxPasswordAge))
+            return *seconds;
+    }
+    // AD keeps no address for failed logins.
+    return std::nullopt;
+}
+
+} // namespace tramsel::ad

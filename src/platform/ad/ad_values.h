@@ -1,0 +1,64 @@
+// The pure parts of reading Active Directory: filter escaping, FILETIME
+// conversion, and how the answers of several domain controllers add up to
+// one account's usage.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "report/date_time.h"
+#include "report/property_value.h"
+
+namespace tramsel::ad {
+
+// The value as it may stand in an LDAP filter (RFC 4515): '*', '(', ')',
+// '\', NUL and every byte outside printable ASCII become \XX escapes, so a
+// name can only ever match itself.
+std::string escapeFilterValue(std::string_view value);
+
+// A FILETIME (100 ns since 1601-01-01 UTC) as this machine's wall-clock
+// time, to the second. Nothing for 0, negative values and "never"
+// (0x7FFFFFFFFFFFFFFF), which AD uses for "no such event".
+std::optional<DateTime> fileTimeToLocal(std::int64_t fileTime);
+
+// A negative 100 ns interval (maxPwdAge, msDS-MaximumPasswordAge) as whole
+// positive seconds; 0 for a policy of "never" (0 or INT64_MIN).
+std::optional<std::int64_t> passwordAgeSeconds(std::int64_t interval);
+
+// What one domain controller said about the user. Attributes it did not
+// return stay empty: nothing happened there.
+struct DcAnswer {
+    std::optional<std::int64_t> lastLogon;
+    std::optional<std::int64_t> lastLogonTimestamp;
+    std::optional<std::int64_t> lastLogoff;
+    std::optional<std::int64_t> badPwdCount;
+    std::optional<std::int64_t> badPasswordTime;
+    std::optional<std::int64_t> pwdLastSet;
+    std::optional<std::int64_t> userAccountControl;
+    std::optional<std::int64_t> passwordExpiryComputed;  // msDS-UserPasswordExpiryTimeComputed
+    // The maximum password age that applies to the user (its resultant
+    // PSO's, or the domain's), as AD stores it; empty when unknown.
+    std::optional<std::int64_t> maxPasswordAge;
+};
+
+// The user's usage over every controller that found it, as FILETIMEs and
+// counts: the latest of the per-controller times, the largest bad password
+// count, and replicated values from the first controller that has them.
+struct MergedUsage {
+    std::optional<std::int64_t> lastLogin;
+    std::optional<std::int64_t> lastLogoff;
+    std::optional<std::int64_t> lastFailedLogin;
+    std::int64_t badLoginCount = 0;  // no controller counting a failure: none
+    std::optional<std::int64_t> passwordExpiry;
+    std::optional<std::int64_t> maxPasswordAge;
+};
+
+MergedUsage mergeAnswers(const std::vector<DcAnswer> &answers);
+
+// One of the report's seven properties of a merged user.
+std::optional<PropertyValue> usageProperty(const MergedUsage &usage, std::string_view name);
+
+} // namespace tramsel::ad

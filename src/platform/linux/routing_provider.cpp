@@ -1,0 +1,47 @@
+// Routing each path to the local or the domain provider.
+#include "platform/linux/routing_provider.h"
+
+#include "platform/linux/account_path.h"
+
+namespace tramsel {
+
+RoutingDirectoryProvider::RoutingDirectoryProvider(std::unique_ptr<DirectoryProvider> local,
+                                                   std::unique_ptr<DirectoryProvider> domain,
+                                                   std::function<bool(std::string_view)> isThisMachine)
+    : local_(std::move(local)), domain_(std::move(domain)), isThisMachine_(std::move(isThisMachine))
+{
+}
+
+DirectoryObject *RoutingDirectoryProvider::bind(std::string_view path)
+{
+    // A path that does not parse goes to the local provider, which refuses it.
+    const auto account = linux_accounts::parseAccountPath(path);
+    last_ = !account || account->domain.empty() || isThisMachine_(account->domain) ? local_.get()
+                                                                                   : domain_.get();
+    DirectoryObject *object = last_->bind(path);
+    if (object)
+        owners_[object] = last_;
+    return object;
+}
+
+std::optional<PropertyValue> RoutingDirectoryProvider::get(DirectoryObject &object, std::string_view name)
+{
+    const auto owner = owners_.find(&object);
+    return owner == owners_.end() ? std::nullopt : owner->second->get(object, name);
+}
+
+void RoutingDirectoryProvider::release(DirectoryObject *object)
+{
+    const auto owner = owners_.find(object);
+    if (owner == owners_.end())
+        return;
+    owner->second->release(object);
+    owners_.erase(owner);
+}
+
+std::string RoutingDirectoryProvider::failureReason() const
+{
+    return last_ ? last_->failureReason() : std::string();
+}
+
+} // namespace tramsel

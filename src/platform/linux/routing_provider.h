@@ -1,0 +1,35 @@
+// This machine's accounts or a domain's: the provider that answers for the
+// domain a path names.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "report/directory_provider.h"
+
+namespace tramsel {
+
+// Sends paths that name no domain, or a domain `isThisMachine` accepts, to
+// the local provider, and every other path to the domain provider; reads
+// and releases go back to the provider that bound the object.
+class RoutingDirectoryProvider final : public DirectoryProvider {
+public:
+    RoutingDirectoryProvider(std::unique_ptr<DirectoryProvider> local,
+                             std::unique_ptr<DirectoryProvider> domain,
+                             std::function<bool(std::string_view)> isThisMachine);
+
+    DirectoryObject *bind(std::string_view path) override;
+    std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
+    void release(DirectoryObject *object) override;
+    std::string failureReason() const override;
+
+private:
+    std::unique_ptr<DirectoryProvider> local_;
+    std::unique_ptr<DirectoryProvider> domain_;
+    std::function<bool(std::string_view)> isThisMachine_;
+    DirectoryProvider *last_ = nullptr;
+    std::map<DirectoryObject *, DirectoryProvider *> owners_;
+};
+
+} // namespace tramsel

@@ -1,0 +1,141 @@
+// The pure parts of the Active Directory provider: filter escaping,
+// FILETIMEs, the controllers' merge and the domain's DNS name.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+
+#include "platform/ad/ad_domain.h"
+#include "platform/ad/ad_values.h"
+
+namespace tramsel::ad {
+namespace {
+
+constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
+// 2024-05-01 09:00:00 UTC, and five seconds later.
+constexpr std::int64_t kMay1 = 133590276000000000;
+constexpr std::int64_t kLater = kMay1 + 50'000'000;
+
+std::string civilText(std::optional<DateTime> t)
+{
+    if (!t)
+        return "none";
+    const CivilDateTime c = t->civil();
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour,
+                  c.minute, c.second);
+    return text;
+}
+
+TEST(AdValues, FilterEscaping)
+{
+    const struct { const char *name; std::string in, out; } rows[] = {
+        {"plain", "jdoe", "jdoe"},
+        {"wildcard", "j*", "j\\2a"},
+        {"parentheses", "a)(cn=*", "a\\29\\28cn=\\2a"},
+        {"backslash", "a\\b", "a\\5cb"},
+        {"NUL", std::string("a\0b", 3), "a\\00b"},
+        {"non-ASCII", "\xc3\xa9mile", "\\c3\\a9mile"},
+        {"control and DEL", "\t\x7f", "\\09\\7f"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(escapeFilterValue(row.in), row.out) << row.name;
+}
+
+TEST(AdValues, FileTimeToLocal)
+{
+    const struct { const char *name, *zone; std::int64_t fileTime; std::string local; } rows[] = {
+        {"UTC", "UTC0", kMay1, "2024-05-01 09:00:00"},
+        {"summer time", "CET-1CEST,M3.5.0,M10.5.0/3", kMay1, "2024-05-01 11:00:00"},
+        {"fraction dropped", "UTC0", kMay1 + 9'999'999, "2024-05-01 09:00:00"},
+        {"the Unix epoch", "UTC0", 116444736000000000, "1970-01-01 00:00:00"},
+        {"zero: never happened", "UTC0", 0, "none"},
+        {"never", "UTC0", kNever, "none"},
+        {"negative", "UTC0", -1, "none"},
+    };
+    const char *saved = std::getenv("TZ");
+    const std::string savedZone = saved ? saved : "";
+    for (const auto &row : rows) {
+        ::setenv("TZ", row.zone, 1);
+        ::tzset();
+        EXPECT_EQ(civilText(fileTimeToLocal(row.fileTime)), row.local) << row.name;
+    }
+    saved ? ::setenv("TZ", savedZone.c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
+}
+
+TEST(AdValues, MergeOfControllers)
+{
+    DcAnswer first, second;
+    first.lastLogon = kMay1;
+    first.lastLogonTimestamp = kMay1 - 1;
+    first.badPwdCount = 2;
+    first.badPasswordTime = kLater;
+    first.maxPasswordAge = -36288000000000;  // 42 days
+    second.lastLogon = kLater;
+    second.lastLogoff = 0;
+    second.badPwdCount = 0;
+    second.badPasswordTime = kMay1;
+    second.passwordExpiryComputed = kNever;
+    second.maxPasswordAge = std::numeric_limits<std::int64_t>::min();
+    DcAnswer derived;  // a controller that cannot compute the expiry
+    derived.pwdLastSet = kMay1;
+    derived.userAccountControl = 0x200;
+    derived.maxPasswordAge = -36288000000000;
+    DcAnswer neverExpires = derived;
+    neverExpires.userAccountControl = 0x10200;
+
+    const struct { const char *name; std::vector<DcAnswer> answers; MergedUsage merged; } rows[] = {
+        {"latest times, largest count, first policy", {first, second},
+         {kLater, std::nullopt, kLater, 2, kNever, -36288000000000}},
+        {"order of controllers", {second, first},
+         {kLater, std::nullopt, kLater, 2, kNever, std::numeric_limits<std::int64_t>::min()}},
+        {"no attributes: nothing happened", {DcAnswer{}}, {}},
+        {"expiry from the password age", {derived}, {{}, {}, {}, 0, kMay1 + 36288000000000, -36288000000000}},
+        {"password never expires", {neverExpires}, {{}, {}, {}, 0, kNever, -36288000000000}},
+    };
+    for (const auto &row : rows) {
+        const MergedUsage m = mergeAnswers(row.answers);
+        EXPECT_EQ(m.lastLogin, row.merged.lastLogin) << row.name;
+        EXPECT_EQ(m.lastLogoff, row.merged.lastLogoff) << row.name;
+        EXPECT_EQ(m.lastFailedLogin, row.merged.lastFailedLogin) << row.name;
+        EXPECT_EQ(m.badLoginCount, row.merged.badLoginCount) << row.name;
+        EXPECT_EQ(m.passwordExpiry, row.merged.passwordExpiry) << row.name;
+        EXPECT_EQ(m.maxPasswordAge, row.merged.maxPasswordAge) << row.name;
+    }
+}
+
+TEST(AdValues, MaxPasswordAgeSeconds)
+{
+    const struct { const char *name; std::int64_t interval; std::optional<std::int64_t> seconds; } rows[] = {
+        {"42 days", -36288000000000, 3628800},
+        {"never as 0", 0, 0},
+        {"never as the smallest number", std::numeric_limits<std::int64_t>::min(), 0},
+        {"positive is not an age", 5, std::nullopt},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(passwordAgeSeconds(row.interval), row.seconds) << row.name;
+}
+
+TEST(AdDomain, DnsNameFromConfiguration)
+{
+    const std::string smb = "[global]\n  workgroup = SALES\n  realm = SALES.TEST\n";
+    const std::string sssd = "[sssd]\ndomains = corp.example\n[domain/CORP]\nad_domain = Corp.Example\n";
+    const std::string krb5 = "[realms]\n HR.EXAMPLE = {\n  kdc = x\n }\n[libdefaults]\n default_realm = HR.EXAMPLE\n";
+    const struct { const char *name, *domain; ConfigTexts config; std::optional<std::string> dns; } rows[] = {
+        {"DNS name as typed", "Sales.Test", {}, "sales.test"},
+        {"smb.conf workgroup and realm", "sales", {smb, sssd, krb5}, "sales.test"},
+        {"sssd domain section", "CORP", {smb, sssd, krb5}, "corp.example"},
+        {"krb5.conf default realm", "HR", {smb, sssd, krb5}, "hr.example"},
+        {"workgroup without realm", "SALES", {"[global]\nworkgroup = SALES\n", "", ""}, std::nullopt},
+        {"realm of another workgroup", "SALES", {"[global]\nworkgroup = X\nrealm = Y.TEST\n", "", ""}, std::nullopt},
+        {"commented out", "SALES", {"[global]\n; workgroup = SALES\n# realm = SALES.TEST\n", "", ""}, std::nullopt},
+        {"nothing configured", "SALES", {}, std::nullopt},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(dnsDomainFor(row.domain, row.config), row.dns) << row.name;
+}
+
+} // namespace
+} // namespace tramsel::ad
