@@ -5,7 +5,7 @@
 # Usage: x11_about_test.sh PATH/TO/tramsel
 set -euo pipefail
 program=$1
-. "$(dirname "$0")/../x11_session.sh"
+. "$(dirname "$0")/../support/x11_session.sh"
 
 "$program" >"$work/tramsel.log" 2>&1 &
 pids+=($!)

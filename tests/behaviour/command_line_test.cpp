@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "main/command_line.h"
-#include "tests/report/fakes.h"
+#include "support/fakes.h"
 
 namespace tramsel {
 namespace {

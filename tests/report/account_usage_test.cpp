@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "fakes.h"
+#include "support/fakes.h"
 #include "report/account_usage.h"
 
 namespace tramsel {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "fakes.h"
+#include "support/fakes.h"
 #include "report/property_value.h"
 
 namespace tramsel {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/files.h"
-#include "platform/linux/fixture_tree.h"
+#include "support/fixture_tree.h"
 
 namespace tramsel::linux_accounts {
 namespace {

@@ -5,10 +5,10 @@
 
 #include <set>
 
-#include "platform/linux/fixture_tree.h"
+#include "support/fixture_tree.h"
 #include "platform/linux/linux_provider.h"
 #include "report/account_usage.h"
-#include "report/fakes.h"
+#include "support/fakes.h"
 
 namespace tramsel {
 namespace {
@@ -66,6 +66,45 @@ TEST(LinuxProvider, BadNamesFailBeforeAnyFileIsOpened)
     }
 }
 
+// An account database (as NSS would be) that gives back any name it is told to.
+class NamingAccounts final : public linux_accounts::AccountDatabase {
+public:
+    explicit NamingAccounts(std::string canonical) : canonical_(std::move(canonical)) {}
+    std::optional<linux_accounts::PasswdEntry> findUser(const std::string &) override
+    {
+        return linux_accounts::PasswdEntry{canonical_, 1000};
+    }
+    std::optional<linux_accounts::ShadowEntry> findShadow(const std::string &) override { return {}; }
+    bool isHostName(std::string_view) override { return false; }
+
+private:
+    std::string canonical_;
+};
+
+TEST(LinuxProvider, OnlyASafeNameFromTheAccountDatabaseIsBound)
+{
+    const std::pair<std::string, bool> rows[] = {
+        {"alice", true}, {"..", false}, {"../../etc/passwd", false}, {"a/b", false},
+        {"", false},     {"a,b", false}, {std::string(300, 'a'), false},
+    };
+    for (const auto &[canonical, bound] : rows) {
+        testing::TempTree tree;
+        auto opened = std::make_shared<std::vector<std::string>>();
+        LinuxDirectoryProvider directory(
+            std::make_unique<testing::ObservingFileReader>(tree.root(), opened),
+            [&canonical](linux_accounts::FileReader &) { return std::make_unique<NamingAccounts>(canonical); },
+            [] { return std::int64_t{0}; }, linux_accounts::DatabaseState::AtRest);
+        DirectoryObject *account = directory.bind("WinNT://CORP/alice,user");
+        EXPECT_EQ(account != nullptr, bound) << canonical;
+        if (account) {
+            directory.get(*account, "LastLogin");
+            EXPECT_FALSE(opened->empty());
+            directory.release(account);
+        }
+        EXPECT_EQ(opened->empty(), !bound) << canonical;
+    }
+}
+
 TEST(LinuxProvider, ReadsOnlyTheFilesOfTheCanonicalUser)
 {
     Fixture f;
@@ -97,6 +136,19 @@ TEST(LinuxProvider, LastLoginFromWhicheverSourceHasTheUser)
 
     f.tree.write("/var/log/wtmp", testing::pack(Utmp{7, "pts/2", "bob", "", t(2024, 5, 2, 9, 0, 0)}));
     EXPECT_EQ(f.read("bob", "LastLogin"), at(2024, 5, 2, 9, 0, 0)) << "wtmp only";
+    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{{7, "pts/2", "bob", "", t(2024, 5, 2, 9)},
+                                                                  {8, "pts/2", "bob", "", t(2024, 5, 2, 10)}}));
+    EXPECT_EQ(f.read("bob", "LastLogin"), at(2024, 5, 2, 9)) << "a logout that keeps the name";
+    EXPECT_EQ(f.read("bob", "LastLogoff"), at(2024, 5, 2, 10));
+
+    // wtmp keeps the first 32 bytes of a longer name.
+    const std::string longName(40, 'z');
+    f.tree.write("/etc/passwd", std::string(kPasswd) + longName + ":x:1004:1004::/:/bin/sh\n");
+    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{
+                                      {7, "pts/3", longName, "", t(2024, 5, 3, 9, 0, 0)},
+                                      {7, "pts/4", longName.substr(0, 31), "", t(2024, 5, 4, 9, 0, 0)},
+                                  }));
+    EXPECT_EQ(f.read(longName, "LastLogin"), at(2024, 5, 3, 9, 0, 0)) << "a 40-byte name";
     // Which source wins when several have the user: the login databases' table.
 }
 
@@ -299,6 +351,8 @@ TEST(LinuxProvider, PasswordAgeingFollowsChage)
         {"alice:h:19500:0:99999:7:::", std::nullopt, std::int64_t{-1}},
         {"alice:h:19500:0::7:::", std::nullopt, std::int64_t{-1}},
         {"alice:h:0:0:90:7:::", std::nullopt, std::int64_t{90 * 86400}},
+        {"alice:h:1:0:90:7:::", at(1970, 4, 2), std::int64_t{90 * 86400}},
+        {"+bob::::::::\n-carol::::::::\nalice:h:19500:0:90:7:::", at(2023, 8, 21), std::int64_t{90 * 86400}},
         {"alice:h::0:90:7:::", std::nullopt, std::int64_t{90 * 86400}},
         {"alice:h:19x:0:90:7:::", std::nullopt, std::nullopt},
         {"alice:h:19500:0:90", std::nullopt, std::nullopt},

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <future>
 
-#include "platform/linux/fixture_tree.h"
+#include "support/fixture_tree.h"
 #include "platform/linux/linux_provider.h"
 #include "platform/linux/login_databases.h"
 
@@ -58,7 +58,7 @@ std::int64_t micros(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 struct Session {
     int type;
     std::string user;
-    std::int64_t login;
+    std::optional<std::int64_t> login;
     std::optional<std::int64_t> logout;
 };
 
@@ -86,7 +86,7 @@ struct Fixture : testing::ProviderFixture {
         std::string sql = kWtmpdbSchema;
         for (const Session &row : rows)
             sql += "INSERT INTO wtmp(Type, User, Login, Logout, TTY, RemoteHost, Service) VALUES("
-                + std::to_string(row.type) + "," + text(row.user) + "," + std::to_string(row.login) + ","
+                + std::to_string(row.type) + "," + text(row.user) + "," + (row.login ? std::to_string(*row.login) : "NULL") + ","
                 + (row.logout ? std::to_string(*row.logout) : "NULL") + ",'pts/0','','sshd');";
         execute(wtmpdb(), sql);
     }
@@ -155,6 +155,9 @@ TEST(LoginDatabases, WtmpdbSessions)
          at(2024, 5, 2, 9), std::nullopt},
         {"boot and run level rows are no sessions",
          {{1, "alice", micros(2024, 5, 5), {}}, {2, "alice", micros(2024, 5, 6), {}}},
+         std::nullopt, std::nullopt},
+        {"the latest session has no login time",
+         {{3, "alice", micros(2024, 5, 1, 9), micros(2024, 5, 1, 10)}, {3, "alice", {}, {}}},
          std::nullopt, std::nullopt},
         {"after 2038 in 64 bits",
          {{3, "alice", micros(2200, 1, 2, 3, 4, 5), micros(2200, 1, 2, 4)}},
@@ -238,6 +241,9 @@ TEST(LoginDatabases, UrisAreReadOnlyAndEscaped)
               "file:/var/lib/wtmpdb/wtmp.db?mode=ro&nolock=1");
     EXPECT_EQ(linux_accounts::databaseUri("/mnt/a b?c#d%e/x.db", DatabaseState::AtRest),
               "file:/mnt/a%20b%3Fc%23d%25e/x.db?mode=ro&immutable=1");
+    // The ends of each plain range, and the bytes just outside them.
+    EXPECT_EQ(linux_accounts::databaseUri("/azAZ09-._~`{@[/:", DatabaseState::AtRest),
+              "file:/azAZ09-._~%60%7B%40%5B/%3A?mode=ro&immutable=1");
 }
 
 TEST(LoginDatabases, AWriterMidTransactionNeitherBlocksNorLeaksIntoTheRead)
