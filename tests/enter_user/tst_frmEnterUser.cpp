@@ -28,7 +28,6 @@ private slots:
     void loadsWithTheCaretInTheDomainAndTabsInOrder();
     void labelsFitAndAClickOnAFieldReachesIt_data();
     void labelsFitAndAClickOnAFieldReachesIt();
-    void fieldsTakeNoMoreThanTheirLimit_data();
     void fieldsTakeNoMoreThanTheirLimit();
     void badEntries_data();
     void badEntries();
@@ -117,33 +116,23 @@ void tst_frmEnterUser::labelsFitAndAClickOnAFieldReachesIt()
     QCOMPARE(edit->cursorPosition(), 0);  // moved by the click, before the text
 }
 
-void tst_frmEnterUser::fieldsTakeNoMoreThanTheirLimit_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("limit");
-    QTest::addColumn<bool>("paste");
-    QTest::newRow("domain typed") << u"txtDomain"_s << 20 << false;
-    QTest::newRow("domain pasted") << u"txtDomain"_s << 20 << true;
-    QTest::newRow("user name pasted") << u"txtUserName"_s << 255 << true;
-}
-
 void tst_frmEnterUser::fieldsTakeNoMoreThanTheirLimit()
 {
-    QFETCH(QString, name);
-    QFETCH(int, limit);
-    QFETCH(bool, paste);
-
     QString text;
     for (int i = 0; i < 260; ++i)
         text += QChar(u'a' + i % 26);
-    QLineEdit *edit = dialog->findChild<QLineEdit *>(name);
-    if (paste) {
-        QApplication::clipboard()->setText(text);
-        QTest::keySequence(edit, QKeySequence::Paste);
-    } else {
-        QTest::keyClicks(edit, text.left(limit + 5));
+    QApplication::clipboard()->setText(text);
+    const std::tuple<const char *, int, bool> rows[]{
+        {"txtDomain", 20, false}, {"txtDomain", 20, true}, {"txtUserName", 255, true}};  // name, limit, pasted
+    for (const auto &[name, limit, paste] : rows) {
+        QLineEdit *edit = field(name);
+        edit->clear();
+        if (paste)
+            QTest::keySequence(edit, QKeySequence::Paste);
+        else
+            QTest::keyClicks(edit, text.left(limit + 5));
+        QCOMPARE(edit->text(), text.left(limit));
     }
-    QCOMPARE(edit->text(), text.left(limit));
 }
 
 // The message, then the caret in the faulty field with its text selected.
@@ -154,9 +143,8 @@ void tst_frmEnterUser::badEntries_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("faulty");
 
-    QTest::newRow("empty domain") << QString() << u"a b"_s
-                                  << u"Domain cannot be blank\r\nEnter a machine name if you are in a Workgroup"_s
-                                  << u"txtDomain"_s;
+    QTest::newRow("empty domain") << QString() << u"a b"_s << u"Domain cannot be blank\r\n"
+                                  "Enter a machine name if you are in a Workgroup"_s << u"txtDomain"_s;
     QTest::newRow("bad user") << u"sales"_s << u"j doe"_s << u"Wrong User Name"_s << u"txtUserName"_s;
 }
 

@@ -70,24 +70,17 @@ private slots:
     void drawsTheSharedMenusAndToolbar();
     void commands_data();
     void commands();
-    void enterUserNameShowsTheOneDialog();
     void reportKeepsCrLfInAReadOnlyArea();
     void reportValuesShareOneColumn();
     void statusBarFollowsTheClock();
-    void commandLineAccountIsReported();
-    void badCommandLineAccountIsRefusedOverTheDrawnWindow();
+    void commandLineAccount_data();
+    void commandLineAccount();
     void exitUnloadsFromLastLoadedToFirst();
 
 private:
     template <class T> T *child(const char *name) const
     {
         return window->findChild<T *>(QString::fromLatin1(name));
-    }
-    void restart(const std::string &account)
-    {
-        cleanup();
-        program = std::make_unique<TestProgram>();
-        window = startUp(program->services, account);
     }
 
     std::unique_ptr<TestProgram> program;
@@ -178,19 +171,6 @@ void tst_frmMain::commands()
     QCOMPARE(changes.size(), effect == u"cleared"_s ? 1 : 0);
 }
 
-void tst_frmMain::enterUserNameShowsTheOneDialog()
-{
-    child<QAction>("mnuEnterUser")->trigger();
-    const QPointer<frmEnterUser> dialog = program->windows.find<frmEnterUser>();
-    QVERIFY(QTest::qWaitForWindowActive(dialog));
-
-    QApplication::setActiveWindow(window);
-    child<QAction>("mnuEnterUser")->trigger();
-    QCOMPARE(program->windows.count(), 2);
-    QCOMPARE(program->windows.find<frmEnterUser>(), dialog.data());
-    QTRY_COMPARE(QApplication::activeWindow(), dialog.data());
-}
-
 void tst_frmMain::reportKeepsCrLfInAReadOnlyArea()
 {
     auto *text1 = child<QPlainTextEdit>("Text1");
@@ -242,32 +222,41 @@ void tst_frmMain::statusBarFollowsTheClock()
 }
 
 // How the account is split and checked: tests/behaviour; here, that the
-// window hands it to the report, or to a message box.
-void tst_frmMain::commandLineAccountIsReported()
+// window reports it, or refuses it in a message box over the drawn window.
+void tst_frmMain::commandLineAccount_data()
 {
-    restart("sales\\nobody");
-    QTRY_VERIFY(!program->provider.boundPaths.empty());
-    QCOMPARE(program->provider.boundPaths, std::vector<std::string>{"WinNT://SALES/nobody,user"});
-    QCOMPARE(window->reportText(), failureText("SALES\\nobody"));
-    QVERIFY(program->messageBox.texts.isEmpty());
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<QString>("bound");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("good") << u"sales\\nobody"_s << u"WinNT://SALES/nobody,user"_s << QString();
+    QTest::newRow("empty user") << u"sales\\"_s << QString() << u"User Name cannot be blank"_s;
 }
 
-void tst_frmMain::badCommandLineAccountIsRefusedOverTheDrawnWindow()
+void tst_frmMain::commandLineAccount()
 {
+    QFETCH(QString, account);
+    QFETCH(QString, bound);
+    QFETCH(QString, message);
+
     PaintRecorder paints;
     qApp->installEventFilter(&paints);
     bool drawnFirst = false;
     cleanup();
     program = std::make_unique<TestProgram>();
     program->messageBox.onShow = [&] { drawnFirst = paints.painted.contains(u"frmMain"_s); };
-    window = startUp(program->services, "sales\\");
-    QTRY_VERIFY(!program->messageBox.texts.isEmpty());
+    window = startUp(program->services, account.toStdString());
+    QTRY_VERIFY(!program->provider.boundPaths.empty() || !program->messageBox.texts.isEmpty());
     qApp->removeEventFilter(&paints);
 
-    QCOMPARE(program->messageBox.texts, QStringList{u"User Name cannot be blank"_s});
-    QVERIFY(drawnFirst);
-    QVERIFY(program->provider.boundPaths.empty());
-    QVERIFY(window->reportText().empty());
+    QCOMPARE(program->messageBox.texts, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(drawnFirst, !message.isEmpty());
+    if (bound.isEmpty()) {
+        QVERIFY(program->provider.boundPaths.empty());
+        QVERIFY(window->reportText().empty());
+    } else {
+        QCOMPARE(program->provider.boundPaths, std::vector<std::string>{bound.toStdString()});
+        QCOMPARE(window->reportText(), failureText("SALES\\nobody"));
+    }
 }
 
 // The entry dialog hidden after a good entry, and two windows loaded after

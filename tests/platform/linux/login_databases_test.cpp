@@ -113,7 +113,7 @@ TEST(LoginDatabases, LastLoginIsTheLatestOfEverySource)
         Fixture f;
         f.logins({{"alice", c.lastlog2}, {"bob", civilSeconds(2024, 5, 9)}});
         f.sessions({{3, "alice", c.wtmpdbLogin, c.wtmpdbLogin + 60'000'000}});
-        f.tree.writeAt("/var/log/lastlog", 1000 * 292, testing::lastlogRecord(c.lastlog, "tty1", ""));
+        f.tree.write("/var/log/lastlog", testing::lastlogRecord(c.lastlog, "tty1", ""), 1000 * 292);
         f.tree.write("/var/log/wtmp", testing::pack(Utmp{7, "tty1", "alice", "", c.wtmp}));
         EXPECT_EQ(f.read("alice", "LastLogin"), c.expected) << c.name;
     }
