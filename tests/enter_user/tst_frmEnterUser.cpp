@@ -23,7 +23,7 @@ class tst_frmEnterUser : public QObject {
 
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { program.reset(); }
 
     void loadsWithTheCaretInTheDomainAndTabsInOrder();
     void labelsFitAndAClickOnAFieldReachesIt_data();
@@ -38,15 +38,12 @@ private slots:
 
 private:
     frmEnterUser *showDialog();
-    template <class T = QLineEdit> T *field(const char *name) const
-    {
-        return dialog->findChild<T *>(QString::fromLatin1(name));
-    }
+    template <class T = QLineEdit> T *field(const QString &name) const { return dialog->findChild<T *>(name); }
     void enter(const QString &domain, const QString &userName)
     {
-        QTest::keyClicks(field("txtDomain"), domain);
-        QTest::keyClicks(field("txtUserName"), userName);
-        QTest::mouseClick(field<QPushButton>("cmdOK"), Qt::LeftButton);
+        QTest::keyClicks(field(u"txtDomain"_s), domain);
+        QTest::keyClicks(field(u"txtUserName"_s), userName);
+        QTest::mouseClick(field<QPushButton>(u"cmdOK"_s), Qt::LeftButton);
     }
 
     std::unique_ptr<TestProgram> program;
@@ -62,8 +59,6 @@ void tst_frmEnterUser::init()
     QVERIFY(dialog);
 }
 
-void tst_frmEnterUser::cleanup() { program.reset(); }
-
 // File, Enter User name, as the user picks it.
 frmEnterUser *tst_frmEnterUser::showDialog()
 {
@@ -76,9 +71,9 @@ void tst_frmEnterUser::loadsWithTheCaretInTheDomainAndTabsInOrder()
 {
     QCOMPARE(dialog->windowTitle(), u"Enter User"_s);
     QCOMPARE(dialog->parentWidget(), nullptr);
-    QVERIFY(field("txtDomain")->text().isEmpty() && field("txtUserName")->text().isEmpty());
-    QCOMPARE(QApplication::focusWidget(), field("txtDomain"));
-    for (const char *next : {"txtUserName", "cmdOK", "cmdCancel", "txtDomain"}) {
+    QVERIFY(field(u"txtDomain"_s)->text().isEmpty() && field(u"txtUserName"_s)->text().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), field(u"txtDomain"_s));
+    for (const QString &next : {u"txtUserName"_s, u"cmdOK"_s, u"cmdCancel"_s, u"txtDomain"_s}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), field<QWidget>(next));
     }
@@ -90,7 +85,7 @@ void tst_frmEnterUser::labelsFitAndAClickOnAFieldReachesIt_data()
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("focusedBefore");
+    QTest::addColumn<QString>("other");  // the field that has the caret before the click
     QTest::newRow("Domain") << u"lblLabels_1"_s << u"Domain:"_s << u"txtDomain"_s << u"txtUserName"_s;
     QTest::newRow("User Name") << u"lblLabels_0"_s << u"User Name:"_s << u"txtUserName"_s << u"txtDomain"_s;
 }
@@ -100,16 +95,16 @@ void tst_frmEnterUser::labelsFitAndAClickOnAFieldReachesIt()
     QFETCH(QString, label);
     QFETCH(QString, text);
     QFETCH(QString, field);
-    QFETCH(QString, focusedBefore);
+    QFETCH(QString, other);
 
-    const auto *l = dialog->findChild<QLabel *>(label);
-    auto *edit = dialog->findChild<QLineEdit *>(field);
+    const auto *l = this->field<QLabel>(label);
+    auto *edit = this->field(field);
     QCOMPARE(l->text(), text);
     QVERIFY(l->fontMetrics().horizontalAdvance(text) <= l->width());
 
     const QRect overlap = l->geometry() & edit->geometry();
     QVERIFY(!overlap.isEmpty());
-    dialog->findChild<QLineEdit *>(focusedBefore)->setFocus();
+    this->field(other)->setFocus();
     QTest::keyClicks(edit, u"abc"_s);  // the caret at the end
     QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, {}, overlap.center());
     QTRY_COMPARE(QApplication::focusWidget(), edit);
@@ -122,8 +117,8 @@ void tst_frmEnterUser::fieldsTakeNoMoreThanTheirLimit()
     for (int i = 0; i < 260; ++i)
         text += QChar(u'a' + i % 26);
     QApplication::clipboard()->setText(text);
-    const std::tuple<const char *, int, bool> rows[]{
-        {"txtDomain", 20, false}, {"txtDomain", 20, true}, {"txtUserName", 255, true}};  // name, limit, pasted
+    const std::tuple<QString, int, bool> rows[]{
+        {u"txtDomain"_s, 20, false}, {u"txtDomain"_s, 20, true}, {u"txtUserName"_s, 255, true}};  // name, limit, pasted
     for (const auto &[name, limit, paste] : rows) {
         QLineEdit *edit = field(name);
         edit->clear();
@@ -157,7 +152,7 @@ void tst_frmEnterUser::badEntries()
 
     enter(domain, userName);
     QCOMPARE(program->messageBox.texts, QStringList{message});
-    auto *edit = dialog->findChild<QLineEdit *>(faulty);
+    auto *edit = field(faulty);
     QCOMPARE(QApplication::focusWidget(), edit);
     QCOMPARE(edit->selectedText(), edit->text());
     QCOMPARE(edit->cursorPosition(), edit->text().size());
@@ -192,12 +187,12 @@ void tst_frmEnterUser::goodEntries()
     const QPoint place = dialog->pos();
 
     QCOMPARE(showDialog(), dialog.data());
-    QCOMPARE(field("txtDomain")->text(), domain);
-    QCOMPARE(field("txtUserName")->text(), userName);
+    QCOMPARE(field(u"txtDomain"_s)->text(), domain);
+    QCOMPARE(field(u"txtUserName"_s)->text(), userName);
     // (The offscreen platform does not activate a window shown again, so this
     // is the dialog's own focus, which it gives the caret when active.)
-    QCOMPARE(dialog->focusWidget(), field("txtUserName"));
-    QCOMPARE(field("txtUserName")->selectedText(), userName);
+    QCOMPARE(dialog->focusWidget(), field(u"txtUserName"_s));
+    QCOMPARE(field(u"txtUserName"_s)->selectedText(), userName);
     QCOMPARE(dialog->pos(), place);
 }
 
@@ -213,12 +208,12 @@ void tst_frmEnterUser::unloadDiscardsTheTexts()
 {
     QFETCH(QString, how);
 
-    QTest::keyClicks(field("txtDomain"), u"sales"_s);
-    QTest::keyClicks(field("txtUserName"), u"jdoe"_s);
+    QTest::keyClicks(field(u"txtDomain"_s), u"sales"_s);
+    QTest::keyClicks(field(u"txtUserName"_s), u"jdoe"_s);
     if (how == u"Cancel"_s)
-        QTest::mouseClick(field<QPushButton>("cmdCancel"), Qt::LeftButton);
+        QTest::mouseClick(field<QPushButton>(u"cmdCancel"_s), Qt::LeftButton);
     else if (how == u"Esc"_s)
-        QTest::keyClick(field("txtUserName"), Qt::Key_Escape);
+        QTest::keyClick(field(u"txtUserName"_s), Qt::Key_Escape);
     else
         dialog->close();  // what the close box sends
 
@@ -228,8 +223,8 @@ void tst_frmEnterUser::unloadDiscardsTheTexts()
 
     dialog = showDialog();
     QVERIFY(dialog);
-    QVERIFY(field("txtDomain")->text().isEmpty() && field("txtUserName")->text().isEmpty());
-    QCOMPARE(QApplication::focusWidget(), field("txtDomain"));
+    QVERIFY(field(u"txtDomain"_s)->text().isEmpty() && field(u"txtUserName"_s)->text().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), field(u"txtDomain"_s));
 }
 
 QTEST_MAIN(tst_frmEnterUser)

@@ -1,6 +1,6 @@
-// The Qt main window: that it draws the shared layout and menus, routes keys,
+// The Qt main window: that it draws the shared menus and toolbar, routes keys,
 // clicks and menu items to their commands once, shows the report as given,
-// reports the command-line account after it is drawn, and unloads everything.
+// reports the command-line account once it is drawn, and unloads everything.
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -24,15 +24,18 @@ using tramsel::testing::TestProgram;
 
 namespace {
 
-// Records which windows get close events, in order, and keeps the one named
-// "stubborn" open, as a window that cannot be unloaded would.
-class CloseRecorder : public QObject {
+// Records which windows get close events, in order, and which get painted;
+// keeps the one named "stubborn" open, as a window that cannot be unloaded would.
+class EventRecorder : public QObject {
 public:
     QStringList closed;
+    QSet<QString> painted;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        if (const auto *widget = qobject_cast<QWidget *>(watched); widget && event->type() == QEvent::Paint)
+            painted << widget->window()->objectName();
         if (event->type() != QEvent::Close)
             return false;
         closed << watched->objectName();
@@ -43,21 +46,6 @@ protected:
     }
 };
 
-// Records the top-level windows any widget of which has been painted.
-class PaintRecorder : public QObject {
-public:
-    QSet<QString> painted;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            if (const auto *widget = qobject_cast<QWidget *>(watched))
-                painted << widget->window()->objectName();
-        return false;
-    }
-};
-
 } // namespace
 
 class tst_frmMain : public QObject {
@@ -65,23 +53,19 @@ class tst_frmMain : public QObject {
 
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { program.reset(); }
 
     void drawsTheSharedMenusAndToolbar();
     void commands_data();
     void commands();
-    void reportKeepsCrLfInAReadOnlyArea();
-    void reportValuesShareOneColumn();
+    void reportKeepsCrLfAndOneValueColumnInAReadOnlyArea();
     void statusBarFollowsTheClock();
     void commandLineAccount_data();
     void commandLineAccount();
     void exitUnloadsFromLastLoadedToFirst();
 
 private:
-    template <class T> T *child(const char *name) const
-    {
-        return window->findChild<T *>(QString::fromLatin1(name));
-    }
+    template <class T> T *child(const char *name) const { return window->findChild<T *>(QString::fromLatin1(name)); }
 
     std::unique_ptr<TestProgram> program;
     QPointer<frmMain> window;
@@ -94,8 +78,6 @@ void tst_frmMain::init()
     QVERIFY(QTest::qWaitForWindowActive(window));
 }
 
-void tst_frmMain::cleanup() { program.reset(); }
-
 void tst_frmMain::drawsTheSharedMenusAndToolbar()
 {
     QCOMPARE(window->windowTitle(), u"Tramsel V. 2.0"_s);
@@ -106,18 +88,18 @@ void tst_frmMain::drawsTheSharedMenusAndToolbar()
     for (QAction *title : window->menuBar()->actions()) {
         menus << title->text();
         for (QAction *item : title->menu()->actions())
-            menus << u"  "_s + item->objectName() + u' ' + item->text() + u' '
-                    + item->shortcut().toString();
+            menus << u"  "_s + item->objectName() + u' ' + item->text() + u' ' + item->shortcut().toString();
     }
-    QCOMPARE(menus, (QStringList{u"&File"_s, u"  mnuEnterUser &Enter User name Ctrl+E"_s,
-                                 u"  mnuClear C&lear Ctrl+L"_s, u"  mnuFileBar0  "_s,
-                                 u"  mnuFileExit E&xit Ctrl+Q"_s, u"&Help"_s,
+    QCOMPARE(menus, (QStringList{u"&File"_s, u"  mnuEnterUser &Enter User name Ctrl+E"_s, u"  mnuClear C&lear Ctrl+L"_s,
+                                 u"  mnuFileBar0  "_s, u"  mnuFileExit E&xit Ctrl+Q"_s, u"&Help"_s,
                                  u"  mnuHelpAbout &About  "_s}));
-
-    QStringList tips;
-    for (QAction *button : child<QToolBar>("tbToolBar")->actions())
-        tips << button->toolTip() + (button->icon().isNull() ? u""_s : u" icon"_s);
-    QCOMPARE(tips, (QStringList{u"Find icon"_s, u"Delete icon"_s, QString()}));
+    QStringList buttons;  // and a separator after them
+    for (QAction *button : child<QToolBar>("tbToolBar")->actions()) {
+        const QSize drawn = child<QToolBar>("tbToolBar")->widgetForAction(button)->size();
+        buttons << (button->isSeparator() ? u"|"_s : u"%1 %2x%3"_s.arg(button->toolTip()).arg(drawn.width()).arg(drawn.height()));
+        QCOMPARE(button->icon().isNull(), button->isSeparator());
+    }
+    QCOMPARE(buttons, (QStringList{u"Find 23x22"_s, u"Delete 23x22"_s, u"|"_s}));
 }
 
 // Each way a user runs a command, and what it does, once.
@@ -125,7 +107,6 @@ void tst_frmMain::commands_data()
 {
     QTest::addColumn<QString>("how");  // keys typed in Text1, a toolbar button or a menu item
     QTest::addColumn<QString>("effect");
-
     QTest::newRow("Ctrl+E") << u"Ctrl+E"_s << u"dialog"_s;
     QTest::newRow("Ctrl+L") << u"Ctrl+L"_s << u"cleared"_s;
     QTest::newRow("Ctrl+Q") << u"Ctrl+Q"_s << u"exit"_s;
@@ -141,9 +122,8 @@ void tst_frmMain::commands()
     QFETCH(QString, how);
     QFETCH(QString, effect);
 
-    auto *text1 = child<QPlainTextEdit>("Text1");
     window->replaceReportText("\r\nreport\r\n");
-    QSignalSpy changes(text1, &QPlainTextEdit::textChanged);
+    QSignalSpy changes(child<QPlainTextEdit>("Text1"), &QPlainTextEdit::textChanged);
     QSignalSpy clearItem(child<QAction>("mnuClear"), &QAction::triggered);
     const QString name = how.section(u' ', 1);
     if (how.startsWith(u"menu "_s)) {
@@ -156,7 +136,7 @@ void tst_frmMain::commands()
         QTest::mouseClick(toolbar->widgetForAction(*button), Qt::LeftButton);
         QCOMPARE(clearItem.size(), 0);  // not also through the menu item
     } else {
-        QTest::keySequence(text1, QKeySequence(how));
+        QTest::keySequence(child<QPlainTextEdit>("Text1"), QKeySequence(how));
     }
 
     if (effect == u"exit"_s) {
@@ -171,26 +151,17 @@ void tst_frmMain::commands()
     QCOMPARE(changes.size(), effect == u"cleared"_s ? 1 : 0);
 }
 
-void tst_frmMain::reportKeepsCrLfInAReadOnlyArea()
+void tst_frmMain::reportKeepsCrLfAndOneValueColumnInAReadOnlyArea()
 {
     auto *text1 = child<QPlainTextEdit>("Text1");
     window->replaceReportText(failureText("jdoe"));
-    const std::string report = failureText("SALES\\nobody");
+    const std::string report = usageReport("SALES\\jdoe", UsageValues{});
     window->replaceReportText(report);  // replaces the first
     QCOMPARE(window->reportText(), report);
     const QString shown = QString::fromStdString(report).replace(u"\r\n"_s, u"\n"_s);
     QCOMPARE(text1->toPlainText(), shown);
 
-    QTest::keyClicks(text1, u"typed"_s);
-    QTest::keyClick(text1, Qt::Key_Backspace);
-    QTest::keyClick(text1, Qt::Key_Return);
-    QCOMPARE(text1->toPlainText(), shown);
-}
-
-void tst_frmMain::reportValuesShareOneColumn()
-{
-    auto *text1 = child<QPlainTextEdit>("Text1");
-    window->replaceReportText(usageReport("SALES\\jdoe", UsageValues{}));
+    // The values after their TABs all start in one column.
     QSet<int> columns;
     for (QTextBlock line = text1->document()->begin(); line.isValid(); line = line.next()) {
         if (const qsizetype lastTab = line.text().lastIndexOf(u'\t'); lastTab >= 0) {
@@ -200,6 +171,11 @@ void tst_frmMain::reportValuesShareOneColumn()
         }
     }
     QCOMPARE(columns.size(), 1);
+
+    QTest::keyClicks(text1, u"typed"_s);
+    QTest::keyClick(text1, Qt::Key_Backspace);
+    QTest::keyClick(text1, Qt::Key_Return);
+    QCOMPARE(text1->toPlainText(), shown);
 }
 
 void tst_frmMain::statusBarFollowsTheClock()
@@ -238,15 +214,15 @@ void tst_frmMain::commandLineAccount()
     QFETCH(QString, bound);
     QFETCH(QString, message);
 
-    PaintRecorder paints;
-    qApp->installEventFilter(&paints);
+    EventRecorder events;
+    qApp->installEventFilter(&events);
     bool drawnFirst = false;
     cleanup();
     program = std::make_unique<TestProgram>();
-    program->messageBox.onShow = [&] { drawnFirst = paints.painted.contains(u"frmMain"_s); };
+    program->messageBox.onShow = [&] { drawnFirst = events.painted.contains(u"frmMain"_s); };
     window = startUp(program->services, account.toStdString());
     QTRY_VERIFY(!program->provider.boundPaths.empty() || !program->messageBox.texts.isEmpty());
-    qApp->removeEventFilter(&paints);
+    qApp->removeEventFilter(&events);
 
     QCOMPARE(program->messageBox.texts, message.isEmpty() ? QStringList() : QStringList{message});
     QCOMPARE(drawnFirst, !message.isEmpty());
@@ -276,12 +252,12 @@ void tst_frmMain::exitUnloadsFromLastLoadedToFirst()
         loaded->setAttribute(Qt::WA_DeleteOnClose);
         program->windows.load(loaded);
     }
-    CloseRecorder recorder;
+    EventRecorder events;
     for (int i = 0; i < program->windows.count(); ++i)
-        program->windows.at(i)->installEventFilter(&recorder);
+        program->windows.at(i)->installEventFilter(&events);
 
     child<QAction>("mnuFileExit")->trigger();
-    QCOMPARE(recorder.closed, (QStringList{u"frmMain"_s, u"last"_s, u"stubborn"_s, u"frmEnterUser"_s}));
+    QCOMPARE(events.closed, (QStringList{u"frmMain"_s, u"last"_s, u"stubborn"_s, u"frmEnterUser"_s}));
     QTRY_VERIFY(window.isNull() && enterUser.isNull());
     QCOMPARE(program->windows.count(), 1);  // only the window that refused is left
     QCOMPARE(program->windows.at(0)->objectName(), u"stubborn"_s);

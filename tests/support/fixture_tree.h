@@ -203,6 +203,9 @@ struct ProviderFixture {
                                                         linux_accounts::DatabaseState::AtRest);
     }
 
+    void utmp(const std::string &path, const std::vector<Utmp> &records) { tree.write(path, pack(records)); }
+    void tally(const std::string &path, const std::vector<Tally> &records) { tree.write(path, pack(records)); }
+
     // The value of one property of a user of this machine; NullValue when
     // the user cannot be bound.
     std::optional<PropertyValue> read(const std::string &user, const std::string &property)

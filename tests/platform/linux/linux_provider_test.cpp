@@ -57,36 +57,26 @@ TEST(LinuxProvider, BadNamesFailBeforeAnyFileIsOpened)
 {
     Fixture f;
     auto directory = f.provider();
-    for (const std::string &path : std::vector<std::string>{"WinNT://WEB01/../etc/x,user", "WinNT://../etc/x,user",
-                                   "WinNT://WEB01/a/b,user", "WinNT://WEB01/" + std::string(300, 'a') + ",user",
-                                   std::string("WinNT://WEB01/alice\0x,user", 26), "WinNT://WEB01/al,ice,user",
-                                   "WinNT://WEB01/..,user"}) {
+    // Which names are bad: account_path_test.
+    for (const char *path : {"WinNT://WEB01/../etc/x,user", "WinNT://../etc/x,user", "WinNT://WEB01/a/b,user"}) {
         EXPECT_EQ(directory->bind(path), nullptr) << path;
         EXPECT_TRUE(f.opened->empty()) << path << " opened " << f.opened->front();
     }
 }
 
 // An account database (as NSS would be) that gives back any name it is told to.
-class NamingAccounts final : public linux_accounts::AccountDatabase {
-public:
-    explicit NamingAccounts(std::string canonical) : canonical_(std::move(canonical)) {}
-    std::optional<linux_accounts::PasswdEntry> findUser(const std::string &) override
-    {
-        return linux_accounts::PasswdEntry{canonical_, 1000};
-    }
+struct NamingAccounts final : linux_accounts::AccountDatabase {
+    std::string canonical;
+    explicit NamingAccounts(std::string name) : canonical(std::move(name)) {}
+    std::optional<linux_accounts::PasswdEntry> findUser(const std::string &) override { return {{canonical, 1000}}; }
     std::optional<linux_accounts::ShadowEntry> findShadow(const std::string &) override { return {}; }
     bool isHostName(std::string_view) override { return false; }
-
-private:
-    std::string canonical_;
 };
 
 TEST(LinuxProvider, OnlyASafeNameFromTheAccountDatabaseIsBound)
 {
-    const std::pair<std::string, bool> rows[] = {
-        {"alice", true}, {"..", false}, {"../../etc/passwd", false}, {"a/b", false},
-        {"", false},     {"a,b", false}, {std::string(300, 'a'), false},
-    };
+    const std::pair<std::string, bool> rows[] = {{"alice", true}, {"..", false}, {"../../etc/passwd", false},
+                                                 {"a/b", false},    {"", false},   {std::string(300, 'a'), false}};
     for (const auto &[canonical, bound] : rows) {
         testing::ProviderFixture f;
         auto directory = f.provider([&](auto &) { return std::make_unique<NamingAccounts>(canonical); });
@@ -107,17 +97,16 @@ TEST(LinuxProvider, ReadsOnlyTheFilesOfTheCanonicalUser)
     auto directory = f.provider();
     DirectoryObject *account = directory->bind("WinNT://WEB01/alice,user");
     ASSERT_NE(account, nullptr);
-    for (const char *name : {"LastLogin", "LastLogoff", "LastFailedLogin", "BadLoginAddress",
-                             "BadLoginCount", "PasswordExpirationDate", "MaxPasswordAge", "Other"})
+    for (const char *name : {"LastLogin", "LastLogoff", "LastFailedLogin", "BadLoginAddress", "BadLoginCount",
+                             "PasswordExpirationDate", "MaxPasswordAge", "Other"})
         directory->get(*account, name);
     directory->release(account);
     std::set<std::string> distinct(f.opened->begin(), f.opened->end());
-    EXPECT_EQ(distinct, (std::set<std::string>{
-                            "/etc/hostname", "/etc/passwd", "/etc/shadow",
-                            "/etc/security/faillock.conf", "/var/lib/faillock/alice",
-                            "/var/lib/lastlog/lastlog2.db", "/var/lib/wtmpdb/wtmp.db",
-                            "/var/log/btmp", "/var/log/btmp.1", "/var/log/lastlog",
-                            "/var/log/wtmp", "/var/log/wtmp.1"}));
+    EXPECT_EQ(distinct, (std::set<std::string>{"/etc/hostname", "/etc/passwd", "/etc/shadow",
+                                               "/etc/security/faillock.conf", "/var/lib/faillock/alice",
+                                               "/var/lib/lastlog/lastlog2.db", "/var/lib/wtmpdb/wtmp.db",
+                                               "/var/log/btmp", "/var/log/btmp.1", "/var/log/lastlog",
+                                               "/var/log/wtmp", "/var/log/wtmp.1"}));
 }
 
 TEST(LinuxProvider, LastLoginFromWhicheverSourceHasTheUser)
@@ -129,20 +118,17 @@ TEST(LinuxProvider, LastLoginFromWhicheverSourceHasTheUser)
     EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 5, 1, 8, 0, 0)) << "lastlog only";
     EXPECT_EQ(f.read("bob", "LastLogin"), std::nullopt) << "bob's lastlog slot is past the end";
 
-    f.tree.write("/var/log/wtmp", testing::pack(Utmp{7, "pts/2", "bob", "", t(2024, 5, 2, 9, 0, 0)}));
+    f.utmp("/var/log/wtmp", {{7, "pts/2", "bob", "", t(2024, 5, 2, 9, 0, 0)}});
     EXPECT_EQ(f.read("bob", "LastLogin"), at(2024, 5, 2, 9, 0, 0)) << "wtmp only";
-    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{{7, "pts/2", "bob", "", t(2024, 5, 2, 9)},
-                                                                  {8, "pts/2", "bob", "", t(2024, 5, 2, 10)}}));
+    f.utmp("/var/log/wtmp", {{7, "pts/2", "bob", "", t(2024, 5, 2, 9)}, {8, "pts/2", "bob", "", t(2024, 5, 2, 10)}});
     EXPECT_EQ(f.read("bob", "LastLogin"), at(2024, 5, 2, 9)) << "a logout that keeps the name";
     EXPECT_EQ(f.read("bob", "LastLogoff"), at(2024, 5, 2, 10));
 
     // wtmp keeps the first 32 bytes of a longer name.
     const std::string longName(40, 'z');
     f.tree.write("/etc/passwd", std::string(kPasswd) + longName + ":x:1004:1004::/:/bin/sh\n");
-    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{
-                                      {7, "pts/3", longName, "", t(2024, 5, 3, 9, 0, 0)},
-                                      {7, "pts/4", longName.substr(0, 31), "", t(2024, 5, 4, 9, 0, 0)},
-                                  }));
+    f.utmp("/var/log/wtmp", {{7, "pts/3", longName, "", t(2024, 5, 3, 9, 0, 0)},
+                             {7, "pts/4", longName.substr(0, 31), "", t(2024, 5, 4, 9, 0, 0)}});
     EXPECT_EQ(f.read(longName, "LastLogin"), at(2024, 5, 3, 9, 0, 0)) << "a 40-byte name";
     // Which source wins when several have the user: the login databases' table.
 }
@@ -158,10 +144,8 @@ TEST(LinuxProvider, LastlogIsReadAtTheUidsOffsetInASparseFile)
 TEST(LinuxProvider, TimesAreShownInTheMachinesZone)
 {
     Fixture f;
-    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{
-                                      {7, "pts/1", "alice", "", t(2024, 1, 15, 3, 30, 0)},
-                                      {8, "pts/1", "", "", t(2024, 7, 15, 3, 30, 0)},
-                                  }));
+    f.utmp("/var/log/wtmp", {{7, "pts/1", "alice", "", t(2024, 1, 15, 3, 30)},
+                             {8, "pts/1", "", "", t(2024, 7, 15, 3, 30)}});
     testing::useTimeZone("EST5EDT,M3.2.0,M11.1.0");
     EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 1, 14, 22, 30, 0)) << "winter, UTC-5";
     EXPECT_EQ(f.read("alice", "LastLogoff"), at(2024, 7, 14, 23, 30, 0)) << "summer, UTC-4";
@@ -176,37 +160,22 @@ TEST(LinuxProvider, SessionsArePairedAsLastPairsThem)
         std::vector<Utmp> wtmp;
         std::optional<PropertyValue> logoff;
     };
+    const Utmp login{7, "pts/1", "alice", "", t(2024, 5, 1, 9)};
     const Case cases[] = {
         {"logout on the same line, other lines in between",
-         {{7, "pts/1", "alice", "", t(2024, 5, 1, 9)},
-          {7, "pts/2", "bob", "", t(2024, 5, 1, 10)},
-          {8, "pts/2", "", "", t(2024, 5, 1, 11)},
-          {8, "pts/1", "", "", t(2024, 5, 1, 12)},
-          {8, "pts/1", "", "", t(2024, 5, 1, 13)}},
+         {login, {7, "pts/2", "bob", "", t(2024, 5, 1, 10)}, {8, "pts/2", "", "", t(2024, 5, 1, 11)},
+          {8, "pts/1", "", "", t(2024, 5, 1, 12)}, {8, "pts/1", "", "", t(2024, 5, 1, 13)}},
          at(2024, 5, 1, 12)},
-        {"still logged in",
-         {{7, "pts/1", "alice", "", t(2024, 5, 1, 9)}, {8, "pts/2", "", "", t(2024, 5, 1, 10)}},
-         std::nullopt},
+        {"still logged in", {login, {8, "pts/2", "", "", t(2024, 5, 1, 10)}}, std::nullopt},
         {"closed by a reboot (crash)",
-         {{7, "pts/1", "alice", "", t(2024, 5, 1, 9)}, {2, "~", "reboot", "6.1.0", t(2024, 5, 1, 14)},
-          {8, "pts/1", "", "", t(2024, 5, 1, 15)}},
+         {login, {2, "~", "reboot", "6.1.0", t(2024, 5, 1, 14)}, {8, "pts/1", "", "", t(2024, 5, 1, 15)}},
          at(2024, 5, 1, 14)},
-        {"closed by a shutdown",
-         {{7, "tty1", "alice", "", t(2024, 5, 1, 9)}, {1, "~", "shutdown", "", t(2024, 5, 1, 16)}},
-         at(2024, 5, 1, 16)},
-        {"closed by run level 6",
-         {{7, "tty1", "alice", "", t(2024, 5, 1, 9)}, {1, "~", "runlevel", "", t(2024, 5, 1, 17), '6'}},
-         at(2024, 5, 1, 17)},
-        {"run level 3 closes nothing",
-         {{7, "tty1", "alice", "", t(2024, 5, 1, 9)}, {1, "~", "runlevel", "", t(2024, 5, 1, 17), '3'}},
-         std::nullopt},
-        {"the next login on the line ends it",
-         {{7, "tty2", "alice", "", t(2024, 5, 1, 9)}, {7, "tty2", "bob", "", t(2024, 5, 1, 18)}},
-         at(2024, 5, 1, 18)},
+        {"closed by a shutdown", {login, {1, "~", "shutdown", "", t(2024, 5, 1, 16)}}, at(2024, 5, 1, 16)},
+        {"closed by run level 6", {login, {1, "~", "runlevel", "", t(2024, 5, 1, 17), '6'}}, at(2024, 5, 1, 17)},
+        {"run level 3 closes nothing", {login, {1, "~", "runlevel", "", t(2024, 5, 1, 17), '3'}}, std::nullopt},
+        {"the next login on the line ends it", {login, {7, "pts/1", "bob", "", t(2024, 5, 1, 18)}}, at(2024, 5, 1, 18)},
         {"only the latest session counts",
-         {{7, "tty2", "alice", "", t(2024, 5, 1, 9)}, {8, "tty2", "", "", t(2024, 5, 1, 10)},
-          {7, "pts/4", "alice", "", t(2024, 5, 2, 9)}},
-         std::nullopt},
+         {login, {8, "pts/1", "", "", t(2024, 5, 1, 10)}, {7, "pts/4", "alice", "", t(2024, 5, 2, 9)}}, std::nullopt},
     };
     for (const Case &c : cases) {
         Fixture f;
@@ -218,16 +187,11 @@ TEST(LinuxProvider, SessionsArePairedAsLastPairsThem)
 TEST(LinuxProvider, RotatedFilesAreConsultedWhenTheCurrentHasNoRecord)
 {
     Fixture f;
-    f.tree.write("/var/log/wtmp.1", testing::pack(std::vector<Utmp>{
-                                        {7, "pts/1", "alice", "", t(2024, 4, 1, 9)},
-                                        {7, "pts/3", "bob", "", t(2024, 4, 2, 9)},
-                                    }));
-    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{
-                                      {7, "pts/2", "bob", "", t(2024, 5, 1, 9)},
-                                      {8, "pts/1", "", "", t(2024, 5, 1, 10)},
-                                  }));
-    f.tree.write("/var/log/btmp.1", testing::pack(Utmp{6, "ssh:notty", "alice", "198.51.100.4", t(2024, 3, 1)}));
-    f.tree.write("/var/log/btmp", testing::pack(Utmp{6, "ssh:notty", "bob", "198.51.100.5", t(2024, 3, 2)}));
+    f.utmp("/var/log/wtmp.1", {{7, "pts/1", "alice", "", t(2024, 4, 1, 9)},
+                               {7, "pts/3", "bob", "", t(2024, 4, 2, 9)}});
+    f.utmp("/var/log/wtmp", {{7, "pts/2", "bob", "", t(2024, 5, 1, 9)}, {8, "pts/1", "", "", t(2024, 5, 1, 10)}});
+    f.utmp("/var/log/btmp.1", {{6, "ssh:notty", "alice", "198.51.100.4", t(2024, 3, 1)}});
+    f.utmp("/var/log/btmp", {{6, "ssh:notty", "bob", "198.51.100.5", t(2024, 3, 2)}});
     EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 4, 1, 9));
     EXPECT_EQ(f.read("alice", "LastLogoff"), at(2024, 5, 1, 10)) << "closed in the current file";
     EXPECT_EQ(f.read("bob", "LastLogin"), at(2024, 5, 1, 9)) << "the current file's record wins";
@@ -242,46 +206,36 @@ TEST(LinuxProvider, FailuresComeFromBtmpAndTheTallyWhicheverIsLater)
     EXPECT_EQ(f.read("alice", "BadLoginAddress"), std::nullopt);
     EXPECT_EQ(f.read("alice", "BadLoginCount"), std::nullopt) << "nothing readable";
 
-    f.tree.write("/var/log/btmp", testing::pack(std::vector<Utmp>{
-                                      {6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 1, 10)},
-                                      {7, "tty3", "alice", "", t(2024, 5, 1, 11)},
-                                      {6, "ssh:notty", "bob", "203.0.113.1", t(2024, 5, 1, 12)},
-                                  }));
+    f.utmp("/var/log/btmp", {{6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 1, 10)},
+                             {7, "tty3", "alice", "", t(2024, 5, 1, 11)},
+                             {6, "ssh:notty", "bob", "203.0.113.1", t(2024, 5, 1, 12)}});
     EXPECT_EQ(f.read("alice", "LastFailedLogin"), at(2024, 5, 1, 11)) << "any record type";
     EXPECT_EQ(f.read("alice", "BadLoginAddress"), PropertyValue(std::string())) << "no host recorded";
     EXPECT_EQ(f.read("carol", "LastFailedLogin"), std::nullopt);
     EXPECT_EQ(f.read("carol", "BadLoginCount"), PropertyValue(std::int64_t{0}));
 
-    struct Case {
-        const char *name;
-        Tally latest;
-        PropertyValue when;
-        std::string address;
+    // The tally's latest entry (source, status) at 13:00, or at 9:00 when older than btmp's.
+    const std::tuple<Tally, PropertyValue, std::string> cases[] = {
+        {{"192.0.2.50", 0x3, t(2024, 5, 1, 13)}, at(2024, 5, 1, 13), "192.0.2.50"},  // remote host
+        {{"/dev/tty2", 0x5, t(2024, 5, 1, 13)}, at(2024, 5, 1, 13), "/dev/tty2"},
+        {{"sudo", 0x1, t(2024, 5, 1, 13)}, at(2024, 5, 1, 13), ""},  // a service
+        {{"192.0.2.50", 0x3, t(2024, 5, 1, 9)}, at(2024, 5, 1, 11), ""},
     };
-    const Case cases[] = {
-        {"remote host", {"192.0.2.50", 0x3, static_cast<std::uint64_t>(t(2024, 5, 1, 13))}, at(2024, 5, 1, 13), "192.0.2.50"},
-        {"tty", {"/dev/tty2", 0x5, static_cast<std::uint64_t>(t(2024, 5, 1, 13))}, at(2024, 5, 1, 13), "/dev/tty2"},
-        {"service", {"sudo", 0x1, static_cast<std::uint64_t>(t(2024, 5, 1, 13))}, at(2024, 5, 1, 13), ""},
-        {"older than btmp", {"192.0.2.50", 0x3, static_cast<std::uint64_t>(t(2024, 5, 1, 9))}, at(2024, 5, 1, 11), ""},
-    };
-    for (const Case &c : cases) {
-        f.tree.write("/var/run/faillock/alice", testing::pack(std::vector<Tally>{{"10.0.0.1", 0x3, t(2024, 4, 1)}, c.latest}));
-        EXPECT_EQ(f.read("alice", "LastFailedLogin"), c.when) << c.name;
-        EXPECT_EQ(f.read("alice", "BadLoginAddress"), PropertyValue(c.address)) << c.name;
+    for (const auto &[latest, when, address] : cases) {
+        f.tally("/var/run/faillock/alice", {{"10.0.0.1", 0x3, t(2024, 4, 1)}, latest});
+        EXPECT_EQ(f.read("alice", "LastFailedLogin"), when) << latest.source;
+        EXPECT_EQ(f.read("alice", "BadLoginAddress"), PropertyValue(address)) << latest.source;
     }
 }
 
 TEST(LinuxProvider, BadLoginCountFromTheTallyWithinItsInterval)
 {
     Fixture f;
-    f.tree.write("/var/log/btmp", testing::pack(Utmp{6, "ssh:notty", "alice", "h", t(2024, 5, 31)}));
+    f.utmp("/var/log/btmp", {{6, "ssh:notty", "alice", "h", t(2024, 5, 31)}});
     const auto ago = [&f](std::int64_t seconds) { return static_cast<std::uint64_t>(f.now - seconds); };
-    f.tree.write("/var/run/faillock/alice", testing::pack(std::vector<Tally>{
-                                                Tally{"h", 0x3, ago(3600)},  // outside 900 s
-                                                Tally{"h", 0x3, ago(899)},
-                                                Tally{"h", 0x2, ago(600)},  // no longer valid
-                                                Tally{"h", 0x3, ago(10)},
-                                            }));
+    // Outside the 900 s interval, within it, no longer valid, within it.
+    f.tally("/var/run/faillock/alice", {{"h", 0x3, ago(3600)}, {"h", 0x3, ago(899)}, {"h", 0x2, ago(600)},
+                                        {"h", 0x3, ago(10)}});
     EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{2}));
 
     f.tree.write("/etc/security/faillock.conf", "fail_interval = 7200\n");
@@ -297,18 +251,14 @@ TEST(LinuxProvider, BadLoginCountFromTheTallyWithinItsInterval)
 TEST(LinuxProvider, BadLoginCountFromBtmpSinceTheLastLogin)
 {
     Fixture f;
-    f.tree.write("/var/log/btmp.1", testing::pack(std::vector<Utmp>{
-                                        {6, "ssh:notty", "alice", "h", t(2024, 4, 1)},
-                                        {6, "ssh:notty", "alice", "h", t(2024, 4, 2)},
-                                    }));
-    f.tree.write("/var/log/btmp", testing::pack(std::vector<Utmp>{
-                                      {6, "ssh:notty", "alice", "h", t(2024, 5, 1)},
-                                      {6, "ssh:notty", "bob", "h", t(2024, 5, 2)},
-                                      {6, "ssh:notty", "alice", "h", t(2024, 5, 3)},
-                                  }));
+    f.utmp("/var/log/btmp.1", {{6, "ssh:notty", "alice", "h", t(2024, 4, 1)},
+                               {6, "ssh:notty", "alice", "h", t(2024, 4, 2)}});
+    f.utmp("/var/log/btmp", {{6, "ssh:notty", "alice", "h", t(2024, 5, 1)},
+                             {6, "ssh:notty", "bob", "h", t(2024, 5, 2)},
+                             {6, "ssh:notty", "alice", "h", t(2024, 5, 3)}});
     EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{4})) << "never logged in";
 
-    f.tree.write("/var/log/wtmp", testing::pack(Utmp{7, "pts/1", "alice", "", t(2024, 5, 1, 12)}));
+    f.utmp("/var/log/wtmp", {{7, "pts/1", "alice", "", t(2024, 5, 1, 12)}});
     EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{1}));
 
     f.tree.write("/var/log/lastlog", testing::lastlogRecord(t(2024, 5, 4), "", ""), 1000 * 292);
@@ -354,14 +304,10 @@ TEST(LinuxProvider, PasswordAgeingFollowsChage)
 TEST(LinuxProvider, FullReportReadsAndChangesNothing)
 {
     Fixture f;
-    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{
-                                      {7, "pts/1", "alice", "192.0.2.1", t(2024, 5, 20, 8, 15, 30)},
-                                      {8, "pts/1", "", "", t(2024, 5, 20, 17, 45, 0)},
-                                  }));
-    f.tree.write("/var/log/btmp", testing::pack(std::vector<Utmp>{
-                                      {6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 21, 7, 0, 1)},
-                                      {6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 21, 7, 0, 5)},
-                                  }));
+    f.utmp("/var/log/wtmp", {{7, "pts/1", "alice", "192.0.2.1", t(2024, 5, 20, 8, 15, 30)},
+                             {8, "pts/1", "", "", t(2024, 5, 20, 17, 45, 0)}});
+    f.utmp("/var/log/btmp", {{6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 21, 7, 0, 1)},
+                             {6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 21, 7, 0, 5)}});
     const auto before = testing::snapshot(f.tree.root());
 
     auto directory = f.provider();

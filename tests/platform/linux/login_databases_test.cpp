@@ -114,7 +114,7 @@ TEST(LoginDatabases, LastLoginIsTheLatestOfEverySource)
         f.logins({{"alice", c.lastlog2}, {"bob", civilSeconds(2024, 5, 9)}});
         f.sessions({{3, "alice", c.wtmpdbLogin, c.wtmpdbLogin + 60'000'000}});
         f.tree.write("/var/log/lastlog", testing::lastlogRecord(c.lastlog, "tty1", ""), 1000 * 292);
-        f.tree.write("/var/log/wtmp", testing::pack(Utmp{7, "tty1", "alice", "", c.wtmp}));
+        f.utmp("/var/log/wtmp", {{7, "tty1", "alice", "", c.wtmp}});
         EXPECT_EQ(f.read("alice", "LastLogin"), c.expected) << c.name;
     }
 }
@@ -123,11 +123,10 @@ TEST(LoginDatabases, LastLogoffComesFromTheSourceOfTheLatestSession)
 {
     Fixture f;
     f.sessions({{3, "alice", micros(2024, 5, 2, 9), micros(2024, 5, 2, 17)}});
-    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{{7, "tty1", "alice", "", t(2024, 5, 1, 9)},
-                                                                  {8, "tty1", "", "", t(2024, 5, 1, 10)}}));
+    f.utmp("/var/log/wtmp", {{7, "tty1", "alice", "", t(2024, 5, 1, 9)}, {8, "tty1", "", "", t(2024, 5, 1, 10)}});
     EXPECT_EQ(f.read("alice", "LastLogoff"), at(2024, 5, 2, 17)) << "wtmpdb's session is later";
 
-    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{{7, "tty1", "alice", "", t(2024, 5, 3, 9)}}));
+    f.utmp("/var/log/wtmp", {{7, "tty1", "alice", "", t(2024, 5, 3, 9)}});
     EXPECT_EQ(f.read("alice", "LastLogoff"), std::nullopt) << "wtmp's later session is still open";
 }
 
@@ -197,8 +196,7 @@ TEST(LoginDatabases, BrokenDatabasesFailOnlyTheirOwnReads)
         Fixture f;
         c.breakIt(f);
         execute(f.wtmpdb(), "CREATE TABLE wtmp(ID INTEGER PRIMARY KEY, Who TEXT);");
-        f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{{7, "tty1", "alice", "", t(2024, 5, 1, 9)},
-                                                                      {8, "tty1", "", "", t(2024, 5, 1, 10)}}));
+        f.utmp("/var/log/wtmp", {{7, "tty1", "alice", "", t(2024, 5, 1, 9)}, {8, "tty1", "", "", t(2024, 5, 1, 10)}});
         EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 5, 1, 9)) << c.name;
         EXPECT_EQ(f.read("alice", "LastLogoff"), at(2024, 5, 1, 10)) << c.name;
     }
