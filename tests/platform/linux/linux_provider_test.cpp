@@ -284,8 +284,7 @@ TEST(LinuxProvider, PasswordAgeingFollowsChage)
         {"alice:h:1:0:90:7:::", at(1970, 4, 2), std::int64_t{90 * 86400}},
         {"+bob::::::::\n-carol::::::::\nalice:h:19500:0:90:7:::", at(2023, 8, 21), std::int64_t{90 * 86400}},
         {"alice:h::0:90:7:::", std::nullopt, std::int64_t{90 * 86400}},
-        {"alice:h:19x:0:90:7:::", std::nullopt, std::nullopt},
-        {"alice:h:19500:0:90", std::nullopt, std::nullopt},
+        {"alice:h:19x:0:90:7:::", std::nullopt, std::nullopt}, {"alice:h:19500:0:90", std::nullopt, std::nullopt},
         {"bob:h:19500:0:90:7:::", std::nullopt, std::nullopt},
     };
     for (const Case &c : cases) {
