@@ -15,8 +15,6 @@ using namespace tramsel;
 
 namespace {
 
-const QString kResources = QStringLiteral(TRAMSEL_RESOURCES_DIR);
-
 int opaquePixels(const QImage &image)
 {
     int count = 0;
@@ -34,7 +32,6 @@ class tst_artwork : public QObject {
 private slots:
     void picturesDrawAt16_data();
     void picturesDrawAt16();
-    void themeIconsHaveTheirSizes();
     void everyWindowCarriesTheApplicationIcon();
 };
 
@@ -63,17 +60,6 @@ void tst_artwork::picturesDrawAt16()
             for (int x = 0; x < 16; ++x)
                 QVERIFY(qAlpha(image.pixel(x, y)) == 0 || QColor(image.pixel(x, y)) != QColor(192, 192, 192));
         QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
-    }
-}
-
-void tst_artwork::themeIconsHaveTheirSizes()
-{
-    QVERIFY(toolbarImage("Separator").isNull());
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        const QImage image(kResources + QStringLiteral("/icons/hicolor/%1x%1/apps/tramsel.png").arg(size));
-        QCOMPARE(image.size(), QSize(size, size));
-        // Only the theme files: the same pictures are compiled into the program.
-        QVERIFY(applicationIcon().availableSizes().contains(QSize(size, size)));
     }
 }
 
