@@ -131,14 +131,6 @@ TEST(Report, MaxAgeInDays)
     }
 }
 
-TEST(Report, DecimalSeparatorFollowsTheLocale)
-{
-    Fixture f;
-    f.locale = FakeLocale(",");
-    f.typical().provider.set("MaxPasswordAge", std::int64_t{3600000});
-    EXPECT_NE(f.run("SALES", "jdoe").find("\t41,6666666666667\r\n"), std::string::npos);
-}
-
 TEST(Report, EachFailedReadLeavesOnlyItsValue)
 {
     Fixture f;
@@ -160,20 +152,6 @@ TEST(Report, EachFailedReadLeavesOnlyItsValue)
     Fixture h;
     EXPECT_EQ(h.run("SALES", "jdoe"), report("SALES\\jdoe", std::vector<std::string>(8, "n/a")));
     EXPECT_TRUE(h.bound);
-}
-
-TEST(Report, ValueKindsAsText)
-{
-    Fixture f;
-    f.typical()
-        .provider.set("BadLoginAddress", EmptyValue{})  // line ends right after its TAB
-        .set("LastLogoff", NullValue{})                 // no text: stays "n/a"
-        .set("LastLogin", at(2003, 6, 18))              // midnight: date alone
-        .set("LastFailedLogin", 2.50)
-        .set("BadLoginCount", std::int64_t{-7});
-    EXPECT_EQ(f.run("SALES", "jdoe"),
-              report("SALES\\jdoe", {"6/18/2003", "n/a", "2.5", "", "-7",
-                                     "7/30/2003 2:30:00 PM", "42", "6/18/2003 2:30:00 PM"}));
 }
 
 TEST(Report, NamesAndPaths)
