@@ -76,12 +76,14 @@ void tst_QtPlatform::formats_data()
     QTest::newRow("zone first") << u"t HH:mm:ss"_s << u"HH:mm:ss"_s;
     QTest::newRow("zone inside") << u"h:mm:ss t AP"_s << u"h:mm:ss AP"_s;
     QTest::newRow("zone in brackets") << u"H:mm:ss (t)"_s << u"H:mm:ss"_s;
+    QTest::newRow("brackets right after") << u"HH:mm(t)"_s << u"HH:mm"_s;
     QTest::newRow("long zone") << u"HH:mm:ss tttt"_s << u"HH:mm:ss"_s;
     QTest::newRow("no-break space kept") << u"h:mm:ss\u202fAP t"_s << u"h:mm:ss\u202fAP"_s;
     QTest::newRow("quoted t kept") << u"HH 'h' mm 'at' t"_s << u"HH 'h' mm 'at'"_s;
     QTest::newRow("escaped quote") << u"HH 'o''clock' t"_s << u"HH 'o''clock'"_s;
     QTest::newRow("two-digit year") << u"M/d/yy"_s << u"M/d/yyyy"_s;
     QTest::newRow("four-digit year") << u"dd.MM.yyyy"_s << u"dd.MM.yyyy"_s;
+    QTest::newRow("one-digit year") << u"d/M/y"_s << u"d/M/y"_s;
     QTest::newRow("quoted yy") << u"d 'yy' yy"_s << u"d 'yy' yyyy"_s;
 }
 
