@@ -89,13 +89,13 @@ void frmAbout::setupUi()
     // The six labels, inside the frame and placed relative to it.
     QLabel **labels[] = {&lblTitle, &lblVersion, &lblDescription, &lblDisclaimer, &Label1, &Label2};
     for (std::size_t i = 0; i < kLabels.size(); ++i) {
-        const Label &spec = kLabels[i];
-        QLabel *l = label(Frame1, spec.name, QString::fromUtf8(spec.text), pixels(spec.rect));
-        if (spec.face == Face::TitleBold)
+        const Label &entry = kLabels[i];
+        QLabel *l = label(Frame1, entry.name, QString::fromUtf8(entry.text), pixels(entry.rect));
+        if (entry.face == Face::TitleBold)
             l->setFont(sansSerif(9.75, true));
-        else if (spec.face == Face::Bold)
+        else if (entry.face == Face::Bold)
             l->setFont(sansSerif(8.25, true));
-        if (spec.face == Face::Black || spec.face == Face::TitleBold)
+        if (entry.face == Face::Black || entry.face == Face::TitleBold)
             paintBlack(l);
         *labels[i] = l;
     }
