@@ -60,12 +60,13 @@ private slots:
     void commands();
     void reportKeepsCrLfAndOneValueColumnInAReadOnlyArea();
     void statusBarFollowsTheClock();
-    void commandLineAccount_data();
-    void commandLineAccount();
+    void commandLineAccountIsReported();
+    void badCommandLineAccountIsRefusedOverTheDrawnWindow();
     void exitUnloadsFromLastLoadedToFirst();
 
 private:
     template <class T> T *child(const char *name) const { return window->findChild<T *>(QString::fromLatin1(name)); }
+    void startWith(const std::string &account, std::function<void()> onMessage = {});
 
     std::unique_ptr<TestProgram> program;
     QPointer<frmMain> window;
@@ -198,41 +199,36 @@ void tst_frmMain::statusBarFollowsTheClock()
 }
 
 // How the account is split and checked: tests/behaviour; here, that the
-// window reports it, or refuses it in a message box over the drawn window.
-void tst_frmMain::commandLineAccount_data()
+// window reports a good one, and refuses a bad one in a message box over
+// the window drawn first.
+void tst_frmMain::startWith(const std::string &account, std::function<void()> onMessage)
 {
-    QTest::addColumn<QString>("account");
-    QTest::addColumn<QString>("bound");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("good") << u"sales\\nobody"_s << u"WinNT://SALES/nobody,user"_s << QString();
-    QTest::newRow("empty user") << u"sales\\"_s << QString() << u"User Name cannot be blank"_s;
+    cleanup();
+    program = std::make_unique<TestProgram>();
+    program->messageBox.onShow = std::move(onMessage);
+    window = startUp(program->services, account);
+    QTRY_VERIFY(!program->provider.boundPaths.empty() || !program->messageBox.texts.isEmpty());
 }
 
-void tst_frmMain::commandLineAccount()
+void tst_frmMain::commandLineAccountIsReported()
 {
-    QFETCH(QString, account);
-    QFETCH(QString, bound);
-    QFETCH(QString, message);
+    startWith("sales\\nobody");
+    QCOMPARE(program->provider.boundPaths, std::vector<std::string>{"WinNT://SALES/nobody,user"});
+    QCOMPARE(window->reportText(), failureText("SALES\\nobody"));
+    QVERIFY(program->messageBox.texts.isEmpty());
+}
 
+void tst_frmMain::badCommandLineAccountIsRefusedOverTheDrawnWindow()
+{
     EventRecorder events;
     qApp->installEventFilter(&events);
     bool drawnFirst = false;
-    cleanup();
-    program = std::make_unique<TestProgram>();
-    program->messageBox.onShow = [&] { drawnFirst = events.painted.contains(u"frmMain"_s); };
-    window = startUp(program->services, account.toStdString());
-    QTRY_VERIFY(!program->provider.boundPaths.empty() || !program->messageBox.texts.isEmpty());
+    startWith("sales\\", [&] { drawnFirst = events.painted.contains(u"frmMain"_s); });
     qApp->removeEventFilter(&events);
-
-    QCOMPARE(program->messageBox.texts, message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(drawnFirst, !message.isEmpty());
-    if (bound.isEmpty()) {
-        QVERIFY(program->provider.boundPaths.empty());
-        QVERIFY(window->reportText().empty());
-    } else {
-        QCOMPARE(program->provider.boundPaths, std::vector<std::string>{bound.toStdString()});
-        QCOMPARE(window->reportText(), failureText("SALES\\nobody"));
-    }
+    QCOMPARE(program->messageBox.texts, QStringList{u"User Name cannot be blank"_s});
+    QVERIFY(drawnFirst);
+    QVERIFY(program->provider.boundPaths.empty());
+    QVERIFY(window->reportText().empty());
 }
 
 // The entry dialog hidden after a good entry, and two windows loaded after
