@@ -73,6 +73,11 @@ void tst_frmAbout::init()
 
 void tst_frmAbout::textsFitAndTakeNoClicks()
 {
+    // "In black" holds even where the default text colour is another.
+    const QPalette before = QApplication::palette();
+    QPalette blue = before;
+    blue.setColor(QPalette::WindowText, Qt::darkBlue);
+    QApplication::setPalette(blue);
     frmAbout box(window, program->windows);
     box.setAttribute(Qt::WA_DeleteOnClose, false);
     QCOMPARE(box.windowTitle(), QString("About Tramsel"));
@@ -83,6 +88,8 @@ void tst_frmAbout::textsFitAndTakeNoClicks()
         const auto *l = box.Frame1->findChild<QLabel *>(shared.name);
         QCOMPARE(l->text(), QString::fromUtf8(shared.text));
         QCOMPARE(l->textFormat(), Qt::PlainText);
+        const bool black = shared.face == about_box::Face::Black || shared.face == about_box::Face::TitleBold;
+        QCOMPARE(l->palette().color(QPalette::WindowText), QColor(black ? Qt::black : Qt::darkBlue));
         QCOMPARE(l->textInteractionFlags(), Qt::NoTextInteraction);
         const QFontMetrics metrics = l->fontMetrics();
         QVERIFY2(l == box.lblVersion  // the one label that takes two lines
@@ -91,6 +98,7 @@ void tst_frmAbout::textsFitAndTakeNoClicks()
                      : metrics.horizontalAdvance(l->text()) <= l->width(),
                  shared.name);
     }
+    QApplication::setPalette(before);
 }
 
 void tst_frmAbout::aboutShowsTheBoxModallyOverTheMainWindow_data()

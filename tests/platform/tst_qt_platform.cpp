@@ -76,6 +76,7 @@ void tst_QtPlatform::formats_data()
     QTest::newRow("zone first") << u"t HH:mm:ss"_s << u"HH:mm:ss"_s;
     QTest::newRow("zone inside") << u"h:mm:ss t AP"_s << u"h:mm:ss AP"_s;
     QTest::newRow("zone inside, no spaces") << u"h:mm:sstAP"_s << u"h:mm:ssAP"_s;
+    QTest::newRow("no zone, spaces kept") << u"h:mm  AP "_s << u"h:mm  AP "_s;
     QTest::newRow("zone in brackets") << u"H:mm:ss (t)"_s << u"H:mm:ss"_s;
     QTest::newRow("brackets right after") << u"HH:mm(t)"_s << u"HH:mm"_s;
     QTest::newRow("long zone") << u"HH:mm:ss tttt"_s << u"HH:mm:ss"_s;

@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "platform/qt/artwork.h"
+#include "platform/qt/first_show.h"
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/twips.h"
 
@@ -66,6 +67,7 @@ frmAbout::frmAbout(QWidget *owner, LoadedWindows &windows)
     setupUi();
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     windows_.load(this);
+    runAfterFirstShow(this, [this] { Form_Load(); });
 }
 
 frmAbout::~frmAbout()
@@ -121,15 +123,6 @@ void frmAbout::showModal(QWidget *owner, LoadedWindows &windows)
     if (!box)
         box = new frmAbout(owner, windows);
     box->exec();
-}
-
-void frmAbout::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!loaded_) {
-        loaded_ = true;
-        Form_Load();
-    }
 }
 
 void frmAbout::Form_Load()
