@@ -51,6 +51,9 @@ TEST(LinuxProvider, BindsThisMachinesUsersByAnyOfItsNames)
                              "WinNT://WEB01/Alice,user", "WinNT://WEB01/dave,user",
                              "WinNT://CORP/alice,user", "WinNT://SALES/jdoe,user"})
         EXPECT_EQ(directory->bind(path), nullptr) << path;
+    // A tree without /etc/hostname has no name of its own (LOCALHOST aside).
+    std::filesystem::remove(f.tree.path("/etc/hostname"));
+    EXPECT_EQ(f.provider()->bind("WinNT://WEB02/alice,user"), nullptr);
 }
 
 TEST(LinuxProvider, BadNamesFailBeforeAnyFileIsOpened)
