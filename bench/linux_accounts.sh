@@ -6,8 +6,8 @@
 # memory beside that of a 10,000-record tree. Then the same on a tree whose
 # only login records are lastlog2's database and a 1,000,000-row wtmpdb.
 # Usage: bench/linux_accounts.sh [PROGRAM]
-#   PROGRAM takes --version and --print --root TREE HOST\user; without it the
-#   provider's command-line driver is built (Release) and used.
+#   PROGRAM takes --version and --print --root TREE HOST\user; without it
+#   tramsel is built (Release) and used.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 records=${RECORDS:-1000000}
@@ -16,10 +16,9 @@ work=build/bench
 
 program=${1:-}
 if [ -z "$program" ]; then
-    cmake -S . -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
-        -DTRAMSEL_BUILD_GUI=OFF >/dev/null
-    cmake --build "$work/build" --target tramsel_print_usage >/dev/null
-    program=$work/build/tests/platform/linux/tramsel_print_usage
+    cmake -S . -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+    cmake --build "$work/build" --target tramsel >/dev/null
+    program=$work/build/src/tramsel
 fi
 
 tree=$work/tree-$records

@@ -17,7 +17,7 @@ echo "tramsel.exe: $(stat -c %s "$out/src/tramsel.exe") bytes; stripped $(stat -
 echo "bare window: $(stat -c %s "$out/bare.exe") bytes"
 echo "imports: $(x86_64-w64-mingw32-objdump -p "$out/src/tramsel.exe" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')"
 
-. tests/x11_session.sh
+. tests/support/x11_session.sh
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null || true; cleanup' EXIT
 # A persistent wineserver keeps Wine's services up between runs, as on a desktop.

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "main/command_line.h"
-#include "tests/report/fakes.h"
+#include "support/fakes.h"
 
 namespace tramsel {
 namespace {
@@ -31,17 +31,12 @@ std::string summary(const CommandLine &line)
 TEST(CommandLine, GoodLines)
 {
     const std::pair<std::vector<std::string>, const char *> rows[] = {
-        {{}, ""},
-        {{"sales\\jdoe"}, "account=sales\\jdoe"},
-        {{"-p", "sales\\jdoe"}, "print account=sales\\jdoe"},
+        {{}, ""}, {{"sales\\jdoe"}, "account=sales\\jdoe"}, {{"-p", "sales\\jdoe"}, "print account=sales\\jdoe"},
         {{"sales\\jdoe", "--print"}, "print account=sales\\jdoe"},
         {{"--root", "/mnt", "-root=/img", "-p", "x"}, "print root=/img account=x"},
         {{"--server", "ldap://a", "--server=ldap://b", "x"}, "server=ldap://a server=ldap://b account=x"},
-        {{"-platform", "offscreen", "-reverse", "x"}, "account=x"},
-        {{"--", "-p"}, "account=-p"},
-        {{"-"}, "account=-"},
-        {{"--help"}, "help "},
-        {{"--version", "-h"}, "help version "},
+        {{"-platform", "offscreen", "-reverse", "x"}, "account=x"}, {{"--", "-p"}, "account=-p"},
+        {{"-"}, "account=-"}, {{"--help"}, "help "}, {{"--version", "-h"}, "help version "},
     };
     for (const auto &[arguments, expected] : rows) {
         const CommandLine line = parse(arguments);
@@ -53,10 +48,8 @@ TEST(CommandLine, GoodLines)
 TEST(CommandLine, BadLines)
 {
     const std::pair<std::vector<std::string>, const char *> rows[] = {
-        {{"--bogus"}, "Unknown option 'bogus'."},
-        {{"--print=yes", "x"}, "Unknown option 'print'."},
-        {{"--root"}, "Missing value after '--root'."},
-        {{"x", "--server"}, "Missing value after '--server'."},
+        {{"--bogus"}, "Unknown option 'bogus'."}, {{"--print=yes", "x"}, "Unknown option 'print'."},
+        {{"--root"}, "Missing value after '--root'."}, {{"x", "--server"}, "Missing value after '--server'."},
         {{"--print"}, "--print needs an account, as DOMAIN\\user."},
         {{"a\\b", "c\\d"}, "Name one account, as DOMAIN\\user."},
     };
@@ -70,11 +63,8 @@ TEST(CommandLine, AccountIsSplitAtItsFirstBackslash)
 {
     const testing::FakeLocale locale;
     const std::tuple<const char *, const char *, const char *, const char *> rows[] = {
-        {"sales\\jdoe", "SALES", "jdoe", ""},
-        {"jdoe", "", "jdoe", ""},
-        {"\\jdoe", "", "jdoe", ""},
-        {"sales\\", "SALES", "", "User Name cannot be blank"},
-        {"sales\\x\\y", "SALES", "x\\y", "Wrong User Name"},
+        {"sales\\jdoe", "SALES", "jdoe", ""}, {"jdoe", "", "jdoe", ""}, {"\\jdoe", "", "jdoe", ""},
+        {"sales\\", "SALES", "", "User Name cannot be blank"}, {"sales\\x\\y", "SALES", "x\\y", "Wrong User Name"},
         {"sales\\j doe", "SALES", "j doe", "Wrong User Name"},
     };
     for (const auto &[argument, domain, user, error] : rows) {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "main/main_window.h"
-#include "tests/report/fakes.h"
+#include "support/fakes.h"
 
 namespace tramsel::main_window {
 namespace {

@@ -1,19 +1,18 @@
-// The user entry dialog: layout, limits, validation order and messages,
-// focus and selection, hand-off to the report, hiding and unloading.
+// The Qt entry dialog: focus, tab order, clicks and limits; that OK routes to
+// the shared checks (tests/behaviour) and draws their outcome; hiding and
+// unloading.
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
-#include <QWindow>
 #include <QtTest>
 
 #include "enter_user/qt/frmEnterUser.h"
 #include "main/qt/frmMain.h"
 #include "report/account_usage.h"
-#include "tests/main/test_program.h"
+#include "support/test_program.h"
 
 using namespace Qt::StringLiterals;
 using namespace tramsel;
@@ -24,27 +23,27 @@ class tst_frmEnterUser : public QObject {
 
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { program.reset(); }
 
-    void layoutFollowsTheTwipsTable();
-    void loadsCentredWithTheCaretInTheDomainAndTabsInOrder();
+    void loadsWithTheCaretInTheDomainAndTabsInOrder();
+    void labelsFitAndAClickOnAFieldReachesIt_data();
+    void labelsFitAndAClickOnAFieldReachesIt();
     void fieldsTakeNoMoreThanTheirLimit();
-    void entries_data();
-    void entries();
+    void badEntries_data();
+    void badEntries();
+    void goodEntries_data();
+    void goodEntries();
     void unloadDiscardsTheTexts_data();
     void unloadDiscardsTheTexts();
 
 private:
     frmEnterUser *showDialog();
-    template <class T = QLineEdit> T *field(const char *name) const
-    {
-        return dialog->findChild<T *>(QString::fromLatin1(name));
-    }
+    template <class T = QLineEdit> T *field(const QString &name) const { return dialog->findChild<T *>(name); }
     void enter(const QString &domain, const QString &userName)
     {
-        field("txtDomain")->setText(domain);
-        field("txtUserName")->setText(userName);
-        QTest::mouseClick(field<QPushButton>("cmdOK"), Qt::LeftButton);
+        QTest::keyClicks(field(u"txtDomain"_s), domain);
+        QTest::keyClicks(field(u"txtUserName"_s), userName);
+        QTest::mouseClick(field<QPushButton>(u"cmdOK"_s), Qt::LeftButton);
     }
 
     std::unique_ptr<TestProgram> program;
@@ -60,59 +59,56 @@ void tst_frmEnterUser::init()
     QVERIFY(dialog);
 }
 
-void tst_frmEnterUser::cleanup() { program.reset(); }
-
-// Enter user name, as the main window runs it.
+// File, Enter User name, as the user picks it.
 frmEnterUser *tst_frmEnterUser::showDialog()
 {
-    QMetaObject::invokeMethod(window, "mnuEnterUser_Click");
+    window->findChild<QAction *>(u"mnuEnterUser"_s)->trigger();
     auto *shown = program->windows.find<frmEnterUser>();
     return shown && QTest::qWaitForWindowActive(shown) ? shown : nullptr;
 }
 
-void tst_frmEnterUser::layoutFollowsTheTwipsTable()
+void tst_frmEnterUser::loadsWithTheCaretInTheDomainAndTabsInOrder()
 {
     QCOMPARE(dialog->windowTitle(), u"Enter User"_s);
-    QCOMPARE(dialog->size(), QSize(250, 103));
-    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
     QCOMPARE(dialog->parentWidget(), nullptr);
-    QVERIFY(field<QPushButton>("cmdOK")->isDefault());
-
-    // Name, geometry (twips / 15) and text of every control.
-    QStringList controls;
-    for (const char *name :
-         {"lblLabels_1", "txtDomain", "lblLabels_0", "txtUserName", "cmdOK", "cmdCancel"}) {
-        const QWidget *c = field<QWidget>(name);
-        const auto *label = qobject_cast<const QLabel *>(c);
-        const auto *button = qobject_cast<const QPushButton *>(c);
-        controls << u"%1 %2,%3 %4x%5 %6"_s.arg(QString::fromLatin1(name))
-                        .arg(c->x()).arg(c->y()).arg(c->width()).arg(c->height())
-                        .arg(label ? label->text() : button ? button->text() : QString());
-    }
-    QCOMPARE(controls, (QStringList{u"lblLabels_1 16,16 72x18 Domain:"_s,
-                                    u"txtDomain 80,8 155x23 "_s,
-                                    u"lblLabels_0 16,40 72x18 User Name:"_s,
-                                    u"txtUserName 80,32 155x23 "_s,
-                                    u"cmdOK 33,68 76x26 OK"_s,
-                                    u"cmdCancel 140,68 76x26 Cancel"_s}));
-}
-
-void tst_frmEnterUser::loadsCentredWithTheCaretInTheDomainAndTabsInOrder()
-{
-    // Centred before its first show, when the window frame is not known yet:
-    // off by no more than half the frame.
-    const QPoint offCentre =
-        dialog->geometry().center() - dialog->screen()->availableGeometry().center();
-    const QMargins frame = dialog->windowHandle()->frameMargins();
-    QVERIFY(offCentre.manhattanLength()
-            <= (frame.left() + frame.right() + frame.top() + frame.bottom()) / 2 + 2);
-    QVERIFY(field("txtDomain")->text().isEmpty() && field("txtUserName")->text().isEmpty());
-
-    QCOMPARE(QApplication::focusWidget(), field("txtDomain"));
-    for (const char *next : {"txtUserName", "cmdOK", "cmdCancel", "txtDomain"}) {
+    QVERIFY(field(u"txtDomain"_s)->text().isEmpty() && field(u"txtUserName"_s)->text().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), field(u"txtDomain"_s));
+    for (const QString &next : {u"txtUserName"_s, u"cmdOK"_s, u"cmdCancel"_s, u"txtDomain"_s}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), field<QWidget>(next));
     }
+}
+
+// Each label's box reaches into its field: a click there goes to the field.
+void tst_frmEnterUser::labelsFitAndAClickOnAFieldReachesIt_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("other");  // the field that has the caret before the click
+    QTest::newRow("Domain") << u"lblLabels_1"_s << u"Domain:"_s << u"txtDomain"_s << u"txtUserName"_s;
+    QTest::newRow("User Name") << u"lblLabels_0"_s << u"User Name:"_s << u"txtUserName"_s << u"txtDomain"_s;
+}
+
+void tst_frmEnterUser::labelsFitAndAClickOnAFieldReachesIt()
+{
+    QFETCH(QString, label);
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    QFETCH(QString, other);
+
+    const auto *l = this->field<QLabel>(label);
+    auto *edit = this->field(field);
+    QCOMPARE(l->text(), text);
+    QVERIFY(l->fontMetrics().horizontalAdvance(text) <= l->width());
+
+    const QRect overlap = l->geometry() & edit->geometry();
+    QVERIFY(!overlap.isEmpty());
+    this->field(other)->setFocus();
+    QTest::keyClicks(edit, u"abc"_s);  // the caret at the end
+    QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, {}, overlap.center());
+    QTRY_COMPARE(QApplication::focusWidget(), edit);
+    QCOMPARE(edit->cursorPosition(), 0);  // moved by the click, before the text
 }
 
 void tst_frmEnterUser::fieldsTakeNoMoreThanTheirLimit()
@@ -121,9 +117,9 @@ void tst_frmEnterUser::fieldsTakeNoMoreThanTheirLimit()
     for (int i = 0; i < 260; ++i)
         text += QChar(u'a' + i % 26);
     QApplication::clipboard()->setText(text);
-    const std::tuple<const char *, int, bool> cases[]{
-        {"txtDomain", 20, false}, {"txtDomain", 20, true}, {"txtUserName", 255, true}};
-    for (const auto &[name, limit, paste] : cases) {
+    const std::tuple<QString, int, bool> rows[]{
+        {u"txtDomain"_s, 20, false}, {u"txtDomain"_s, 20, true}, {u"txtUserName"_s, 255, true}};  // name, limit, pasted
+    for (const auto &[name, limit, paste] : rows) {
         QLineEdit *edit = field(name);
         edit->clear();
         if (paste)
@@ -134,68 +130,69 @@ void tst_frmEnterUser::fieldsTakeNoMoreThanTheirLimit()
     }
 }
 
-// How names become paths is the report's business (account_usage_test);
-// here, the order of the checks, and that the dialog hands over what was
-// typed, untouched.
-void tst_frmEnterUser::entries_data()
+// The message, then the caret in the faulty field with its text selected.
+void tst_frmEnterUser::badEntries_data()
 {
     QTest::addColumn<QString>("domain");
     QTest::addColumn<QString>("userName");
-    QTest::addColumn<QString>("message");  // empty for a good entry
-    QTest::addColumn<QString>("path");     // bound by a good entry
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("faulty");
 
-    const QString blankDomain =
-        u"Domain cannot be blank\r\nEnter a machine name if you are in a Workgroup"_s;
-    const QString wrong = u"Wrong User Name"_s;
-    QTest::newRow("both empty") << QString() << QString() << blankDomain << QString();
-    QTest::newRow("empty domain, bad user") << QString() << u"a b"_s << blankDomain << QString();
-    QTest::newRow("empty user") << u"sales"_s << QString() << u"User Name cannot be blank"_s
-                                << QString();
-    QTest::newRow("inner space") << u"sales"_s << u"j doe"_s << wrong << QString();
-    QTest::newRow("trailing space") << u"sales"_s << u"jdoe "_s << wrong << QString();
-    QTest::newRow("typed as DOMAIN\\user") << u"sales"_s << u"SALES\\jdoe"_s << wrong << QString();
-    QTest::newRow("user keeps its case") << u"Sales"_s << u"JDoe"_s << QString()
-                                         << u"WinNT://SALES/JDoe,user"_s;
-    QTest::newRow("nothing trimmed") << u" sales"_s << u"jdoe"_s << QString()
-                                     << u"WinNT:// SALES/jdoe,user"_s;
+    QTest::newRow("empty domain") << QString() << u"a b"_s << u"Domain cannot be blank\r\n"
+                                  "Enter a machine name if you are in a Workgroup"_s << u"txtDomain"_s;
+    QTest::newRow("bad user") << u"sales"_s << u"j doe"_s << u"Wrong User Name"_s << u"txtUserName"_s;
 }
 
-void tst_frmEnterUser::entries()
+void tst_frmEnterUser::badEntries()
 {
     QFETCH(QString, domain);
     QFETCH(QString, userName);
     QFETCH(QString, message);
+    QFETCH(QString, faulty);
+
+    enter(domain, userName);
+    QCOMPARE(program->messageBox.texts, QStringList{message});
+    auto *edit = field(faulty);
+    QCOMPARE(QApplication::focusWidget(), edit);
+    QCOMPARE(edit->selectedText(), edit->text());
+    QCOMPARE(edit->cursorPosition(), edit->text().size());
+    QVERIFY(dialog->isVisible());
+    QVERIFY(program->provider.boundPaths.empty());
+    QVERIFY(window->reportText().empty());
+}
+
+// Handed to the report as typed; the dialog hides, and comes back where it
+// was with its texts.
+void tst_frmEnterUser::goodEntries_data()
+{
+    QTest::addColumn<QString>("domain");
+    QTest::addColumn<QString>("userName");
+    QTest::addColumn<QString>("path");
+
+    QTest::newRow("user keeps its case") << u"Sales"_s << u"JDoe"_s << u"WinNT://SALES/JDoe,user"_s;
+    QTest::newRow("nothing trimmed") << u" sales"_s << u"jdoe"_s << u"WinNT:// SALES/jdoe,user"_s;
+}
+
+void tst_frmEnterUser::goodEntries()
+{
+    QFETCH(QString, domain);
+    QFETCH(QString, userName);
     QFETCH(QString, path);
 
     enter(domain, userName);
-
-    if (!message.isEmpty()) {
-        // The message, then the caret in the faulty field with its text selected.
-        QCOMPARE(program->messageBox.texts, QStringList{message});
-        auto *edit = field(domain.isEmpty() ? "txtDomain" : "txtUserName");
-        QCOMPARE(QApplication::focusWidget(), edit);
-        QCOMPARE(edit->selectedText(), edit->text());
-        QCOMPARE(edit->cursorPosition(), edit->text().size());
-        QVERIFY(dialog->isVisible());
-        QVERIFY(program->provider.boundPaths.empty());
-        QVERIFY(window->reportText().empty());
-        return;
-    }
     QVERIFY(program->messageBox.texts.isEmpty());
     QCOMPARE(program->provider.boundPaths, std::vector<std::string>{path.toStdString()});
-    QCOMPARE(window->reportText(),
-             failureText((domain.toUpper() + u'\\' + userName).toStdString()));
+    QCOMPARE(window->reportText(), failureText((domain.toUpper() + u'\\' + userName).toStdString()));
     QVERIFY(dialog->isHidden());
     const QPoint place = dialog->pos();
 
-    // Hidden, not unloaded: it comes back where it was, with its texts.
     QCOMPARE(showDialog(), dialog.data());
-    QCOMPARE(field("txtDomain")->text(), domain);
-    QCOMPARE(field("txtUserName")->text(), userName);
+    QCOMPARE(field(u"txtDomain"_s)->text(), domain);
+    QCOMPARE(field(u"txtUserName"_s)->text(), userName);
     // (The offscreen platform does not activate a window shown again, so this
     // is the dialog's own focus, which it gives the caret when active.)
-    QCOMPARE(dialog->focusWidget(), field("txtUserName"));
-    QCOMPARE(field("txtUserName")->selectedText(), userName);
+    QCOMPARE(dialog->focusWidget(), field(u"txtUserName"_s));
+    QCOMPARE(field(u"txtUserName"_s)->selectedText(), userName);
     QCOMPARE(dialog->pos(), place);
 }
 
@@ -211,12 +208,12 @@ void tst_frmEnterUser::unloadDiscardsTheTexts()
 {
     QFETCH(QString, how);
 
-    QTest::keyClicks(field("txtDomain"), u"sales"_s);
-    QTest::keyClicks(field("txtUserName"), u"jdoe"_s);
+    QTest::keyClicks(field(u"txtDomain"_s), u"sales"_s);
+    QTest::keyClicks(field(u"txtUserName"_s), u"jdoe"_s);
     if (how == u"Cancel"_s)
-        QTest::mouseClick(field<QPushButton>("cmdCancel"), Qt::LeftButton);
+        QTest::mouseClick(field<QPushButton>(u"cmdCancel"_s), Qt::LeftButton);
     else if (how == u"Esc"_s)
-        QTest::keyClick(field("txtUserName"), Qt::Key_Escape);
+        QTest::keyClick(field(u"txtUserName"_s), Qt::Key_Escape);
     else
         dialog->close();  // what the close box sends
 
@@ -224,11 +221,10 @@ void tst_frmEnterUser::unloadDiscardsTheTexts()
     QVERIFY(program->provider.boundPaths.empty() && program->messageBox.texts.isEmpty());
     QTRY_VERIFY(dialog.isNull());
 
-    // Shown again: a new dialog, empty, with the caret in the domain field.
     dialog = showDialog();
     QVERIFY(dialog);
-    QVERIFY(field("txtDomain")->text().isEmpty() && field("txtUserName")->text().isEmpty());
-    QCOMPARE(QApplication::focusWidget(), field("txtDomain"));
+    QVERIFY(field(u"txtDomain"_s)->text().isEmpty() && field(u"txtUserName"_s)->text().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), field(u"txtDomain"_s));
 }
 
 QTEST_MAIN(tst_frmEnterUser)

@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "platform/qt/artwork.h"
+#include "platform/qt/first_show.h"
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/twips.h"
 
@@ -66,6 +67,7 @@ frmAbout::frmAbout(QWidget *owner, LoadedWindows &windows)
     setupUi();
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     windows_.load(this);
+    runAfterFirstShow(this, [this] { Form_Load(); });
 }
 
 frmAbout::~frmAbout()
@@ -89,13 +91,13 @@ void frmAbout::setupUi()
     // The six labels, inside the frame and placed relative to it.
     QLabel **labels[] = {&lblTitle, &lblVersion, &lblDescription, &lblDisclaimer, &Label1, &Label2};
     for (std::size_t i = 0; i < kLabels.size(); ++i) {
-        const Label &spec = kLabels[i];
-        QLabel *l = label(Frame1, spec.name, QString::fromUtf8(spec.text), pixels(spec.rect));
-        if (spec.face == Face::TitleBold)
+        const Label &entry = kLabels[i];
+        QLabel *l = label(Frame1, entry.name, QString::fromUtf8(entry.text), pixels(entry.rect));
+        if (entry.face == Face::TitleBold)
             l->setFont(sansSerif(9.75, true));
-        else if (spec.face == Face::Bold)
+        else if (entry.face == Face::Bold)
             l->setFont(sansSerif(8.25, true));
-        if (spec.face == Face::Black || spec.face == Face::TitleBold)
+        if (entry.face == Face::Black || entry.face == Face::TitleBold)
             paintBlack(l);
         *labels[i] = l;
     }
@@ -121,15 +123,6 @@ void frmAbout::showModal(QWidget *owner, LoadedWindows &windows)
     if (!box)
         box = new frmAbout(owner, windows);
     box->exec();
-}
-
-void frmAbout::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!loaded_) {
-        loaded_ = true;
-        Form_Load();
-    }
 }
 
 void frmAbout::Form_Load()

@@ -38,9 +38,6 @@ public slots:
     // Esc and the close box press OK, as the box's cancel button.
     void reject() override;
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private slots:
     void cmdOK_Click();
 
@@ -49,7 +46,6 @@ private:
     void Form_Load();
 
     LoadedWindows &windows_;
-    bool loaded_ = false;
 };
 
 } // namespace tramsel

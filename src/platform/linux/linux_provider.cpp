@@ -35,6 +35,20 @@ std::optional<PropertyValue> dateTimeValue(std::optional<std::int64_t> seconds)
     return std::nullopt;
 }
 
+// A value worked out the first time it is asked for, then kept.
+template <class T> class Lazy {
+public:
+    template <class Make> const T &get(Make make)
+    {
+        if (!value_)
+            value_.emplace(make());
+        return *value_;
+    }
+
+private:
+    std::optional<T> value_;
+};
+
 // chage(1)'s limit: a maximum age of this many days or more never expires.
 constexpr std::int64_t kNeverExpiresDays = 10000;
 constexpr std::int64_t kSecondsPerDay = 86400;
@@ -43,8 +57,9 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 class LinuxAccount final : public DirectoryObject {
 public:
     LinuxAccount(PasswdEntry user, FileReader &files, AccountDatabase &accounts,
-                 const LinuxDirectoryProvider::Clock &now, DatabaseState databases)
-        : user_(std::move(user)), files_(files), accounts_(accounts), now_(now), databases_(databases)
+                 const LinuxDirectoryProvider::Clock &now, DatabaseState databaseState)
+        : user_(std::move(user)), files_(files), accounts_(accounts), now_(now),
+          databaseState_(databaseState)
     {
     }
 
@@ -61,20 +76,18 @@ private:
 
     const SessionSummary &session()
     {
-        if (!session_) {
+        return session_.get([this] {
             RecordLog wtmp = log(UtmpRecord::kSize, "/var/log/wtmp");
-            session_ = latestSession(wtmp, user_.name);
-        }
-        return *session_;
+            return latestSession(wtmp, user_.name);
+        });
     }
 
     const std::optional<LastlogRecord> &lastlog()
     {
-        if (!lastlog_) {
+        return lastlog_.get([this] {
             const auto file = files_.open("/var/log/lastlog");
-            lastlog_.emplace(file ? lastlogEntry(*file, user_.uid) : std::nullopt);
-        }
-        return *lastlog_;
+            return file ? lastlogEntry(*file, user_.uid) : std::nullopt;
+        });
     }
 
     // A SQLite database opened by SQLite itself, once `files` has found it.
@@ -86,29 +99,28 @@ private:
         const auto file = files_.open(path);
         if (!file)
             return {};
-        if (databases_ == DatabaseState::Live)
-            return query(databaseUri(path, databases_));
+        if (databaseState_ == DatabaseState::Live)
+            return query(databaseUri(path, databaseState_));
         const std::string held = file->descriptorPath();
         if (held.empty())
             return {};
-        return query(databaseUri(held, databases_));
+        return query(databaseUri(held, databaseState_));
     }
 
     const SessionSummary &wtmpdb()
     {
-        if (!wtmpdb_)
-            wtmpdb_ = queryDatabase("/var/lib/wtmpdb/wtmp.db",
-                                    [this](const std::string &uri) { return wtmpdbSession(uri, user_.name); });
-        return *wtmpdb_;
+        return wtmpdb_.get([this] {
+            return queryDatabase("/var/lib/wtmpdb/wtmp.db",
+                                 [this](const std::string &uri) { return wtmpdbSession(uri, user_.name); });
+        });
     }
 
     const std::optional<std::int64_t> &lastlog2()
     {
-        if (!lastlog2_)
-            lastlog2_.emplace(queryDatabase("/var/lib/lastlog/lastlog2.db", [this](const std::string &uri) {
-                return lastlog2Login(uri, user_.name);
-            }));
-        return *lastlog2_;
+        return lastlog2_.get([this] {
+            return queryDatabase("/var/lib/lastlog/lastlog2.db",
+                                 [this](const std::string &uri) { return lastlog2Login(uri, user_.name); });
+        });
     }
 
     // The latest of every source that has the user.
@@ -141,25 +153,23 @@ private:
     // tally holds the count.
     const FailureSummary &btmpFailures()
     {
-        if (!btmpFailures_) {
+        return btmpFailures_.get([this] {
             RecordLog btmp = log(UtmpRecord::kSize, "/var/log/btmp");
             const bool count = !tally().has_value();
-            btmpFailures_ = failures(btmp, user_.name, {count, count ? lastLogin() : std::nullopt});
-        }
-        return *btmpFailures_;
+            return summarizeFailures(btmp, user_.name, {count, count ? lastLogin() : std::nullopt});
+        });
     }
 
     const std::optional<TallySummary> &tally()
     {
-        if (!tally_) {
+        return tally_.get([this] {
             const auto conf = files_.open("/etc/security/faillock.conf");
             const auto confText = conf ? readText(*conf) : std::nullopt;
             const FaillockSettings settings = parseFaillockConf(confText.value_or(""));
             RecordLog file(TallyRecord::kSize,
                            {[this, path = settings.dir + "/" + user_.name] { return files_.open(path); }});
-            tally_.emplace(summarizeTally(file, now_(), settings.failIntervalSeconds));
-        }
-        return *tally_;
+            return summarizeTally(file, now_(), settings.failIntervalSeconds);
+        });
     }
 
     // The later failure of btmp's and the tally's: when, and from where.
@@ -185,24 +195,22 @@ private:
 
     const std::optional<ShadowEntry> &shadow()
     {
-        if (!shadow_)
-            shadow_.emplace(accounts_.findShadow(user_.name));
-        return *shadow_;
+        return shadow_.get([this] { return accounts_.findShadow(user_.name); });
     }
 
     PasswdEntry user_;
     FileReader &files_;
     AccountDatabase &accounts_;
     const LinuxDirectoryProvider::Clock &now_;
-    DatabaseState databases_;
+    DatabaseState databaseState_;
 
-    std::optional<SessionSummary> session_;
-    std::optional<SessionSummary> wtmpdb_;
-    std::optional<std::optional<std::int64_t>> lastlog2_;
-    std::optional<std::optional<LastlogRecord>> lastlog_;
-    std::optional<FailureSummary> btmpFailures_;
-    std::optional<std::optional<TallySummary>> tally_;
-    std::optional<std::optional<ShadowEntry>> shadow_;
+    Lazy<SessionSummary> session_;
+    Lazy<SessionSummary> wtmpdb_;
+    Lazy<std::optional<std::int64_t>> lastlog2_;
+    Lazy<std::optional<LastlogRecord>> lastlog_;
+    Lazy<FailureSummary> btmpFailures_;
+    Lazy<std::optional<TallySummary>> tally_;
+    Lazy<std::optional<ShadowEntry>> shadow_;
 };
 
 std::optional<PropertyValue> LinuxAccount::get(std::string_view name)
@@ -266,8 +274,9 @@ std::unique_ptr<LinuxDirectoryProvider> LinuxDirectoryProvider::forTree(const st
 LinuxDirectoryProvider::LinuxDirectoryProvider(
     std::unique_ptr<FileReader> files,
     std::function<std::unique_ptr<AccountDatabase>(FileReader &)> makeAccounts, Clock now,
-    DatabaseState databases)
-    : files_(std::move(files)), accounts_(makeAccounts(*files_)), now_(std::move(now)), databases_(databases)
+    DatabaseState databaseState)
+    : files_(std::move(files)), accounts_(makeAccounts(*files_)), now_(std::move(now)),
+      databaseState_(databaseState)
 {
     // localtime_r, unlike localtime, need not look at TZ again.
     ::tzset();
@@ -306,7 +315,7 @@ DirectoryObject *LinuxDirectoryProvider::bind(std::string_view path)
     auto user = lookUp(account->domain, account->user);
     if (!user)
         return nullptr;
-    return new LinuxAccount(std::move(*user), *files_, *accounts_, now_, databases_);
+    return new LinuxAccount(std::move(*user), *files_, *accounts_, now_, databaseState_);
 }
 
 std::optional<PropertyValue> LinuxDirectoryProvider::get(DirectoryObject &object, std::string_view name)

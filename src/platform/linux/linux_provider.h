@@ -28,11 +28,11 @@ public:
     static std::unique_ptr<LinuxDirectoryProvider> forTree(const std::string &root);
 
     // `accounts` may refer to `files`; both live as long as the provider.
-    // `databases` says whether the files may be written while they are read.
+    // `databaseState` says whether the files may be written while they are read.
     LinuxDirectoryProvider(std::unique_ptr<linux_accounts::FileReader> files,
                            std::function<std::unique_ptr<linux_accounts::AccountDatabase>(
                                linux_accounts::FileReader &)> makeAccounts,
-                           Clock now, linux_accounts::DatabaseState databases);
+                           Clock now, linux_accounts::DatabaseState databaseState);
 
     DirectoryObject *bind(std::string_view path) override;
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
@@ -45,7 +45,7 @@ private:
     std::unique_ptr<linux_accounts::FileReader> files_;
     std::unique_ptr<linux_accounts::AccountDatabase> accounts_;
     Clock now_;
-    linux_accounts::DatabaseState databases_;
+    linux_accounts::DatabaseState databaseState_;
 };
 
 } // namespace tramsel

@@ -49,7 +49,7 @@ SessionSummary latestSession(RecordLog &wtmp, std::string_view user)
     return summary;
 }
 
-FailureSummary failures(RecordLog &btmp, std::string_view user, const FailureQuery &query)
+FailureSummary summarizeFailures(RecordLog &btmp, std::string_view user, const FailureQuery &query)
 {
     FailureSummary summary;
     bool counting = query.count;

@@ -38,7 +38,7 @@ struct FailureSummary {
     std::string host;
     std::int64_t countAfter = 0;  // when asked for
 };
-FailureSummary failures(RecordLog &btmp, std::string_view user, const FailureQuery &query);
+FailureSummary summarizeFailures(RecordLog &btmp, std::string_view user, const FailureQuery &query);
 
 // The user's lastlog record, at uid x 292; nothing when the file holds none
 // for the uid or the user never logged in.

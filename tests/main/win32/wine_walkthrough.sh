@@ -11,7 +11,7 @@ shots=${2:-}
 for tool in wine wineserver Xvfb openbox xdotool xclip xprop; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
-. "$(dirname "$0")/../../x11_session.sh"
+. "$(dirname "$0")/../../support/x11_session.sh"
 
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 stop_wine() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; cleanup; }

@@ -11,7 +11,7 @@ TEST(AccountFiles, PasswdEntries)
 {
     const std::string passwd =
         "root:x:0:0:root:/root:/bin/bash\n"
-        "+nisuser::::::\n"
+        "+nisuser:x:7:7::/:/bin/sh\n"
         "broken:x:notanumber:0::/:/bin/sh\n"
         "short:x:5\n"
         "alice:x:1000:1000:Alice,,,:/home/alice:/bin/bash\r\n"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/files.h"
-#include "platform/linux/fixture_tree.h"
+#include "support/fixture_tree.h"
 
 namespace tramsel::linux_accounts {
 namespace {
@@ -14,7 +14,7 @@ Bytes numbered(std::uint32_t first, std::uint32_t count, std::size_t extraBytes 
 {
     Bytes bytes(count * 384 + extraBytes, 0xee);
     for (std::uint32_t i = 0; i < count; ++i)
-        testing::putLittleEndian(bytes, i * 384, first + i, 4);
+        testing::put(bytes, i * 384, first + i, 4);
     return bytes;
 }
 

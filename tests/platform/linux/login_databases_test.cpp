@@ -6,7 +6,7 @@
 #include <chrono>
 #include <future>
 
-#include "platform/linux/fixture_tree.h"
+#include "support/fixture_tree.h"
 #include "platform/linux/linux_provider.h"
 #include "platform/linux/login_databases.h"
 
@@ -58,7 +58,7 @@ std::int64_t micros(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 struct Session {
     int type;
     std::string user;
-    std::int64_t login;
+    std::optional<std::int64_t> login;
     std::optional<std::int64_t> logout;
 };
 
@@ -86,7 +86,7 @@ struct Fixture : testing::ProviderFixture {
         std::string sql = kWtmpdbSchema;
         for (const Session &row : rows)
             sql += "INSERT INTO wtmp(Type, User, Login, Logout, TTY, RemoteHost, Service) VALUES("
-                + std::to_string(row.type) + "," + text(row.user) + "," + std::to_string(row.login) + ","
+                + std::to_string(row.type) + "," + text(row.user) + "," + (row.login ? std::to_string(*row.login) : "NULL") + ","
                 + (row.logout ? std::to_string(*row.logout) : "NULL") + ",'pts/0','','sshd');";
         execute(wtmpdb(), sql);
     }
@@ -113,8 +113,8 @@ TEST(LoginDatabases, LastLoginIsTheLatestOfEverySource)
         Fixture f;
         f.logins({{"alice", c.lastlog2}, {"bob", civilSeconds(2024, 5, 9)}});
         f.sessions({{3, "alice", c.wtmpdbLogin, c.wtmpdbLogin + 60'000'000}});
-        f.tree.writeAt("/var/log/lastlog", 1000 * 292, testing::lastlogRecord(c.lastlog, "tty1", ""));
-        f.tree.write("/var/log/wtmp", testing::pack(Utmp{7, "tty1", "alice", "", c.wtmp}));
+        f.tree.write("/var/log/lastlog", testing::lastlogRecord(c.lastlog, "tty1", ""), 1000 * 292);
+        f.utmp("/var/log/wtmp", {{7, "tty1", "alice", "", c.wtmp}});
         EXPECT_EQ(f.read("alice", "LastLogin"), c.expected) << c.name;
     }
 }
@@ -123,11 +123,10 @@ TEST(LoginDatabases, LastLogoffComesFromTheSourceOfTheLatestSession)
 {
     Fixture f;
     f.sessions({{3, "alice", micros(2024, 5, 2, 9), micros(2024, 5, 2, 17)}});
-    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{{7, "tty1", "alice", "", t(2024, 5, 1, 9)},
-                                                                  {8, "tty1", "", "", t(2024, 5, 1, 10)}}));
+    f.utmp("/var/log/wtmp", {{7, "tty1", "alice", "", t(2024, 5, 1, 9)}, {8, "tty1", "", "", t(2024, 5, 1, 10)}});
     EXPECT_EQ(f.read("alice", "LastLogoff"), at(2024, 5, 2, 17)) << "wtmpdb's session is later";
 
-    f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{{7, "tty1", "alice", "", t(2024, 5, 3, 9)}}));
+    f.utmp("/var/log/wtmp", {{7, "tty1", "alice", "", t(2024, 5, 3, 9)}});
     EXPECT_EQ(f.read("alice", "LastLogoff"), std::nullopt) << "wtmp's later session is still open";
 }
 
@@ -155,6 +154,9 @@ TEST(LoginDatabases, WtmpdbSessions)
          at(2024, 5, 2, 9), std::nullopt},
         {"boot and run level rows are no sessions",
          {{1, "alice", micros(2024, 5, 5), {}}, {2, "alice", micros(2024, 5, 6), {}}},
+         std::nullopt, std::nullopt},
+        {"the latest session has no login time",
+         {{3, "alice", micros(2024, 5, 1, 9), micros(2024, 5, 1, 10)}, {3, "alice", {}, {}}},
          std::nullopt, std::nullopt},
         {"after 2038 in 64 bits",
          {{3, "alice", micros(2200, 1, 2, 3, 4, 5), micros(2200, 1, 2, 4)}},
@@ -194,8 +196,7 @@ TEST(LoginDatabases, BrokenDatabasesFailOnlyTheirOwnReads)
         Fixture f;
         c.breakIt(f);
         execute(f.wtmpdb(), "CREATE TABLE wtmp(ID INTEGER PRIMARY KEY, Who TEXT);");
-        f.tree.write("/var/log/wtmp", testing::pack(std::vector<Utmp>{{7, "tty1", "alice", "", t(2024, 5, 1, 9)},
-                                                                      {8, "tty1", "", "", t(2024, 5, 1, 10)}}));
+        f.utmp("/var/log/wtmp", {{7, "tty1", "alice", "", t(2024, 5, 1, 9)}, {8, "tty1", "", "", t(2024, 5, 1, 10)}});
         EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 5, 1, 9)) << c.name;
         EXPECT_EQ(f.read("alice", "LastLogoff"), at(2024, 5, 1, 10)) << c.name;
     }
@@ -238,6 +239,9 @@ TEST(LoginDatabases, UrisAreReadOnlyAndEscaped)
               "file:/var/lib/wtmpdb/wtmp.db?mode=ro&nolock=1");
     EXPECT_EQ(linux_accounts::databaseUri("/mnt/a b?c#d%e/x.db", DatabaseState::AtRest),
               "file:/mnt/a%20b%3Fc%23d%25e/x.db?mode=ro&immutable=1");
+    // The ends of each plain range, and the bytes just outside them.
+    EXPECT_EQ(linux_accounts::databaseUri("/azAZ09-._~`{@[/:", DatabaseState::AtRest),
+              "file:/azAZ09-._~%60%7B%40%5B/%3A?mode=ro&immutable=1");
 }
 
 TEST(LoginDatabases, AWriterMidTransactionNeitherBlocksNorLeaksIntoTheRead)

@@ -9,7 +9,7 @@
 #include "platform/provider_factory.h"
 #include "platform/win/adsi_provider.h"
 #include "report/account_usage.h"
-#include "tests/report/fakes.h"
+#include "support/fakes.h"
 
 namespace tramsel {
 namespace {

@@ -31,9 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (session.logoff && !session.login)
         __builtin_trap();
     RecordLog btmp = log();
-    const FailureSummary latest = failures(btmp, user, {});
+    const FailureSummary latest = summarizeFailures(btmp, user, {});
     RecordLog counted = log();
-    const FailureSummary all = failures(counted, user, {true, session.login});
+    const FailureSummary all = summarizeFailures(counted, user, {true, session.login});
     if (latest.when != all.when || latest.host != all.host || all.countAfter < 0
         || (all.countAfter > 0 && !all.when) || all.readable != session.readable)
         __builtin_trap();

@@ -2,6 +2,7 @@
 // that records what it is asked, and a report area that keeps what it is given.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <stdexcept>
@@ -33,9 +34,7 @@ public:
     std::string toUpper(std::string_view text) const override
     {
         std::string upper(text);
-        for (char &c : upper)
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
+        std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
         return upper;
     }
     std::string dateText(const CivilDateTime &d) const override
@@ -74,21 +73,13 @@ public:
     std::vector<std::string> asked;
     int released = 0;
 
-    RecordingProvider &set(const std::string &name, PropertyValue value)
-    {
-        answers_[name] = {Answer(std::move(value))};
-        return *this;
-    }
+    RecordingProvider &set(const std::string &name, PropertyValue value) { return script(name, {std::move(value)}); }
     RecordingProvider &script(const std::string &name, std::deque<Answer> answers)
     {
         answers_[name] = std::move(answers);
         return *this;
     }
-    RecordingProvider &fail(const std::string &name)
-    {
-        answers_.erase(name);
-        return *this;
-    }
+    RecordingProvider &fail(const std::string &name) { return script(name, {}); }
 
     DirectoryObject *bind(std::string_view path) override
     {

@@ -13,7 +13,7 @@
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
-#include "tests/report/fakes.h"
+#include "support/fakes.h"
 
 namespace tramsel::testing {
 

@@ -1,16 +1,15 @@
 // Fixture trees for the Linux provider: a temporary root folder with account
-// files and login records packed in code, and a file reader that records
-// every path it is asked to open.
+// files and login records packed in code, and a provider on it that records
+// every path it opens.
 #pragma once
 
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <time.h>
 
-#include <ctime>
-
 #include <algorithm>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -24,48 +23,44 @@ namespace tramsel::testing {
 
 using Bytes = std::vector<unsigned char>;
 
-inline void putLittleEndian(Bytes &bytes, std::size_t offset, std::uint64_t value, std::size_t width)
+// Little-endian integers, and texts in fixed char arrays (no NUL when full).
+inline void put(Bytes &bytes, std::size_t offset, std::uint64_t value, std::size_t width)
 {
     for (std::size_t i = 0; i < width; ++i)
         bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));
 }
-
-// Copies text into a fixed char array without a terminating NUL when full.
-inline void putText(Bytes &bytes, std::size_t offset, const std::string &text, std::size_t width)
+inline void put(Bytes &bytes, std::size_t offset, const std::string &text, std::size_t width)
 {
-    for (std::size_t i = 0; i < text.size() && i < width; ++i)
-        bytes[offset + i] = static_cast<unsigned char>(text[i]);
+    std::copy_n(text.begin(), std::min(text.size(), width), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
 struct Utmp {
     int type = 7;
-    std::string line;
-    std::string user;
-    std::string host;
+    std::string line, user, host;
     std::uint32_t seconds = 0;
     std::int32_t pid = 0;
 };
 
-inline Bytes pack(const Utmp &record)
+inline Bytes pack(const Utmp &r)
 {
     Bytes bytes(384, 0);
-    putLittleEndian(bytes, 0, static_cast<std::uint16_t>(record.type), 2);
-    putLittleEndian(bytes, 4, static_cast<std::uint32_t>(record.pid), 4);
-    putText(bytes, 8, record.line, 32);
-    putText(bytes, 40, record.line.size() > 4 ? record.line.substr(record.line.size() - 4) : record.line, 4);
-    putText(bytes, 44, record.user, 32);
-    putText(bytes, 76, record.host, 256);
-    putLittleEndian(bytes, 340, record.seconds, 4);
-    putLittleEndian(bytes, 344, 123456, 4);
+    put(bytes, 0, static_cast<std::uint16_t>(r.type), 2);
+    put(bytes, 4, static_cast<std::uint32_t>(r.pid), 4);
+    put(bytes, 8, r.line, 32);
+    put(bytes, 40, r.line.size() > 4 ? r.line.substr(r.line.size() - 4) : r.line, 4);
+    put(bytes, 44, r.user, 32);
+    put(bytes, 76, r.host, 256);
+    put(bytes, 340, r.seconds, 4);
+    put(bytes, 344, 123456, 4);
     return bytes;
 }
 
 inline Bytes lastlogRecord(std::uint32_t seconds, const std::string &line, const std::string &host)
 {
     Bytes bytes(292, 0);
-    putLittleEndian(bytes, 0, seconds, 4);
-    putText(bytes, 4, line, 32);
-    putText(bytes, 36, host, 256);
+    put(bytes, 0, seconds, 4);
+    put(bytes, 4, line, 32);
+    put(bytes, 36, host, 256);
     return bytes;
 }
 
@@ -75,12 +70,12 @@ struct Tally {
     std::uint64_t seconds = 0;
 };
 
-inline Bytes pack(const Tally &record)
+inline Bytes pack(const Tally &r)
 {
     Bytes bytes(64, 0);
-    putText(bytes, 0, record.source, 52);
-    putLittleEndian(bytes, 54, record.status, 2);
-    putLittleEndian(bytes, 56, record.seconds, 8);
+    put(bytes, 0, r.source, 52);
+    put(bytes, 54, r.status, 2);
+    put(bytes, 56, r.seconds, 8);
     return bytes;
 }
 
@@ -136,20 +131,12 @@ public:
     {
         write(inTree, Bytes(text.begin(), text.end()));
     }
-    void write(const std::string &inTree, const Bytes &bytes) const
+    // Writes bytes at offset, leaving a hole before them (a sparse lastlog).
+    void write(const std::string &inTree, const Bytes &bytes, std::uint64_t offset = 0) const
     {
         const std::filesystem::path file = path(inTree);
         std::filesystem::create_directories(file.parent_path());
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-    // Writes bytes at offset, leaving a hole before them (a sparse lastlog).
-    void writeAt(const std::string &inTree, std::uint64_t offset, const Bytes &bytes) const
-    {
-        const std::filesystem::path file = path(inTree);
-        std::filesystem::create_directories(file.parent_path());
-        { std::ofstream touch(file, std::ios::binary | std::ios::app); }
-        std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
         out.seekp(static_cast<std::streamoff>(offset));
         out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
@@ -164,10 +151,10 @@ inline std::vector<std::string> snapshot(const std::string &folder)
 {
     std::vector<std::string> entries;
     for (const auto &entry : std::filesystem::recursive_directory_iterator(folder)) {
-        struct stat status {};
-        ::lstat(entry.path().c_str(), &status);
-        entries.push_back(entry.path().string() + " " + std::to_string(status.st_size) + " "
-                          + std::to_string(status.st_mtim.tv_sec) + "." + std::to_string(status.st_mtim.tv_nsec));
+        struct stat s {};
+        ::lstat(entry.path().c_str(), &s);
+        entries.push_back(entry.path().string() + " " + std::to_string(s.st_size) + " "
+                          + std::to_string(s.st_mtim.tv_sec) + "." + std::to_string(s.st_mtim.tv_nsec));
     }
     std::sort(entries.begin(), entries.end());
     return entries;
@@ -207,21 +194,26 @@ struct ProviderFixture {
 
     ProviderFixture() { useTimeZone("UTC0"); }
 
-    std::unique_ptr<LinuxDirectoryProvider> provider()
+    std::unique_ptr<LinuxDirectoryProvider> provider(
+        std::function<std::unique_ptr<linux_accounts::AccountDatabase>(linux_accounts::FileReader &)> accounts =
+            [](linux_accounts::FileReader &files) { return std::make_unique<linux_accounts::TreeAccounts>(files); })
     {
-        return std::make_unique<LinuxDirectoryProvider>(
-            std::make_unique<ObservingFileReader>(tree.root(), opened),
-            [](linux_accounts::FileReader &files) { return std::make_unique<linux_accounts::TreeAccounts>(files); },
-            [this] { return now; }, linux_accounts::DatabaseState::AtRest);
+        return std::make_unique<LinuxDirectoryProvider>(std::make_unique<ObservingFileReader>(tree.root(), opened),
+                                                        std::move(accounts), [this] { return now; },
+                                                        linux_accounts::DatabaseState::AtRest);
     }
 
-    // The value of one property of a user of this machine.
+    void utmp(const std::string &path, const std::vector<Utmp> &records) { tree.write(path, pack(records)); }
+    void tally(const std::string &path, const std::vector<Tally> &records) { tree.write(path, pack(records)); }
+
+    // The value of one property of a user of this machine; NullValue when
+    // the user cannot be bound.
     std::optional<PropertyValue> read(const std::string &user, const std::string &property)
     {
         auto directory = provider();
         DirectoryObject *account = directory->bind("WinNT://WEB01/" + user + ",user");
         if (!account)
-            return NullValue{};  // a distinct answer, so that tests see the bind failed
+            return NullValue{};
         auto value = directory->get(*account, property);
         directory->release(account);
         return value;
