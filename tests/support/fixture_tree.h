@@ -8,8 +8,8 @@
 #include <time.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -40,18 +40,15 @@ struct Utmp {
     std::uint32_t seconds = 0;
     std::int32_t pid = 0;
 };
-
 inline Bytes pack(const Utmp &r)
 {
     Bytes bytes(384, 0);
     put(bytes, 0, static_cast<std::uint16_t>(r.type), 2);
     put(bytes, 4, static_cast<std::uint32_t>(r.pid), 4);
     put(bytes, 8, r.line, 32);
-    put(bytes, 40, r.line.size() > 4 ? r.line.substr(r.line.size() - 4) : r.line, 4);
     put(bytes, 44, r.user, 32);
     put(bytes, 76, r.host, 256);
     put(bytes, 340, r.seconds, 4);
-    put(bytes, 344, 123456, 4);
     return bytes;
 }
 
@@ -69,7 +66,6 @@ struct Tally {
     std::uint16_t status = 1;
     std::uint64_t seconds = 0;
 };
-
 inline Bytes pack(const Tally &r)
 {
     Bytes bytes(64, 0);
@@ -83,25 +79,17 @@ inline Bytes pack(const Tally &r)
 template <class Record> Bytes pack(const std::vector<Record> &records)
 {
     Bytes bytes;
-    for (const Record &record : records) {
-        const Bytes one = pack(record);
-        bytes.insert(bytes.end(), one.begin(), one.end());
-    }
+    for (const Record &record : records)
+        for (unsigned char byte : pack(record))
+            bytes.push_back(byte);
     return bytes;
 }
 
 inline std::int64_t civilSeconds(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
-    std::tm civil{};
-    civil.tm_year = year - 1900;
-    civil.tm_mon = month - 1;
-    civil.tm_mday = day;
-    civil.tm_hour = hour;
-    civil.tm_min = minute;
-    civil.tm_sec = second;
-    return ::timegm(&civil);
+    const auto days = std::chrono::sys_days(std::chrono::year(year) / month / day).time_since_epoch().count();
+    return days * 86400 + hour * 3600 + minute * 60 + second;
 }
-
 // A 32-bit record time, and the value the report gets for it in UTC.
 inline std::uint32_t t(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
@@ -113,36 +101,25 @@ inline PropertyValue at(int year, int month, int day, int hour = 0, int minute =
 }
 
 // A temporary folder that is removed with everything in it.
-class TempTree {
-public:
-    TempTree()
-    {
+struct TempTree {
+    std::string root = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "tramsel-tree-XXXXXX").string();
-        root_ = ::mkdtemp(pattern.data());
-    }
-    ~TempTree() { std::filesystem::remove_all(root_); }
+        return std::string(::mkdtemp(pattern.data()));
+    }();
+    TempTree() = default;
     TempTree(const TempTree &) = delete;
-    TempTree &operator=(const TempTree &) = delete;
+    ~TempTree() { std::filesystem::remove_all(root); }
+    std::string path(const std::string &inTree) const { return root + inTree; }
 
-    const std::string &root() const { return root_; }
-    std::string path(const std::string &inTree) const { return root_ + inTree; }
-
-    void write(const std::string &inTree, const std::string &text) const
-    {
-        write(inTree, Bytes(text.begin(), text.end()));
-    }
+    void write(const std::string &inTree, const std::string &text) const { write(inTree, Bytes(text.begin(), text.end())); }
     // Writes bytes at offset, leaving a hole before them (a sparse lastlog).
     void write(const std::string &inTree, const Bytes &bytes, std::uint64_t offset = 0) const
     {
-        const std::filesystem::path file = path(inTree);
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        std::filesystem::create_directories(std::filesystem::path(path(inTree)).parent_path());
+        std::ofstream out(path(inTree), std::ios::binary | std::ios::trunc);
         out.seekp(static_cast<std::streamoff>(offset));
         out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
-
-private:
-    std::string root_;
 };
 
 // Every entry under a folder with its size and change time, to show that
@@ -161,21 +138,16 @@ inline std::vector<std::string> snapshot(const std::string &folder)
 }
 
 // Opens files in the tree and remembers every path asked for.
-class ObservingFileReader final : public linux_accounts::FileReader {
-public:
-    ObservingFileReader(std::string root, std::shared_ptr<std::vector<std::string>> log)
-        : inner_(std::move(root)), log_(std::move(log))
-    {
-    }
+struct ObservingFileReader final : linux_accounts::FileReader {
+    linux_accounts::PosixFileReader inner;
+    std::shared_ptr<std::vector<std::string>> log;
+    ObservingFileReader(std::string root, std::shared_ptr<std::vector<std::string>> opened)
+        : inner(std::move(root)), log(std::move(opened)) {}
     std::unique_ptr<linux_accounts::ReadableFile> open(const std::string &path) override
     {
-        log_->push_back(path);
-        return inner_.open(path);
+        log->push_back(path);
+        return inner.open(path);
     }
-
-private:
-    linux_accounts::PosixFileReader inner_;
-    std::shared_ptr<std::vector<std::string>> log_;
 };
 
 // Sets the process's time zone (every provider fixture starts in UTC).
@@ -185,8 +157,8 @@ inline void useTimeZone(const char *zone)
     ::tzset();
 }
 
-// A provider on a fixture tree of host WEB01 in UTC at a fixed time; every
-// path it opens is kept in `opened`.
+// A provider on a fixture tree in UTC at a fixed time; every path it opens
+// is kept in `opened`.
 struct ProviderFixture {
     TempTree tree;
     std::shared_ptr<std::vector<std::string>> opened = std::make_shared<std::vector<std::string>>();
@@ -198,16 +170,14 @@ struct ProviderFixture {
         std::function<std::unique_ptr<linux_accounts::AccountDatabase>(linux_accounts::FileReader &)> accounts =
             [](linux_accounts::FileReader &files) { return std::make_unique<linux_accounts::TreeAccounts>(files); })
     {
-        return std::make_unique<LinuxDirectoryProvider>(std::make_unique<ObservingFileReader>(tree.root(), opened),
+        return std::make_unique<LinuxDirectoryProvider>(std::make_unique<ObservingFileReader>(tree.root, opened),
                                                         std::move(accounts), [this] { return now; },
                                                         linux_accounts::DatabaseState::AtRest);
     }
-
     void utmp(const std::string &path, const std::vector<Utmp> &records) { tree.write(path, pack(records)); }
     void tally(const std::string &path, const std::vector<Tally> &records) { tree.write(path, pack(records)); }
 
-    // The value of one property of a user of this machine; NullValue when
-    // the user cannot be bound.
+    // The value of one property of WEB01's user; NullValue when the user cannot be bound.
     std::optional<PropertyValue> read(const std::string &user, const std::string &property)
     {
         auto directory = provider();

@@ -23,14 +23,11 @@ std::uint32_t numberOf(std::span<const unsigned char> record)
     return record[0] | record[1] << 8 | record[2] << 16 | static_cast<std::uint32_t>(record[3]) << 24;
 }
 
-struct Opened {
-    std::vector<std::string> names;
-};
-
-RecordLog::Opener memory(Bytes bytes, Opened &opened, std::string name)
+// A file in memory that notes its name when opened.
+RecordLog::Opener memory(Bytes bytes, std::vector<std::string> &opened, std::string name)
 {
     return [bytes = std::move(bytes), &opened, name = std::move(name)]() -> std::unique_ptr<ReadableFile> {
-        opened.names.push_back(name);
+        opened.push_back(name);
         return std::make_unique<MemoryFile>(bytes);
     };
 }
@@ -38,7 +35,7 @@ RecordLog::Opener memory(Bytes bytes, Opened &opened, std::string name)
 TEST(RecordLog, WalksBackAcrossChunksAndFilesIgnoringAPartialRecord)
 {
     // 1000 records span several 60 KiB chunks; each file ends in a partial record.
-    Opened opened;
+    std::vector<std::string> opened;
     RecordLog log(384, {memory(numbered(0, 1000, 100), opened, "old"),
                         memory(numbered(1000, 1000, 383), opened, "new")});
     std::vector<std::uint32_t> seen;
@@ -51,12 +48,12 @@ TEST(RecordLog, WalksBackAcrossChunksAndFilesIgnoringAPartialRecord)
     ASSERT_EQ(seen.size(), 2000u);
     for (std::uint32_t i = 0; i < 2000; ++i)
         ASSERT_EQ(seen[i], 1999 - i);
-    EXPECT_EQ(opened.names, (std::vector<std::string>{"new", "old"}));
+    EXPECT_EQ(opened, (std::vector<std::string>{"new", "old"}));
 }
 
 TEST(RecordLog, StopsEarlyWithoutOpeningTheRotatedFile)
 {
-    Opened opened;
+    std::vector<std::string> opened;
     RecordLog log(384, {memory(numbered(0, 10), opened, "old"), memory(numbered(10, 10), opened, "new")});
     int visited = 0;
     EXPECT_TRUE(log.walkBackward([&](std::span<const unsigned char> record, RecordLog::Position) {
@@ -64,12 +61,12 @@ TEST(RecordLog, StopsEarlyWithoutOpeningTheRotatedFile)
         return numberOf(record) != 15;
     }));
     EXPECT_EQ(visited, 5);
-    EXPECT_EQ(opened.names, std::vector<std::string>{"new"});
+    EXPECT_EQ(opened, std::vector<std::string>{"new"});
 }
 
 TEST(RecordLog, WalksForwardFromAPositionIntoTheNewerFile)
 {
-    Opened opened;
+    std::vector<std::string> opened;
     RecordLog log(384, {memory(numbered(0, 300), opened, "old"), memory(numbered(300, 300), opened, "new")});
     std::vector<std::uint32_t> seen;
     EXPECT_TRUE(log.walkForward({0, 150}, [&](std::span<const unsigned char> record, RecordLog::Position) {
@@ -77,8 +74,7 @@ TEST(RecordLog, WalksForwardFromAPositionIntoTheNewerFile)
         return numberOf(record) < 500;
     }));
     ASSERT_EQ(seen.size(), 350u);
-    EXPECT_EQ(seen.front(), 151u);
-    EXPECT_EQ(seen.back(), 500u);
+    EXPECT_EQ(std::pair(seen.front(), seen.back()), std::pair(151u, 500u));
 }
 
 TEST(PosixFileReader, OpensOnlyRegularFilesInsideTheRoot)
@@ -89,13 +85,11 @@ TEST(PosixFileReader, OpensOnlyRegularFilesInsideTheRoot)
     // An absolute link in a disk image points into the image, not the host.
     std::filesystem::create_directory_symlink("/etc", tree.path("/var/etc-link"));
 
-    PosixFileReader reader(tree.root());
+    PosixFileReader reader(tree.root);
     const auto passwd = reader.open("/etc/passwd");
     ASSERT_TRUE(passwd);
     EXPECT_EQ(readText(*passwd), "root:x:0:0::/root:/bin/sh\n");
-    const auto linked = reader.open("/var/etc-link/passwd");
-    ASSERT_TRUE(linked);
-    EXPECT_EQ(linked->size(), passwd->size());
+    EXPECT_EQ(readText(*reader.open("/var/etc-link/passwd")), readText(*passwd));
     EXPECT_FALSE(reader.open("/etc"));
     EXPECT_FALSE(reader.open("/etc/missing"));
     EXPECT_FALSE(reader.open("etc/passwd"));

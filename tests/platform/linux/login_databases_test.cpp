@@ -25,12 +25,6 @@ constexpr const char *kWtmpdbSchema =
     "CREATE TABLE wtmp(ID INTEGER PRIMARY KEY, Type INTEGER, User TEXT NOT NULL, Login INTEGER, "
     "Logout INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);";
 
-const char *const kPasswd =
-    "alice:x:1000:1000::/home/alice:/bin/bash\n"
-    "bob:x:1001:1001::/home/bob:/bin/bash\n"
-    "o'brien\"; DROP TABLE wtmp; --:x:1002:1002::/home/x:/bin/sh\n";
-const std::string kQuoted = "o'brien\"; DROP TABLE wtmp; --";
-
 // Runs SQL on a database file, creating it.
 void execute(const std::string &path, const std::string &sql)
 {
@@ -40,14 +34,6 @@ void execute(const std::string &path, const std::string &sql)
     EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
     sqlite3_free(error);
     sqlite3_close(db);
-}
-
-std::string text(const std::string &s)
-{
-    std::string quoted = "'";
-    for (char c : s)
-        quoted += c == '\'' ? std::string("''") : std::string(1, c);
-    return quoted + "'";
 }
 
 std::int64_t micros(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
@@ -65,7 +51,7 @@ struct Session {
 struct Fixture : testing::ProviderFixture {
     Fixture()
     {
-        tree.write("/etc/passwd", kPasswd);
+        tree.write("/etc/passwd", "alice:x:1000:1000::/:/bin/sh\nbob:x:1001:1001::/:/bin/sh\n");
         tree.write("/etc/hostname", "web01\n");
         std::filesystem::create_directories(tree.path("/var/lib/lastlog"));
         std::filesystem::create_directories(tree.path("/var/lib/wtmpdb"));
@@ -77,8 +63,7 @@ struct Fixture : testing::ProviderFixture {
     {
         std::string sql = kLastlog2Schema;
         for (const auto &[user, seconds] : rows)
-            sql += "INSERT INTO Lastlog2 VALUES(" + text(user) + "," + std::to_string(seconds)
-                + ",'pts/0','192.0.2.1','sshd');";
+            sql += "INSERT INTO Lastlog2 VALUES('" + user + "'," + std::to_string(seconds) + ",'pts/0','192.0.2.1','sshd');";
         execute(lastlog2(), sql);
     }
     void sessions(const std::vector<Session> &rows)
@@ -86,23 +71,15 @@ struct Fixture : testing::ProviderFixture {
         std::string sql = kWtmpdbSchema;
         for (const Session &row : rows)
             sql += "INSERT INTO wtmp(Type, User, Login, Logout, TTY, RemoteHost, Service) VALUES("
-                + std::to_string(row.type) + "," + text(row.user) + "," + (row.login ? std::to_string(*row.login) : "NULL") + ","
+                + std::to_string(row.type) + ",'" + row.user + "'," + (row.login ? std::to_string(*row.login) : "NULL") + ","
                 + (row.logout ? std::to_string(*row.logout) : "NULL") + ",'pts/0','','sshd');";
         execute(wtmpdb(), sql);
     }
-
 };
 
 TEST(LoginDatabases, LastLoginIsTheLatestOfEverySource)
 {
-    struct Case {
-        const char *name;
-        std::int64_t lastlog2;
-        std::int64_t wtmpdbLogin;
-        std::uint32_t lastlog;
-        std::uint32_t wtmp;
-        PropertyValue expected;
-    };
+    struct Case { const char *name; std::int64_t lastlog2, wtmpdbLogin; std::uint32_t lastlog, wtmp; PropertyValue expected; };
     const Case cases[] = {
         {"lastlog2", civilSeconds(2024, 5, 4), micros(2024, 5, 3), t(2024, 5, 2), t(2024, 5, 1), at(2024, 5, 4)},
         {"wtmpdb", civilSeconds(2024, 5, 3), micros(2024, 5, 4), t(2024, 5, 2), t(2024, 5, 1), at(2024, 5, 4)},
@@ -132,12 +109,7 @@ TEST(LoginDatabases, LastLogoffComesFromTheSourceOfTheLatestSession)
 
 TEST(LoginDatabases, WtmpdbSessions)
 {
-    struct Case {
-        const char *name;
-        std::vector<Session> rows;
-        std::optional<PropertyValue> login;
-        std::optional<PropertyValue> logoff;
-    };
+    struct Case { const char *name; std::vector<Session> rows; std::optional<PropertyValue> login, logoff; };
     const Case cases[] = {
         {"closed",
          {{3, "alice", micros(2024, 5, 1, 9), micros(2024, 5, 1, 10)}, {3, "bob", micros(2024, 5, 1, 11), {}}},
@@ -158,9 +130,6 @@ TEST(LoginDatabases, WtmpdbSessions)
         {"the latest session has no login time",
          {{3, "alice", micros(2024, 5, 1, 9), micros(2024, 5, 1, 10)}, {3, "alice", {}, {}}},
          std::nullopt, std::nullopt},
-        {"after 2038 in 64 bits",
-         {{3, "alice", micros(2200, 1, 2, 3, 4, 5), micros(2200, 1, 2, 4)}},
-         at(2200, 1, 2, 3, 4, 5), at(2200, 1, 2, 4)},
     };
     for (const Case &c : cases) {
         Fixture f;
@@ -173,24 +142,13 @@ TEST(LoginDatabases, WtmpdbSessions)
 TEST(LoginDatabases, BrokenDatabasesFailOnlyTheirOwnReads)
 {
     const std::string garbage(8192, 'x');
-    struct Case {
-        const char *name;
-        std::function<void(Fixture &)> breakIt;
-    };
+    struct Case { const char *name; std::function<void(Fixture &)> breakIt; };
     const Case cases[] = {
         {"not a database", [&](Fixture &f) { f.tree.write("/var/lib/lastlog/lastlog2.db", garbage); }},
         {"another schema", [](Fixture &f) { execute(f.lastlog2(), "CREATE TABLE Lastlog2(Name TEXT, Seen TEXT);"
                                                                  "INSERT INTO Lastlog2 VALUES('alice','today');"); }},
         {"text in the time", [](Fixture &f) { execute(f.lastlog2(), std::string(kLastlog2Schema)
                                                                    + "INSERT INTO Lastlog2 VALUES('alice','soon','','','');"); }},
-        {"a folder", [](Fixture &f) { std::filesystem::create_directories(f.lastlog2()); }},
-        {"corrupt pages", [](Fixture &f) {
-             f.logins({{"alice", civilSeconds(2024, 5, 9)}});
-             testing::Bytes bytes(std::filesystem::file_size(f.lastlog2()), 0xa5);
-             const std::string header = "SQLite format 3";
-             std::copy(header.begin(), header.end(), bytes.begin());
-             f.tree.write("/var/lib/lastlog/lastlog2.db", bytes);
-         }},
     };
     for (const Case &c : cases) {
         Fixture f;
@@ -205,17 +163,16 @@ TEST(LoginDatabases, BrokenDatabasesFailOnlyTheirOwnReads)
 TEST(LoginDatabases, Lastlog2TimesAndNamesBoundNotFormattedIntoSql)
 {
     Fixture f;
-    f.logins({{kQuoted, civilSeconds(2024, 5, 1)}, {"alice", civilSeconds(2150, 7, 8, 9, 10, 11)}, {"bob", 0}});
-    f.sessions({{3, "alice", micros(2024, 5, 3), {}}, {3, kQuoted, micros(2024, 5, 4), micros(2024, 5, 5)}});
+    f.logins({{"alice", civilSeconds(2150, 7, 8, 9, 10, 11)}, {"bob", 0}});
+    f.sessions({{3, "alice", micros(2024, 5, 3), micros(2024, 5, 4)}});
     EXPECT_EQ(f.read("alice", "LastLogin"), at(2150, 7, 8, 9, 10, 11)) << "after 2038";
     EXPECT_EQ(f.read("bob", "LastLogin"), std::nullopt) << "0 is never";
-    EXPECT_EQ(f.read(kQuoted, "LastLogin"), at(2024, 5, 4));
-    EXPECT_EQ(f.read(kQuoted, "LastLogoff"), at(2024, 5, 5));
-    EXPECT_EQ(f.read("alice", "LastLogoff"), std::nullopt);
-    for (const char *user : {"alice' OR '1'='1", "alice\" --"})
+    for (const char *user : {"alice' OR '1'='1", "alice\" OR \"1\"=\"1"}) {
         EXPECT_EQ(linux_accounts::lastlog2Login(linux_accounts::databaseUri(f.lastlog2(), DatabaseState::AtRest), user),
-                  std::nullopt)
-            << user;
+                  std::nullopt) << user;
+        EXPECT_EQ(linux_accounts::wtmpdbSession(linux_accounts::databaseUri(f.wtmpdb(), DatabaseState::AtRest), user).login,
+                  std::nullopt) << user;
+    }
 }
 
 TEST(LoginDatabases, ReadingLeavesNoTraceAndAbsoluteLinksStayInTheTree)
