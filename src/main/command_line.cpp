@@ -4,11 +4,9 @@
 #include <algorithm>
 
 #include "enter_user/entry.h"
-#include "platform/provider_factory.h"
 #include "report/account_usage.h"
 #include "report/directory_provider.h"
 #include "report/locale.h"
-#include "report/report_view.h"
 
 namespace tramsel {
 namespace {
@@ -17,23 +15,6 @@ bool oneOf(std::string_view name, std::span<const std::string_view> names)
 {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
-
-// The report as --print writes it.
-class CapturedReport final : public ReportView {
-public:
-    void replaceReportText(const std::string &text) override { text_ = text; }
-    std::string withLineFeeds() const
-    {
-        std::string out;
-        for (std::size_t i = 0; i < text_.size(); ++i)
-            if (!(text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n'))
-                out += text_[i];
-        return out;
-    }
-
-private:
-    std::string text_;
-};
 
 } // namespace
 
@@ -118,7 +99,7 @@ AccountArgument splitAccount(std::string_view argument, const Locale &locale)
 {
     AccountArgument account;
     if (const auto backslash = argument.find('\\'); backslash != std::string_view::npos) {
-        account.domain = locale.toUpper(argument.substr(0, backslash));
+        account.domain = upperDomain(argument.substr(0, backslash), locale);
         argument.remove_prefix(backslash + 1);
     }
     account.userName = std::string(argument);
@@ -126,7 +107,7 @@ AccountArgument splitAccount(std::string_view argument, const Locale &locale)
     return account;
 }
 
-WindowlessResult runWindowless(const CommandLine &line, const Locale &locale)
+WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, const ProviderFactory &makeProvider)
 {
     if (!line.error.empty())
         return {kExitBadCommandLine, {}, line.error + "\n"};
@@ -137,13 +118,15 @@ WindowlessResult runWindowless(const CommandLine &line, const Locale &locale)
     const AccountArgument account = splitAccount(line.account.value_or(std::string()), locale);
     if (account.error)
         return {kExitBadCommandLine, {}, *account.error + "\n"};
-    const auto provider = makeDirectoryProvider({line.root, line.servers});
-    CapturedReport report;
-    const bool bound = ShowAccountUsage(account.domain, account.userName, {*provider, locale, report});
-    WindowlessResult result{bound ? kExitSuccess : kExitNotBound, report.withLineFeeds(), {}};
-    if (!bound)
-        if (const std::string why = provider->failureReason(); !why.empty())
-            result.err = why + "\n";
+    const auto provider = makeProvider({line.root, line.servers});
+    const ReportOutcome report = accountReport(account.domain, account.userName, *provider, locale, "\n");
+    WindowlessResult result{report.bound ? kExitSuccess : kExitNotBound, report.text, {}};
+    if (!report.bound && !report.reason.empty())
+        result.err = report.reason + "\n";
+    for (const std::string &source : report.missing)
+        result.err += source + "; its answers are missing\n";
+    if (report.bound && !report.missing.empty())
+        result.status = kExitPartial;
     return result;
 }
 

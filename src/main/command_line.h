@@ -2,6 +2,8 @@
 // asks for, and what the program does without a window.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -10,9 +12,11 @@
 
 namespace tramsel {
 
+class DirectoryProvider;
 class Locale;
+struct ProviderOptions;
 
-enum ExitStatus { kExitSuccess = 0, kExitNotBound = 1, kExitBadCommandLine = 2 };
+enum ExitStatus { kExitSuccess = 0, kExitNotBound = 1, kExitBadCommandLine = 2, kExitPartial = 3 };
 
 struct CommandLine {
     bool print = false;
@@ -58,6 +62,8 @@ struct WindowlessResult {
     std::string out;
     std::string err;
 };
-WindowlessResult runWindowless(const CommandLine &line, const Locale &locale);
+using ProviderFactory = std::function<std::unique_ptr<DirectoryProvider>(const ProviderOptions &)>;
+WindowlessResult runWindowless(const CommandLine &line, const Locale &locale,
+                               const ProviderFactory &makeProvider);
 
 } // namespace tramsel

@@ -41,4 +41,24 @@ std::unique_ptr<DirectoryProvider> makeDirectoryProvider(const ProviderOptions &
 #endif
 }
 
+namespace {
+
+// A platform (or a build) that cannot list its accounts yet.
+class NoCatalog final : public audit::AccountCatalog {
+public:
+    audit::Listing listAccounts(const audit::Request &request, const std::function<void(AccountRecord &&)> &,
+                                const std::function<void(const audit::Progress &)> &) override
+    {
+        return {request.domain, {}, "listing accounts is not supported here"};
+    }
+};
+
+} // namespace
+
+std::unique_ptr<audit::AccountCatalog> makeAccountCatalog(const ProviderOptions &options)
+{
+    (void)options;
+    return std::make_unique<NoCatalog>();
+}
+
 } // namespace tramsel

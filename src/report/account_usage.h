@@ -4,9 +4,14 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "report/account_path.h"
+#include "report/account_record.h"
 
 namespace tramsel {
 
+class DirectoryObject;
 class DirectoryProvider;
 class Locale;
 class ReportView;
@@ -18,35 +23,36 @@ struct ReportServices {
     ReportView &view;
 };
 
-// How the account is named to the directory and to the user.
-struct AccountNames {
-    std::string path;         // "WinNT://SALES/jdoe,user"
-    std::string displayName;  // "SALES\jdoe"
+inline constexpr std::string_view kCrLf = "\r\n";
+
+// The texts written to the report area, with the given line ends.
+std::string failureText(std::string_view displayName, std::string_view lineEnd = kCrLf);
+std::string usageReport(std::string_view displayName, const AccountUsage &usage, const Locale &locale,
+                        std::string_view lineEnd = kCrLf);
+
+// Reads the report's values of a bound account, each read guarded: a
+// failed read leaves its value unknown.
+AccountUsage readUsage(DirectoryProvider &provider, DirectoryObject &account);
+
+// What one report came to.
+struct ReportOutcome {
+    bool bound = false;
+    std::string text;                  // the usage report or the failure text
+    std::string reason;                // why the account was not bound; may be empty
+    std::vector<std::string> missing;  // sources whose answers the report lacks
+
+    explicit operator bool() const { return bound; }
 };
 
-// The domain is upper-cased; an empty domain names the bare user. Nothing is
-// escaped: the provider receives exactly what was typed.
-AccountNames accountNames(std::string_view domain, std::string_view userName, const Locale &locale);
+// Binds the account, reads it, builds the report (or the failure text) and
+// releases the account. Nothing it meets escapes it.
+ReportOutcome accountReport(std::string_view domain, std::string_view userName,
+                            DirectoryProvider &provider, const Locale &locale,
+                            std::string_view lineEnd = kCrLf);
 
-// The texts written to the report area.
-std::string failureText(std::string_view displayName);
-struct UsageValues {
-    std::string lastLogin = "n/a";
-    std::string lastLogoff = "n/a";
-    std::string lastFailedLogin = "n/a";
-    std::string lastBadLoginAddress = "n/a";
-    std::string badLoginCount = "n/a";
-    std::string passwordExpirationDate = "n/a";
-    std::string passwordMaxAgeDays = "n/a";
-    std::string passwordLastChanged = "n/a";
-};
-std::string usageReport(std::string_view displayName, const UsageValues &values);
-
-// Binds the account, reads it, replaces the whole report area with the usage
-// report or the failure text and releases the account. Nothing it meets
-// escapes it: every failure ends only its own step. Returns whether the
-// account was bound.
-bool ShowAccountUsage(std::string_view domain, std::string_view userName,
-                      const ReportServices &services);
+// The same, written over the whole report area (lines end in CR LF) before
+// the account is released.
+ReportOutcome ShowAccountUsage(std::string_view domain, std::string_view userName,
+                               const ReportServices &services);
 
 } // namespace tramsel

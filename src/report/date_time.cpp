@@ -61,11 +61,35 @@ constexpr std::int64_t floorDiv(std::int64_t a, std::int64_t b)
 
 } // namespace
 
+std::optional<DateTime> DateTime::make(std::int64_t micros, bool instant)
+{
+    if (micros < kMinMicros || micros > kMaxMicros)
+        return std::nullopt;
+    return DateTime(micros, instant);
+}
+
 std::optional<DateTime> DateTime::fromMicroseconds(std::int64_t microseconds)
 {
-    if (microseconds < kMinMicros || microseconds > kMaxMicros)
+    return make(microseconds, false);
+}
+
+std::optional<DateTime> DateTime::fromUnixMicroseconds(std::int64_t microseconds)
+{
+    return make(microseconds, true);
+}
+
+std::optional<DateTime> DateTime::fromUnixSeconds(std::int64_t seconds)
+{
+    // Far outside the range already; keeps the multiplication from overflowing.
+    if (seconds < -1'000'000'000'000 || seconds > 1'000'000'000'000)
         return std::nullopt;
-    return DateTime(microseconds);
+    return make(seconds * kMicrosPerSecond, true);
+}
+
+std::optional<DateTime> DateTime::instantFromCivil(const CivilDateTime &utc)
+{
+    const auto wall = fromCivil(utc);
+    return wall ? make(wall->micros_, true) : std::nullopt;
 }
 
 std::optional<DateTime> DateTime::fromCivil(const CivilDateTime &c)
@@ -97,7 +121,7 @@ std::optional<DateTime> DateTime::minusSeconds(double seconds) const
     const double shift = std::round(seconds * static_cast<double>(kMicrosPerSecond));
     if (std::fabs(shift) > 1e18)
         return std::nullopt;
-    return fromMicroseconds(micros_ - static_cast<std::int64_t>(shift));
+    return make(micros_ - static_cast<std::int64_t>(shift), instant_);
 }
 
 CivilDateTime DateTime::civil() const

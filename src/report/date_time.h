@@ -1,5 +1,6 @@
-// Calendar date-times as directory providers report them: a wall-clock date
-// and time of day with no time zone attached.
+// Date-times as directory providers report them: an instant (a moment in
+// UTC, as FILETIMEs and the Unix clock count it) or a wall-clock date and
+// time with no zone attached (a shadow day, an OLE DATE).
 #pragma once
 
 #include <cstdint>
@@ -19,9 +20,12 @@ struct CivilDateTime {
     friend bool operator==(const CivilDateTime &, const CivilDateTime &) = default;
 };
 
-// A date-time counted in microseconds from 1970-01-01 00:00:00 on the same
-// wall clock. Microseconds keep the fractions of a day that password
-// arithmetic produces; the text shows them rounded to the second.
+// A date-time counted in microseconds from 1970-01-01 00:00:00, either in
+// UTC (an instant, shown in the user's time zone) or on a wall clock of no
+// zone (shown as it is). Microseconds keep the fractions of a day that
+// password arithmetic produces; the text shows them rounded to the second.
+// Arithmetic on an instant is absolute: moving back 120 days across a
+// daylight-saving change moves back 120 x 86400 seconds.
 class DateTime {
 public:
     // Years a date-time may have; anything outside is not a valid date-time.
@@ -30,24 +34,32 @@ public:
 
     constexpr DateTime() = default;
 
+    // Wall-clock date-times.
     static std::optional<DateTime> fromCivil(const CivilDateTime &civil);
     static std::optional<DateTime> fromMicroseconds(std::int64_t microseconds);
     // Whole days since 1970-01-01 at midnight (a shadow-style day count).
     static std::optional<DateTime> fromDays(std::int64_t days);
+    // Instants, counted from 1970-01-01 00:00:00 UTC.
+    static std::optional<DateTime> fromUnixSeconds(std::int64_t seconds);
+    static std::optional<DateTime> fromUnixMicroseconds(std::int64_t microseconds);
+    static std::optional<DateTime> instantFromCivil(const CivilDateTime &utc);
 
     // The same date-time moved back by a (possibly fractional) number of
     // seconds; nothing when the result leaves the valid range.
     std::optional<DateTime> minusSeconds(double seconds) const;
 
-    // Rounded to the nearest second.
+    // Rounded to the nearest second: the wall clock's, or UTC's for an instant.
     CivilDateTime civil() const;
     std::int64_t microseconds() const { return micros_; }
+    bool isInstant() const { return instant_; }
 
     friend bool operator==(const DateTime &, const DateTime &) = default;
 
 private:
-    explicit constexpr DateTime(std::int64_t micros) : micros_(micros) {}
+    constexpr DateTime(std::int64_t micros, bool instant) : micros_(micros), instant_(instant) {}
+    static std::optional<DateTime> make(std::int64_t micros, bool instant);
     std::int64_t micros_ = 0;
+    bool instant_ = false;
 };
 
 } // namespace tramsel

@@ -4,10 +4,35 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "report/property_value.h"
 
 namespace tramsel {
+
+// The properties the report asks a bound account for.
+namespace property {
+inline constexpr std::string_view kLastLogin = "LastLogin";
+inline constexpr std::string_view kLastLogoff = "LastLogoff";
+inline constexpr std::string_view kLastFailedLogin = "LastFailedLogin";
+inline constexpr std::string_view kBadLoginAddress = "BadLoginAddress";
+inline constexpr std::string_view kBadLoginCount = "BadLoginCount";
+inline constexpr std::string_view kPasswordExpirationDate = "PasswordExpirationDate";
+inline constexpr std::string_view kMaxPasswordAge = "MaxPasswordAge";  // seconds
+// When the password was set, where the directory keeps it: asked only when
+// the expiry and the maximum age do not tell (a password that never expires).
+inline constexpr std::string_view kPasswordLastChanged = "PasswordLastChanged";
+} // namespace property
+
+/// Where a provider reads from, as the command line may name it.
+struct ProviderOptions {
+    // Read account files and records below this folder instead of "/"
+    // (where the platform's provider reads files at all). Empty: the running system.
+    std::string root;
+    // Domain controllers to ask, as LDAP URIs ("ldap://dc1.sales.test"),
+    // instead of those the domain's DNS records name. Empty: ask DNS.
+    std::vector<std::string> servers;
+};
 
 /// An object bound by a DirectoryProvider; only its provider knows what is inside.
 class DirectoryObject {
@@ -15,25 +40,32 @@ public:
     virtual ~DirectoryObject() = default;
 };
 
+/// What a bind gives: the account, or why there is none. A provider that
+/// asks several sources (domain controllers) names those whose answers are
+/// missing from an account it did bind.
+struct Binding {
+    DirectoryObject *account = nullptr;  // nullptr: not bound
+    std::string reason;                  // why not, as one plain line; empty when unknown
+    std::vector<std::string> missing;    // "dc2.sales.test: Server not found ...", one a source
+
+    explicit operator bool() const { return account != nullptr; }
+};
+
 /// A directory service that binds objects by path ("WinNT://DOMAIN/user,user")
-/// and reads their properties by name. Every failure looks the same to the
-/// caller: a bind that gives nothing, a read that gives nothing. The paths and
-/// names come from the user: a provider treats them as untrusted text.
+/// and reads their properties by name. The report treats every failure
+/// alike; the reason is for the command line and the status bar. The paths
+/// and names come from the user: a provider treats them as untrusted text.
 class DirectoryProvider {
 public:
     virtual ~DirectoryProvider() = default;
 
-    /// The object at the path, or nullptr when it cannot be bound for any reason.
-    /// The caller hands every object it gets back to release().
-    virtual DirectoryObject *bind(std::string_view path) = 0;
+    /// The object at the path, or why it cannot be bound. The caller hands
+    /// every object it gets back to release().
+    virtual Binding bind(std::string_view path) = 0;
     /// The named property of a bound object, or nothing when it cannot be read.
     virtual std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) = 0;
     /// Gives back an object that bind() returned.
     virtual void release(DirectoryObject *object) = 0;
-    /// Why the last bind failed, as one plain line for an administrator
-    /// ("no Kerberos ticket for SALES.TEST (run kinit)"); empty when the
-    /// provider cannot tell. The report never shows it: only the command line does.
-    virtual std::string failureReason() const { return {}; }
 };
 
 } // namespace tramsel

@@ -8,12 +8,22 @@
 
 namespace tramsel {
 
-/// The user's locale: case mapping, date and time formats, decimal separator.
-/// All texts are UTF-8.
+/// A date-time on the user's clock, and how far that clock is ahead of UTC.
+struct LocalTime {
+    CivilDateTime civil;
+    int utcOffsetSeconds = 0;
+};
+
+/// The user's locale: case mapping, time zone, date and time formats,
+/// decimal separator. All texts are UTF-8.
 class Locale {
 public:
     virtual ~Locale() = default;
 
+    /// The date-time on the user's clock: an instant in the user's time
+    /// zone (TZ), a wall-clock date-time as it is. Either way with the
+    /// zone's offset from UTC at that moment.
+    virtual LocalTime localTime(const DateTime &dateTime) const = 0;
     /// The text in upper case by the locale's mapping.
     virtual std::string toUpper(std::string_view text) const = 0;
     /// The date in the user's short date format.

@@ -33,7 +33,8 @@ std::optional<std::string> valueText(const PropertyValue &value, const Locale &l
 // Nothing for infinities and NaN.
 std::optional<std::string> numberText(double number, const Locale &locale);
 
-// The date-time as date, space and time; midnight shows as the date alone.
+// The date-time on the user's clock as date, space and time; midnight
+// shows as the date alone.
 std::string dateTimeText(const DateTime &dateTime, const Locale &locale);
 
 // The value as a number, for arithmetic: integers and floating-point numbers

@@ -40,7 +40,7 @@ pc=$(failure 'PC\jdoe'; echo x)
 # any DNS query, and says why on standard error.
 unknown=$'no DNS domain known for SALES: set realm in smb.conf, or name a domain controller with --server\n'
 check "missing account" 1 "${nobody%x}" "$unknown" -- --print 'sales\nobody'
-check "root carried through" 1 "${pc%x}" "" -- --root /nonexistent -p 'pc\jdoe'
+check "root carried through" 1 "${pc%x}" $'no user jdoe on PC\n' -- --root /nonexistent -p 'pc\jdoe'
 check "bad user name" 2 "" $'Wrong User Name\n' -- --print 'sales\j doe'
 check "bad command line" 2 "" $'--print needs an account, as DOMAIN\\user.\n' -- --print
 check "version" 0 $'Tramsel 2.0\n' "" -- --version

@@ -156,7 +156,7 @@ void tst_frmMain::reportKeepsCrLfAndOneValueColumnInAReadOnlyArea()
 {
     auto *text1 = child<QPlainTextEdit>("Text1");
     window->replaceReportText(failureText("jdoe"));
-    const std::string report = usageReport("SALES\\jdoe", UsageValues{});
+    const std::string report = usageReport("SALES\\jdoe", AccountUsage{}, program->locale);
     window->replaceReportText(report);  // replaces the first
     QCOMPARE(window->reportText(), report);
     const QString shown = QString::fromStdString(report).replace(u"\r\n"_s, u"\n"_s);

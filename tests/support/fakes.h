@@ -31,6 +31,8 @@ class FakeLocale final : public Locale {
 public:
     explicit FakeLocale(std::string separator = ".") : separator_(std::move(separator)) {}
 
+    // Instants in UTC; wall-clock times as they are.
+    LocalTime localTime(const DateTime &dateTime) const override { return {dateTime.civil(), 0}; }
     std::string toUpper(std::string_view text) const override
     {
         std::string upper(text);
@@ -81,12 +83,12 @@ public:
     }
     RecordingProvider &fail(const std::string &name) { return script(name, {}); }
 
-    DirectoryObject *bind(std::string_view path) override
+    Binding bind(std::string_view path) override
     {
         boundPaths.emplace_back(path);
         if (bindThrows)
             throw std::runtime_error("bind");
-        return bindSucceeds ? &account_ : nullptr;
+        return {bindSucceeds ? &account_ : nullptr, bindSucceeds ? "" : "no such account", {}};
     }
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override
     {

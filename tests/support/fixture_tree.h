@@ -95,9 +95,10 @@ inline std::uint32_t t(int year, int month, int day, int hour = 0, int minute = 
 {
     return static_cast<std::uint32_t>(civilSeconds(year, month, day, hour, minute, second));
 }
+// An instant, given in UTC.
 inline PropertyValue at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
-    return *DateTime::fromCivil({year, month, day, hour, minute, second});
+    return *DateTime::instantFromCivil({year, month, day, hour, minute, second});
 }
 
 // A temporary folder that is removed with everything in it.
@@ -181,7 +182,7 @@ struct ProviderFixture {
     std::optional<PropertyValue> read(const std::string &user, const std::string &property)
     {
         auto directory = provider();
-        DirectoryObject *account = directory->bind("WinNT://WEB01/" + user + ",user");
+        DirectoryObject *account = directory->bind("WinNT://WEB01/" + user + ",user").account;
         if (!account)
             return NullValue{};
         auto value = directory->get(*account, property);

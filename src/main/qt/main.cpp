@@ -37,7 +37,7 @@ std::vector<std::string> arguments(const QStringList &list)
 int answerWithoutWindow(const tramsel::CommandLine &line)
 {
     const tramsel::QtLocale locale;
-    const tramsel::WindowlessResult result = tramsel::runWindowless(line, locale);
+    const tramsel::WindowlessResult result = tramsel::runWindowless(line, locale, tramsel::makeDirectoryProvider);
     std::fputs(result.out.c_str(), stdout);
     std::fputs(result.err.c_str(), stderr);
     return result.status;

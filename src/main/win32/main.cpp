@@ -39,7 +39,7 @@ std::vector<std::string> arguments()
 // streams the program inherited or its parent's console, else in a box.
 int answerWithoutWindow(const tramsel::CommandLine &line, const tramsel::Locale &locale)
 {
-    const tramsel::WindowlessResult result = tramsel::runWindowless(line, locale);
+    const tramsel::WindowlessResult result = tramsel::runWindowless(line, locale, tramsel::makeDirectoryProvider);
     if (!tramsel::win::writeStandardStreams(result.out, result.err)) {
         if (!result.err.empty())
             tramsel::win::showError(result.err);

@@ -19,7 +19,7 @@
 
 #include "platform/ad/ad_kerberos.h"
 #include "platform/ad/ad_values.h"
-#include "platform/linux/account_path.h"
+#include "report/account_path.h"
 
 namespace tramsel {
 namespace {
@@ -300,16 +300,10 @@ AdDirectoryProvider::AdDirectoryProvider(Options options) : options_(std::move(o
     ::tzset();
 }
 
-DirectoryObject *AdDirectoryProvider::fail(std::string reason)
+Binding AdDirectoryProvider::bind(std::string_view path)
 {
-    reason_ = std::move(reason);
-    return nullptr;
-}
-
-DirectoryObject *AdDirectoryProvider::bind(std::string_view path)
-{
-    reason_.clear();
-    const auto account = linux_accounts::parseAccountPath(path);
+    const auto fail = [](std::string reason) { return Binding{nullptr, std::move(reason), {}}; };
+    const auto account = parseAccountPath(path);
     if (!account || account->domain.empty())
         return fail("not a domain account");
 
@@ -350,7 +344,7 @@ DirectoryObject *AdDirectoryProvider::bind(std::string_view path)
                 + (outcome ? outcome->error : "no answer in time");
     }
     if (!answers.empty())
-        return new AdAccount(ad::mergeAnswers(answers));
+        return {new AdAccount(ad::mergeAnswers(answers)), {}, {}};
     if (someoneAnswered)
         return fail("no user " + account->user + " in " + (dnsDomain ? *dnsDomain : realm));
     return fail("no domain controller answered: " + errors);

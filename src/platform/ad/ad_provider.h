@@ -28,16 +28,11 @@ public:
 
     explicit AdDirectoryProvider(Options options);
 
-    DirectoryObject *bind(std::string_view path) override;
+    Binding bind(std::string_view path) override;
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
     void release(DirectoryObject *object) override;
-    std::string failureReason() const override { return reason_; }
-
 private:
-    DirectoryObject *fail(std::string reason);
-
     Options options_;
-    std::string reason_;
 };
 
 } // namespace tramsel

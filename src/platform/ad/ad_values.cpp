@@ -55,7 +55,7 @@ std::optional<PropertyValue> dateValue(std::optional<std::int64_t> fileTime)
 {
     if (!fileTime)
         return std::nullopt;
-    if (const auto local = fileTimeToLocal(*fileTime))
+    if (const auto local = fileTimeToInstant(*fileTime))
         return *local;
     return std::nullopt;
 }
@@ -79,16 +79,11 @@ std::string escapeFilterValue(std::string_view value)
     return escaped;
 }
 
-std::optional<DateTime> fileTimeToLocal(std::int64_t fileTime)
+std::optional<DateTime> fileTimeToInstant(std::int64_t fileTime)
 {
     if (!isEvent(fileTime))
         return std::nullopt;
-    const auto instant = static_cast<std::time_t>(fileTime / kTicksPerSecond - kSeconds1601To1970);
-    std::tm parts{};
-    if (!::localtime_r(&instant, &parts))
-        return std::nullopt;
-    return DateTime::fromCivil({parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-                                parts.tm_hour, parts.tm_min, std::min(parts.tm_sec, 59)});
+    return DateTime::fromUnixSeconds(fileTime / kTicksPerSecond - kSeconds1601To1970);
 }
 
 std::optional<std::int64_t> passwordAgeSeconds(std::int64_t interval)

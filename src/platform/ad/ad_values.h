@@ -19,10 +19,10 @@ namespace tramsel::ad {
 // name can only ever match itself.
 std::string escapeFilterValue(std::string_view value);
 
-// A FILETIME (100 ns since 1601-01-01 UTC) as this machine's wall-clock
-// time, to the second. Nothing for 0, negative values and "never"
-// (0x7FFFFFFFFFFFFFFF), which AD uses for "no such event".
-std::optional<DateTime> fileTimeToLocal(std::int64_t fileTime);
+// A FILETIME (100 ns since 1601-01-01 UTC) as an instant, to the second.
+// Nothing for 0, negative values and "never" (0x7FFFFFFFFFFFFFFF), which AD
+// uses for "no such event".
+std::optional<DateTime> fileTimeToInstant(std::int64_t fileTime);
 
 // A negative 100 ns interval (maxPwdAge, msDS-MaximumPasswordAge) as whole
 // positive seconds; 0 for a policy of "never" (0 or INT64_MIN).

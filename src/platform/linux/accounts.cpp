@@ -10,9 +10,32 @@
 #include <climits>
 #include <vector>
 
-#include "platform/linux/account_path.h"
+#include <algorithm>
 
 namespace tramsel::linux_accounts {
+namespace {
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(),
+                      [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+} // namespace
+
+bool namesThisHost(std::string_view domain, const std::vector<std::string> &hostNames)
+{
+    if (equalsIgnoringCase(domain, "LOCALHOST"))
+        return true;
+    return std::any_of(hostNames.begin(), hostNames.end(), [&](const std::string &host) {
+        if (host.empty())
+            return false;
+        return equalsIgnoringCase(domain, host)
+            || equalsIgnoringCase(domain, std::string_view(host).substr(0, host.find('.')));
+    });
+}
 
 std::optional<PasswdEntry> SystemAccounts::findUser(const std::string &name)
 {

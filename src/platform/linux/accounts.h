@@ -9,7 +9,13 @@
 #include "platform/linux/account_files.h"
 #include "platform/linux/files.h"
 
+#include <vector>
+
 namespace tramsel::linux_accounts {
+
+// Whether `domain` names this machine: LOCALHOST, or one of its host names
+// (short or full), compared without regard to ASCII case.
+bool namesThisHost(std::string_view domain, const std::vector<std::string> &hostNames);
 
 /// The accounts of one system.
 class AccountDatabase {

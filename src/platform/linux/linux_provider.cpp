@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "platform/linux/account_path.h"
+#include "report/account_path.h"
 #include "platform/linux/login_history.h"
 
 namespace tramsel {
@@ -15,22 +15,11 @@ using namespace linux_accounts;
 
 namespace {
 
-// An instant as the wall-clock time of this machine's zone.
-std::optional<DateTime> localDateTime(std::int64_t seconds)
-{
-    const auto instant = static_cast<std::time_t>(seconds);
-    std::tm parts{};
-    if (!::localtime_r(&instant, &parts))
-        return std::nullopt;
-    return DateTime::fromCivil({parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-                                parts.tm_hour, parts.tm_min, std::min(parts.tm_sec, 59)});
-}
-
 std::optional<PropertyValue> dateTimeValue(std::optional<std::int64_t> seconds)
 {
     if (!seconds)
         return std::nullopt;
-    if (auto dateTime = localDateTime(*seconds))
+    if (auto dateTime = DateTime::fromUnixSeconds(*seconds))
         return *dateTime;
     return std::nullopt;
 }
@@ -241,6 +230,14 @@ std::optional<PropertyValue> LinuxAccount::get(std::string_view name)
             return std::int64_t{-1};
         return entry->maxDays * kSecondsPerDay;
     }
+    if (name == property::kPasswordLastChanged) {
+        const auto &entry = shadow();
+        if (!entry || entry->lastChangeDays <= 0)
+            return std::nullopt;
+        if (auto date = DateTime::fromDays(entry->lastChangeDays))
+            return *date;
+        return std::nullopt;
+    }
     if (name == "PasswordExpirationDate") {
         const auto &entry = shadow();
         if (!entry || entry->lastChangeDays <= 0 || entry->maxDays < 0
@@ -307,15 +304,16 @@ std::optional<PasswdEntry> LinuxDirectoryProvider::lookUp(const std::string &dom
     return std::nullopt;
 }
 
-DirectoryObject *LinuxDirectoryProvider::bind(std::string_view path)
+Binding LinuxDirectoryProvider::bind(std::string_view path)
 {
     const auto account = parseAccountPath(path);
     if (!account)
-        return nullptr;
+        return {nullptr, "not an account name this system can have", {}};
     auto user = lookUp(account->domain, account->user);
     if (!user)
-        return nullptr;
-    return new LinuxAccount(std::move(*user), *files_, *accounts_, now_, databaseState_);
+        return {nullptr, "no user " + account->user + " on "
+                    + (account->domain.empty() ? std::string("this machine") : account->domain), {}};
+    return {new LinuxAccount(std::move(*user), *files_, *accounts_, now_, databaseState_), {}, {}};
 }
 
 std::optional<PropertyValue> LinuxDirectoryProvider::get(DirectoryObject &object, std::string_view name)

@@ -34,7 +34,7 @@ public:
                                linux_accounts::FileReader &)> makeAccounts,
                            Clock now, linux_accounts::DatabaseState databaseState);
 
-    DirectoryObject *bind(std::string_view path) override;
+    Binding bind(std::string_view path) override;
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
     void release(DirectoryObject *object) override;
 

@@ -1,7 +1,7 @@
 // Routing each path to the local or the domain provider.
 #include "platform/linux/routing_provider.h"
 
-#include "platform/linux/account_path.h"
+#include "report/account_path.h"
 
 namespace tramsel {
 
@@ -12,16 +12,16 @@ RoutingDirectoryProvider::RoutingDirectoryProvider(std::unique_ptr<DirectoryProv
 {
 }
 
-DirectoryObject *RoutingDirectoryProvider::bind(std::string_view path)
+Binding RoutingDirectoryProvider::bind(std::string_view path)
 {
     // A path that does not parse goes to the local provider, which refuses it.
-    const auto account = linux_accounts::parseAccountPath(path);
-    last_ = !account || account->domain.empty() || isThisMachine_(account->domain) ? local_.get()
-                                                                                   : domain_.get();
-    DirectoryObject *object = last_->bind(path);
-    if (object)
-        owners_[object] = last_;
-    return object;
+    const auto account = parseAccountPath(path);
+    DirectoryProvider *provider =
+        !account || account->domain.empty() || isThisMachine_(account->domain) ? local_.get() : domain_.get();
+    Binding binding = provider->bind(path);
+    if (binding.account)
+        owners_[binding.account] = provider;
+    return binding;
 }
 
 std::optional<PropertyValue> RoutingDirectoryProvider::get(DirectoryObject &object, std::string_view name)
@@ -37,11 +37,6 @@ void RoutingDirectoryProvider::release(DirectoryObject *object)
         return;
     owner->second->release(object);
     owners_.erase(owner);
-}
-
-std::string RoutingDirectoryProvider::failureReason() const
-{
-    return last_ ? last_->failureReason() : std::string();
 }
 
 } // namespace tramsel

@@ -19,16 +19,14 @@ public:
                              std::unique_ptr<DirectoryProvider> domain,
                              std::function<bool(std::string_view)> isThisMachine);
 
-    DirectoryObject *bind(std::string_view path) override;
+    Binding bind(std::string_view path) override;
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
     void release(DirectoryObject *object) override;
-    std::string failureReason() const override;
 
 private:
     std::unique_ptr<DirectoryProvider> local_;
     std::unique_ptr<DirectoryProvider> domain_;
     std::function<bool(std::string_view)> isThisMachine_;
-    DirectoryProvider *last_ = nullptr;
     std::map<DirectoryObject *, DirectoryProvider *> owners_;
 };
 

@@ -3,7 +3,10 @@
 
 namespace tramsel {
 
-DirectoryObject *NullDirectoryProvider::bind(std::string_view) { return nullptr; }
+Binding NullDirectoryProvider::bind(std::string_view)
+{
+    return {nullptr, "this system has no directory to read accounts from", {}};
+}
 
 std::optional<PropertyValue> NullDirectoryProvider::get(DirectoryObject &, std::string_view)
 {

@@ -7,7 +7,7 @@ namespace tramsel {
 
 class NullDirectoryProvider final : public DirectoryProvider {
 public:
-    DirectoryObject *bind(std::string_view path) override;
+    Binding bind(std::string_view path) override;
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
     void release(DirectoryObject *object) override;
 };

@@ -1,6 +1,10 @@
 // The user's locale, read from a QLocale.
 #include "platform/qt/qt_locale.h"
 
+#include <ctime>
+
+#include <algorithm>
+
 namespace tramsel {
 namespace {
 
@@ -100,6 +104,34 @@ QtLocale::QtLocale(const QLocale &locale)
       timeFormat_(withoutTimeZone(locale.timeFormat(QLocale::LongFormat))),
       shortTimeFormat_(withoutSeconds(withoutTimeZone(locale.timeFormat(QLocale::ShortFormat))))
 {
+}
+
+LocalTime QtLocale::localTime(const DateTime &dateTime) const
+{
+    // The C library's zone rules (TZ), as every other program shows times.
+    const CivilDateTime civil = dateTime.civil();
+    std::tm parts{};
+    if (dateTime.isInstant()) {
+        // To the nearest second, as civil() rounds.
+        const std::int64_t halfUp = dateTime.microseconds() + 500'000;
+        const auto seconds = static_cast<std::time_t>(halfUp / 1'000'000 - (halfUp % 1'000'000 < 0));
+        if (!::localtime_r(&seconds, &parts))
+            return {civil, 0};
+        return {{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min,
+                 std::min(parts.tm_sec, 59)},
+                static_cast<int>(parts.tm_gmtoff)};
+    }
+    // A wall-clock time stays as it is; its offset is the zone's at that time.
+    parts.tm_year = civil.year - 1900;
+    parts.tm_mon = civil.month - 1;
+    parts.tm_mday = civil.day;
+    parts.tm_hour = civil.hour;
+    parts.tm_min = civil.minute;
+    parts.tm_sec = civil.second;
+    parts.tm_isdst = -1;
+    if (::mktime(&parts) == -1 && parts.tm_year != 69)
+        return {civil, 0};
+    return {civil, static_cast<int>(parts.tm_gmtoff)};
 }
 
 std::string QtLocale::toUpper(std::string_view text) const

@@ -14,6 +14,7 @@ class QtLocale final : public Locale {
 public:
     explicit QtLocale(const QLocale &locale = QLocale::system());
 
+    LocalTime localTime(const DateTime &dateTime) const override;
     std::string toUpper(std::string_view text) const override;
     std::string dateText(const CivilDateTime &dateTime) const override;
     std::string timeText(const CivilDateTime &dateTime) const override;

@@ -1,28 +1,39 @@
 // The directory on Windows: ADSI's WinNT provider.
 #include "platform/win/adsi_provider.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "platform/win/variant_value.h"
 #include "platform/win/wide_text.h"
 
 namespace tramsel {
+namespace {
 
-DirectoryObject *AdsiDirectoryProvider::bind(std::string_view path)
+std::string hresultText(HRESULT result)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "error 0x%08lX", static_cast<unsigned long>(result));
+    return text;
+}
+
+} // namespace
+
+Binding AdsiDirectoryProvider::bind(std::string_view path)
 {
     const auto widePath = win::terminatedWide(path);
     if (!widePath)
-        return nullptr;
+        return {nullptr, "the account name is not valid text", {}};
     auto object = std::make_unique<AdsiObject>();
     if (!object->comReady())
-        return nullptr;
+        return {nullptr, "COM could not be started", {}};
     IADs *ads = nullptr;
     const HRESULT result =
         ADsGetObject(widePath->c_str(), IID_IADs, reinterpret_cast<void **>(&ads));
     object->hold(ads);  // released with the object, also when the bind failed
     if (FAILED(result) || !ads)
-        return nullptr;
-    return object.release();
+        return {nullptr, "ADSI could not bind " + std::string(path) + " (" + hresultText(result) + ")", {}};
+    return {object.release(), {}, {}};
 }
 
 std::optional<PropertyValue> AdsiDirectoryProvider::get(DirectoryObject &object,

@@ -30,7 +30,7 @@ private:
 // failure, whatever its HRESULT, is a bind or a read that gives nothing.
 class AdsiDirectoryProvider final : public DirectoryProvider {
 public:
-    DirectoryObject *bind(std::string_view path) override;
+    Binding bind(std::string_view path) override;
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
     void release(DirectoryObject *object) override;
 };

@@ -20,6 +20,7 @@ public:
     // A named locale ("de-DE"), with its default formats; for tests.
     explicit NlsLocale(std::wstring name) : name_(std::move(name)) {}
 
+    LocalTime localTime(const DateTime &dateTime) const override;
     std::string toUpper(std::string_view text) const override;
     std::string dateText(const CivilDateTime &dateTime) const override;
     std::string timeText(const CivilDateTime &dateTime) const override;

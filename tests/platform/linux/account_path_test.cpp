@@ -2,7 +2,7 @@
 // in the provider's binding test).
 #include <gtest/gtest.h>
 
-#include "platform/linux/account_path.h"
+#include "report/account_path.h"
 
 namespace tramsel::linux_accounts {
 namespace {

@@ -186,7 +186,7 @@ TEST(LoginDatabases, ReadingLeavesNoTraceAndAbsoluteLinksStayInTheTree)
                 + ",NULL,'tty1','','login');");
     std::filesystem::create_symlink("/var/lib/wtmpdb-data/wtmp.db", f.wtmpdb());
     const auto before = testing::snapshot(f.tree.path("/var/lib"));
-    EXPECT_EQ(f.read("alice", "LastLogin"), PropertyValue(*DateTime::fromCivil({2024, 5, 3, 0, 0, 0})));
+    EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 5, 3));
     EXPECT_EQ(testing::snapshot(f.tree.path("/var/lib")), before) << "no journal, WAL or lock file, no change";
 }
 

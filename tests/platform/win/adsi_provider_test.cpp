@@ -26,7 +26,7 @@ TEST(AdsiDirectoryProvider, ReadsPropertiesByNameAndGivesBackEverything)
     EXPECT_EQ(provider.get(*account, "LastFailedLogin"), std::nullopt);
     // Names and paths that cannot be passed whole never reach the directory.
     EXPECT_EQ(provider.get(*account, std::string_view("MaxPasswordAge\0x", 16)), std::nullopt);
-    EXPECT_EQ(provider.bind(std::string_view("WinNT://SALES/nobody\0,user", 26)), nullptr);
+    EXPECT_EQ(provider.bind(std::string_view("WinNT://SALES/nobody\0,user", 26)).account, nullptr);
     AdsiObject unbound;
     EXPECT_EQ(provider.get(unbound, "MaxPasswordAge"), std::nullopt);
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/linux/account_path.h"
+#include "report/account_path.h"
 
-using namespace tramsel::linux_accounts;
+using namespace tramsel;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -21,6 +21,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         + account->user + ",user";
     if (again != path)
         __builtin_trap();
-    namesThisHost(account->domain, {account->user});
     return 0;
 }

@@ -1,0 +1,60 @@
+// What is known about one account: who it is, the report's eight values,
+// and the state an audit shows beside them.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "report/date_time.h"
+#include "report/property_value.h"
+
+namespace tramsel {
+
+// A maximum password age.
+struct MaxPasswordAge {
+    double days = 0;
+    bool never = false;  // passwords never expire: "None"
+    friend bool operator==(const MaxPasswordAge &, const MaxPasswordAge &) = default;
+};
+
+// The report's values of one account. Nothing where a value is not known.
+// The first six are property values as the directory gave them, of any kind;
+// the last two are worked out (see passwordMaxAgeDays, passwordLastChanged).
+struct AccountUsage {
+    std::optional<PropertyValue> lastLogin;
+    std::optional<PropertyValue> lastLogoff;
+    std::optional<PropertyValue> lastFailedLogin;
+    std::optional<PropertyValue> lastBadLoginAddress;
+    std::optional<PropertyValue> badLoginCount;
+    std::optional<PropertyValue> passwordExpires;
+    std::optional<MaxPasswordAge> passwordMaxAge;
+    std::optional<DateTime> passwordLastChanged;
+};
+
+// The maximum password age from the directory's value. A number is seconds,
+// rounded down to whole seconds: "never" when that is 0 or less. A text is
+// a number of days as it stands (for a directory whose 0 means "change at
+// once", not "never"). Nothing for anything else.
+std::optional<MaxPasswordAge> passwordMaxAge(const PropertyValue &maxAge);
+
+// When the password was last changed: its expiry moved back by the maximum
+// age (in absolute time, fractions of a second included). Nothing when the
+// expiry is not a date-time, the age not a number, or the result out of range.
+std::optional<DateTime> passwordLastChanged(const PropertyValue &expires, const PropertyValue &maxAgeSeconds);
+
+// One account as an audit lists it.
+struct AccountRecord {
+    std::string account;  // "SALES\jdoe"
+    std::string user;     // "jdoe"
+    std::optional<std::string> fullName;
+    AccountUsage usage;
+    std::optional<bool> disabled;
+    std::optional<bool> locked;
+    std::optional<DateTime> accountExpires;  // nothing: never, or not known
+    std::optional<bool> passwordExpired;
+    std::optional<DateTime> created;
+    int controllersAnswered = 0;
+    int controllersAsked = 0;
+};
+
+} // namespace tramsel

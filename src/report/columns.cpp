@@ -1,0 +1,72 @@
+// The account columns and their report text.
+#include "report/columns.h"
+
+#include <array>
+
+#include "report/locale.h"
+
+namespace tramsel {
+namespace {
+
+template <class T> Cell optionalCell(const std::optional<T> &value)
+{
+    return value ? Cell(PropertyValue(*value)) : std::nullopt;
+}
+
+Cell flagCell(const std::optional<bool> &value)
+{
+    return value ? Cell(std::int64_t{*value ? 1 : 0}) : std::nullopt;
+}
+
+// Days as a number, or the text "None" for passwords that never expire.
+Cell maxAgeCell(const std::optional<MaxPasswordAge> &age)
+{
+    if (!age)
+        return std::nullopt;
+    return age->never ? PropertyValue(std::string("None")) : PropertyValue(age->days);
+}
+
+const std::array kColumns{
+    Column{"account", "", "", ColumnKind::Text, [](const AccountRecord &r) { return Cell(r.account); }},
+    Column{"user", "", "", ColumnKind::Text, [](const AccountRecord &r) { return Cell(r.user); }},
+    Column{"fullName", "", "", ColumnKind::Text, [](const AccountRecord &r) { return optionalCell(r.fullName); }},
+    Column{"lastLogin", "Last Login: ", "\t\t", ColumnKind::Time,
+           [](const AccountRecord &r) { return r.usage.lastLogin; }},
+    Column{"lastLogoff", "Last Logoff: ", "\t\t", ColumnKind::Time,
+           [](const AccountRecord &r) { return r.usage.lastLogoff; }},
+    Column{"lastFailedLogin", "Last Failed Login: ", "\t\t", ColumnKind::Time,
+           [](const AccountRecord &r) { return r.usage.lastFailedLogin; }},
+    Column{"lastBadLoginAddress", "Last Bad Login Address: ", "\t", ColumnKind::Text,
+           [](const AccountRecord &r) { return r.usage.lastBadLoginAddress; }},
+    Column{"badLoginCount", "Bad Login Count: ", "\t\t", ColumnKind::Count,
+           [](const AccountRecord &r) { return r.usage.badLoginCount; }},
+    Column{"passwordExpires", "Password Expiration Date: ", "\t", ColumnKind::Time,
+           [](const AccountRecord &r) { return r.usage.passwordExpires; }},
+    Column{"passwordMaxAgeDays", "Password Max Age (days): ", "\t", ColumnKind::Days,
+           [](const AccountRecord &r) { return maxAgeCell(r.usage.passwordMaxAge); }},
+    Column{"passwordLastChanged", "Password Last Changed: ", "\t", ColumnKind::Time,
+           [](const AccountRecord &r) { return optionalCell(r.usage.passwordLastChanged); }},
+    Column{"disabled", "", "", ColumnKind::Flag, [](const AccountRecord &r) { return flagCell(r.disabled); }},
+    Column{"locked", "", "", ColumnKind::Flag, [](const AccountRecord &r) { return flagCell(r.locked); }},
+    Column{"accountExpires", "", "", ColumnKind::Time,
+           [](const AccountRecord &r) { return optionalCell(r.accountExpires); }},
+    Column{"passwordExpired", "", "", ColumnKind::Flag,
+           [](const AccountRecord &r) { return flagCell(r.passwordExpired); }},
+    Column{"created", "", "", ColumnKind::Time, [](const AccountRecord &r) { return optionalCell(r.created); }},
+    Column{"controllersAnswered", "", "", ColumnKind::Count,
+           [](const AccountRecord &r) { return Cell(std::int64_t{r.controllersAnswered}); }},
+    Column{"controllersAsked", "", "", ColumnKind::Count,
+           [](const AccountRecord &r) { return Cell(std::int64_t{r.controllersAsked}); }},
+};
+
+} // namespace
+
+std::span<const Column> accountColumns() { return kColumns; }
+
+std::string reportText(const Column &column, const Cell &cell, const Locale &locale)
+{
+    (void)column;
+    return cell ? valueText(*cell, locale).value_or("n/a") : "n/a";
+}
+
+} // namespace tramsel

@@ -1,0 +1,44 @@
+// The columns of an account: one table that every output walks, the
+// report's lines, the audit's table, CSV and JSON alike. A new column is a
+// new row here, never an edit to each writer.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "report/account_record.h"
+
+namespace tramsel {
+
+class Locale;
+
+// How a column's value is shown.
+enum class ColumnKind {
+    Text,   // a property value of any kind, or text
+    Count,  // a whole number
+    Time,   // a date-time
+    Days,   // a number of days, or the text "None": passwords never expire
+    Flag,   // yes or no (1 or 0)
+};
+
+// A value of a column; nothing when it is not known.
+using Cell = std::optional<PropertyValue>;
+
+struct Column {
+    std::string_view key;    // the JSON key and CSV header: "lastLogin"
+    std::string_view label;  // the report's label with its trailing space; empty: not in the report
+    std::string_view tabs;   // what stands between the label and the value
+    ColumnKind kind;
+    Cell (*cell)(const AccountRecord &record);
+};
+
+// Every column, in order: account, user, full name, the report's eight
+// values, then the audit's state and how many controllers answered.
+std::span<const Column> accountColumns();
+
+// A cell as the report writes it: "n/a" when it is not known or has no text.
+std::string reportText(const Column &column, const Cell &cell, const Locale &locale);
+
+} // namespace tramsel
