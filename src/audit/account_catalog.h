@@ -26,6 +26,10 @@ struct Source {
 struct Request {
     std::string domain;  // as typed: NetBIOS or DNS name, a host name, or empty for this machine
     std::string base;    // an AD distinguished name to list below; empty: the whole domain
+    // Only this account (--print with a --format): a catalog may list just
+    // the account of that name, or every account; the caller keeps only the
+    // rows whose user is this name. Empty: every account.
+    std::string user;
 };
 
 /// How far a listing has come, for a progress line.
