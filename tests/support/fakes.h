@@ -33,10 +33,20 @@ public:
 
     // Instants in UTC; wall-clock times as they are.
     LocalTime localTime(const DateTime &dateTime) const override { return {dateTime.civil(), 0}; }
+    // ASCII, or Turkish-like: "i" becomes "\u0130" and "\u00fc" becomes "\u00dc".
+    bool turkish = false;
+
     std::string toUpper(std::string_view text) const override
     {
-        std::string upper(text);
-        std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
+        std::string upper;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (turkish && text[i] == 'i')
+                upper += "\xc4\xb0";
+            else if (turkish && text.substr(i, 2) == "\xc3\xbc")
+                upper += "\xc3\x9c", ++i;
+            else
+                upper += text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 32) : text[i];
+        }
         return upper;
     }
     std::string dateText(const CivilDateTime &d) const override
