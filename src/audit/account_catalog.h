@@ -24,7 +24,9 @@ struct Source {
 
 /// What to list.
 struct Request {
-    std::string domain;  // as typed: NetBIOS or DNS name, a host name, or empty for this machine
+    // A NetBIOS or DNS name or a host name, upper-cased as the report's
+    // (upperDomain); empty for this machine.
+    std::string domain;
     std::string base;    // an AD distinguished name to list below; empty: the whole domain
     // Only this account (--print with a --format): a catalog may list just
     // the account of that name, or every account; the caller keeps only the

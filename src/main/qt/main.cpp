@@ -59,9 +59,14 @@ std::string utf8Argument(const char *argument)
 
 std::vector<std::string> arguments(int argc, char *argv[])
 {
+    // The locale's codeset, for these arguments only: without a window the
+    // program runs in the C locale, as before QApplication sets the user's.
+    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+    std::setlocale(LC_CTYPE, "");
     std::vector<std::string> out;
     for (int i = 1; i < argc; ++i)
         out.push_back(utf8Argument(argv[i]));
+    std::setlocale(LC_CTYPE, previous.c_str());
     return out;
 }
 
@@ -102,7 +107,6 @@ int main(int argc, char *argv[])
     // Whether a display is needed depends on the command line, so it is read
     // before the application object exists, passing over Qt's options; for
     // the window, again from the arguments QApplication leaves.
-    std::setlocale(LC_ALL, "");
     const tramsel::CommandLine first =
         tramsel::parseCommandLine(arguments(argc, argv), {kQtOptionsWithValue, kQtFlags});
     if (!first.error.empty() || first.windowless())
