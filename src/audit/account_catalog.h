@@ -72,7 +72,8 @@ public:
     virtual ~AccountCatalog() = default;
 
     /// Calls `row` once for each account (in no promised order) and
-    /// `progress` now and then; returns the sources and how they answered.
+    /// `progress` now and then, both on the calling thread; returns the
+    /// sources and how they answered.
     virtual Listing listAccounts(const Request &request, const std::function<void(AccountRecord &&)> &row,
                                  const std::function<void(const Progress &)> &progress) = 0;
 

@@ -124,17 +124,16 @@ struct Run {
         const auto exact = std::find_if(found.begin(), found.end(),
                                         [&](const AccountRecord &r) { return r.user == account.userName; });
         WindowlessResult result;
-        if (found.empty()) {
-            result = failed("no user " + quoted(account.userName) + " in "
-                            + (domain.empty() ? std::string("this machine") : quoted(domain)));
-        } else {
-            audit::AccountOutput output(*line.format, locale);
-            output.add(exact != found.end() ? *exact : found.front());
-            result.out = output.finish(domain, listing.sources, now());
-        }
         noteMissing(listing.sources, result);
-        if (found.empty())
+        if (found.empty()) {
             result.status = kExitNotBound;
+            result.err.insert(0, "no user " + quoted(account.userName) + " in "
+                                     + (domain.empty() ? std::string("this machine") : quoted(domain)) + "\n");
+            return result;
+        }
+        audit::AccountOutput output(*line.format, locale);
+        output.add(exact != found.end() ? *exact : found.front());
+        result.out = output.finish(domain, listing.sources, now());
         return result;
     }
 
@@ -159,7 +158,7 @@ struct Run {
 };
 
 WindowlessResult printReport(const AccountArgument &account, const CommandLine &line, const Locale &locale,
-                        const ProviderFactory &makeProvider)
+                             const ProviderFactory &makeProvider)
 {
     const auto provider = makeProvider({line.root, line.servers});
     const ReportOutcome report = accountReport(account.domain, account.userName, *provider, locale, "\n");
