@@ -81,6 +81,8 @@ public:
 
     bool bindSucceeds = true;
     bool bindThrows = false;
+    std::string reason = "no such account";  // a failed bind's
+    std::vector<std::string> missing;        // a good bind's
     std::vector<std::string> boundPaths;
     std::vector<std::string> asked;
     int released = 0;
@@ -98,7 +100,9 @@ public:
         boundPaths.emplace_back(path);
         if (bindThrows)
             throw std::runtime_error("bind");
-        return {bindSucceeds ? &account_ : nullptr, bindSucceeds ? "" : "no such account", {}};
+        if (!bindSucceeds)
+            return {nullptr, reason, {}};
+        return {&account_, "", missing};
     }
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override
     {
