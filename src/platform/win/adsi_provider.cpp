@@ -48,10 +48,15 @@ std::optional<PropertyValue> AdsiDirectoryProvider::get(DirectoryObject &object,
     const win::BstrRef bstrName(SysAllocString(wideName->c_str()));
     if (!bstrName)
         return std::nullopt;
-    win::ClearedVariant value;
-    if (FAILED(account->ads()->Get(bstrName.get(), value.get())))
+    win::ClearedVariant variant;
+    if (FAILED(account->ads()->Get(bstrName.get(), variant.get())))
         return std::nullopt;
-    return win::propertyValue(*value);
+    auto value = win::propertyValue(*variant);
+    // WinNT's dates are on the local clock. As instants, what is worked out
+    // from them is right across daylight saving (a clock before 1601 stays as it is).
+    if (auto *date = value ? std::get_if<DateTime>(&*value) : nullptr)
+        *date = zone_.instant(*date).value_or(*date);
+    return value;
 }
 
 void AdsiDirectoryProvider::release(DirectoryObject *object)

@@ -4,6 +4,7 @@
 #include <activeds.h>
 
 #include "platform/win/com.h"
+#include "platform/win/time_zone.h"
 #include "report/directory_provider.h"
 
 namespace tramsel {
@@ -30,9 +31,15 @@ private:
 // failure, whatever its HRESULT, is a bind or a read that gives nothing.
 class AdsiDirectoryProvider final : public DirectoryProvider {
 public:
+    // The WinNT provider's dates are on the clock of this zone (the user's).
+    explicit AdsiDirectoryProvider(win::TimeZone zone = {}) : zone_(zone) {}
+
     Binding bind(std::string_view path) override;
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
     void release(DirectoryObject *object) override;
+
+private:
+    win::TimeZone zone_;
 };
 
 } // namespace tramsel

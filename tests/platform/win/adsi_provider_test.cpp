@@ -2,14 +2,28 @@
 // bind, in each apartment a thread may be in, is tested with the COM guard.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "fake_com.h"
 #include "platform/win/adsi_provider.h"
+#include "platform/win/nls_locale.h"
+#include "report/account_usage.h"
 
 namespace tramsel {
 namespace {
 
 using win::testing::FakeAds;
 using win::testing::FakeLargeInteger;
+using win::testing::of;
+
+std::string report(const char *expires, const char *maxAge, const char *changed)
+{
+    return std::string("\r\nHere is how the 'SALES\\jdoe' NT account\r\nhas been used:\r\n\r\n"
+                       "Last Login: \t\tn/a\r\nLast Logoff: \t\tn/a\r\nLast Failed Login: \t\tn/a\r\n"
+                       "Last Bad Login Address: \tn/a\r\nBad Login Count: \t\tn/a\r\n")
+        + "Password Expiration Date: \t" + expires + "\r\nPassword Max Age (days): \t" + maxAge
+        + "\r\nPassword Last Changed: \t" + changed + "\r\n\r\n";
+}
 
 TEST(AdsiDirectoryProvider, ReadsPropertiesByNameAndGivesBackEverything)
 {
@@ -35,6 +49,55 @@ TEST(AdsiDirectoryProvider, ReadsPropertiesByNameAndGivesBackEverything)
     EXPECT_EQ(large.refs, 1u);  // the VARIANT that Get filled was cleared
     provider.release(account);
     EXPECT_EQ(ads.refs, 1u);
+}
+
+// ADSI gives the expiry on the local clock; a password set in winter expires
+// 120 days later in summer time (half an hour later on Lord Howe). The change
+// shows on the winter clock. Each zone is named, and is also the user's own
+// when the test runs with TZ set to it (Wine takes the zone from TZ).
+TEST(AdsiDirectoryProvider, PasswordLastChangedIsTheChangeOnTheUsersClockAcrossDaylightSaving)
+{
+    const struct {
+        const char *tz;
+        const wchar_t *key;
+        SYSTEMTIME expires;
+        const char *expiresText, *changedText;
+        int changedOffset;  // seconds ahead of UTC
+    } rows[] = {
+        {"America/New_York", L"Eastern Standard Time", {2026, 5, 0, 15, 3, 24, 44, 0}, "5/15/2026 3:24:44 AM",
+         "1/15/2026 2:24:44 AM", -5 * 3600},
+        {"Europe/Berlin", L"W. Europe Standard Time", {2026, 5, 0, 15, 9, 24, 44, 0}, "5/15/2026 9:24:44 AM",
+         "1/15/2026 8:24:44 AM", 3600},
+        {"Australia/Sydney", L"AUS Eastern Standard Time", {2026, 11, 0, 12, 13, 0, 0, 0}, "11/12/2026 1:00:00 PM",
+         "7/15/2026 12:00:00 PM", 10 * 3600},
+        {"Australia/Lord_Howe", L"Lord Howe Standard Time", {2026, 11, 0, 12, 12, 30, 0, 0},
+         "11/12/2026 12:30:00 PM", "7/15/2026 12:00:00 PM", 10 * 3600 + 1800},
+    };
+    const char *tz = std::getenv("TZ");
+    for (const auto &row : rows) {
+        const auto named = win::TimeZone::named(row.key);
+        ASSERT_TRUE(named) << row.tz;
+        std::vector<std::pair<const char *, win::TimeZone>> zones{{"named", *named}};
+        if (tz && std::string_view(tz) == row.tz)
+            zones.emplace_back("the user's", win::TimeZone());
+        for (const auto &[how, zone] : zones) {
+            SCOPED_TRACE(std::string(row.tz) + ", " + how);
+            double expires = 0;
+            ASSERT_TRUE(SystemTimeToVariantTime(const_cast<SYSTEMTIME *>(&row.expires), &expires));
+            FakeAds ads;
+            ads.properties[L"PasswordExpirationDate"] = of(VT_DATE, [=](VARIANT &v) { V_DATE(&v) = expires; });
+            ads.properties[L"MaxPasswordAge"] = of(VT_I4, [](VARIANT &v) { V_I4(&v) = 120 * 86400; });
+            AdsiObject account;
+            ads.AddRef();
+            account.hold(&ads);
+            AdsiDirectoryProvider provider(zone);
+            const win::NlsLocale locale(L"en-US", zone);
+            const AccountUsage usage = readUsage(provider, account);
+            EXPECT_EQ(usageReport("SALES\\jdoe", usage, locale), report(row.expiresText, "120", row.changedText));
+            ASSERT_TRUE(usage.passwordLastChanged);
+            EXPECT_EQ(locale.localTime(*usage.passwordLastChanged).utcOffsetSeconds, row.changedOffset);
+        }
+    }
 }
 
 } // namespace
