@@ -1,6 +1,7 @@
 // The directory on Windows: ADSI's WinNT provider.
 #include "platform/win/adsi_provider.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -18,6 +19,15 @@ std::string hresultText(HRESULT result)
 }
 
 } // namespace
+
+DateTime systemClock()
+{
+    constexpr std::int64_t kUnixEpochTicks = 116'444'736'000'000'000;  // 1970 counted from 1601
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    return DateTime::fromUnixMicroseconds((ticks - kUnixEpochTicks) / 10).value_or(DateTime());
+}
 
 Binding AdsiDirectoryProvider::bind(std::string_view path)
 {
@@ -42,6 +52,13 @@ std::optional<PropertyValue> AdsiDirectoryProvider::get(DirectoryObject &object,
     const auto *account = dynamic_cast<const AdsiObject *>(&object);
     if (!account || !account->ads())
         return std::nullopt;
+    if (name == property::kPasswordLastChanged)
+        return passwordLastChanged(*account->ads());
+    return read(*account->ads(), name);
+}
+
+std::optional<PropertyValue> AdsiDirectoryProvider::read(IADs &ads, std::string_view name) const
+{
     const auto wideName = win::terminatedWide(name);
     if (!wideName)
         return std::nullopt;
@@ -49,7 +66,7 @@ std::optional<PropertyValue> AdsiDirectoryProvider::get(DirectoryObject &object,
     if (!bstrName)
         return std::nullopt;
     win::ClearedVariant variant;
-    if (FAILED(account->ads()->Get(bstrName.get(), variant.get())))
+    if (FAILED(ads.Get(bstrName.get(), variant.get())))
         return std::nullopt;
     auto value = win::propertyValue(*variant);
     // WinNT's dates are on the local clock. As instants, what is worked out
@@ -57,6 +74,20 @@ std::optional<PropertyValue> AdsiDirectoryProvider::get(DirectoryObject &object,
     if (auto *date = value ? std::get_if<DateTime>(&*value) : nullptr)
         *date = zone_.instant(*date).value_or(*date);
     return value;
+}
+
+std::optional<PropertyValue> AdsiDirectoryProvider::passwordLastChanged(IADs &ads) const
+{
+    // WinNT keeps the password's age in seconds, not the date it was set. A
+    // password that must be changed at the next logon was set at no date.
+    const auto expired = read(ads, "PasswordExpired");
+    const auto age = read(ads, "PasswordAge");
+    const auto seconds = age ? numberValue(*age) : std::nullopt;
+    if (!expired || numberValue(*expired) != 0.0 || !seconds || *seconds < 0)
+        return std::nullopt;
+    if (const auto changed = now_().minusSeconds(*seconds))
+        return PropertyValue(*changed);
+    return std::nullopt;
 }
 
 void AdsiDirectoryProvider::release(DirectoryObject *object)

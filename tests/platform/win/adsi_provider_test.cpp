@@ -51,6 +51,34 @@ TEST(AdsiDirectoryProvider, ReadsPropertiesByNameAndGivesBackEverything)
     EXPECT_EQ(ads.refs, 1u);
 }
 
+// WinNT keeps the password's age in seconds, not the date it was set.
+TEST(AdsiDirectoryProvider, PasswordLastChangedIsNowLessThePasswordAge)
+{
+    const DateTime now = *DateTime::instantFromCivil({2026, 12, 7, 8, 44, 54});
+    const auto seconds = [](LONG n) { return of(VT_I4, [=](VARIANT &v) { V_I4(&v) = n; }); };
+    const struct {
+        const char *name;
+        win::testing::Fill expired, age;
+        std::optional<PropertyValue> expected;
+    } rows[] = {
+        {"age", seconds(0), seconds(10 * 86400 + 1), *DateTime::instantFromCivil({2026, 11, 27, 8, 44, 53})},
+        {"must change at next logon", seconds(1), seconds(5), std::nullopt},
+        {"age not read", seconds(0), {}, std::nullopt},
+        {"age out of range", seconds(0), seconds(-1), std::nullopt},
+    };
+    for (const auto &row : rows) {
+        FakeAds ads;
+        ads.properties[L"PasswordExpired"] = row.expired;
+        if (row.age)
+            ads.properties[L"PasswordAge"] = row.age;
+        AdsiObject account;
+        ads.AddRef();
+        account.hold(&ads);
+        AdsiDirectoryProvider provider({}, [&] { return now; });
+        EXPECT_EQ(provider.get(account, "PasswordLastChanged"), row.expected) << row.name;
+    }
+}
+
 // ADSI gives the expiry on the local clock; a password set in winter expires
 // 120 days later in summer time (half an hour later on Lord Howe). The change
 // shows on the winter clock. Each zone is named, and is also the user's own
