@@ -2,24 +2,12 @@
 #include "platform/win/adsi_provider.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 
 #include "platform/win/variant_value.h"
 #include "platform/win/wide_text.h"
 
 namespace tramsel {
-namespace {
-
-std::string hresultText(HRESULT result)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "error 0x%08lX", static_cast<unsigned long>(result));
-    return text;
-}
-
-} // namespace
-
 DateTime systemClock()
 {
     constexpr std::int64_t kUnixEpochTicks = 116'444'736'000'000'000;  // 1970 counted from 1601
@@ -42,7 +30,7 @@ Binding AdsiDirectoryProvider::bind(std::string_view path)
         ADsGetObject(widePath->c_str(), IID_IADs, reinterpret_cast<void **>(&ads));
     object->hold(ads);  // released with the object, also when the bind failed
     if (FAILED(result) || !ads)
-        return {nullptr, "ADSI could not bind " + std::string(path) + " (" + hresultText(result) + ")", {}};
+        return {nullptr, "ADSI could not bind " + std::string(path) + " (" + win::hresultText(result) + ")", {}};
     return {object.release(), {}, {}};
 }
 
