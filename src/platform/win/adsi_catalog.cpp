@@ -101,7 +101,8 @@ audit::Listing AdsiAccountCatalog::listAccounts(const audit::Request &request,
     }
     const auto domain = containerName(request.domain);
     if (!domain) {
-        listing.error = "not a domain or computer name: " + request.domain;
+        listing.error = request.domain.empty() ? "this computer's name could not be read"
+                                               : "not a domain or computer name: " + request.domain;
         return listing;
     }
     listing.domain = *domain;
