@@ -7,6 +7,7 @@
 #include "platform/linux/linux_provider.h"
 #include "platform/linux/routing_provider.h"
 #elif defined(_WIN32)
+#include "platform/win/adsi_catalog.h"
 #include "platform/win/adsi_provider.h"
 #elif defined(__unix__)
 #include "platform/ad/ad_provider.h"
@@ -58,7 +59,12 @@ public:
 std::unique_ptr<audit::AccountCatalog> makeAccountCatalog(const ProviderOptions &options)
 {
     (void)options;
+#if defined(_WIN32)
+    // The domain's or this computer's WinNT container; ADSI reads no files.
+    return std::make_unique<AdsiAccountCatalog>();
+#else
     return std::make_unique<NoCatalog>();
+#endif
 }
 
 } // namespace tramsel
