@@ -1,0 +1,61 @@
+// The window module's entry: the application object, the services and the
+// main window, until the last window closes.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+
+#include "main/qt/program.h"
+#include "main/qt/window_module.h"
+#include "platform/modules/loadable_module.h"
+#include "platform/qt/artwork.h"
+#include "platform/qt/loaded_windows.h"
+#include "platform/qt/message_box.h"
+#include "platform/qt/qt_locale.h"
+#include "report/directory_provider.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tramsel {
+namespace {
+
+std::vector<std::string> arguments(const QStringList &list)
+{
+    std::vector<std::string> out;
+    for (qsizetype i = 1; i < list.size(); ++i)
+        out.push_back(list.at(i).toStdString());
+    return out;
+}
+
+int runWindow(int &argc, char **argv, const ProviderFactory &makeProvider)
+{
+    QApplication app(argc, argv);
+    // Message boxes carry the icon too, and desktops find it by the menu entry.
+    QApplication::setWindowIcon(applicationIcon());
+    QGuiApplication::setDesktopFileName(u"org.example.tramsel"_s);
+    // The arguments QApplication leaves, without Qt's own options.
+    const CommandLine line = parseCommandLine(arguments(QCoreApplication::arguments()));
+    const QtLocale locale;
+    if (!line.error.empty()) {
+        const WindowlessResult result = runWindowless(line, locale, makeProvider);
+        std::fputs(result.err.c_str(), stderr);
+        return result.status;
+    }
+
+    const auto provider = makeProvider({line.root, line.servers});
+    QtMessageBox messageBox;
+    LoadedWindows windows;
+    const Services services{*provider, locale, messageBox, windows};
+    startUp(services, line.account);
+    const int status = QApplication::exec();
+    // Unloaded windows are deleted once the event loop is done with them.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return status;
+}
+
+} // namespace
+} // namespace tramsel
+
+extern "C" TRAMSEL_MODULE_EXPORT const tramsel::WindowModule tramsel_window_module;
+const tramsel::WindowModule tramsel_window_module{tramsel::WindowModule::kVersion, &tramsel::runWindow};
