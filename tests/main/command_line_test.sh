@@ -4,7 +4,7 @@
 # Usage: command_line_test.sh PATH/TO/tramsel
 set -uo pipefail
 program=$1
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE
 failures=0
 out=$(mktemp) err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
@@ -45,5 +45,11 @@ check "bad user name" 2 "" $'Wrong User Name\n' -- --print 'sales\j doe'
 check "bad command line" 2 "" $'--print needs an account, as DOMAIN\\user.\n' -- --print
 check "version" 0 $'Tramsel 2.0\n' "" -- --version
 "$program" --help | grep -q -- '--print' && echo "ok: help" || { echo "FAIL: help"; failures=$((failures + 1)); }
+
+# The window with nowhere to show it: no display at all, or one that does
+# not answer (Qt itself would abort).
+nodisplay=$'tramsel: no display; use --print to get the report on standard output\n'
+check "no display" 2 "" "$nodisplay" -- 'vm\tuser1'
+DISPLAY=/nonexistent/x11:0 check "display that does not answer" 2 "" "$nodisplay" -- 'vm\tuser1'
 
 [ "$failures" -eq 0 ]

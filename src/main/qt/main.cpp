@@ -1,6 +1,7 @@
 // Tramsel's entry with Qt: the command line, then either an answer without
 // a window, which needs Qt Core only, or the window, loaded as a module.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,28 @@ constexpr std::string_view kQtOptionsWithValue[] = {
     "platform", "platformpluginpath", "platformtheme", "plugin", "display", "geometry",
     "qwindowgeometry", "qwindowicon", "qwindowtitle", "session", "style", "stylesheet"};
 constexpr std::string_view kQtFlags[] = {"reverse", "nograb", "dograb", "sync", "widgetcount"};
+
+bool isSet(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value && *value;
+}
+
+// Whether the window has somewhere to go: a platform named for Qt (-platform,
+// QT_QPA_PLATFORM: offscreen, vnc ...), an X display or a Wayland session.
+// Qt itself would abort without one.
+bool hasDisplay(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "-platform" || argument == "--platform" || argument.starts_with("-platform=")
+            || argument.starts_with("--platform="))
+            return true;
+    }
+    const char *session = std::getenv("XDG_SESSION_TYPE");
+    return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY")
+        || (session && std::string_view(session) == "wayland");
+}
 
 int answerWithoutWindow(const tramsel::CommandLine &line)
 {
@@ -50,6 +73,10 @@ int main(int argc, char *argv[])
     if (!line.error.empty() || line.windowless())
         return answerWithoutWindow(line);
 
+    if (!hasDisplay(argc, argv)) {
+        std::fputs(tramsel::kNoDisplayText, stderr);
+        return tramsel::kExitBadCommandLine;
+    }
     const auto window = tramsel::loadModule<tramsel::WindowModule>(tramsel::kWindowModuleFile,
                                                                    tramsel::kWindowModuleSymbol);
     if (!window.table) {

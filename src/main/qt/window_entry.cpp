@@ -1,7 +1,9 @@
 // The window module's entry: the application object, the services and the
 // main window, until the last window closes.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QApplication>
@@ -20,6 +22,39 @@ using namespace Qt::StringLiterals;
 namespace tramsel {
 namespace {
 
+QtMessageHandler qtHandler = nullptr;
+struct HeldMessage {
+    QtMsgType type;
+    QString category;
+    QString text;
+};
+QList<HeldMessage> heldMessages;
+
+// While Qt starts its platform plugin, its messages are held back. Where no
+// plugin starts (a display that is named but does not answer, a compositor
+// that is gone), Qt would end the program with a page about reinstalling
+// it: the program says what is wrong instead, with the status of a run that
+// cannot be served.
+void holdPlatformMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtFatalMsg && message.contains(u"platform plugin"_s)) {
+        std::fputs(kNoDisplayText, stderr);
+        std::_Exit(kExitBadCommandLine);
+    }
+    heldMessages.append({type, QString::fromUtf8(context.category), message});
+}
+
+// The platform started: what Qt said meanwhile goes where it would have gone.
+void releasePlatformMessages()
+{
+    qInstallMessageHandler(qtHandler);
+    for (const HeldMessage &held : std::exchange(heldMessages, {})) {
+        const QByteArray category = held.category.toUtf8();
+        const QMessageLogContext context(nullptr, 0, nullptr, category.constData());
+        qtHandler(held.type, context, held.text);
+    }
+}
+
 std::vector<std::string> arguments(const QStringList &list)
 {
     std::vector<std::string> out;
@@ -30,7 +65,9 @@ std::vector<std::string> arguments(const QStringList &list)
 
 int runWindow(int &argc, char **argv, const ProviderFactory &makeProvider)
 {
+    qtHandler = qInstallMessageHandler(holdPlatformMessages);
     QApplication app(argc, argv);
+    releasePlatformMessages();
     // Message boxes carry the icon too, and desktops find it by the menu entry.
     QApplication::setWindowIcon(applicationIcon());
     QGuiApplication::setDesktopFileName(u"org.example.tramsel"_s);

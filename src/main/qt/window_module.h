@@ -20,4 +20,8 @@ struct WindowModule {
 inline constexpr const char *kWindowModuleFile = "window.so";
 inline constexpr const char *kWindowModuleSymbol = "tramsel_window_module";
 
+// Said when there is no display to show the window on; the status is kExitBadCommandLine.
+inline constexpr const char *kNoDisplayText =
+    "tramsel: no display; use --print to get the report on standard output\n";
+
 } // namespace tramsel
