@@ -13,6 +13,10 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include <chrono>
+#include <optional>
+#include <semaphore>
+
 #include "enter_user/qt/frmEnterUser.h"
 #include "main/qt/frmMain.h"
 #include "report/account_usage.h"
@@ -63,6 +67,9 @@ private slots:
     void commandLineAccountIsReported();
     void badCommandLineAccountIsRefusedOverTheDrawnWindow();
     void exitUnloadsFromLastLoadedToFirst();
+    void readingKeepsTheWindowPaintedUnderAWaitCursor();
+    void reportWarningsGoToStandardErrorAndTheStatusToolTip_data();
+    void reportWarningsGoToStandardErrorAndTheStatusToolTip();
 
 private:
     template <class T> T *child(const char *name) const { return window->findChild<T *>(QString::fromLatin1(name)); }
@@ -257,6 +264,70 @@ void tst_frmMain::exitUnloadsFromLastLoadedToFirst()
     QTRY_VERIFY(window.isNull() && enterUser.isNull());
     QCOMPARE(program->windows.count(), 1);  // only the window that refused is left
     QCOMPARE(program->windows.at(0)->objectName(), u"stubborn"_s);
+}
+
+// While the directory has not answered, the window repaints under a wait
+// cursor, and a close waits until the report is there.
+void tst_frmMain::readingKeepsTheWindowPaintedUnderAWaitCursor()
+{
+    std::binary_semaphore answer(0);
+    program->provider.onBind = [&] { (void)answer.try_acquire_for(std::chrono::seconds(5)); };
+    EventRecorder events;
+    qApp->installEventFilter(&events);
+    std::optional<Qt::CursorShape> cursor;
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, this, [&] {
+        if (!events.painted.contains(u"frmMain"_s))
+            return window->update();
+        tick.stop();
+        if (const QCursor *shown = QGuiApplication::overrideCursor())
+            cursor = shown->shape();
+        window->close();
+        answer.release();
+    });
+    events.painted.clear();
+    tick.start(10);
+    ShowAccountUsage(u"SALES"_s, u"nobody"_s);
+    qApp->removeEventFilter(&events);
+
+    QCOMPARE(cursor, std::optional(Qt::WaitCursor));
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QVERIFY(window);
+    QCOMPARE(window->reportText(), failureText("SALES\\nobody"));
+    QTRY_VERIFY(window.isNull());
+}
+
+// Why a report failed, or whose answers it lacks, goes to standard error
+// and to the first panel's tool tip; a whole report clears the tip.
+void tst_frmMain::reportWarningsGoToStandardErrorAndTheStatusToolTip_data()
+{
+    QTest::addColumn<bool>("bound");
+    QTest::addColumn<QStringList>("missing");
+    QTest::addColumn<QString>("warnings");
+    QTest::newRow("not bound") << false << QStringList{} << u"no such account\n"_s;
+    QTest::newRow("a controller missing")
+        << true << QStringList{u"dc2.sales.test: Server not found in Kerberos database"_s}
+        << u"dc2.sales.test: Server not found in Kerberos database; its answers are missing\n"_s;
+    QTest::newRow("whole") << true << QStringList{} << QString();
+}
+
+void tst_frmMain::reportWarningsGoToStandardErrorAndTheStatusToolTip()
+{
+    QFETCH(bool, bound);
+    QFETCH(QStringList, missing);
+    QFETCH(QString, warnings);
+    auto *panel = window->statusBar()->findChild<QLabel *>(u"sbStatusPanel"_s);
+    ShowAccountUsage(u"SALES"_s, u"nobody"_s);  // a failure's tip first
+    program->errorOutput.clear();
+
+    program->provider.bindSucceeds = bound;
+    for (const QString &source : missing)
+        program->provider.missing.push_back(source.toStdString());
+    ShowAccountUsage(u"SALES"_s, u"jdoe"_s);
+    QCOMPARE(QString::fromStdString(program->errorOutput), warnings);
+    QCOMPARE(panel->toolTip(), warnings.trimmed());
+    QCOMPARE(panel->text(), u"Status"_s);
+    QCOMPARE(QString::fromStdString(window->reportText()).contains(u"Here is how"_s), bound);
 }
 
 QTEST_MAIN(tst_frmMain)

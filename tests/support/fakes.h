@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -71,6 +72,8 @@ public:
 
     bool bindSucceeds = true;
     bool bindThrows = false;
+    std::vector<std::string> missing;  // sources a bound account's answers lack
+    std::function<void()> onBind;      // runs first in every bind
     std::vector<std::string> boundPaths;
     std::vector<std::string> asked;
     int released = 0;
@@ -85,10 +88,14 @@ public:
 
     Binding bind(std::string_view path) override
     {
+        if (onBind)
+            onBind();
         boundPaths.emplace_back(path);
         if (bindThrows)
             throw std::runtime_error("bind");
-        return {bindSucceeds ? &account_ : nullptr, bindSucceeds ? "" : "no such account", {}};
+        if (!bindSucceeds)
+            return {nullptr, "no such account", {}};
+        return {&account_, {}, missing};
     }
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override
     {

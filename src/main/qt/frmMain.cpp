@@ -24,6 +24,8 @@
 #include "platform/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
 #include "platform/qt/twips.h"
+#include "platform/qt/waiting_work.h"
+#include "report/account_usage.h"
 
 using namespace Qt::StringLiterals;
 
@@ -40,6 +42,23 @@ CivilDateTime civil(const QDateTime &t)
     return {t.date().year(), t.date().month(), t.date().day(),
             t.time().hour(), t.time().minute(), t.time().second()};
 }
+
+// The report area as the reading thread sees it: each text is written on
+// the window's own thread, which the reading thread waits for, so that the
+// report is there before the account is released.
+class ReportAreaFromThread final : public ReportView {
+public:
+    explicit ReportAreaFromThread(frmMain &window) : window_(window) {}
+
+    void replaceReportText(const std::string &text) override
+    {
+        QMetaObject::invokeMethod(&window_, [this, &text] { window_.replaceReportText(text); },
+                                  Qt::BlockingQueuedConnection);
+    }
+
+private:
+    frmMain &window_;
+};
 
 } // namespace
 
@@ -186,8 +205,34 @@ void frmMain::replaceReportText(const std::string &text)
     Text1->setPlainText(shown);
 }
 
+void frmMain::showAccountUsage(const std::string &domain, const std::string &userName)
+{
+    // The reading thread has a locale of its own; the clock uses this one.
+    const QtLocale locale = services_.locale;
+    ReportAreaFromThread area(*this);
+    ReportOutcome outcome;
+    reading_ = true;
+    runWhileWaiting([&] {
+        outcome = tramsel::ShowAccountUsage(domain, userName, {services_.provider, locale, area});
+    });
+    reading_ = false;
+
+    const std::string warnings = reportWarnings(outcome);
+    if (!warnings.empty())
+        services_.errorOutput(warnings);
+    sbStatusPanel->setToolTip(QString::fromStdString(warnings).trimmed());
+    if (closeWhenRead_)
+        close();
+}
+
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    // Not while a report is read, which refers to the window: once it is there.
+    if (reading_) {
+        closeWhenRead_ = true;
+        event->ignore();
+        return;
+    }
     Form_Unload();
     services_.windows.unloaded(this);
     event->accept();
