@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QPointer>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -20,6 +21,7 @@
 #include "enter_user/qt/frmEnterUser.h"
 #include "main/qt/frmMain.h"
 #include "report/account_usage.h"
+#include "report/directory_provider.h"
 #include "support/test_program.h"
 
 using namespace Qt::StringLiterals;
@@ -64,6 +66,7 @@ private slots:
     void commands();
     void reportKeepsCrLfAndOneValueColumnInAReadOnlyArea();
     void statusBarFollowsTheClock();
+    void fullReportFitsWithoutScrollingSideways();
     void commandLineAccountIsReported();
     void badCommandLineAccountIsRefusedOverTheDrawnWindow();
     void exitUnloadsFromLastLoadedToFirst();
@@ -203,6 +206,24 @@ void tst_frmMain::statusBarFollowsTheClock()
 
     program->clock = QDateTime(QDate(2004, 1, 1), QTime(0, 0, 1));
     QTRY_COMPARE_WITH_TIMEOUT(texts(), u"sbStatusPanel=Status sbDatePanel=1/1/2004 sbTimePanel=12:00 AM"_s, 3000);
+}
+
+// Every value known, and every date and time as long as en_US writes them.
+void tst_frmMain::fullReportFitsWithoutScrollingSideways()
+{
+    const PropertyValue late = *DateTime::fromCivil({2026, 12, 28, 22, 58, 58});
+    program->provider.bindSucceeds = true;
+    for (const std::string_view name : {property::kLastLogin, property::kLastLogoff, property::kLastFailedLogin,
+                                        property::kPasswordExpirationDate})
+        program->provider.set(std::string(name), late);
+    program->provider.set(std::string(property::kBadLoginAddress), std::string("192.168.100.200"));
+    program->provider.set(std::string(property::kBadLoginCount), 1000.0);
+    program->provider.set(std::string(property::kMaxPasswordAge), 42.0 * 86400);
+    ShowAccountUsage(u"SALES"_s, u"jdoe"_s);
+
+    auto *text1 = child<QPlainTextEdit>("Text1");
+    QVERIFY(text1->toPlainText().contains(u"12/28/2026 10:58:58 PM"_s));
+    QCOMPARE(text1->horizontalScrollBar()->maximum(), 0);
 }
 
 // How the account is split and checked: tests/behaviour; here, that the

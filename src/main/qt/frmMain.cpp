@@ -1,6 +1,9 @@
 // frmMain drawn with Qt.
 #include "main/qt/frmMain.h"
 
+#include <algorithm>
+#include <variant>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -9,6 +12,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextDocument>
+#include <QTextOption>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -19,6 +25,7 @@
 #include "main/command_line.h"
 #include "main/qt/toolbar_images.h"
 #include "platform/qt/artwork.h"
+#include "platform/qt/classic_font.h"
 #include "platform/qt/first_show.h"
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/message_box.h"
@@ -158,13 +165,42 @@ void frmMain::createReportArea()
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // The report's TABs were counted for the tab stops of a Windows text
-    // field: every 32 dialog units, eight average letters of its font. With
-    // those, one column holds every value.
-    const QFontMetricsF metrics(Text1->font());
-    const QString letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"_s;
-    Text1->setTabStopDistance(8 * metrics.horizontalAdvance(letters) / letters.size());
+    fitReportFont();
     Text1->installEventFilter(this);
+}
+
+void frmMain::fitReportFont()
+{
+    // The widest lines a report has: every date and time as long as the
+    // locale writes them, the longest IPv4 address.
+    AccountUsage usage;
+    const PropertyValue late = *DateTime::fromCivil({2026, 12, 28, 22, 58, 58});
+    usage.lastLogin = usage.lastLogoff = usage.lastFailedLogin = usage.passwordExpires = late;
+    usage.passwordLastChanged = std::get<DateTime>(late);
+    usage.lastBadLoginAddress = std::string("255.255.255.255");
+    const QStringList lines =
+        QString::fromStdString(usageReport({}, usage, services_.locale, "\n")).split(u'\n');
+    const QTextDocument *document = Text1->document();
+    const qreal room = Text1->width() - 2 * Text1->frameWidth() - Text1->verticalScrollBar()->sizeHint().width()
+                       - 2 * document->documentMargin() - Text1->cursorWidth();
+
+    // The face the layout was drawn for, at its size, or smaller where this
+    // system's relative of it is wider. The report's TABs were counted for
+    // the tab stops of a Windows text field: every 32 dialog units, eight
+    // average letters of its font. With those, one column holds every value.
+    for (double points = 8.25;; points -= 0.25) {
+        Text1->setFont(classicFont(points));
+        const QFontMetricsF metrics(Text1->font());
+        const QString letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"_s;
+        Text1->setTabStopDistance(8 * metrics.horizontalAdvance(letters) / letters.size());
+        QTextOption tabs;
+        tabs.setTabStopDistance(Text1->tabStopDistance());
+        qreal widest = 0;
+        for (const QString &line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line, tabs));
+        if (widest <= room || points <= 6)
+            return;
+    }
 }
 
 void frmMain::createStatusBar()

@@ -60,6 +60,7 @@ private:
     void createMenus();
     void createToolBar();
     void createReportArea();
+    void fitReportFont();
     void createStatusBar();
     void run(main_window::Command command);
     void reportCommandLineAccount();
