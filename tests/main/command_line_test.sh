@@ -41,6 +41,16 @@ pc=$(failure 'PC\jdoe'; echo x)
 unknown=$'no DNS domain known for SALES: set realm in smb.conf, or name a domain controller with --server\n'
 check "missing account" 1 "${nobody%x}" "$unknown" -- --print 'sales\nobody'
 check "root carried through" 1 "${pc%x}" $'no user jdoe on PC\n' -- --root /nonexistent -p 'pc\jdoe'
+# Domain and host names upper-case as ASCII, whatever the locale: not to
+# "MARKETİNG" under a Turkish one.
+marketing=$(failure 'MARKETING\jdoe'; echo x)
+if locale -a | grep -qix 'tr_TR.utf8'; then
+    LC_ALL=tr_TR.UTF-8 check "Turkish locale" 1 "${marketing%x}" $'no user jdoe on MARKETING\n' \
+        -- --root /nonexistent -p 'marketing\jdoe'
+else
+    echo "FAIL: the locale tr_TR.UTF-8 is missing (scripts/test generates it)"
+    failures=$((failures + 1))
+fi
 check "bad user name" 2 "" $'Wrong User Name\n' -- --print 'sales\j doe'
 check "bad command line" 2 "" $'--print needs an account, as DOMAIN\\user.\n' -- --print
 check "version" 0 $'Tramsel 2.0\n' "" -- --version
