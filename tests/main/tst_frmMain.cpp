@@ -291,8 +291,10 @@ void tst_frmMain::exitUnloadsFromLastLoadedToFirst()
 // cursor, and a close waits until the report is there.
 void tst_frmMain::readingKeepsTheWindowPaintedUnderAWaitCursor()
 {
+    // The directory answers once the test has seen the window; bounded, so
+    // that a read holding the window's thread fails the test, not hangs it.
     std::binary_semaphore answer(0);
-    program->provider.onBind = [&] { (void)answer.try_acquire_for(std::chrono::seconds(5)); };
+    program->provider.onBind = [&] { (void)answer.try_acquire_for(std::chrono::seconds(60)); };
     EventRecorder events;
     qApp->installEventFilter(&events);
     std::optional<Qt::CursorShape> cursor;
