@@ -30,21 +30,7 @@ struct HeldMessage {
 };
 QList<HeldMessage> heldMessages;
 
-// While Qt starts its platform plugin, its messages are held back. Where no
-// plugin starts (a display that is named but does not answer, a compositor
-// that is gone), Qt would end the program with a page about reinstalling
-// it: the program says what is wrong instead, with the status of a run that
-// cannot be served.
-void holdPlatformMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type == QtFatalMsg && message.contains(u"platform plugin"_s)) {
-        std::fputs(kNoDisplayText, stderr);
-        std::_Exit(kExitBadCommandLine);
-    }
-    heldMessages.append({type, QString::fromUtf8(context.category), message});
-}
-
-// The platform started: what Qt said meanwhile goes where it would have gone.
+// What Qt said while it was held back goes where it would have gone.
 void releasePlatformMessages()
 {
     qInstallMessageHandler(qtHandler);
@@ -53,6 +39,24 @@ void releasePlatformMessages()
         const QMessageLogContext context(nullptr, 0, nullptr, category.constData());
         qtHandler(held.type, context, held.text);
     }
+}
+
+// While Qt starts its platform plugin, its messages are held back. Where no
+// plugin starts (a display that is named but does not answer, a compositor
+// that is gone), Qt would end the program with a page about reinstalling
+// it: the program says what is wrong instead, with the status of a run that
+// cannot be served. Any other end is Qt's, after what it said before.
+void holdPlatformMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtFatalMsg && message.contains(u"platform plugin"_s)) {
+        std::fputs(kNoDisplayText, stderr);
+        std::_Exit(kExitBadCommandLine);
+    }
+    if (type == QtFatalMsg) {
+        releasePlatformMessages();
+        return qtHandler(type, context, message);
+    }
+    heldMessages.append({type, QString::fromUtf8(context.category), message});
 }
 
 std::vector<std::string> arguments(const QStringList &list)
