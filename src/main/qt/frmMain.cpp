@@ -12,11 +12,11 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTextDocument>
 #include <QTextOption>
-#include <QScreen>
-#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
