@@ -20,6 +20,21 @@ ensure_packages() {
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# Generates the C library's locales the tests run under, where missing.
+# Usage: ensure_locales NAME.UTF-8...
+ensure_locales() {
+    local name
+    for name in "$@"; do
+        locale -a | grep -qix "${name%.UTF-8}.utf8" && continue
+        if [ "$(id -u)" -ne 0 ]; then
+            echo "Missing locale: $name; run as root or generate it with localedef." >&2
+            return 1
+        fi
+        echo "Generating the locale $name"
+        localedef -i "${name%.UTF-8}" -f UTF-8 "$name"
+    done
+}
+
 # What building and running the program needs.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
 # What the tests need on top: GoogleTest, an X server, a window manager and a
@@ -54,3 +69,7 @@ WINDOWS_CROSS_PACKAGES+=(nlohmann-json3-dev)
 TEST_PACKAGES+=(locales)
 # What the desktop-integration and packaging checks need.
 TEST_PACKAGES+=(desktop-file-utils appstream dpkg-dev file groff-base)
+# The command-line test runs under a Turkish locale, whose "i" upper-cases
+# to a dotted capital: the C library's locale data and localedef.
+TEST_PACKAGES+=(locales)
+TEST_LOCALES=(tr_TR.UTF-8)
