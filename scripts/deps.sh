@@ -34,6 +34,8 @@ BUILD_PACKAGES+=(libsqlite3-dev)
 # which bring the ADSI headers and import libraries), Wine to run its tests,
 # and GoogleTest's sources to build for Windows.
 WINDOWS_CROSS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
+# objdump lists the DLLs the release tramsel.exe imports.
+WINDOWS_CROSS_PACKAGES+=(binutils-mingw-w64-x86-64)
 # The walk-through of tramsel.exe: the wine command, Wine's own fonts (Tahoma,
 # MS Sans Serif, Marlett), an X server, a window manager, keystrokes and the clipboard.
 WINDOWS_CROSS_PACKAGES+=(wine fonts-wine xvfb xauth openbox xdotool x11-utils xclip)
