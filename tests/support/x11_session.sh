@@ -68,7 +68,7 @@ x_search() {
     return 2
 }
 # visible TITLE-PATTERN: the first mapped window so titled; fails if none is.
-visible() { x_search --onlyvisible --name "$1" | head -n 1 | grep .; }
+visible() { local ids; ids=$(x_search --onlyvisible --name "$1") && echo "${ids%%$'\n'*}"; }
 # gone TITLE-PATTERN: no window so titled is mapped (hidden or destroyed);
 # destroyed TITLE-PATTERN: none exists at all.
 gone() { local status=0; x_search --onlyvisible --name "$1" >/dev/null || status=$?; [ "$status" -eq 1 ]; }

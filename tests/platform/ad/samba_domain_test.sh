@@ -37,7 +37,7 @@ make_accounts() {
         ad_in 1 samba-tool user setexpiry willexp --days=10 || return 1
     ad_in 1 samba-tool domain passwordsettings pso show weekly >/dev/null ||
         ad_in 1 samba-tool domain passwordsettings pso create weekly 1 --max-pwd-age=7 || return 1
-    ad_in 1 samba-tool domain passwordsettings pso show-user willexp | grep -q "'weekly'" ||
+    ad_in 1 samba-tool domain passwordsettings pso show-user willexp | grep "'weekly'" >/dev/null ||
         ad_in 1 samba-tool domain passwordsettings pso apply weekly willexp
 }
 make_accounts >"$AD_WORK/accounts.log" 2>&1 || { cat "$AD_WORK/accounts.log"; die "cannot make the accounts"; }
