@@ -49,6 +49,8 @@ BUILD_PACKAGES+=(libsqlite3-dev)
 # which bring the ADSI headers and import libraries), Wine to run its tests,
 # and GoogleTest's sources to build for Windows.
 WINDOWS_CROSS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
+# objdump lists the DLLs the release tramsel.exe imports.
+WINDOWS_CROSS_PACKAGES+=(binutils-mingw-w64-x86-64)
 # The walk-through of tramsel.exe: the wine command, Wine's own fonts (Tahoma,
 # MS Sans Serif, Marlett), an X server, a window manager, keystrokes and the clipboard.
 WINDOWS_CROSS_PACKAGES+=(wine fonts-wine xvfb xauth openbox xdotool x11-utils xclip)
@@ -59,8 +61,12 @@ BUILD_PACKAGES+=(fonts-liberation2)
 # Kerberos (GSSAPI) module, which libldap loads at run time, and MIT Kerberos.
 BUILD_PACKAGES+=(pkg-config libldap2-dev libsasl2-dev libkrb5-dev libsasl2-modules-gssapi-mit)
 # The domain test runs two Samba domain controllers in network namespaces and
-# makes logins with Kerberos' and OpenLDAP's tools.
+# makes logins with Kerberos' and OpenLDAP's tools; it asks the controllers'
+# DNS with Samba's own DNS toolkit. With nsupdate (bind9-dnsutils), as on many
+# admin machines, a joining controller registers its DNS records itself, at a
+# moment of its own: installed, so that the test always meets that case.
 TEST_PACKAGES+=(samba samba-ad-dc samba-ad-provision samba-dsdb-modules winbind krb5-user ldap-utils iproute2 util-linux)
+TEST_PACKAGES+=(python3-dnspython bind9-dnsutils)
 # The audit writes JSON with JSON for Modern C++ (header-only, and used by the
 # Windows cross build too).
 BUILD_PACKAGES+=(nlohmann-json3-dev)
