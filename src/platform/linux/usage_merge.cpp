@@ -40,6 +40,10 @@ std::optional<PropertyValue> shadowProperty(const std::optional<ShadowEntry> &en
     if (name == property::kMaxPasswordAge) {
         if (entry->maxDays < 0 || entry->maxDays >= kNeverExpiresDays)
             return std::int64_t{-1};
+        // 0 seconds would read as "never"; in shadow, 0 days means the
+        // password must be changed at once. A text is taken as days.
+        if (entry->maxDays == 0)
+            return std::string("0");
         return entry->maxDays * kSecondsPerDay;
     }
     if (name == property::kPasswordLastChanged)

@@ -111,6 +111,16 @@ field() { grep -F "$1" <<<"$chage" | sed 's/.*:[[:space:]]*//'; }
 check "password expires (chage)" "$(date -d "$(field 'Password expires')" +%F)" "$(value "$r" "Password Expiration Date:")"
 check "last password change (chage)" "$(date -d "$(field 'Last password change')" +%F)" "$(value "$r" "Password Last Changed:")"
 check "maximum age (chage)" "$(field 'Maximum number of days')" "$(value "$r" "Password Max Age")"
+# A maximum of 0 asks for a change at once; Debian's default 99999 never expires.
+for max in 0:0 99999:None; do
+    chage -M "${max%:*}" tramseltest
+    r=$(report tramseltest)
+    chage=$(chage -l tramseltest)
+    check "last password change, maximum ${max%:*} (chage)" "$(date -d "$(field 'Last password change')" +%F)" \
+        "$(value "$r" "Password Last Changed:")"
+    check "maximum age ${max%:*}" "${max#*:}" "$(grep -F "Password Max Age" <<<"$r" | awk -F'\t' '{print $NF}')"
+done
+chage -M 45 tramseltest
 
 crash=$(report tramselcrash)
 crashSession=$(last -w --time-format iso tramselcrash | head -1)
