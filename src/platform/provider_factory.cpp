@@ -4,6 +4,7 @@
 #if defined(__linux__)
 #include "platform/ad/ad_provider.h"
 #include "platform/linux/accounts.h"
+#include "platform/linux/linux_catalog.h"
 #include "platform/linux/linux_provider.h"
 #include "platform/linux/routing_provider.h"
 #elif defined(_WIN32)
@@ -57,8 +58,20 @@ public:
 
 std::unique_ptr<audit::AccountCatalog> makeAccountCatalog(const ProviderOptions &options)
 {
+#if defined(__linux__)
+    // As for the provider: a tree is one machine; otherwise this machine's
+    // accounts locally, and a domain's elsewhere.
+    if (!options.root.empty())
+        return LinuxAccountCatalog::forTree(options.root);
+    return std::make_unique<RoutingAccountCatalog>(
+        LinuxAccountCatalog::forSystem(), std::make_unique<NoCatalog>(), [](std::string_view domain) {
+            linux_accounts::PosixFileReader files;
+            return linux_accounts::SystemAccounts(files).isHostName(domain);
+        });
+#else
     (void)options;
     return std::make_unique<NoCatalog>();
+#endif
 }
 
 } // namespace tramsel

@@ -257,13 +257,17 @@ std::optional<TallySummary> summarizeTally(RecordLog &tally, std::int64_t now,
     // ahead of the clock counts too, as it does there).
     const std::int64_t oldest = now - failIntervalSeconds;
     TallySummary summary;
+    std::vector<std::int64_t> valid;
     const bool readable = tally.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position) {
         TallyRecord record = decodeTally(bytes);
         if (record.seconds > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
             return true;
         const auto seconds = static_cast<std::int64_t>(record.seconds);
-        if ((record.status & TallyRecord::kValid) && seconds >= oldest)
-            ++summary.countNow;
+        if (record.status & TallyRecord::kValid) {
+            valid.push_back(seconds);
+            if (seconds >= oldest)
+                ++summary.countNow;
+        }
         if (!summary.latest || seconds > *summary.latest) {
             summary.latest = seconds;
             const bool remote = record.status & TallyRecord::kRemoteHost;
@@ -274,6 +278,13 @@ std::optional<TallySummary> summarizeTally(RecordLog &tally, std::int64_t now,
     });
     if (!readable)
         return std::nullopt;
+    if (!valid.empty()) {
+        const std::int64_t latest = *std::max_element(valid.begin(), valid.end());
+        summary.latestValid = latest;
+        summary.validNearLatest = std::count_if(valid.begin(), valid.end(), [&](std::int64_t seconds) {
+            return latest - seconds < failIntervalSeconds;
+        });
+    }
     return summary;
 }
 

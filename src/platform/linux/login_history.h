@@ -53,6 +53,10 @@ struct TallySummary {
     std::optional<std::int64_t> latest;  // the latest failure, valid or not
     std::string address;                 // its remote host or tty; empty for a service
     std::int64_t countNow = 0;           // valid failures within the interval
+    // pam_faillock's view: its latest valid failure, and the valid failures
+    // less than the interval before that one.
+    std::optional<std::int64_t> latestValid;
+    std::int64_t validNearLatest = 0;
     friend bool operator==(const TallySummary &, const TallySummary &) = default;
 };
 // `tally` is a log of the one tally file; nothing when it cannot be read.

@@ -58,7 +58,7 @@ TEST(LinuxProvider, BindsThisMachinesUsersByAnyOfItsNames)
 struct NamingAccounts final : linux_accounts::AccountDatabase {
     std::string canonical;
     explicit NamingAccounts(std::string name) : canonical(std::move(name)) {}
-    std::optional<linux_accounts::PasswdEntry> findUser(const std::string &) override { return {{canonical, 1000}}; }
+    std::optional<linux_accounts::PasswdEntry> findUser(const std::string &) override { return {{canonical, 1000, {}}}; }
     std::optional<linux_accounts::ShadowEntry> findShadow(const std::string &) override { return {}; }
     bool isHostName(std::string_view) override { return false; }
 };

@@ -16,7 +16,8 @@ using testing::Tally;
 using testing::Utmp;
 
 const std::vector<PasswdEntry> kUsers = {
-    {"alice", 1000}, {"bob", 1001}, {"carol", 7}, {std::string(32, 'z') + "a", 1003}, {std::string(32, 'z') + "b", 1004},
+    {"alice", 1000, ""}, {"bob", 1001, ""}, {"carol", 7, ""}, {std::string(32, 'z') + "a", 1003, ""},
+    {std::string(32, 'z') + "b", 1004, ""},
 };
 
 // Logs of random records: users, lines, boots and run levels mixed, times
