@@ -3,52 +3,160 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <limits>
 #include <numeric>
-#include <unordered_map>
 
 namespace tramsel::linux_accounts {
 namespace {
 
-struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+// A utmp name (ut_user or ut_line, at most 32 bytes) as four words, zero
+// after its end: compared and hashed a word at a time.
+struct FieldKey {
+    std::array<std::uint64_t, 4> words{};
+    friend bool operator==(const FieldKey &a, const FieldKey &b)
+    {
+        // Word by word; the library's compare is a call per record.
+        return ((a.words[0] ^ b.words[0]) | (a.words[1] ^ b.words[1]) | (a.words[2] ^ b.words[2])
+                | (a.words[3] ^ b.words[3])) == 0;
+    }
 };
-template <class Value>
-using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
+constexpr std::size_t kFieldBytes = 32;
+
+// A name as a record holds it: `text` views a field of a record, so all
+// 32 bytes from its start may be read, and whole words are.
+FieldKey recordKey(std::string_view text)
+{
+    FieldKey key;
+    for (std::size_t w = 0; w < key.words.size(); ++w) {
+        const std::size_t start = w * 8;
+        if (text.size() <= start)
+            break;
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + start, 8);
+        const std::size_t kept = text.size() - start;
+        key.words[w] = kept >= 8 ? word : word & ((std::uint64_t{1} << (8 * kept)) - 1);
+    }
+    return key;
+}
+
+// Any text, cut where a record would cut it.
+FieldKey textKey(std::string_view text)
+{
+    std::array<char, kFieldBytes> field{};
+    text = text.substr(0, kFieldBytes);
+    std::memcpy(field.data(), text.data(), text.size());
+    return recordKey({field.data(), text.size()});
+}
+
+// Names numbered in the order they were added, found through one flat table
+// of small slots probed in place: a walk looks a name up for every record.
+class NameIndex {
+public:
+    static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+
+    explicit NameIndex(std::size_t expected = 0) { rehash(std::max<std::size_t>(16, std::bit_ceil(expected * 2 + 1))); }
+
+    std::size_t find(const FieldKey &key) const
+    {
+        const std::uint32_t hash = hashOf(key);
+        for (std::size_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
+            const Slot at = slots_[slot];
+            if (at.number == kEmpty)
+                return kNone;
+            if (at.hash == hash && keys_[at.number] == key)
+                return at.number;
+        }
+    }
+
+    // The name's number, adding it when it is new.
+    std::size_t add(const FieldKey &key)
+    {
+        if (const std::size_t number = find(key); number != kNone)
+            return number;
+        if ((keys_.size() + 1) * 2 > slots_.size())
+            rehash(slots_.size() * 2);
+        keys_.push_back(key);
+        place(hashOf(key), static_cast<std::uint32_t>(keys_.size() - 1));
+        return keys_.size() - 1;
+    }
+
+private:
+    static constexpr std::uint32_t kEmpty = std::numeric_limits<std::uint32_t>::max();
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t number = kEmpty;
+    };
+
+    // Every word mixed in by a multiply, then every bit spread to the low
+    // ones the table uses: names differ in few bits ("user0001").
+    static std::uint32_t hashOf(const FieldKey &key)
+    {
+        std::uint64_t hash = 0;
+        for (const std::uint64_t word : key.words)
+            hash = (hash ^ word) * 0x9e3779b97f4a7c15u;
+        hash ^= hash >> 33;
+        hash *= 0xc4ceb9fe1a85ec53u;
+        return static_cast<std::uint32_t>(hash ^ (hash >> 33));
+    }
+
+    void place(std::uint32_t hash, std::uint32_t number)
+    {
+        std::size_t slot = hash & mask_;
+        while (slots_[slot].number != kEmpty)
+            slot = (slot + 1) & mask_;
+        slots_[slot] = {hash, number};
+    }
+
+    void rehash(std::size_t size)
+    {
+        slots_.assign(size, Slot{});
+        mask_ = size - 1;
+        for (std::size_t i = 0; i < keys_.size(); ++i)
+            place(hashOf(keys_[i]), static_cast<std::uint32_t>(i));
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    std::vector<FieldKey> keys_;
+};
 
 // Users found by the name a utmp record holds for them. Names that share
 // their first 32 bytes share a record, so each name leads to a chain.
 class UtmpUsers {
 public:
-    explicit UtmpUsers(std::span<const std::string> users) : next_(users.size(), kEnd)
+    explicit UtmpUsers(std::span<const std::string> users) : names_(users.size()), next_(users.size(), kEnd)
     {
-        constexpr std::size_t kUserField = 32;
         for (std::size_t i = users.size(); i-- > 0;) {
             if (users[i].empty())
                 continue;
-            auto [at, added] = first_.try_emplace(users[i].substr(0, kUserField), i);
-            if (!added) {
-                next_[i] = at->second;
-                at->second = i;
-            }
+            const std::size_t name = names_.add(textKey(users[i]));
+            if (name == first_.size())
+                first_.push_back(kEnd);
+            next_[i] = first_[name];
+            first_[name] = i;
         }
     }
 
-    // Calls visit(index) for each user whose records carry `recordUser`.
+    // Calls visit(index) for each user whose records carry `recordUser`
+    // (a view of a record's ut_user).
     template <class Visit> void forEach(std::string_view recordUser, Visit visit) const
     {
-        const auto at = first_.find(recordUser);
-        if (at == first_.end())
+        if (recordUser.empty())
             return;
-        for (std::size_t i = at->second; i != kEnd; i = next_[i])
+        const std::size_t name = names_.find(recordKey(recordUser));
+        if (name == NameIndex::kNone)
+            return;
+        for (std::size_t i = first_[name]; i != kEnd; i = next_[i])
             visit(i);
     }
 
 private:
-    static constexpr std::size_t kEnd = std::numeric_limits<std::size_t>::max();
-    TextMap<std::size_t> first_;
-    std::vector<std::size_t> next_;
+    static constexpr std::size_t kEnd = NameIndex::kNone;
+    NameIndex names_;
+    std::vector<std::size_t> first_;  // by name number
+    std::vector<std::size_t> next_;   // by user
 };
 
 } // namespace
@@ -143,7 +251,8 @@ std::vector<SessionSummary> latestSessions(RecordLog &wtmp, std::span<const std:
     };
     const UtmpUsers index(users);
     std::vector<SessionSummary> sessions(users.size());
-    TextMap<Event> nextOnLine;
+    NameIndex lines;
+    std::vector<Event> nextOnLine;  // by line number; distance 0: none yet
     std::optional<Event> nextBoot;
     std::uint64_t distance = 0;
     const bool readable = wtmp.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position) {
@@ -158,19 +267,18 @@ std::vector<SessionSummary> latestSessions(RecordLog &wtmp, std::span<const std:
                 session.login = record.seconds;
                 const Event *end = nextBoot ? &*nextBoot : nullptr;
                 if (!record.line.empty())
-                    if (const auto line = nextOnLine.find(record.line);
-                        line != nextOnLine.end() && (!end || line->second.distance > end->distance))
-                        end = &line->second;
+                    if (const std::size_t line = lines.find(recordKey(record.line));
+                        line != NameIndex::kNone && (!end || nextOnLine[line].distance > end->distance))
+                        end = &nextOnLine[line];
                 if (end)
                     session.logoff = end->seconds;
             });
         }
         if ((type == UtmpRecord::kUserProcess || type == UtmpRecord::kDeadProcess) && !record.line.empty()) {
-            const Event event{distance, record.seconds};
-            if (const auto line = nextOnLine.find(record.line); line != nextOnLine.end())
-                line->second = event;
-            else
-                nextOnLine.emplace(record.line, event);
+            const std::size_t line = lines.add(recordKey(record.line));
+            if (line == nextOnLine.size())
+                nextOnLine.emplace_back();
+            nextOnLine[line] = {distance, record.seconds};
         }
         if (endsAllSessions(record, type))
             nextBoot = Event{distance, record.seconds};

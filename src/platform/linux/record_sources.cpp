@@ -1,6 +1,8 @@
 // Reading the login records of one user or of every user.
 #include "platform/linux/record_sources.h"
 
+#include <unordered_set>
+
 namespace tramsel::linux_accounts {
 
 namespace {
@@ -97,9 +99,15 @@ std::vector<UserRecords> RecordSources::forUsers(std::span<const PasswdEntry> us
     for (std::size_t i = 0; i < sessions.size(); ++i)
         records[i].wtmp = std::move(sessions[i]);
 
+    // Few users have a tally: the folder tells which, instead of an open
+    // that fails for each of the others.
+    const auto listed = files_.names(faillock().dir);
+    const std::unordered_set<std::string> present = listed ? std::unordered_set<std::string>(listed->begin(), listed->end())
+                                                           : std::unordered_set<std::string>();
     std::vector<FailureQuery> queries;
     for (std::size_t i = 0; i < users.size(); ++i) {
-        records[i].tally = tally(names[i], now);
+        if (!listed || present.contains(names[i]))
+            records[i].tally = tally(names[i], now);
         queries.push_back(btmpQuery(records[i]));
     }
     RecordLog btmp = log(kBtmp);

@@ -2,6 +2,8 @@
 #include "platform/linux/records.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace tramsel::linux_accounts {
 namespace {
@@ -25,9 +27,18 @@ std::uint64_t littleEndian64(std::span<const unsigned char> bytes, std::size_t o
 // A char array that is NUL-terminated only when shorter than the array.
 std::string_view fixedView(std::span<const unsigned char> bytes, std::size_t offset, std::size_t width)
 {
-    const auto field = bytes.subspan(offset, width);
-    const auto end = std::find(field.begin(), field.end(), 0);
-    return {reinterpret_cast<const char *>(field.data()), static_cast<std::size_t>(end - field.begin())};
+    const auto *field = reinterpret_cast<const char *>(bytes.data() + offset);
+    // Eight bytes at a time (walks read millions of these): the lowest byte
+    // of a word that is 0 shows as its lowest set bit here.
+    std::size_t at = 0;
+    for (; at + 8 <= width; at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, field + at, 8);
+        if (const std::uint64_t zero = (word - 0x0101010101010101u) & ~word & 0x8080808080808080u)
+            return {field, at + static_cast<std::size_t>(std::countr_zero(zero) / 8)};
+    }
+    const auto *end = static_cast<const char *>(std::memchr(field + at, 0, width - at));
+    return {field, end ? static_cast<std::size_t>(end - field) : width};
 }
 
 std::string fixedText(std::span<const unsigned char> bytes, std::size_t offset, std::size_t width)
