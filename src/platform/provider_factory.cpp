@@ -8,6 +8,7 @@
 #include "platform/linux/linux_provider.h"
 #include "platform/linux/routing_provider.h"
 #elif defined(_WIN32)
+#include "platform/win/adsi_catalog.h"
 #include "platform/win/adsi_provider.h"
 #elif defined(__unix__)
 #include "platform/ad/ad_provider.h"
@@ -68,6 +69,10 @@ std::unique_ptr<audit::AccountCatalog> makeAccountCatalog(const ProviderOptions 
             linux_accounts::PosixFileReader files;
             return linux_accounts::SystemAccounts(files).isHostName(domain);
         });
+#elif defined(_WIN32)
+    (void)options;  // ADSI reads no files
+    // The domain's or this computer's WinNT container.
+    return std::make_unique<AdsiAccountCatalog>();
 #else
     (void)options;
     return std::make_unique<NoCatalog>();
