@@ -99,23 +99,29 @@ audit::Listing LinuxAccountCatalog::listAccounts(const audit::Request &request,
     }
     source.answered = true;
 
-    // A name is listed once, as getpwnam finds it: its first entry.
     std::vector<PasswdEntry> users;
-    std::vector<std::string> names;
-    std::unordered_set<std::string> seen;
-    for (PasswdEntry &entry : passwdEntries(*passwdText)) {
-        if (!isSafeName(entry.name) || !seen.insert(entry.name).second)
-            continue;
-        names.push_back(entry.name);
-        users.push_back(std::move(entry));
+    if (!request.user.empty()) {
+        // One account, found as the report finds it and read as it reads it.
+        if (auto entry = accounts_->findUser(request.user); entry && isSafeName(entry->name))
+            users.push_back(std::move(*entry));
+    } else {
+        // A name is listed once, as getpwnam finds it: its first entry.
+        std::unordered_set<std::string> seen;
+        for (PasswdEntry &entry : passwdEntries(*passwdText))
+            if (isSafeName(entry.name) && seen.insert(entry.name).second)
+                users.push_back(std::move(entry));
     }
+    std::vector<std::string> names;
+    for (const PasswdEntry &user : users)
+        names.push_back(user.name);
     if (progress)
         progress({0, 1, 0});
 
     const std::int64_t now = now_();
     const auto shadows = accounts_->findShadows(names);
     RecordSources sources(*files_, databaseState_);
-    const auto records = sources.forUsers(users, now);
+    const auto records = request.user.empty() || users.empty() ? sources.forUsers(users, now)
+                                                                : std::vector{sources.forUser(users.front(), now)};
     MergedAccounts provider;
     for (std::size_t i = 0; i < users.size(); ++i) {
         const auto found = shadows.find(users[i].name);

@@ -16,7 +16,8 @@ namespace tramsel {
 // Lists the users of /etc/passwd (the file, as lslogins lists them; NIS
 // compat lines and names no report could bind are left out), each named
 // "HOST\user". Every record source is read once for all of them, and the
-// values come from the same rules and functions as the report's.
+// values come from the same rules and functions as the report's. A request
+// for one user lists that user alone, found and read as the report does.
 // A row counts its machine as the one source asked, and as answering when
 // any of its records or its shadow entry could be read.
 class LinuxAccountCatalog final : public audit::AccountCatalog {

@@ -41,13 +41,14 @@ struct Fixture : testing::ProviderFixture {
         tree.write("/etc/hostname", "web01.example.org\n");
     }
 
-    std::vector<AccountRecord> rows(const std::string &domain = {}, audit::Listing *listing = nullptr)
+    std::vector<AccountRecord> rows(const std::string &domain = {}, audit::Listing *listing = nullptr,
+                                    const std::string &user = {})
     {
         LinuxAccountCatalog catalog(std::make_unique<testing::ObservingFileReader>(tree.root, opened),
                                     [](auto &files) { return std::make_unique<linux_accounts::TreeAccounts>(files); },
                                     [this] { return now; }, linux_accounts::DatabaseState::AtRest, tree.root);
         std::vector<AccountRecord> records;
-        audit::Listing done = catalog.listAccounts({domain, {}}, [&](AccountRecord &&r) { records.push_back(std::move(r)); }, {});
+        audit::Listing done = catalog.listAccounts({domain, {}, user}, [&](AccountRecord &&r) { records.push_back(std::move(r)); }, {});
         if (listing)
             *listing = done;
         return records;
@@ -88,13 +89,21 @@ TEST(LinuxCatalog, EveryAccountAgreesWithItsReport)
     for (const std::string &path : opened)
         EXPECT_EQ(opened.count(path), 1u) << path << " read more than once";
     std::vector<std::string> users;
+    const auto text = [](const AccountRecord &row) {
+        return usageReport(row.account, row.usage, testing::FakeLocale(), "\n") + state(row);
+    };
     for (const AccountRecord &row : rows) {
         users.push_back(row.user);
         const std::string name = row.account.substr(row.account.find('\\') + 1);
         EXPECT_EQ(usageReport(row.account, row.usage, testing::FakeLocale(), "\n"),
                   accountReport("web01", name, *f.provider(), testing::FakeLocale(), "\n").text) << row.account;
+        // Listed alone (--print with a format), the account reads the same.
+        const auto alone = f.rows({}, nullptr, row.user);
+        ASSERT_EQ(alone.size(), 1u) << row.user;
+        EXPECT_EQ(text(alone[0]), text(row));
     }
     EXPECT_EQ(users, (std::vector<std::string>{"root", "alice", "bob", "carol", "dave", "erin"}));
+    EXPECT_TRUE(f.rows({}, nullptr, "nobody").empty());
 
     const std::vector<std::string> expected = {
         "fullName=root disabled=0 locked=0 accountExpires=n/a passwordExpired=0 created=n/a controllersAnswered=1 controllersAsked=1 ",
