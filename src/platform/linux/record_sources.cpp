@@ -72,6 +72,8 @@ UserRecords RecordSources::forUser(const PasswdEntry &user, std::int64_t now)
 
 std::vector<UserRecords> RecordSources::forUsers(std::span<const PasswdEntry> users, std::int64_t now)
 {
+    if (users.empty())
+        return {};
     std::vector<std::string> names;
     std::vector<std::uint32_t> uids;
     for (const PasswdEntry &user : users) {
