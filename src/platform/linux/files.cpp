@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/openat2.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -283,6 +284,18 @@ private:
 // Chunks a walk reads itself before it reads ahead: most single-user
 // walks end within them, and a short file is not worth a thread.
 constexpr std::uint64_t kChunksBeforeReadAhead = 16;
+
+// Reading ahead overlaps the copy with the visits only where a second CPU
+// can take it; on one, the thread would only add its hand-overs.
+bool mayReadAhead()
+{
+    static const bool several = [] {
+        cpu_set_t cpus;
+        CPU_ZERO(&cpus);
+        return ::sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) > 1;
+    }();
+    return several;
+}
 // Read ahead, chunks are this many times larger, so that the two threads
 // meet seldom.
 constexpr std::size_t kReadAheadChunks = 16;
@@ -304,7 +317,7 @@ bool RecordLog::walkChunksBackward(const ChunkVisit &visit)
         reserveBuffer(end);
         const std::uint64_t chunks = (end - 1) / chunkBytes_ + 1;
         for (std::uint64_t chunk = chunks; chunk-- > 0;) {
-            if (chunks - chunk > kChunksBeforeReadAhead && chunk >= kReadAheadChunks) {
+            if (chunks - chunk > kChunksBeforeReadAhead && chunk >= kReadAheadChunks && mayReadAhead()) {
                 // The rest, [0, (chunk + 1) x chunkBytes), read ahead in larger chunks.
                 ReadAhead ahead(*current, (chunk + 1) * chunkBytes_, chunkBytes_ * kReadAheadChunks);
                 while (const auto next = ahead.next()) {
