@@ -2,9 +2,11 @@
 # Benchmark of the Linux accounts provider: the report for a user whose
 # records are at the end, in the middle of, or absent from 1,000,000-record
 # wtmp and btmp files (384 MB each) with a sparse lastlog for uid
-# 3,000,000,000, timed against `--version` of the same program, and its peak
-# memory beside that of a 10,000-record tree. Then the same on a tree whose
-# only login records are lastlog2's database and a 1,000,000-row wtmpdb.
+# 3,000,000,000, timed against `--version` of the same program and against a
+# `cat` of both files (the full scan, for the absent user, reads all of
+# them), and its peak memory beside that of a 10,000-record tree. Then the
+# same on a tree whose only login records are lastlog2's database and a
+# 1,000,000-row wtmpdb. The machine's load is printed with the figures.
 # Usage: bench/linux_accounts.sh [PROGRAM]
 #   PROGRAM takes --version and --print --root TREE HOST\user; without it
 #   tramsel is built (Release) and used.
@@ -37,25 +39,35 @@ echo "tree:    $tree ($(du -sh --apparent-size "$tree"/var/log/wtmp | cut -f1) w
 
 timings() {
 python3 - "$program" "$1" "$runs" <<'PY'
-import statistics, subprocess, sys, time
+import os, statistics, subprocess, sys, time
 program, tree, runs = sys.argv[1], sys.argv[2], int(sys.argv[3])
 
 # The cases take turns, so that load from elsewhere on the machine falls on
 # all of them alike.
-cases = [("--version", ["--version"])] + [
-    (f"report, {user}", ["--print", "--root", tree, f"BENCHHOST\\{user}"])
+cases = [("--version", [program, "--version"])] + [
+    (f"report, {user}", [program, "--print", "--root", tree, f"BENCHHOST\\{user}"])
     for user in ("endu", "midu", "absentu")]
+logs = [f"{tree}/var/log/{name}" for name in ("wtmp", "btmp") if os.path.exists(f"{tree}/var/log/{name}")]
+if logs:
+    cases.append(("cat wtmp btmp", ["cat"] + logs))
 times = {name: [] for name, _ in cases}
+print(f"load before: {open('/proc/loadavg').read().strip()}")
 for _ in range(runs):
     for name, args in cases:
         start = time.perf_counter()
-        subprocess.run([program] + args, stdout=subprocess.DEVNULL, check=False)
+        subprocess.run(args, stdout=subprocess.DEVNULL, check=False)
         times[name].append((time.perf_counter() - start) * 1000)
+print(f"load after:  {open('/proc/loadavg').read().strip()}")
 version = statistics.median(times["--version"])
 print(f"{'--version':<20} {version:8.2f} ms (median of {runs} runs)")
-for name, _ in cases[1:]:
+for name, _ in cases[1:4]:
     report = statistics.median(times[name])
     print(f"{name:<20} {report:8.2f} ms   {report - version:+8.2f} ms over --version   ratio {report / version:6.2f}")
+if logs:
+    cat = statistics.median(times["cat wtmp btmp"])
+    scan = statistics.median(times["report, absentu"])
+    print(f"{'cat wtmp btmp':<20} {cat:8.2f} ms")
+    print(f"full scan (absentu) / cat: ratio {scan / cat:6.2f}")
 PY
 }
 timings "$tree"

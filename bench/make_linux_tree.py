@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Builds a host tree for the Linux provider benchmark.
 
-make_linux_tree.py TREE RECORDS [files|databases]
+make_linux_tree.py TREE RECORDS [files|databases] [ACCOUNTS]
 
-TREE/etc/{passwd,shadow,hostname}, and the login records of 1000 background
-users and of three more: `endu` (uid 3,000,000,000) has the last records,
-`midu` records in the middle, `absentu` none.
+TREE/etc/{passwd,shadow,hostname}, and the login records of ACCOUNTS (1000
+unless given, at most 10000) background users and of three more: `endu`
+(uid 3,000,000,000) has the last records, `midu` records in the middle,
+`absentu` none.
 - files (the default): TREE/var/log/wtmp and btmp with RECORDS records each
-  (384 bytes apiece) and a sparse lastlog with a record at uid x 292.
+  (384 bytes apiece), a sparse lastlog with a record at uid x 292, and a
+  pam_faillock tally for every hundredth background user.
 - databases: only lastlog2's database and a wtmpdb with RECORDS rows, as on
   systems that no longer write wtmp.
 """
@@ -18,6 +20,7 @@ import sys
 
 tree, count = sys.argv[1], int(sys.argv[2])
 mode = sys.argv[3] if len(sys.argv) > 3 else "files"
+accounts = int(sys.argv[4]) if len(sys.argv) > 4 else 1000
 START = 1_700_000_000
 END_UID = 3_000_000_000
 
@@ -36,7 +39,7 @@ def write_log(path, special):
             if i in special:
                 chunk.append(special[i](seconds))
             elif i % 2 == 0:
-                chunk.append(utmp(7, f"pts/{i // 2 % 100}", f"user{i // 2 % 1000:04d}", "192.0.2.1", seconds))
+                chunk.append(utmp(7, f"pts/{i // 2 % 100}", f"user{i // 2 % accounts:04d}", "192.0.2.1", seconds))
             else:
                 chunk.append(utmp(8, f"pts/{i // 2 % 100}", "", "", seconds))
             if len(chunk) == 10000:
@@ -51,11 +54,13 @@ with open(f"{tree}/etc/hostname", "w") as f:
     f.write("benchhost\n")
 with open(f"{tree}/etc/passwd", "w") as f:
     f.write("root:x:0:0:root:/root:/bin/bash\n")
-    for n in range(1000):
-        f.write(f"user{n:04d}:x:{10000 + n}:100::/home/user{n:04d}:/bin/sh\n")
+    for n in range(accounts):
+        f.write(f"user{n:04d}:x:{10000 + n}:100:User {n},,,:/home/user{n:04d}:/bin/sh\n")
     f.write(f"midu:x:2000:100::/home/midu:/bin/sh\nabsentu:x:2001:100::/home/absentu:/bin/sh\n"
             f"endu:x:{END_UID}:100::/home/endu:/bin/sh\n")
 with open(f"{tree}/etc/shadow", "w") as f:
+    for n in range(accounts):
+        f.write(f"user{n:04d}:$y$j9T$salt$hash:{19000 + n % 1000}:0:{99999 if n % 3 else 90}:7:::\n")
     for name in ("midu", "absentu", "endu"):
         f.write(f"{name}:!:19500:0:90:7:::\n")
 
@@ -105,3 +110,8 @@ write_log(f"{tree}/var/log/btmp", {
 with open(f"{tree}/var/log/lastlog", "wb") as f:
     f.seek(END_UID * 292)
     f.write(struct.pack("<i32s256s", START + (count - 2) * 10, b"tty8", b""))
+os.makedirs(f"{tree}/var/run/faillock", exist_ok=True)
+for n in range(0, accounts, 100):
+    with open(f"{tree}/var/run/faillock/user{n:04d}", "wb") as f:
+        for k in range(3):
+            f.write(struct.pack("<52sxxHQ", b"192.0.2.99", 3, START + count * 10 + k))

@@ -3,6 +3,7 @@
 
 #if defined(__linux__)
 #include "platform/linux/accounts.h"
+#include "platform/linux/linux_catalog.h"
 #include "platform/linux/linux_provider.h"
 #include "platform/linux/routing_provider.h"
 #include "platform/modules/domain_module.h"
@@ -58,11 +59,22 @@ public:
 
 std::unique_ptr<audit::AccountCatalog> makeAccountCatalog(const ProviderOptions &options)
 {
-    (void)options;
-#if defined(_WIN32)
-    // The domain's or this computer's WinNT container; ADSI reads no files.
+#if defined(__linux__)
+    // As for the provider: a tree is one machine; otherwise this machine's
+    // accounts locally, and a domain's elsewhere.
+    if (!options.root.empty())
+        return LinuxAccountCatalog::forTree(options.root);
+    return std::make_unique<RoutingAccountCatalog>(
+        LinuxAccountCatalog::forSystem(), std::make_unique<NoCatalog>(), [](std::string_view domain) {
+            linux_accounts::PosixFileReader files;
+            return linux_accounts::SystemAccounts(files).isHostName(domain);
+        });
+#elif defined(_WIN32)
+    (void)options;  // ADSI reads no files
+    // The domain's or this computer's WinNT container.
     return std::make_unique<AdsiAccountCatalog>();
 #else
+    (void)options;
     return std::make_unique<NoCatalog>();
 #endif
 }

@@ -149,6 +149,7 @@ struct ObservingFileReader final : linux_accounts::FileReader {
         log->push_back(path);
         return inner.open(path);
     }
+    std::optional<std::vector<std::string>> names(const std::string &path) override { return inner.names(path); }
 };
 
 // Sets the process's time zone (every provider fixture starts in UTC).

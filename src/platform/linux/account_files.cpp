@@ -1,6 +1,7 @@
 // Parsing passwd, shadow, faillock.conf and hostname texts.
 #include "platform/linux/account_files.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -64,61 +65,121 @@ std::string_view trim(std::string_view text)
     return text.substr(first, last - first + 1);
 }
 
+std::optional<PasswdEntry> passwdLine(std::string_view line)
+{
+    if (line.starts_with('+') || line.starts_with('-'))
+        return std::nullopt;
+    const auto fields = split(line, ':');
+    if (fields.size() != 7)
+        return std::nullopt;
+    const auto uid = parseNumber<std::uint32_t>(fields[2]);
+    if (!uid)
+        return std::nullopt;
+    return PasswdEntry{std::string(fields[0]), *uid, std::string(fields[4].substr(0, fields[4].find(',')))};
+}
+
+std::optional<ShadowEntry> shadowLine(std::string_view line)
+{
+    if (line.starts_with('+') || line.starts_with('-'))
+        return std::nullopt;
+    const auto fields = split(line, ':');
+    if (fields.size() != 9)
+        return std::nullopt;
+    for (std::size_t i = 2; i <= 7; ++i)
+        if (!parseDays(fields[i]))
+            return std::nullopt;
+    return ShadowEntry{std::string(fields[0]), *parseDays(fields[2]), *parseDays(fields[4]), *parseDays(fields[7]),
+                       fields[1].starts_with('!')};
+}
+
+// pam_faillock's numbers: unsigned, at most a week.
+std::optional<std::int64_t> faillockSeconds(std::string_view value)
+{
+    constexpr std::int64_t kWeek = 604800;
+    const auto seconds = parseNumber<std::int64_t>(value);
+    return seconds && *seconds >= 0 && *seconds <= kWeek ? seconds : std::nullopt;
+}
+
 } // namespace
 
 std::optional<PasswdEntry> findPasswdEntry(std::string_view passwdText, std::string_view name)
 {
     std::optional<PasswdEntry> found;
     forEachLine(passwdText, [&](std::string_view line) {
-        if (line.starts_with('+') || line.starts_with('-'))
-            return false;
-        const auto fields = split(line, ':');
-        if (fields.size() != 7 || fields[0] != name)
-            return false;
-        const auto uid = parseNumber<std::uint32_t>(fields[2]);
-        if (!uid)
-            return false;
-        found = PasswdEntry{std::string(fields[0]), *uid};
-        return true;
+        if (auto entry = passwdLine(line); entry && entry->name == name)
+            found = std::move(entry);
+        return found.has_value();
     });
     return found;
+}
+
+std::vector<PasswdEntry> passwdEntries(std::string_view passwdText)
+{
+    std::vector<PasswdEntry> entries;
+    forEachLine(passwdText, [&](std::string_view line) {
+        if (auto entry = passwdLine(line))
+            entries.push_back(std::move(*entry));
+        return false;
+    });
+    return entries;
 }
 
 std::optional<ShadowEntry> findShadowEntry(std::string_view shadowText, std::string_view name)
 {
     std::optional<ShadowEntry> found;
     forEachLine(shadowText, [&](std::string_view line) {
-        if (line.starts_with('+') || line.starts_with('-'))
+        if (!line.starts_with(name) || line.substr(name.size(), 1) != ":")
             return false;
-        const auto fields = split(line, ':');
-        if (fields.size() != 9 || fields[0] != name)
-            return false;
-        for (std::size_t i = 2; i <= 7; ++i)
-            if (!parseDays(fields[i]))
-                return false;
-        found = ShadowEntry{std::string(fields[0]), *parseDays(fields[2]), *parseDays(fields[4])};
-        return true;
+        if (auto entry = shadowLine(line))
+            found = std::move(entry);
+        return found.has_value();
     });
     return found;
 }
 
-FaillockSettings parseFaillockConf(std::string_view confText)
+std::unordered_map<std::string, ShadowEntry> shadowEntries(std::string_view shadowText)
 {
-    FaillockSettings settings;
-    forEachLine(confText, [&](std::string_view line) {
-        line = trim(line.substr(0, line.find('#')));
-        const auto equals = line.find('=');
-        if (equals == std::string_view::npos)
-            return false;
-        const auto key = trim(line.substr(0, equals));
-        const auto value = trim(line.substr(equals + 1));
-        if (key == "dir" && value.starts_with('/'))
-            settings.dir = std::string(value);
-        else if (key == "fail_interval")
-            if (const auto seconds = parseNumber<std::int64_t>(value); seconds && *seconds >= 0)
-                settings.failIntervalSeconds = *seconds;
+    std::unordered_map<std::string, ShadowEntry> entries;
+    forEachLine(shadowText, [&](std::string_view line) {
+        if (auto entry = shadowLine(line))
+            entries.try_emplace(entry->name, std::move(*entry));
         return false;
     });
+    return entries;
+}
+
+FaillockSettings parseFaillockConf(std::string_view confText)
+{
+    // As pam_faillock reads it: a name ends at a blank or '=', and its value
+    // follows after blanks and one '='.
+    FaillockSettings settings;
+    std::optional<std::int64_t> rootUnlock;
+    forEachLine(confText, [&](std::string_view line) {
+        line = trim(line.substr(0, line.find('#')));
+        const auto nameEnd = std::min(line.find_first_of(" \t\f\v="), line.size());
+        const auto key = line.substr(0, nameEnd);
+        auto value = trim(line.substr(nameEnd));
+        if (value.starts_with('='))
+            value = trim(value.substr(1));
+        if (key == "dir" && value.starts_with('/')) {
+            settings.dir = std::string(value);
+        } else if (key == "fail_interval") {
+            settings.failIntervalSeconds = faillockSeconds(value).value_or(settings.failIntervalSeconds);
+        } else if (key == "deny") {
+            if (const auto deny = parseNumber<std::uint16_t>(value))
+                settings.deny = *deny;
+        } else if (key == "unlock_time" || key == "root_unlock_time") {
+            const auto seconds = value == "never" ? std::optional<std::int64_t>(0) : faillockSeconds(value);
+            if (seconds && key == "unlock_time")
+                settings.unlockTimeSeconds = *seconds;
+            else if (seconds)
+                rootUnlock = seconds;
+        } else if (key == "even_deny_root") {
+            settings.evenDenyRoot = true;
+        }
+        return false;
+    });
+    settings.rootUnlockTimeSeconds = rootUnlock.value_or(settings.unlockTimeSeconds);
     return settings;
 }
 

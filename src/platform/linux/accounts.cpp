@@ -6,11 +6,11 @@
 #include <shadow.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <unordered_set>
 #include <vector>
-
-#include <algorithm>
 
 namespace tramsel::linux_accounts {
 namespace {
@@ -21,6 +21,12 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
     return a.size() == b.size()
         && std::equal(a.begin(), a.end(), b.begin(),
                       [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+ShadowEntry shadowEntry(const spwd &entry)
+{
+    return {entry.sp_namp ? entry.sp_namp : "", entry.sp_lstchg, entry.sp_max, entry.sp_expire,
+            entry.sp_pwdp && entry.sp_pwdp[0] == '!'};
 }
 
 } // namespace
@@ -49,8 +55,11 @@ std::optional<PasswdEntry> SystemAccounts::findUser(const std::string &name)
             buffer.resize(buffer.size() * 2);
             continue;
         }
-        if (error == 0 && result && result->pw_name)
-            found = PasswdEntry{result->pw_name, static_cast<std::uint32_t>(result->pw_uid)};
+        if (error == 0 && result && result->pw_name) {
+            const std::string_view gecos = result->pw_gecos ? result->pw_gecos : "";
+            found = PasswdEntry{result->pw_name, static_cast<std::uint32_t>(result->pw_uid),
+                                std::string(gecos.substr(0, gecos.find(',')))};
+        }
         return found;
     }
 }
@@ -70,8 +79,52 @@ std::optional<ShadowEntry> SystemAccounts::findShadow(const std::string &canonic
         }
         if (error != 0 || !result)
             return std::nullopt;
-        return ShadowEntry{canonicalName, result->sp_lstchg, result->sp_max};
+        return shadowEntry(*result);
     }
+}
+
+std::unordered_map<std::string, ShadowEntry> AccountDatabase::findShadows(std::span<const std::string> names)
+{
+    std::unordered_map<std::string, ShadowEntry> entries;
+    for (const std::string &name : names)
+        if (auto entry = findShadow(name))
+            entries.try_emplace(name, std::move(*entry));
+    return entries;
+}
+
+std::unordered_map<std::string, ShadowEntry> SystemAccounts::findShadows(std::span<const std::string> names)
+{
+    std::unordered_map<std::string, ShadowEntry> entries;
+    if (!files_.open("/etc/shadow"))
+        return entries;
+    const std::unordered_set<std::string_view> wanted(names.begin(), names.end());
+    std::vector<char> buffer(4096);
+    ::setspent();
+    for (;;) {
+        spwd entry{};
+        spwd *result = nullptr;
+        const int error = ::getspent_r(&entry, buffer.data(), buffer.size(), &result);
+        if (error == ERANGE && buffer.size() < (1u << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (error != 0 || !result)
+            break;
+        if (result->sp_namp && wanted.contains(result->sp_namp))
+            entries.try_emplace(result->sp_namp, shadowEntry(*result));
+    }
+    ::endspent();
+    for (const std::string &name : names)
+        if (!entries.contains(name))
+            if (auto entry = findShadow(name))
+                entries.try_emplace(name, std::move(*entry));
+    return entries;
+}
+
+std::string SystemAccounts::hostName()
+{
+    char host[HOST_NAME_MAX + 1] = {};
+    return ::gethostname(host, sizeof host - 1) == 0 ? std::string(host) : std::string();
 }
 
 bool SystemAccounts::isHostName(std::string_view domain)
@@ -123,11 +176,23 @@ std::optional<ShadowEntry> TreeAccounts::findShadow(const std::string &canonical
 
 bool TreeAccounts::isHostName(std::string_view domain)
 {
-    const auto hostname = text("/etc/hostname");
-    if (!hostname)
-        return false;
-    const std::string name = parseHostnameFile(*hostname);
+    const std::string name = hostName();
     return !name.empty() && namesThisHost(domain, {name});
+}
+
+std::unordered_map<std::string, ShadowEntry> TreeAccounts::findShadows(std::span<const std::string> names)
+{
+    auto entries = shadowEntries(text("/etc/shadow").value_or(""));
+    std::erase_if(entries, [wanted = std::unordered_set<std::string_view>(names.begin(), names.end())](const auto &entry) {
+        return !wanted.contains(entry.first);
+    });
+    return entries;
+}
+
+std::string TreeAccounts::hostName()
+{
+    const auto hostname = text("/etc/hostname");
+    return hostname ? parseHostnameFile(*hostname) : std::string();
 }
 
 } // namespace tramsel::linux_accounts

@@ -3,13 +3,14 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/linux/account_files.h"
 #include "platform/linux/files.h"
-
-#include <vector>
 
 namespace tramsel::linux_accounts {
 
@@ -29,6 +30,12 @@ public:
     virtual std::optional<ShadowEntry> findShadow(const std::string &canonicalName) = 0;
     /// Whether `domain` is one of this system's host names (not LOCALHOST).
     virtual bool isHostName(std::string_view domain) = 0;
+
+    /// The shadow entries of the users with these canonical names, as
+    /// findShadow gives each; users without one are left out.
+    virtual std::unordered_map<std::string, ShadowEntry> findShadows(std::span<const std::string> names);
+    /// The system's own host name as it is set; empty when it has none.
+    virtual std::string hostName() { return {}; }
 };
 
 // The running system: getpwnam_r and getspnam_r (files, sssd, winbind, LDAP),
@@ -41,6 +48,10 @@ public:
     std::optional<PasswdEntry> findUser(const std::string &name) override;
     std::optional<ShadowEntry> findShadow(const std::string &canonicalName) override;
     bool isHostName(std::string_view domain) override;
+    // One walk of NSS's shadow entries (getspent), then findShadow for the
+    // names it did not list.
+    std::unordered_map<std::string, ShadowEntry> findShadows(std::span<const std::string> names) override;
+    std::string hostName() override;
 
 private:
     FileReader &files_;
@@ -55,6 +66,8 @@ public:
     std::optional<PasswdEntry> findUser(const std::string &name) override;
     std::optional<ShadowEntry> findShadow(const std::string &canonicalName) override;
     bool isHostName(std::string_view domain) override;
+    std::unordered_map<std::string, ShadowEntry> findShadows(std::span<const std::string> names) override;
+    std::string hostName() override;
 
 private:
     std::optional<std::string> text(const std::string &path);

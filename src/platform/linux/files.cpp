@@ -1,16 +1,22 @@
 // Reading files by position with pread(2), and walking logs of records.
 #include "platform/linux/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/openat2.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <numeric>
+#include <thread>
 
 namespace tramsel::linux_accounts {
 namespace {
@@ -66,12 +72,12 @@ PosixFileReader::~PosixFileReader()
         ::close(rootFd_);
 }
 
-int PosixFileReader::openInRoot(const std::string &path)
+int PosixFileReader::openInRoot(const std::string &path, int flags)
 {
     if (rootFd_ < 0)
         return -1;
     open_how how{};
-    how.flags = kOpenFlags;
+    how.flags = static_cast<std::uint64_t>(flags);
     how.resolve = RESOLVE_IN_ROOT | RESOLVE_NO_MAGICLINKS;
     const std::string relative = path.substr(path.find_first_not_of('/') == std::string::npos
                                                  ? path.size() : path.find_first_not_of('/'));
@@ -80,14 +86,21 @@ int PosixFileReader::openInRoot(const std::string &path)
     if (fd >= 0 || errno != ENOSYS)
         return static_cast<int>(fd);
     // Kernels before 5.6: plain prefixing, absolute links then leave the root.
-    return ::openat(rootFd_, relative.c_str(), kOpenFlags);
+    return ::openat(rootFd_, relative.c_str(), flags);
+}
+
+int PosixFileReader::openPath(const std::string &path, int flags)
+{
+    if (path.empty() || path.front() != '/') {
+        errno = EINVAL;
+        return -1;
+    }
+    return root_.empty() ? ::open(path.c_str(), flags) : openInRoot(path, flags);
 }
 
 std::unique_ptr<ReadableFile> PosixFileReader::open(const std::string &path)
 {
-    if (path.empty() || path.front() != '/')
-        return nullptr;
-    const int fd = root_.empty() ? ::open(path.c_str(), kOpenFlags) : openInRoot(path);
+    const int fd = openPath(path, kOpenFlags);
     if (fd < 0)
         return nullptr;
     struct stat status {};
@@ -96,6 +109,26 @@ std::unique_ptr<ReadableFile> PosixFileReader::open(const std::string &path)
         return nullptr;
     }
     return std::make_unique<PosixFile>(fd, static_cast<std::uint64_t>(status.st_size));
+}
+
+std::optional<std::vector<std::string>> PosixFileReader::names(const std::string &path)
+{
+    const int fd = openPath(path, kOpenFlags | O_DIRECTORY);
+    if (fd < 0 && errno == ENOENT)
+        return std::vector<std::string>();
+    DIR *folder = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (!folder) {
+        if (fd >= 0)
+            ::close(fd);
+        return std::nullopt;
+    }
+    std::vector<std::string> found;
+    errno = 0;
+    while (const dirent *entry = ::readdir(folder))
+        found.emplace_back(entry->d_name);
+    const bool complete = errno == 0;
+    ::closedir(folder);
+    return complete ? std::optional(std::move(found)) : std::nullopt;
 }
 
 std::optional<std::size_t> MemoryFile::readAt(std::span<unsigned char> buffer,
@@ -134,6 +167,14 @@ RecordLog::RecordLog(std::size_t recordSize, std::vector<Opener> filesOldestFirs
                                      : recordSize_ * std::max<std::size_t>(1, kTarget / recordSize_);
 }
 
+void RecordLog::reserveBuffer(std::uint64_t fileBytes)
+{
+    // A small file (a tally) needs no more than itself.
+    const auto needed = static_cast<std::size_t>(std::min<std::uint64_t>(chunkBytes_, fileBytes));
+    if (buffer_.size() < needed)
+        buffer_.resize(needed);
+}
+
 const ReadableFile *RecordLog::file(std::size_t index)
 {
     if (!tried_[index]) {
@@ -143,11 +184,127 @@ const ReadableFile *RecordLog::file(std::size_t index)
     return files_[index].get();
 }
 
-bool RecordLog::walkBackward(
-    const std::function<bool(std::span<const unsigned char>, Position)> &visit)
+namespace {
+
+// Reads a file's chunks from its end back, ahead of the walk: a second
+// thread copies the next chunks while the walk visits the records of this
+// one, so that a long walk takes about as long as the copy alone.
+class ReadAhead {
+public:
+    // Chunks of `chunkBytes` below `end`, the newest first.
+    ReadAhead(const ReadableFile &file, std::uint64_t end, std::size_t chunkBytes)
+        : file_(file), chunkBytes_(chunkBytes), next_((end + chunkBytes - 1) / chunkBytes), end_(end)
+    {
+        for (Slot &slot : slots_)
+            slot.bytes.resize(chunkBytes);
+        reader_ = std::thread([this] { read(); });
+    }
+    ~ReadAhead()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        reader_.join();
+    }
+    ReadAhead(const ReadAhead &) = delete;
+    ReadAhead &operator=(const ReadAhead &) = delete;
+
+    struct Chunk {
+        std::uint64_t start = 0;
+        std::span<const unsigned char> bytes;  // fewer than asked: the file shrank
+        bool failed = false;
+    };
+    // The next chunk, once read; nothing after the first. The chunk before
+    // it may be overwritten from now on.
+    std::optional<Chunk> next()
+    {
+        std::unique_lock lock(mutex_);
+        if (taken_ > 0) {
+            slots_[(taken_ - 1) % slots_.size()].full = false;
+            changed_.notify_all();
+        }
+        Slot &slot = slots_[taken_ % slots_.size()];
+        changed_.wait(lock, [&] { return slot.full || slot.last; });
+        if (!slot.full)
+            return std::nullopt;
+        ++taken_;
+        return Chunk{slot.start, {slot.bytes.data(), slot.length}, slot.failed};
+    }
+
+private:
+    struct Slot {
+        std::vector<unsigned char> bytes;
+        std::uint64_t start = 0;
+        std::size_t length = 0;
+        bool failed = false;
+        bool full = false;
+        bool last = false;  // no chunk comes here any more
+    };
+
+    void read()
+    {
+        for (std::size_t n = 0;; ++n) {
+            Slot &slot = slots_[n % slots_.size()];
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return !slot.full || stopping_; });
+            if (stopping_ || next_ == 0) {
+                slot.last = true;
+                changed_.notify_all();
+                return;
+            }
+            const std::uint64_t start = --next_ * chunkBytes_;
+            lock.unlock();
+            const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunkBytes_, end_ - start));
+            const auto read = file_.readAt({slot.bytes.data(), length}, start);
+            lock.lock();
+            slot.start = start;
+            slot.length = read.value_or(0);
+            slot.failed = !read;
+            slot.full = true;
+            if (!read)
+                next_ = 0;
+            changed_.notify_all();
+        }
+    }
+
+    const ReadableFile &file_;
+    const std::size_t chunkBytes_;
+    std::uint64_t next_;  // chunks not yet read
+    const std::uint64_t end_;
+    std::array<Slot, 3> slots_;
+    std::uint64_t taken_ = 0;
+    bool stopping_ = false;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::thread reader_;
+};
+
+// Chunks a walk reads itself before it reads ahead: most single-user
+// walks end within them, and a short file is not worth a thread.
+constexpr std::uint64_t kChunksBeforeReadAhead = 16;
+
+// Reading ahead overlaps the copy with the visits only where a second CPU
+// can take it; on one, the thread would only add its hand-overs.
+bool mayReadAhead()
+{
+    static const bool several = [] {
+        cpu_set_t cpus;
+        CPU_ZERO(&cpus);
+        return ::sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) > 1;
+    }();
+    return several;
+}
+// Read ahead, chunks are this many times larger, so that the two threads
+// meet seldom.
+constexpr std::size_t kReadAheadChunks = 16;
+
+} // namespace
+
+bool RecordLog::walkChunksBackward(const ChunkVisit &visit)
 {
     bool anyOpened = false;
-    buffer_.resize(chunkBytes_);
     for (std::size_t f = openers_.size(); f-- > 0;) {
         const ReadableFile *current = file(f);
         if (!current)
@@ -157,32 +314,42 @@ bool RecordLog::walkBackward(
         const std::uint64_t end = records * recordSize_;
         if (end == 0)
             continue;
-        for (std::uint64_t chunk = (end - 1) / chunkBytes_ + 1; chunk-- > 0;) {
+        reserveBuffer(end);
+        const std::uint64_t chunks = (end - 1) / chunkBytes_ + 1;
+        for (std::uint64_t chunk = chunks; chunk-- > 0;) {
+            if (chunks - chunk > kChunksBeforeReadAhead && chunk >= kReadAheadChunks && mayReadAhead()) {
+                // The rest, [0, (chunk + 1) x chunkBytes), read ahead in larger chunks.
+                ReadAhead ahead(*current, (chunk + 1) * chunkBytes_, chunkBytes_ * kReadAheadChunks);
+                while (const auto next = ahead.next()) {
+                    if (next->failed)
+                        return false;
+                    const std::size_t whole = next->bytes.size() / recordSize_ * recordSize_;
+                    if (!visit(next->bytes.first(whole), {f, next->start / recordSize_}))
+                        return true;
+                }
+                break;
+            }
             const std::uint64_t start = chunk * chunkBytes_;
             const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunkBytes_, end - start));
             const auto read = current->readAt({buffer_.data(), length}, start);
             if (!read)
                 return false;
             // A file that shrank since it was opened: keep what is whole.
-            for (std::size_t r = *read / recordSize_; r-- > 0;) {
-                const Position position{f, start / recordSize_ + r};
-                if (!visit({buffer_.data() + r * recordSize_, recordSize_}, position))
-                    return true;
-            }
+            if (!visit({buffer_.data(), *read / recordSize_ * recordSize_}, {f, start / recordSize_}))
+                return true;
         }
     }
     return anyOpened;
 }
 
-bool RecordLog::walkForward(
-    Position after, const std::function<bool(std::span<const unsigned char>, Position)> &visit)
+bool RecordLog::walkChunksForward(Position after, const ChunkVisit &visit)
 {
-    buffer_.resize(chunkBytes_);
     for (std::size_t f = after.file; f < openers_.size(); ++f) {
         const ReadableFile *current = file(f);
         if (!current)
             continue;
         const std::uint64_t records = current->size() / recordSize_;
+        reserveBuffer(records * recordSize_);
         std::uint64_t next = f == after.file ? after.record + 1 : 0;
         while (next < records) {
             const std::uint64_t start = next * recordSize_;
@@ -194,10 +361,8 @@ bool RecordLog::walkForward(
             if (!read)
                 return false;
             const std::size_t whole = *read / recordSize_;
-            for (std::size_t r = 0; r < whole; ++r) {
-                if (!visit({buffer_.data() + r * recordSize_, recordSize_}, {f, next + r}))
-                    return true;
-            }
+            if (!visit({buffer_.data(), whole * recordSize_}, {f, next}))
+                return true;
             if (whole * recordSize_ < length)
                 break;  // the file shrank
             next += whole;

@@ -36,6 +36,13 @@ public:
     /// The regular file at path, or nullptr when it is missing, unreadable or
     /// not a regular file.
     virtual std::unique_ptr<ReadableFile> open(const std::string &path) = 0;
+    /// The names in the folder at path (none when it is missing), or nothing
+    /// when it cannot be listed: then only opening a file tells.
+    virtual std::optional<std::vector<std::string>> names(const std::string &path)
+    {
+        (void)path;
+        return std::nullopt;
+    }
 };
 
 // Opens with open(2) O_RDONLY and reads with pread(2): nothing is written,
@@ -50,9 +57,11 @@ public:
     PosixFileReader &operator=(const PosixFileReader &) = delete;
 
     std::unique_ptr<ReadableFile> open(const std::string &path) override;
+    std::optional<std::vector<std::string>> names(const std::string &path) override;
 
 private:
-    int openInRoot(const std::string &path);
+    int openPath(const std::string &path, int flags);
+    int openInRoot(const std::string &path, int flags);
 
     std::string root_;
     int rootFd_ = -1;
@@ -90,16 +99,37 @@ public:
     };
 
     // Visits records from the newest back to the oldest until the visitor
-    // returns false. Returns false when no file of the log could be opened
-    // or a read failed before the walk ended.
-    bool walkBackward(const std::function<bool(std::span<const unsigned char>, Position)> &visit);
+    // (bool(std::span<const unsigned char> record, Position)) returns false.
+    // Returns false when no file of the log could be opened or a read failed
+    // before the walk ended.
+    template <class Visit> bool walkBackward(Visit visit)
+    {
+        return walkChunksBackward([&](std::span<const unsigned char> chunk, Position first) {
+            for (std::size_t r = chunk.size() / recordSize_; r-- > 0;)
+                if (!visit(chunk.subspan(r * recordSize_, recordSize_), Position{first.file, first.record + r}))
+                    return false;
+            return true;
+        });
+    }
     // Visits the records after `after`, oldest first, until the visitor
     // returns false; same result as walkBackward.
-    bool walkForward(Position after,
-                     const std::function<bool(std::span<const unsigned char>, Position)> &visit);
+    template <class Visit> bool walkForward(Position after, Visit visit)
+    {
+        return walkChunksForward(after, [&](std::span<const unsigned char> chunk, Position first) {
+            for (std::size_t r = 0; r < chunk.size() / recordSize_; ++r)
+                if (!visit(chunk.subspan(r * recordSize_, recordSize_), Position{first.file, first.record + r}))
+                    return false;
+            return true;
+        });
+    }
 
 private:
+    // Whole records, read together, and where the first lies.
+    using ChunkVisit = std::function<bool(std::span<const unsigned char> records, Position first)>;
+    bool walkChunksBackward(const ChunkVisit &visit);
+    bool walkChunksForward(Position after, const ChunkVisit &visit);
     const ReadableFile *file(std::size_t index);
+    void reserveBuffer(std::uint64_t fileBytes);
 
     std::size_t recordSize_;
     std::size_t chunkBytes_;

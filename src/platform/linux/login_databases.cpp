@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <memory>
+#include <unordered_map>
 
 namespace tramsel::linux_accounts {
 namespace {
@@ -50,6 +51,24 @@ std::optional<std::int64_t> integerColumn(sqlite3_stmt *statement, int column)
     if (sqlite3_column_type(statement, column) != SQLITE_INTEGER)
         return std::nullopt;
     return sqlite3_column_int64(statement, column);
+}
+
+// The row's text in a column, as a view valid until the next step.
+std::optional<std::string_view> textColumn(sqlite3_stmt *statement, int column)
+{
+    if (sqlite3_column_type(statement, column) != SQLITE_TEXT)
+        return std::nullopt;
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+    return std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+}
+
+// The users' positions by name; a name given twice keeps its first.
+std::unordered_map<std::string_view, std::size_t> positions(std::span<const std::string> users)
+{
+    std::unordered_map<std::string_view, std::size_t> byName;
+    for (std::size_t i = 0; i < users.size(); ++i)
+        byName.try_emplace(users[i], i);
+    return byName;
 }
 
 // wtmpdb counts microseconds; the report, whole seconds.
@@ -130,6 +149,72 @@ SessionSummary wtmpdbSession(const std::string &uri, std::string_view user)
         if (const auto bootTime = integerColumn(boot.get(), 0))
             summary.logoff = secondsFromMicros(*bootTime);
     return summary;
+}
+
+std::vector<std::optional<std::int64_t>> lastlog2Logins(const std::string &uri, std::span<const std::string> users)
+{
+    std::vector<std::optional<std::int64_t>> logins(users.size());
+    const Database db = openReadOnly(uri);
+    const Statement query = db ? prepare(db.get(), "SELECT Name, Time FROM Lastlog2") : nullptr;
+    if (!query)
+        return logins;
+    const auto byName = positions(users);
+    while (sqlite3_step(query.get()) == SQLITE_ROW) {
+        const auto name = textColumn(query.get(), 0);
+        const auto at = name ? byName.find(*name) : byName.end();
+        if (at == byName.end())
+            continue;
+        if (const auto seconds = integerColumn(query.get(), 1); seconds && *seconds > 0)
+            logins[at->second] = seconds;
+    }
+    for (std::size_t i = 0; i < users.size(); ++i)
+        if (const auto first = byName.find(users[i]); first != byName.end() && first->second != i)
+            logins[i] = logins[first->second];
+    return logins;
+}
+
+std::vector<SessionSummary> wtmpdbSessions(const std::string &uri, std::span<const std::string> users)
+{
+    std::vector<SessionSummary> sessions(users.size());
+    const Database db = openReadOnly(uri);
+    // Newest first: a user's first session met is its latest, and the boot
+    // row met last before it is the first boot after it.
+    const Statement rows = db ? prepare(db.get(),
+        "SELECT ID, Type, User, Login, Logout FROM wtmp WHERE Type = 1 OR Type = 3 ORDER BY ID DESC") : nullptr;
+    if (!rows)
+        return sessions;
+    const auto byName = positions(users);
+    std::vector<bool> found(users.size(), false);
+    std::optional<std::optional<std::int64_t>> nextBoot;  // the boot row's Login, if a number
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(rows.get())) == SQLITE_ROW) {
+        if (sqlite3_column_int64(rows.get(), 1) == 1) {
+            nextBoot.emplace(integerColumn(rows.get(), 3));
+            continue;
+        }
+        const auto name = textColumn(rows.get(), 2);
+        const auto at = name ? byName.find(*name) : byName.end();
+        if (at == byName.end() || found[at->second])
+            continue;
+        found[at->second] = true;
+        SessionSummary &session = sessions[at->second];
+        session.readable = true;
+        const auto login = integerColumn(rows.get(), 3);
+        if (!integerColumn(rows.get(), 0) || !login)
+            continue;
+        session.login = secondsFromMicros(*login);
+        if (const auto logout = integerColumn(rows.get(), 4))
+            session.logoff = secondsFromMicros(*logout);
+        else if (nextBoot && *nextBoot)
+            session.logoff = secondsFromMicros(**nextBoot);
+    }
+    for (std::size_t i = 0; i < users.size(); ++i) {
+        if (const auto first = byName.find(users[i]); first != byName.end() && first->second != i)
+            sessions[i] = sessions[first->second];
+        else if (step == SQLITE_DONE)
+            sessions[i].readable = true;
+    }
+    return sessions;
 }
 
 } // namespace tramsel::linux_accounts

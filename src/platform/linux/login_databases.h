@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/linux/login_history.h"
 
@@ -33,5 +35,10 @@ std::optional<std::int64_t> lastlog2Login(const std::string &uri, std::string_vi
 // session without Logout ends at the next boot row (Type 1) after it, as
 // `last` shows a crash; otherwise it is still open.
 SessionSummary wtmpdbSession(const std::string &uri, std::string_view user);
+
+// The same for every user named, one query each for all of them, one
+// result per user in the order given.
+std::vector<std::optional<std::int64_t>> lastlog2Logins(const std::string &uri, std::span<const std::string> users);
+std::vector<SessionSummary> wtmpdbSessions(const std::string &uri, std::span<const std::string> users);
 
 } // namespace tramsel::linux_accounts

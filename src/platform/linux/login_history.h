@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/linux/files.h"
 #include "platform/linux/records.h"
@@ -17,6 +19,7 @@ struct SessionSummary {
     bool readable = false;                     // some file of the log could be read
     std::optional<std::int64_t> login;         // seconds since the epoch
     std::optional<std::int64_t> logoff;        // absent: still open (or no login)
+    friend bool operator==(const SessionSummary &, const SessionSummary &) = default;
 };
 // Pairs the session end as last(1) does: the next record on the same line
 // (a logout, or another login there), or a boot or shutdown, whichever
@@ -37,6 +40,7 @@ struct FailureSummary {
     std::optional<std::int64_t> when;
     std::string host;
     std::int64_t countAfter = 0;  // when asked for
+    friend bool operator==(const FailureSummary &, const FailureSummary &) = default;
 };
 FailureSummary summarizeFailures(RecordLog &btmp, std::string_view user, const FailureQuery &query);
 
@@ -49,6 +53,11 @@ struct TallySummary {
     std::optional<std::int64_t> latest;  // the latest failure, valid or not
     std::string address;                 // its remote host or tty; empty for a service
     std::int64_t countNow = 0;           // valid failures within the interval
+    // pam_faillock's view: its latest valid failure, and the valid failures
+    // less than the interval before that one.
+    std::optional<std::int64_t> latestValid;
+    std::int64_t validNearLatest = 0;
+    friend bool operator==(const TallySummary &, const TallySummary &) = default;
 };
 // `tally` is a log of the one tally file; nothing when it cannot be read.
 std::optional<TallySummary> summarizeTally(RecordLog &tally, std::int64_t now,
@@ -56,5 +65,17 @@ std::optional<TallySummary> summarizeTally(RecordLog &tally, std::int64_t now,
 
 // A ut_user field holds at most 32 bytes: longer names are cut there.
 bool utmpUserIs(std::string_view recordUser, std::string_view user);
+
+// Every user at once: one walk of each log answers for all the users named,
+// by the same rules as above, one result per user in the order given. The
+// walks go to the log's first record; memory grows with the users and the
+// log's lines, never with its records.
+std::vector<SessionSummary> latestSessions(RecordLog &wtmp, std::span<const std::string> users);
+// `queries` holds one query per user.
+std::vector<FailureSummary> summarizeFailures(RecordLog &btmp, std::span<const std::string> users,
+                                              std::span<const FailureQuery> queries);
+// Nearby uids' records are read together.
+std::vector<std::optional<LastlogRecord>> lastlogEntries(const ReadableFile &lastlog,
+                                                         std::span<const std::uint32_t> uids);
 
 } // namespace tramsel::linux_accounts

@@ -2,6 +2,8 @@
 #include "platform/linux/records.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace tramsel::linux_accounts {
 namespace {
@@ -23,11 +25,25 @@ std::uint64_t littleEndian64(std::span<const unsigned char> bytes, std::size_t o
 }
 
 // A char array that is NUL-terminated only when shorter than the array.
+std::string_view fixedView(std::span<const unsigned char> bytes, std::size_t offset, std::size_t width)
+{
+    const auto *field = reinterpret_cast<const char *>(bytes.data() + offset);
+    // Eight bytes at a time (walks read millions of these): the lowest byte
+    // of a word that is 0 shows as its lowest set bit here.
+    std::size_t at = 0;
+    for (; at + 8 <= width; at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, field + at, 8);
+        if (const std::uint64_t zero = (word - 0x0101010101010101u) & ~word & 0x8080808080808080u)
+            return {field, at + static_cast<std::size_t>(std::countr_zero(zero) / 8)};
+    }
+    const auto *end = static_cast<const char *>(std::memchr(field + at, 0, width - at));
+    return {field, end ? static_cast<std::size_t>(end - field) : width};
+}
+
 std::string fixedText(std::span<const unsigned char> bytes, std::size_t offset, std::size_t width)
 {
-    const auto field = bytes.subspan(offset, width);
-    const auto end = std::find(field.begin(), field.end(), 0);
-    return std::string(field.begin(), end);
+    return std::string(fixedView(bytes, offset, width));
 }
 
 } // namespace
@@ -70,11 +86,7 @@ TallyRecord decodeTally(std::span<const unsigned char> bytes)
 
 std::string_view utmpUser(std::span<const unsigned char> bytes)
 {
-    if (bytes.size() < UtmpRecord::kSize)
-        return {};
-    const auto field = bytes.subspan(44, 32);
-    const auto end = std::find(field.begin(), field.end(), 0);
-    return {reinterpret_cast<const char *>(field.data()), static_cast<std::size_t>(end - field.begin())};
+    return bytes.size() < UtmpRecord::kSize ? std::string_view() : fixedView(bytes, 44, 32);
 }
 
 std::uint32_t utmpSeconds(std::span<const unsigned char> bytes)
@@ -82,7 +94,20 @@ std::uint32_t utmpSeconds(std::span<const unsigned char> bytes)
     return bytes.size() < UtmpRecord::kSize ? 0 : littleEndian(bytes, 340, 4);
 }
 
-int effectiveUtmpType(const UtmpRecord &record)
+UtmpFields utmpFields(std::span<const unsigned char> bytes)
+{
+    if (bytes.size() < UtmpRecord::kSize)
+        return {};
+    return {static_cast<std::int16_t>(littleEndian(bytes, 0, 2)), static_cast<std::int32_t>(littleEndian(bytes, 4, 4)),
+            fixedView(bytes, 8, 32), fixedView(bytes, 44, 32), littleEndian(bytes, 340, 4)};
+}
+
+UtmpFields utmpFields(const UtmpRecord &record)
+{
+    return {record.type, record.pid, record.line, record.user, record.seconds};
+}
+
+int effectiveUtmpType(const UtmpFields &record)
 {
     if (record.line.starts_with('~')) {
         if (record.user.starts_with("shutdown"))
@@ -102,7 +127,7 @@ int effectiveUtmpType(const UtmpRecord &record)
     return type;
 }
 
-bool endsAllSessions(const UtmpRecord &record, int effectiveType)
+bool endsAllSessions(const UtmpFields &record, int effectiveType)
 {
     if (effectiveType == UtmpRecord::kBootTime || effectiveType == UtmpRecord::kShutdownTime)
         return true;

@@ -62,17 +62,33 @@ UtmpRecord decodeUtmp(std::span<const unsigned char> bytes);
 LastlogRecord decodeLastlog(std::span<const unsigned char> bytes);
 TallyRecord decodeTally(std::span<const unsigned char> bytes);
 
-// Two fields of a utmp record read in place, for long walks that decode
-// only the records they keep.
+// Fields of a utmp record read in place, for long walks that decode only
+// the records they keep. The views point into the record's bytes.
 std::string_view utmpUser(std::span<const unsigned char> bytes);
 std::uint32_t utmpSeconds(std::span<const unsigned char> bytes);
 
+// What decides a utmp record's meaning, without its host.
+struct UtmpFields {
+    int type = 0;
+    std::int32_t pid = 0;
+    std::string_view line;
+    std::string_view user;
+    std::uint32_t seconds = 0;
+};
+UtmpFields utmpFields(std::span<const unsigned char> bytes);
+UtmpFields utmpFields(const UtmpRecord &record);
+
 // The record's type as `last` understands it: old programs fill ut_type in
 // badly, so the user and line fields decide (util-linux last(1) rules).
-int effectiveUtmpType(const UtmpRecord &record);
+int effectiveUtmpType(const UtmpFields &record);
+inline int effectiveUtmpType(const UtmpRecord &record) { return effectiveUtmpType(utmpFields(record)); }
 
 // Whether the record ends every session open before it (a boot, or a run
 // level change to halt or reboot), given its effective type.
-bool endsAllSessions(const UtmpRecord &record, int effectiveType);
+bool endsAllSessions(const UtmpFields &record, int effectiveType);
+inline bool endsAllSessions(const UtmpRecord &record, int effectiveType)
+{
+    return endsAllSessions(utmpFields(record), effectiveType);
+}
 
 } // namespace tramsel::linux_accounts

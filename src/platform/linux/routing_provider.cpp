@@ -1,4 +1,4 @@
-// Routing each path to the local or the domain provider.
+// Routing each path (and each listing) to the local or the domain side.
 #include "platform/linux/routing_provider.h"
 
 #include "report/account_path.h"
@@ -37,6 +37,30 @@ void RoutingDirectoryProvider::release(DirectoryObject *object)
         return;
     owner->second->release(object);
     owners_.erase(owner);
+}
+
+RoutingAccountCatalog::RoutingAccountCatalog(std::unique_ptr<audit::AccountCatalog> local,
+                                             std::unique_ptr<audit::AccountCatalog> domain,
+                                             std::function<bool(std::string_view)> isThisMachine)
+    : local_(std::move(local)), domain_(std::move(domain)), isThisMachine_(std::move(isThisMachine))
+{
+}
+
+audit::AccountCatalog &RoutingAccountCatalog::route(const std::string &domain)
+{
+    return domain.empty() || isThisMachine_(domain) ? *local_ : *domain_;
+}
+
+audit::Listing RoutingAccountCatalog::listAccounts(const audit::Request &request,
+                                                   const std::function<void(AccountRecord &&)> &row,
+                                                   const std::function<void(const audit::Progress &)> &progress)
+{
+    return route(request.domain).listAccounts(request, row, progress);
+}
+
+audit::PerController RoutingAccountCatalog::perController(const std::string &domain, const std::string &user)
+{
+    return route(domain).perController(domain, user);
 }
 
 } // namespace tramsel

@@ -77,6 +77,46 @@ TEST(RecordLog, WalksForwardFromAPositionIntoTheNewerFile)
     EXPECT_EQ(std::pair(seen.front(), seen.back()), std::pair(151u, 500u));
 }
 
+// A file whose reads below `failBelow` fail, as a bad disk's would.
+struct FailingFile final : ReadableFile {
+    MemoryFile inner;
+    std::uint64_t failBelow;
+    FailingFile(Bytes bytes, std::uint64_t below) : inner(std::move(bytes)), failBelow(below) {}
+    std::uint64_t size() const override { return inner.size(); }
+    std::optional<std::size_t> readAt(std::span<unsigned char> buffer, std::uint64_t offset) const override
+    {
+        return offset < failBelow ? std::nullopt : inner.readAt(buffer, offset);
+    }
+};
+
+TEST(RecordLog, ALongWalkReadsAheadInOrderAndEndsCleanly)
+{
+    // 40,000 records (15 MB): the walk reads its first chunks, then reads ahead.
+    struct Case { const char *name; std::uint32_t stopAt; std::uint64_t failBelow; bool result; std::uint32_t visited; };
+    const Case cases[] = {
+        {"to the first record", 40'000, 0, true, 40'000},
+        {"stopped deep inside", 1'234, 0, true, 38'766},
+        {"stopped in the first chunks", 39'000, 0, true, 1'000},
+        {"a read fails", 40'000, 3'000'000, false, 32'188},  // at most the records above the failure
+    };
+    const Bytes bytes = numbered(0, 40'000, 100);
+    for (const Case &c : cases) {
+        RecordLog log(384, {[&] { return std::make_unique<FailingFile>(bytes, c.failBelow); }});
+        std::uint32_t visited = 0;
+        bool inOrder = true;
+        EXPECT_EQ(log.walkBackward([&](std::span<const unsigned char> record, RecordLog::Position at) {
+            inOrder = inOrder && numberOf(record) == 39'999 - visited && at.record == numberOf(record);
+            ++visited;
+            return numberOf(record) != c.stopAt;
+        }), c.result) << c.name;
+        if (c.failBelow)
+            EXPECT_LE(visited, c.visited) << c.name;
+        else
+            EXPECT_EQ(visited, c.visited) << c.name;
+        EXPECT_TRUE(inOrder) << c.name;
+    }
+}
+
 TEST(PosixFileReader, OpensOnlyRegularFilesInsideTheRoot)
 {
     testing::TempTree tree;
@@ -96,6 +136,14 @@ TEST(PosixFileReader, OpensOnlyRegularFilesInsideTheRoot)
     // ".." stops at the root: the host's own files stay out of reach.
     EXPECT_FALSE(reader.open("/../../../../../../etc/hostname"));
     EXPECT_FALSE(reader.open("/var/etc-link/../../../etc/hostname"));
+
+    // Folders list their names, a missing one none; a file is no folder.
+    auto names = reader.names("/var/etc-link");
+    ASSERT_TRUE(names);
+    std::erase_if(*names, [](const std::string &name) { return name == "." || name == ".."; });
+    EXPECT_EQ(*names, std::vector<std::string>{"passwd"});
+    EXPECT_EQ(reader.names("/var/missing"), std::vector<std::string>());
+    EXPECT_FALSE(reader.names("/etc/passwd"));
 }
 
 } // namespace

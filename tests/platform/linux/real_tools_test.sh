@@ -111,6 +111,16 @@ field() { grep -F "$1" <<<"$chage" | sed 's/.*:[[:space:]]*//'; }
 check "password expires (chage)" "$(date -d "$(field 'Password expires')" +%F)" "$(value "$r" "Password Expiration Date:")"
 check "last password change (chage)" "$(date -d "$(field 'Last password change')" +%F)" "$(value "$r" "Password Last Changed:")"
 check "maximum age (chage)" "$(field 'Maximum number of days')" "$(value "$r" "Password Max Age")"
+# A maximum of 0 asks for a change at once; Debian's default 99999 never expires.
+for max in 0:0 99999:None; do
+    chage -M "${max%:*}" tramseltest
+    r=$(report tramseltest)
+    chage=$(chage -l tramseltest)
+    check "last password change, maximum ${max%:*} (chage)" "$(date -d "$(field 'Last password change')" +%F)" \
+        "$(value "$r" "Password Last Changed:")"
+    check "maximum age ${max%:*}" "${max#*:}" "$(grep -F "Password Max Age" <<<"$r" | awk -F'\t' '{print $NF}')"
+done
+chage -M 45 tramseltest
 
 crash=$(report tramselcrash)
 crashSession=$(last -w --time-format iso tramselcrash | head -1)
@@ -142,6 +152,19 @@ tally=$(faillock --user tramseltest | tail -1)
 check "last failed login (faillock)" "$(awk '{print $1, $2}' <<<"$tally")" "$(value "$r" "Last Failed Login:")"
 check "bad login address (faillock)" "$(awk '{print $4}' <<<"$tally")" "$(value "$r" "Last Bad Login Address:")"
 check "bad login count (faillock)" "$(faillock --user tramseltest | grep -c ' V$')" "$(value "$r" "Bad Login Count:")"
+
+# The audit's lock against pam_faillock's own verdict: a service whose only
+# say is faillock's preauth refuses exactly while the account is locked.
+printf 'auth requisite pam_faillock.so preauth\nauth required pam_permit.so\n' >/etc/pam.d/tramsel-lock
+refused() { pamtester tramsel-lock "$1" authenticate </dev/null >/dev/null 2>&1 && echo false || echo true; }
+locked() {  # the audit's locked column for a user
+    "$program" --audit --format csv |
+        python3 -c 'import csv, sys; print(next(r["locked"] for r in csv.DictReader(sys.stdin) if r["user"] == sys.argv[1]))' "$1"
+}
+check "locked as pam_faillock decides, 2 failures" "$(refused tramseltest)" "$(locked tramseltest)"
+echo wrong | pamtester -I rhost=192.0.2.11 tramsel-test tramseltest authenticate >/dev/null 2>&1 || true
+check "locked as pam_faillock decides, 3 failures" "$(refused tramseltest)" "$(locked tramseltest)"
+check "pam_faillock refuses after 3 failures" true "$(refused tramseltest)"
 
 # --- Stage 3: lastlog2's and wtmpdb's databases (their tools are not in
 # Debian 12: the rows are written with sqlite3 as they would write them, and

@@ -15,8 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         __builtin_trap();
     if (const auto entry = findShadowEntry(text, name); entry && entry->name != name)
         __builtin_trap();
+    const auto all = shadowEntries(text);
+    if (const auto entry = findShadowEntry(text, name);
+        entry.has_value() != all.contains(std::string(name)) || (entry && all.at(std::string(name)).maxDays != entry->maxDays))
+        __builtin_trap();
     const FaillockSettings settings = parseFaillockConf(text);
-    if (settings.dir.empty() || settings.dir[0] != '/' || settings.failIntervalSeconds < 0)
+    if (settings.dir.empty() || settings.dir[0] != '/' || settings.failIntervalSeconds < 0 || settings.deny < 0
+        || settings.unlockTimeSeconds < 0 || settings.rootUnlockTimeSeconds < 0)
         __builtin_trap();
     parseHostnameFile(text);
     return 0;

@@ -1,4 +1,5 @@
-// wtmp and btmp logs of any bytes: the user's session, failures and count.
+// wtmp and btmp logs of any bytes: the user's session, failures and count,
+// read for the one user and for several at once.
 // Input: a user name, a newline, then the bytes of wtmp.1 and wtmp, split at
 // a point the first byte chooses.
 #include <cstddef>
@@ -36,6 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const FailureSummary all = summarizeFailures(counted, user, {true, session.login});
     if (latest.when != all.when || latest.host != all.host || all.countAfter < 0
         || (all.countAfter > 0 && !all.when) || all.readable != session.readable)
+        __builtin_trap();
+
+    // One walk for every user finds the same as the walks for one user.
+    const std::string users[] = {user, user + "x"};
+    const FailureQuery queries[] = {{true, session.login}, {}};
+    RecordLog everyone = log();
+    RecordLog everyoneFailed = log();
+    if (latestSessions(everyone, users)[0] != session || summarizeFailures(everyoneFailed, users, queries)[0] != all)
         __builtin_trap();
     return 0;
 }

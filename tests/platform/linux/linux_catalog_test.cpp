@@ -1,0 +1,174 @@
+// Every account of a fixture tree at once: the same values as the report,
+// and the lock and expiry state beside them.
+#include <gtest/gtest.h>
+
+#include "platform/linux/linux_catalog.h"
+#include "report/account_usage.h"
+#include "report/columns.h"
+#include "support/fakes.h"
+#include "support/fixture_tree.h"
+
+namespace tramsel {
+namespace {
+
+using testing::Tally;
+using testing::t;
+
+// 2024-06-01 is day 19875; the fixture's clock is at 12:00 UTC that day.
+const char *const kPasswd =
+    "root:x:0:0:root:/root:/bin/bash\n"
+    "alice:x:1000:1000:Alice Liddell,Room 1,,:/home/alice:/bin/bash\n"
+    "bob:x:1001:1001::/home/bob:/bin/bash\n"
+    "carol:x:1002:1002::/home/carol:/bin/bash\n"
+    "dave:x:1003:1003::/home/dave:/bin/sh\n"
+    "erin:x:1004:1004::/:/bin/sh\n"
+    "+nisuser::::::\n"
+    "alice:x:2000:2000:Another Alice:/:/bin/sh\n"
+    "bad,name:x:1005:1005::/:/bin/sh\n";
+const char *const kShadow =
+    "root:$y$h:19500:0:99999:7:::\n"
+    "alice:$y$h:19800:0:90:7:::\n"    // the password expires on day 19890
+    "bob:$y$h:19785:0:90:7:::\n"      // it expires today
+    "carol:!$y$h:19800:0:::::\n"      // passwd -l
+    "dave:*:19800::::::\n"            // no password, not locked
+    "erin:$y$h:0:0::::19875:\n";     // the account expires today; a new password is due
+
+struct Fixture : testing::ProviderFixture {
+    Fixture()
+    {
+        tree.write("/etc/passwd", kPasswd);
+        tree.write("/etc/shadow", kShadow);
+        tree.write("/etc/hostname", "web01.example.org\n");
+    }
+
+    std::vector<AccountRecord> rows(const std::string &domain = {}, audit::Listing *listing = nullptr,
+                                    const std::string &user = {})
+    {
+        LinuxAccountCatalog catalog(std::make_unique<testing::ObservingFileReader>(tree.root, opened),
+                                    [](auto &files) { return std::make_unique<linux_accounts::TreeAccounts>(files); },
+                                    [this] { return now; }, linux_accounts::DatabaseState::AtRest, tree.root);
+        std::vector<AccountRecord> records;
+        audit::Listing done = catalog.listAccounts({domain, {}, user}, [&](AccountRecord &&r) { records.push_back(std::move(r)); }, {});
+        if (listing)
+            *listing = done;
+        return records;
+    }
+    // The tally of `user` with valid failures this many seconds ago.
+    void failures(const std::string &user, std::vector<std::int64_t> agos, std::uint16_t status = 0x3)
+    {
+        std::vector<Tally> records;
+        for (const std::int64_t ago : agos)
+            records.push_back({"192.0.2.9", status, static_cast<std::uint64_t>(now - ago)});
+        tally("/var/run/faillock/" + user, records);
+    }
+};
+
+// The audit's own columns of a row, as "key=text" in the column table's order.
+std::string state(const AccountRecord &record)
+{
+    std::string text;
+    for (const Column &column : accountColumns())
+        if (column.label.empty() && column.key != "account" && column.key != "user")
+            text += std::string(column.key) + "=" + reportText(column, column.cell(record), testing::FakeLocale()) + " ";
+    return text;
+}
+
+TEST(LinuxCatalog, EveryAccountAgreesWithItsReport)
+{
+    Fixture f;
+    f.utmp("/var/log/wtmp", {{7, "pts/1", "alice", "192.0.2.1", t(2024, 5, 20, 8)}, {7, "tty1", "bob", "", t(2024, 5, 21, 9)},
+                             {8, "pts/1", "", "", t(2024, 5, 20, 17)}, {2, "~", "reboot", "", t(2024, 5, 22)}});
+    f.utmp("/var/log/btmp", {{6, "ssh:notty", "carol", "203.0.113.9", t(2024, 5, 19)},
+                             {6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 21, 7)}});
+    f.tree.write("/var/log/lastlog", testing::lastlogRecord(t(2024, 5, 23), "tty2", ""), 1003 * 292);
+    f.failures("bob", {700, 650, 599});
+    f.failures("root", {30, 20, 10});
+
+    const auto rows = f.rows();
+    std::multiset<std::string> opened(f.opened->begin(), f.opened->end());
+    for (const std::string &path : opened)
+        EXPECT_EQ(opened.count(path), 1u) << path << " read more than once";
+    std::vector<std::string> users;
+    const auto text = [](const AccountRecord &row) {
+        return usageReport(row.account, row.usage, testing::FakeLocale(), "\n") + state(row);
+    };
+    for (const AccountRecord &row : rows) {
+        users.push_back(row.user);
+        const std::string name = row.account.substr(row.account.find('\\') + 1);
+        EXPECT_EQ(usageReport(row.account, row.usage, testing::FakeLocale(), "\n"),
+                  accountReport("web01", name, *f.provider(), testing::FakeLocale(), "\n").text) << row.account;
+        // Listed alone (--print with a format), the account reads the same.
+        const auto alone = f.rows({}, nullptr, row.user);
+        ASSERT_EQ(alone.size(), 1u) << row.user;
+        EXPECT_EQ(text(alone[0]), text(row));
+    }
+    EXPECT_EQ(users, (std::vector<std::string>{"root", "alice", "bob", "carol", "dave", "erin"}));
+    EXPECT_TRUE(f.rows({}, nullptr, "nobody").empty());
+
+    const std::vector<std::string> expected = {
+        "fullName=root disabled=0 locked=0 accountExpires=n/a passwordExpired=0 created=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=Alice Liddell disabled=0 locked=0 accountExpires=n/a passwordExpired=0 created=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=0 locked=1 accountExpires=n/a passwordExpired=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=0 locked=1 accountExpires=n/a passwordExpired=0 created=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=0 locked=0 accountExpires=n/a passwordExpired=0 created=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=1 locked=0 accountExpires=6/1/2024 passwordExpired=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
+    };
+    for (std::size_t i = 0; i < std::min(rows.size(), expected.size()); ++i) {
+        EXPECT_EQ(rows[i].account, "WEB01\\" + rows[i].user);
+        EXPECT_EQ(state(rows[i]), expected[i]) << rows[i].account;
+    }
+}
+
+TEST(LinuxCatalog, LockedWhilePamFaillockWouldRefuse)
+{
+    struct Case { const char *name, *conf, *user; std::vector<std::int64_t> agos; std::uint16_t status; bool locked; };
+    const Case cases[] = {
+        {"three failures, the latest within unlock_time", "", "bob", {700, 650, 599}, 0x3, true},
+        {"unlock_time has passed", "", "bob", {700, 650, 601}, 0x3, false},
+        {"never unlocks by itself", "unlock_time = never", "bob", {87000, 86500, 86400}, 0x3, true},
+        {"0 is never", "unlock_time=0\n", "bob", {87000, 86500, 86400}, 0x3, true},
+        {"a longer unlock_time", "unlock_time 3600 # an hour", "bob", {1300, 1200, 1000}, 0x3, true},
+        {"fewer than deny", "deny = 4", "bob", {30, 20, 10}, 0x3, false},
+        {"deny 0 never locks", "deny = 0", "bob", {30, 20, 10}, 0x3, false},
+        {"spread wider than fail_interval", "", "bob", {1100, 200, 100}, 0x3, false},
+        {"no longer valid", "", "bob", {30, 20, 10}, 0x2, false},
+        {"root is spared", "", "root", {30, 20, 10}, 0x3, false},
+        {"unless even_deny_root", "even_deny_root\nroot_unlock_time = 60", "root", {30, 20, 10}, 0x3, true},
+        {"after root_unlock_time", "even_deny_root\nroot_unlock_time = 60", "root", {300, 200, 100}, 0x3, false},
+        {"in the configured folder", "dir = /var/lib/faillock", "bob", {30, 20, 10}, 0x3, false},
+    };
+    for (const Case &c : cases) {
+        Fixture f;
+        f.tree.write("/etc/security/faillock.conf", c.conf);
+        f.failures(c.user, c.agos, c.status);
+        bool locked = false;
+        for (const AccountRecord &row : f.rows())
+            if (row.user == c.user)
+                locked = row.locked.value_or(false);
+        EXPECT_EQ(locked, c.locked) << c.name;
+    }
+}
+
+TEST(LinuxCatalog, FailsWithAReason)
+{
+    struct Case { const char *name, *domain, *error; bool removePasswd; std::size_t rows; const char *listed; };
+    const Case cases[] = {
+        {"this machine by name", "web01", "", false, 6, "WEB01"},
+        {"another machine", "SALES", "SALES is not the machine in ", false, 0, "SALES"},
+        {"no passwd", "", "cannot read ", true, 0, "WEB01"},
+    };
+    for (const Case &c : cases) {
+        Fixture f;
+        if (c.removePasswd)
+            std::filesystem::remove(f.tree.path("/etc/passwd"));
+        audit::Listing listing;
+        EXPECT_EQ(f.rows(c.domain, &listing).size(), c.rows) << c.name;
+        EXPECT_EQ(listing.error.substr(0, std::string_view(c.error).size()), c.error) << c.name;
+        ASSERT_EQ(listing.sources.size(), 1u);
+        EXPECT_EQ(listing.sources[0].answered, listing.error.empty()) << c.name;
+        EXPECT_EQ(listing.domain, c.listed) << c.name;
+    }
+}
+
+} // namespace
+} // namespace tramsel

@@ -1,0 +1,99 @@
+// Every user's records read at once agree with each user's read alone.
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <random>
+#include <set>
+
+#include "platform/linux/record_sources.h"
+#include "support/fixture_tree.h"
+
+namespace tramsel::linux_accounts {
+namespace {
+
+using testing::Tally;
+using testing::Utmp;
+
+const std::vector<PasswdEntry> kUsers = {
+    {"alice", 1000, ""}, {"bob", 1001, ""}, {"carol", 7, ""}, {std::string(32, 'z') + "a", 1003, ""},
+    {std::string(32, 'z') + "b", 1004, ""},
+};
+
+// Logs of random records: users, lines, boots and run levels mixed, times
+// going back now and then, as clock changes make them.
+struct RandomTree : testing::ProviderFixture {
+    std::mt19937 random;
+    void fill(unsigned seed)
+    {
+        random.seed(seed);
+        for (const char *path : {"/var/log", "/var/run", "/var/lib"})
+            std::filesystem::remove_all(tree.path(path));
+        const char *const names[] = {"alice", "bob", "carol", "LOGIN", "", "reboot", "shutdown", "runlevel", "mallory"};
+        const char *const lines[] = {"pts/0", "pts/1", "tty1", "", "~"};
+        const auto pick = [this](auto &options) { return options[random() % std::size(options)]; };
+        const auto records = [&](std::size_t count) {
+            std::vector<Utmp> log;
+            std::uint32_t seconds = testing::t(2024, 5, 1);
+            for (std::size_t i = 0; i < count; ++i) {
+                seconds += static_cast<std::uint32_t>(random() % 600) - 120;
+                std::string user = random() % 8 == 0 ? kUsers[random() % kUsers.size()].name : pick(names);
+                log.push_back({static_cast<int>(1 + random() % 8), pick(lines), user, "h" + std::to_string(i), seconds,
+                               static_cast<std::int32_t>(pick("036"))});
+            }
+            return log;
+        };
+        for (const char *path : {"/var/log/wtmp.1", "/var/log/wtmp", "/var/log/btmp.1", "/var/log/btmp"})
+            if (random() % 4 != 0)
+                utmp(path, records(random() % 60));
+        tree.write("/var/log/lastlog", testing::lastlogRecord(testing::t(2024, 5, 1, 2), "", ""), 1000 * 292);
+        tree.write("/var/log/lastlog", testing::lastlogRecord(testing::t(2024, 5, 1, 3), "", ""), 7 * 292);
+        if (random() % 2 != 0)
+            tally("/var/run/faillock/bob", {{"h", 3, static_cast<std::uint64_t>(now - 100)}});
+        if (random() % 2 != 0)
+            databases();
+    }
+
+    void databases()
+    {
+        std::string sql = "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; CREATE TABLE Lastlog2(Name TEXT PRIMARY KEY, Time INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);"
+                          "CREATE TABLE wtmp(ID INTEGER PRIMARY KEY, Type INTEGER, User TEXT NOT NULL, Login INTEGER, "
+                          "Logout INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);"
+                          "INSERT INTO Lastlog2 VALUES('carol', 1714600000, '', '', '');";
+        for (int i = 0; i < 12; ++i) {
+            const std::string user = i % 4 == 0 ? "" : kUsers[random() % 3].name;
+            const auto micros = std::to_string(1714500000000000LL + static_cast<long long>(random() % 100000) * 1000000);
+            sql += "INSERT INTO wtmp(Type, User, Login, Logout) VALUES(" + std::string(user.empty() ? "1" : "3") + ",'"
+                + user + "'," + micros + "," + (random() % 2 ? "NULL" : micros + "+5") + ");";
+        }
+        std::filesystem::create_directories(tree.path("/var/lib/lastlog"));
+        std::filesystem::create_directories(tree.path("/var/lib/wtmpdb"));
+        for (const char *path : {"/var/lib/lastlog/lastlog2.db", "/var/lib/wtmpdb/wtmp.db"}) {
+            sqlite3 *db = nullptr;
+            ASSERT_EQ(sqlite3_open(tree.path(path).c_str(), &db), SQLITE_OK);
+            EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+        }
+    }
+};
+
+TEST(RecordSources, EveryUserAtOnceAgreesWithEachAlone)
+{
+    RandomTree f;
+    testing::ObservingFileReader files(f.tree.root, f.opened);
+    for (unsigned seed = 1; seed <= 200; ++seed) {
+        f.fill(seed);
+        f.opened->clear();
+        const auto all = RecordSources(files, DatabaseState::AtRest).forUsers(kUsers, f.now);
+        std::set<std::string> once;
+        for (const std::string &path : *f.opened)
+            EXPECT_TRUE(once.insert(path).second) << path << " opened twice, seed " << seed;
+        ASSERT_EQ(all.size(), kUsers.size());
+        for (std::size_t i = 0; i < kUsers.size(); ++i)
+            EXPECT_TRUE(all[i] == RecordSources(files, DatabaseState::AtRest).forUser(kUsers[i], f.now))
+                << kUsers[i].name << ", seed " << seed;
+    }
+}
+
+} // namespace
+} // namespace tramsel::linux_accounts
