@@ -70,10 +70,10 @@ std::optional<PropertyValue> AdsiDirectoryProvider::passwordLastChanged(IADs &ad
     // password that must be changed at the next logon was set at no date.
     const auto expired = read(ads, "PasswordExpired");
     const auto age = read(ads, "PasswordAge");
-    const auto seconds = age ? numberValue(*age) : std::nullopt;
-    if (!expired || numberValue(*expired) != 0.0 || !seconds || *seconds < 0)
+    const double seconds = age ? numberValue(*age).value_or(-1) : -1;
+    if (!expired || numberValue(*expired) != 0.0 || seconds < 0)
         return std::nullopt;
-    if (const auto changed = now_().minusSeconds(*seconds))
+    if (const auto changed = now_().minusSeconds(seconds))
         return PropertyValue(*changed);
     return std::nullopt;
 }
