@@ -44,7 +44,11 @@ BUILD_PACKAGES+=(fonts-liberation2)
 # Kerberos (GSSAPI) module, which libldap loads at run time, and MIT Kerberos.
 BUILD_PACKAGES+=(pkg-config libldap2-dev libsasl2-dev libkrb5-dev libsasl2-modules-gssapi-mit)
 # The domain test runs two Samba domain controllers in network namespaces and
-# makes logins with Kerberos' and OpenLDAP's tools.
+# makes logins with Kerberos' and OpenLDAP's tools; it asks the controllers'
+# DNS with Samba's own DNS toolkit. With nsupdate (bind9-dnsutils), as on many
+# admin machines, a joining controller registers its DNS records itself, at a
+# moment of its own: installed, so that the test always meets that case.
 TEST_PACKAGES+=(samba samba-ad-dc samba-ad-provision samba-dsdb-modules winbind krb5-user ldap-utils iproute2 util-linux)
+TEST_PACKAGES+=(python3-dnspython bind9-dnsutils)
 # What the desktop-integration and packaging checks need.
 TEST_PACKAGES+=(desktop-file-utils appstream dpkg-dev file groff-base)

@@ -5,14 +5,19 @@
 # every Samba file lives below the work folder (bind-mounted over Samba's
 # own folders inside the namespace).
 #
+# Every setup step first looks whether what it makes is already there, so a
+# step run twice, or one that a controller did for itself, is no failure.
+#
 # ad_can_run                         why this machine cannot run a domain (empty: it can)
 # ad_start_work                      the work folder, cleaned up by ad_cleanup
 # ad_add_dc N                        the namespaces of controller N (1 or 2)
 # ad_provision / ad_join_second      the domain on dc1, dc2 joined to it
 # ad_start_dc N / ad_stop_dc N       samba on controller N; up when LDAPS answers
-# ad_announce_second                 dc1 learns dc2's service names and SRV record
+# ad_announce_second                 dc1 learns dc2's service names; its DNS names both
+# ad_locators                        the controllers dc1's DNS names, one a line
 # ad_signal_dc N SIGNAL              every process of controller N (STOP: it hangs)
 # ad_in N CMD...                     a command inside controller N's namespaces
+# ad_wait SECONDS CMD...             runs the command until it succeeds, at most that long
 # ad_cleanup                         stops everything, removes the work folder
 
 AD_REALM=SALES.TEST
@@ -31,6 +36,8 @@ ad_can_run() {
     for tool in unshare nsenter ip samba samba-tool kinit ldapsearch; do
         command -v "$tool" >/dev/null || { echo "$tool is not installed"; return; }
     done
+    # Samba's own DNS toolkit, which asks dc1's DNS server (dig may be missing).
+    /usr/bin/python3 -c 'import dns.resolver' 2>/dev/null || { echo "python3-dnspython is not installed"; return; }
     unshare --net --mount --uts --propagation private true 2>/dev/null ||
         { echo "unshare --net --mount --uts is not permitted here"; return; }
     unshare --net ip link add tsadx type veth peer name tsady 2>/dev/null ||
@@ -66,32 +73,48 @@ ad_in() {
     nsenter -t "$(cat "$AD_WORK/dc$n/holder.pid")" -n -m -u -- "$@"
 }
 
+ad_wait() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.2
+    done
+}
+
+# The namespaces exist once the holder, started by unshare, has become sleep.
+ad_has_namespaces() {
+    local pid
+    pid=$(cat "$AD_WORK/dc$1/holder.pid" 2>/dev/null) &&
+        [ "$(readlink "/proc/$pid/exe")" = "$(readlink -f "$(command -v sleep)")" ]
+}
+
 ad_add_dc() {
     local n=$1 dir=$AD_WORK/dc$1 d
     mkdir -p "$dir"/{etc,lib,run,log,cache}
-    : >"$dir/etc/smb.conf"
+    [ -e "$dir/etc/smb.conf" ] || : >"$dir/etc/smb.conf"
     printf 'search %s\nnameserver %s.1\noptions timeout:1 attempts:1\n' "$AD_DNS" "$AD_NET" >"$dir/resolv.conf"
-    unshare --net --mount --uts --propagation private sleep infinity </dev/null >/dev/null 2>&1 &
-    echo $! >"$dir/holder.pid"
-    # The namespaces exist once unshare has become sleep.
-    for _ in $(seq 50); do
-        [ "$(readlink /proc/$!/exe)" = "$(readlink -f "$(command -v sleep)")" ] && break
-        sleep 0.05
-    done
+    if ! ad_has_namespaces "$n"; then
+        unshare --net --mount --uts --propagation private sleep infinity </dev/null >/dev/null 2>&1 &
+        echo $! >"$dir/holder.pid"
+        ad_wait 30 ad_has_namespaces "$n" || { echo "no namespaces for dc$n"; return 1; }
+    fi
     ad_in "$n" hostname "dc$n"
     ad_in "$n" ip link set lo up
-    ad_in "$n" mount --bind "$AD_WORK/hosts" /etc/hosts
-    ad_in "$n" mount --bind "$dir/resolv.conf" /etc/resolv.conf
-    for d in etc:/etc/samba lib:/var/lib/samba run:/run/samba log:/var/log/samba cache:/var/cache/samba; do
-        ad_in "$n" mount --bind "$dir/${d%%:*}" "${d#*:}"
+    # Each file or folder of ours over the system's, unless it is there already.
+    for d in "$AD_WORK/hosts:/etc/hosts" "$dir/resolv.conf:/etc/resolv.conf" "$dir/etc:/etc/samba" \
+             "$dir/lib:/var/lib/samba" "$dir/run:/run/samba" "$dir/log:/var/log/samba" "$dir/cache:/var/cache/samba"; do
+        [ "$(ad_in "$n" stat -Lc %d:%i "${d#*:}")" = "$(stat -Lc %d:%i "${d%%:*}")" ] ||
+            ad_in "$n" mount --bind "${d%%:*}" "${d#*:}" || return 1
     done
     if [ "$n" = 2 ]; then
-        ip link add tsad1 netns "$(cat "$AD_WORK/dc1/holder.pid")" type veth peer name tsad2 \
-            netns "$(cat "$AD_WORK/dc2/holder.pid")"
+        ad_in 1 ip link show tsad1 >/dev/null 2>&1 ||
+            ip link add tsad1 netns "$(cat "$AD_WORK/dc1/holder.pid")" type veth peer name tsad2 \
+                netns "$(cat "$AD_WORK/dc2/holder.pid")" || return 1
         local i
         for i in 1 2; do
-            ad_in "$i" ip addr add "$AD_NET.$i/24" dev "tsad$i"
-            ad_in "$i" ip link set "tsad$i" up
+            ad_in "$i" ip addr replace "$AD_NET.$i/24" dev "tsad$i" &&
+                ad_in "$i" ip link set "tsad$i" up || return 1
         done
         # dc1's namespace sends the black hole's packets to dc2's, which drops them.
         ad_in 1 ip neigh replace "$AD_BLACK_HOLE" lladdr "$(ad_in 2 ip -o link show tsad2 | sed -n 's/.*link\/ether \([0-9a-f:]*\).*/\1/p')" \
@@ -99,7 +122,20 @@ ad_add_dc() {
     fi
 }
 
+# Controller N holds the domain: its own computer object is in its database.
+ad_is_dc() {
+    ad_in "$1" samba-tool computer show "DC$1" >/dev/null 2>&1
+}
+
+# What a step that failed half-way left is thrown away before it runs again.
+ad_start_afresh() {
+    : >"$AD_WORK/dc$1/etc/smb.conf"
+    rm -rf "${AD_WORK:?}/dc$1/lib/"* "$AD_WORK/dc$1/cache/"*
+}
+
 ad_provision() {
+    ad_is_dc 1 && return 0
+    ad_start_afresh 1
     ad_in 1 samba-tool domain provision -s /etc/samba/smb.conf --realm="$AD_REALM" --domain="$AD_NETBIOS" \
         --server-role=dc --dns-backend=SAMBA_INTERNAL --adminpass="$AD_ADMIN_PASSWORD" \
         --host-name=dc1 --host-ip="$AD_NET.1" \
@@ -108,36 +144,58 @@ ad_provision() {
 }
 
 ad_join_second() {
+    ad_is_dc 2 && return 0
+    ad_start_afresh 2
     ad_in 2 samba-tool domain join -s /etc/samba/smb.conf "$AD_DNS" DC --server="dc1.$AD_DNS" \
         -U Administrator --password="$AD_ADMIN_PASSWORD" --dns-backend=SAMBA_INTERNAL \
         --option="interfaces=lo tsad2" --option="bind interfaces only=yes" >"$AD_WORK/dc2/join.log" 2>&1 ||
         { tail -20 "$AD_WORK/dc2/join.log"; return 1; }
 }
 
-# dc2 registers its LDAP service names and DNS records itself, but the names
-# reach dc1's KDC only with the next replication, and the records need
-# nsupdate: pull the names now and add the record on dc1.
+ad_locators() {
+    ad_in 1 /usr/bin/python3 -c '
+import sys, dns.resolver
+resolver = dns.resolver.Resolver(configure=False)
+resolver.nameservers, resolver.lifetime = [sys.argv[1]], 2
+print("\n".join(sorted({str(srv.target).rstrip(".") for srv in resolver.resolve(sys.argv[2], "SRV")})))
+' "$AD_NET.1" "_ldap._tcp.dc._msdcs.$AD_DNS"
+}
+ad_locators_are() { [ "$(ad_locators | tr '\n' ' ')" = "$* " ]; }
+
+# dc2 registers its service names and DNS records itself, but the names
+# reach dc1's KDC only with the next replication, and the records only where
+# nsupdate is installed, at a moment of dc2's choosing. So: pull the names
+# now, add the locator record on dc1 unless it is there (or came meanwhile),
+# and wait until dc1's DNS names both controllers.
 ad_announce_second() {
-    local auth=(-U Administrator --password="$AD_ADMIN_PASSWORD")
-    ad_in 1 samba-tool drs replicate "dc1.$AD_DNS" "dc2.$AD_DNS" "$AD_BASE" "${auth[@]}" &&
-        ad_in 1 samba-tool dns add "$AD_NET.1" "_msdcs.$AD_DNS" _ldap._tcp.dc SRV "dc2.$AD_DNS 389 0 100" "${auth[@]}"
+    local auth=(-U Administrator --password="$AD_ADMIN_PASSWORD") both=("dc1.$AD_DNS" "dc2.$AD_DNS")
+    ad_in 1 samba-tool drs replicate "dc1.$AD_DNS" "dc2.$AD_DNS" "$AD_BASE" "${auth[@]}" || return 1
+    ad_locators | grep -qx "dc2\.$AD_DNS" ||
+        ad_in 1 samba-tool dns add "$AD_NET.1" "_msdcs.$AD_DNS" _ldap._tcp.dc SRV "dc2.$AD_DNS 389 0 100" "${auth[@]}" ||
+        ad_locators | grep -qx "dc2\.$AD_DNS" || return 1
+    ad_wait 60 ad_locators_are "${both[@]}" ||
+        { echo "dc1's DNS names $(ad_locators | tr '\n' ' '), not ${both[*]}"; return 1; }
+}
+
+ad_answers() {
+    ad_in "$1" env LDAPTLS_CACERT=/var/lib/samba/private/tls/ca.pem \
+        ldapsearch -x -LLL -o nettimeout=2 -H "ldaps://dc$1.$AD_DNS" -b '' -s base dnsHostName >/dev/null 2>&1
 }
 
 ad_start_dc() {
-    local n=$1
-    ad_in "$n" samba -i -s /etc/samba/smb.conf >>"$AD_WORK/dc$n/samba.log" 2>&1 &
-    echo $! >"$AD_WORK/dc$n/samba.pid"
-    local _
-    for _ in $(seq 120); do
-        if ad_in "$n" env LDAPTLS_CACERT=/var/lib/samba/private/tls/ca.pem \
-            ldapsearch -x -LLL -o nettimeout=2 -H "ldaps://dc$n.$AD_DNS" -b '' -s base dnsHostName >/dev/null 2>&1; then
-            return 0
+    local n=$1 pid deadline=$((SECONDS + 180))
+    pid=$(cat "$AD_WORK/dc$n/samba.pid" 2>/dev/null) && kill -0 "$pid" 2>/dev/null || {
+        ad_in "$n" samba -i -s /etc/samba/smb.conf >>"$AD_WORK/dc$n/samba.log" 2>&1 &
+        pid=$!
+        echo "$pid" >"$AD_WORK/dc$n/samba.pid"
+    }
+    until ad_answers "$n"; do
+        if ! kill -0 "$pid" 2>/dev/null || [ "$SECONDS" -ge "$deadline" ]; then
+            echo "dc$n did not start:"; tail -20 "$AD_WORK/dc$n/samba.log"
+            return 1
         fi
-        kill -0 "$(cat "$AD_WORK/dc$n/samba.pid")" 2>/dev/null || break
         sleep 0.5
     done
-    echo "dc$n did not start:"; tail -20 "$AD_WORK/dc$n/samba.log"
-    return 1
 }
 
 ad_stop_dc() {

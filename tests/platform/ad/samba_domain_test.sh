@@ -25,14 +25,22 @@ ad_add_dc 1 && ad_add_dc 2 || die "cannot make the namespaces"
 ad_provision || die "cannot provision"
 password='Us3r-Passw0rd!'
 users=(jdoe ann neverexp willexp newbie locked émile 'j(1)')
-{
-    ad_in 1 samba-tool domain passwordsettings set --account-lockout-threshold=3 --max-pwd-age=30 --min-pwd-age=0 &&
-    for user in "${users[@]}"; do ad_in 1 samba-tool user create "$user" "$password" || exit 1; done &&
+# Each made unless it is there; settings and expiries set again change nothing.
+make_accounts() {
+    local user
+    ad_in 1 samba-tool domain passwordsettings set --account-lockout-threshold=3 --max-pwd-age=30 --min-pwd-age=0 ||
+        return 1
+    for user in "${users[@]}"; do
+        ad_in 1 samba-tool user show "$user" >/dev/null || ad_in 1 samba-tool user create "$user" "$password" || return 1
+    done
     ad_in 1 samba-tool user setexpiry neverexp --noexpiry &&
-    ad_in 1 samba-tool user setexpiry willexp --days=10 &&
-    ad_in 1 samba-tool domain passwordsettings pso create weekly 1 --max-pwd-age=7 &&
-    ad_in 1 samba-tool domain passwordsettings pso apply weekly willexp
-} >"$AD_WORK/accounts.log" 2>&1 || { cat "$AD_WORK/accounts.log"; die "cannot make the accounts"; }
+        ad_in 1 samba-tool user setexpiry willexp --days=10 || return 1
+    ad_in 1 samba-tool domain passwordsettings pso show weekly >/dev/null ||
+        ad_in 1 samba-tool domain passwordsettings pso create weekly 1 --max-pwd-age=7 || return 1
+    ad_in 1 samba-tool domain passwordsettings pso show-user willexp | grep -q "'weekly'" ||
+        ad_in 1 samba-tool domain passwordsettings pso apply weekly willexp
+}
+make_accounts >"$AD_WORK/accounts.log" 2>&1 || { cat "$AD_WORK/accounts.log"; die "cannot make the accounts"; }
 step "starting dc1"
 ad_start_dc 1 || die "dc1 does not start"
 step "joining dc2"
@@ -189,6 +197,7 @@ KRB5CCNAME=FILE:$AD_WORK/none.cc check "no ticket" 1 "$(failure 'SALES\jdoe'; ec
     $'no Kerberos ticket for SALES.TEST (run kinit)\n' 5 -- 'SALES\jdoe'
 # Root without a ticket on a joined machine (here dc1 itself): the machine
 # account's ticket, from its keytab, kept in memory only.
+rm -f "$AD_WORK/machine.keytab"
 ad_in 1 samba-tool domain exportkeytab "$AD_WORK/machine.keytab" --principal='DC1$' >/dev/null 2>&1 ||
     die "cannot export dc1's keytab"
 KRB5CCNAME=FILE:$AD_WORK/none.cc KRB5_KTNAME=FILE:$AD_WORK/machine.keytab check "root with the machine keytab" 0 \
