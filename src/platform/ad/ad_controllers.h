@@ -1,0 +1,48 @@
+// Asking several domain controllers at once: the threads that ask them, and
+// what each controller said of one user (the report merges it; the
+// per-controller view and the exit status show it).
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ad/ad_values.h"
+
+namespace tramsel::ad {
+
+// What one controller said of one user.
+struct ControllerOutcome {
+    enum class State { Failed, NotFound, Found };
+    std::string server;  // its LDAP URI
+    std::string host;    // the URI's host, as messages name it
+    State state = State::Failed;
+    DcAnswer answer;     // when Found
+    std::string error;   // when Failed: why, as one line
+};
+
+// The domain a user named, as far as this machine's configuration tells.
+struct DomainQuery {
+    std::string name;                      // as typed: a NetBIOS or DNS name
+    std::optional<std::string> dnsDomain;  // nothing: the one the controllers serve
+};
+
+// Runs task(0) ... task(count - 1) on threads of their own, at most
+// `parallel` at once, and returns once every thread has ended. When the
+// deadline passes first, stop(i) is called for each task under way, tasks
+// not begun are not begun, and neither kind counts as done. The result
+// says which tasks were done.
+std::vector<bool> runTogether(std::size_t count, std::size_t parallel,
+                              std::optional<std::chrono::steady_clock::time_point> deadline,
+                              const std::function<void(std::size_t)> &task,
+                              const std::function<void(std::size_t)> &stop);
+
+// Every controller asked at once about one user (its sAMAccountName), within
+// the deadline; one outcome a controller, in the order given.
+std::vector<ControllerOutcome> lookUpUser(const std::vector<std::string> &uris, const DomainQuery &domain,
+                                          const std::string &user, std::chrono::milliseconds deadline);
+
+} // namespace tramsel::ad
