@@ -51,6 +51,18 @@ std::optional<std::int64_t> derivedExpiry(const std::vector<DcAnswer> &answers)
     return *set - *maxAge;
 }
 
+// A reader that may not read the user's password settings object still sees
+// the expiry the controller worked out from it: the age is the time from
+// the last change to that expiry.
+std::optional<std::int64_t> ageFromExpiry(const std::vector<DcAnswer> &answers)
+{
+    const auto expiry = firstHaving(answers, &DcAnswer::passwordExpiryComputed);
+    const auto set = firstHaving(answers, &DcAnswer::pwdLastSet);
+    if (!isEvent(expiry) || !isEvent(set) || *expiry <= *set)
+        return std::nullopt;
+    return *set - *expiry;
+}
+
 std::optional<PropertyValue> dateValue(std::optional<std::int64_t> fileTime)
 {
     if (!fileTime)
@@ -110,6 +122,8 @@ MergedUsage mergeAnswers(const std::vector<DcAnswer> &answers)
     if (!usage.passwordExpiry)
         usage.passwordExpiry = derivedExpiry(answers);
     usage.maxPasswordAge = firstHaving(answers, &DcAnswer::maxPasswordAge);
+    if (!usage.maxPasswordAge)
+        usage.maxPasswordAge = ageFromExpiry(answers);
     return usage;
 }
 

@@ -46,7 +46,9 @@ struct DcAnswer {
 
 // The user's usage over every controller that found it, as FILETIMEs and
 // counts: the latest of the per-controller times, the largest bad password
-// count, and replicated values from the first controller that has them.
+// count, and replicated values from the first controller that has them. A
+// maximum age no controller could read is the computed expiry less the
+// last change.
 struct MergedUsage {
     std::optional<std::int64_t> lastLogin;
     std::optional<std::int64_t> lastLogoff;

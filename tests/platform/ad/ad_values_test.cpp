@@ -77,6 +77,9 @@ TEST(AdValues, MergeOfControllers)
     derived.maxPasswordAge = -36288000000000;
     DcAnswer neverExpires = derived;
     neverExpires.userAccountControl = 0x10200;
+    DcAnswer psoUnreadable;  // the expiry, but no maximum age
+    psoUnreadable.pwdLastSet = kMay1;
+    psoUnreadable.passwordExpiryComputed = kMay1 + 6048000000000;
 
     const struct { const char *name; std::vector<DcAnswer> answers; MergedUsage merged; } rows[] = {
         {"latest times, largest count, first policy", {first, second},
@@ -86,6 +89,7 @@ TEST(AdValues, MergeOfControllers)
         {"no attributes: nothing happened", {DcAnswer{}}, {}},
         {"expiry from the password age", {derived}, {{}, {}, {}, 0, kMay1 + 36288000000000, -36288000000000}},
         {"password never expires", {neverExpires}, {{}, {}, {}, 0, kNever, -36288000000000}},
+        {"age from the expiry", {psoUnreadable}, {{}, {}, {}, 0, kMay1 + 6048000000000, -6048000000000}},
     };
     for (const auto &row : rows) {
         const MergedUsage m = mergeAnswers(row.answers);

@@ -24,7 +24,7 @@ step "provisioning dc1"
 ad_add_dc 1 && ad_add_dc 2 || die "cannot make the namespaces"
 ad_provision || die "cannot provision"
 password='Us3r-Passw0rd!'
-users=(jdoe ann neverexp willexp newbie locked émile 'j(1)')
+users=(jdoe ann neverexp willexp newbie locked émile 'j(1)' plain)
 # Each made unless it is there; settings and expiries set again change nothing.
 make_accounts() {
     local user
@@ -52,6 +52,9 @@ ad_announce_second >"$AD_WORK/announce.log" 2>&1 || { cat "$AD_WORK/announce.log
 step "logging in"
 export KRB5CCNAME=FILE:$AD_WORK/reader.cc
 printf '%s\n' "$AD_ADMIN_PASSWORD" | ad_in 1 kinit "Administrator@$AD_REALM" >/dev/null || die "no ticket for the reader"
+# A reader with no administrator's rights.
+printf '%s\n' "$password" | ad_in 1 kinit -c "FILE:$AD_WORK/plain.cc" "plain@$AD_REALM" >/dev/null ||
+    die "no ticket for plain"
 login() {  # login DC USER PASSWORD: a Kerberos login at that controller only
     printf '%s\n' "$3" | ad_in 1 env KRB5_CONFIG="$AD_WORK/krb5-$1.conf" \
         kinit -c "FILE:$AD_WORK/login.cc" "$2@$AD_REALM" >/dev/null 2>&1
@@ -181,6 +184,8 @@ report "never logged on" newbie newbie
 report "locked out" locked locked
 report "non-ASCII name" émile '\c3\a9mile'
 report "parentheses in the name" 'j(1)' 'j\281\29'
+KRB5CCNAME=FILE:$AD_WORK/plain.cc check "a reader who may not read the PSO" 0 \
+    "$(expected 'SALES\willexp' willexp dc1 dc2; echo x)" "" 5 -- "${both[@]}" 'SALES\willexp'
 check "controllers from DNS, DNS domain typed" 0 "$(expected 'SALES.TEST\jdoe' jdoe dc1 dc2; echo x)" "" 5 -- 'sales.test\jdoe'
 check "controllers from DNS, NetBIOS name" 0 "$(expected 'SALES\jdoe' jdoe dc1 dc2; echo x)" "" 5 -- 'sales\jdoe'
 
