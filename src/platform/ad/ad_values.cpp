@@ -124,6 +124,7 @@ MergedUsage mergeAnswers(const std::vector<DcAnswer> &answers)
     usage.maxPasswordAge = firstHaving(answers, &DcAnswer::maxPasswordAge);
     if (!usage.maxPasswordAge)
         usage.maxPasswordAge = ageFromExpiry(answers);
+    usage.passwordLastSet = firstHaving(answers, &DcAnswer::pwdLastSet);
     return usage;
 }
 
@@ -139,6 +140,8 @@ std::optional<PropertyValue> usageProperty(const MergedUsage &usage, std::string
         return usage.badLoginCount;
     if (name == "PasswordExpirationDate")
         return dateValue(usage.passwordExpiry);
+    if (name == "PasswordLastChanged")
+        return dateValue(usage.passwordLastSet);
     if (name == "MaxPasswordAge" && usage.maxPasswordAge) {
         if (const auto seconds = passwordAgeSeconds(*usage.maxPasswordAge))
             return *seconds;

@@ -56,11 +56,12 @@ struct MergedUsage {
     std::int64_t badLoginCount = 0;  // no controller counting a failure: none
     std::optional<std::int64_t> passwordExpiry;
     std::optional<std::int64_t> maxPasswordAge;
+    std::optional<std::int64_t> passwordLastSet;  // pwdLastSet: 0 is "change at the next login"
 };
 
 MergedUsage mergeAnswers(const std::vector<DcAnswer> &answers);
 
-// One of the report's seven properties of a merged user.
+// One of the report's properties of a merged user.
 std::optional<PropertyValue> usageProperty(const MergedUsage &usage, std::string_view name);
 
 } // namespace tramsel::ad

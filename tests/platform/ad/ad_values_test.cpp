@@ -83,13 +83,13 @@ TEST(AdValues, MergeOfControllers)
 
     const struct { const char *name; std::vector<DcAnswer> answers; MergedUsage merged; } rows[] = {
         {"latest times, largest count, first policy", {first, second},
-         {kLater, std::nullopt, kLater, 2, kNever, -36288000000000}},
+         {kLater, std::nullopt, kLater, 2, kNever, -36288000000000, std::nullopt}},
         {"order of controllers", {second, first},
-         {kLater, std::nullopt, kLater, 2, kNever, std::numeric_limits<std::int64_t>::min()}},
+         {kLater, std::nullopt, kLater, 2, kNever, std::numeric_limits<std::int64_t>::min(), std::nullopt}},
         {"no attributes: nothing happened", {DcAnswer{}}, {}},
-        {"expiry from the password age", {derived}, {{}, {}, {}, 0, kMay1 + 36288000000000, -36288000000000}},
-        {"password never expires", {neverExpires}, {{}, {}, {}, 0, kNever, -36288000000000}},
-        {"age from the expiry", {psoUnreadable}, {{}, {}, {}, 0, kMay1 + 6048000000000, -6048000000000}},
+        {"expiry from the password age", {derived}, {{}, {}, {}, 0, kMay1 + 36288000000000, -36288000000000, kMay1}},
+        {"password never expires", {neverExpires}, {{}, {}, {}, 0, kNever, -36288000000000, kMay1}},
+        {"age from the expiry", {psoUnreadable}, {{}, {}, {}, 0, kMay1 + 6048000000000, -6048000000000, kMay1}},
     };
     for (const auto &row : rows) {
         const MergedUsage m = mergeAnswers(row.answers);
@@ -98,7 +98,24 @@ TEST(AdValues, MergeOfControllers)
         EXPECT_EQ(m.lastFailedLogin, row.merged.lastFailedLogin) << row.name;
         EXPECT_EQ(m.badLoginCount, row.merged.badLoginCount) << row.name;
         EXPECT_EQ(m.passwordExpiry, row.merged.passwordExpiry) << row.name;
+        EXPECT_EQ(m.passwordLastSet, row.merged.passwordLastSet) << row.name;
         EXPECT_EQ(m.maxPasswordAge, row.merged.maxPasswordAge) << row.name;
+    }
+}
+
+TEST(AdValues, PasswordLastChangedIsPwdLastSet)
+{
+    const struct { const char *name; std::optional<std::int64_t> pwdLastSet; std::string utc; } rows[] = {
+        {"set", kMay1, "2024-05-01 09:00:00"},
+        {"to change at the next login", 0, "none"},
+        {"not readable", std::nullopt, "none"},
+    };
+    for (const auto &row : rows) {
+        DcAnswer answer;
+        answer.pwdLastSet = row.pwdLastSet;
+        const auto value = usageProperty(mergeAnswers({answer}), "PasswordLastChanged");
+        const auto *date = value ? std::get_if<DateTime>(&*value) : nullptr;
+        EXPECT_EQ(civilText(date ? std::optional(*date) : std::nullopt), row.utc) << row.name;
     }
 }
 

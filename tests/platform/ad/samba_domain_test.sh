@@ -41,6 +41,10 @@ make_accounts() {
         ad_in 1 samba-tool domain passwordsettings pso apply weekly willexp
 }
 make_accounts >"$AD_WORK/accounts.log" 2>&1 || { cat "$AD_WORK/accounts.log"; die "cannot make the accounts"; }
+# A password that must be changed at the next login has no date set.
+{ ad_in 1 samba-tool user show mustchange >/dev/null 2>&1 ||
+    ad_in 1 samba-tool user create mustchange "$password" --must-change-at-next-login >/dev/null; } ||
+    die "cannot make mustchange"
 step "starting dc1"
 ad_start_dc 1 || die "dc1 does not start"
 step "joining dc2"
@@ -108,7 +112,7 @@ expected() {  # expected NAME FILTER-VALUE DC...: the report from those controll
     shift 2
     for dc in "$@"; do
         attrs+=$(raw "$dc" "$value" lastLogon lastLogonTimestamp lastLogoff badPwdCount badPasswordTime \
-            msDS-UserPasswordExpiryTimeComputed msDS-ResultantPSO) || { echo "cannot read $dc"; return; }
+            msDS-UserPasswordExpiryTimeComputed msDS-ResultantPSO pwdLastSet) || { echo "cannot read $dc"; return; }
         attrs+=$'\n'
     done
     expiry=$(awk '$1 == "msDS-UserPasswordExpiryTimeComputed" { print $2; exit }' <<<"$attrs")
@@ -116,9 +120,10 @@ expected() {  # expected NAME FILTER-VALUE DC...: the report from those controll
     if [ -n "$pso" ]; then age=$(object msDS-MaximumPasswordAge "$pso"); else age=$(object maxPwdAge "$AD_BASE"); fi
     seconds=$((age == 0 || age == -9223372036854775807 - 1 ? 0 : -age / 10000000))
     if [ "$seconds" -eq 0 ]; then days=None; else days=$(awk -v s="$seconds" 'BEGIN { printf "%.15g", s / 86400 }'); fi
-    changed=n/a
+    # The expiry less the maximum age, in absolute time; with no expiry, when the password was set.
+    changed=$(when "$(awk '$1 == "pwdLastSet" { print $2; exit }' <<<"$attrs")")
     if [ "$(when "$expiry")" != n/a ] && [ "$seconds" -gt 0 ]; then
-        changed=$(text $(($(wall $((expiry / 10000000 - 11644473600))) - seconds)))
+        changed=$(text "$(wall $((expiry / 10000000 - 11644473600 - seconds)))")
     fi
     printf '\nHere is how the '"'"'%s'"'"' NT account\nhas been used:\n\n' "$name"
     printf 'Last Login: \t\t%s\n' "$(when "$(latest '^lastLogon' <<<"$attrs")")"
@@ -184,6 +189,7 @@ report "never logged on" newbie newbie
 report "locked out" locked locked
 report "non-ASCII name" émile '\c3\a9mile'
 report "parentheses in the name" 'j(1)' 'j\281\29'
+report "password to change at the next login" mustchange mustchange
 KRB5CCNAME=FILE:$AD_WORK/plain.cc check "a reader who may not read the PSO" 0 \
     "$(expected 'SALES\willexp' willexp dc1 dc2; echo x)" "" 5 -- "${both[@]}" 'SALES\willexp'
 check "controllers from DNS, DNS domain typed" 0 "$(expected 'SALES.TEST\jdoe' jdoe dc1 dc2; echo x)" "" 5 -- 'sales.test\jdoe'
