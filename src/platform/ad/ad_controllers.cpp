@@ -59,8 +59,7 @@ void askController(ControllerSession &session, const DomainQuery &domain, const 
     if (base.empty())
         return fail(error.empty() ? "no naming context" : error);
 
-    const std::string filter =
-        "(&(objectCategory=person)(objectClass=user)(sAMAccountName=" + escapeFilterValue(user) + "))";
+    const std::string filter = accountFilter(user);
     DcAnswer &a = outcome.answer;
     std::optional<std::string> pso;
     const Lookup found = session.findOne(

@@ -91,6 +91,13 @@ std::string escapeFilterValue(std::string_view value)
     return escaped;
 }
 
+std::string accountFilter(std::string_view samAccountName)
+{
+    const bool computer = samAccountName.ends_with('$');
+    return std::string(computer ? "(&(objectCategory=computer)" : "(&(objectCategory=person)(objectClass=user)")
+        + "(sAMAccountName=" + escapeFilterValue(samAccountName) + "))";
+}
+
 std::optional<DateTime> fileTimeToInstant(std::int64_t fileTime)
 {
     if (!isEvent(fileTime))

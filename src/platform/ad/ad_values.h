@@ -19,6 +19,10 @@ namespace tramsel::ad {
 // name can only ever match itself.
 std::string escapeFilterValue(std::string_view value);
 
+// The LDAP filter that finds the account of that sAMAccountName: a user
+// (objectCategory person), or for a name ending in '$' a computer.
+std::string accountFilter(std::string_view samAccountName);
+
 // A FILETIME (100 ns since 1601-01-01 UTC) as an instant, to the second.
 // Nothing for 0, negative values and "never" (0x7FFFFFFFFFFFFFFF), which AD
 // uses for "no such event".

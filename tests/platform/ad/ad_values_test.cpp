@@ -43,6 +43,12 @@ TEST(AdValues, FilterEscaping)
         EXPECT_EQ(escapeFilterValue(row.in), row.out) << row.name;
 }
 
+TEST(AdValues, AccountFilter)
+{
+    EXPECT_EQ(accountFilter("j*"), "(&(objectCategory=person)(objectClass=user)(sAMAccountName=j\\2a))");
+    EXPECT_EQ(accountFilter("DC1$"), "(&(objectCategory=computer)(sAMAccountName=DC1$))");
+}
+
 TEST(AdValues, FileTimeToInstant)
 {
     const struct { const char *name; std::int64_t fileTime; std::string utc; } rows[] = {

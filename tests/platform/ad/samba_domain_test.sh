@@ -190,6 +190,7 @@ report "locked out" locked locked
 report "non-ASCII name" émile '\c3\a9mile'
 report "parentheses in the name" 'j(1)' 'j\281\29'
 report "password to change at the next login" mustchange mustchange
+report "computer account" 'DC1$' 'DC1$'
 KRB5CCNAME=FILE:$AD_WORK/plain.cc check "a reader who may not read the PSO" 0 \
     "$(expected 'SALES\willexp' willexp dc1 dc2; echo x)" "" 5 -- "${both[@]}" 'SALES\willexp'
 check "controllers from DNS, DNS domain typed" 0 "$(expected 'SALES.TEST\jdoe' jdoe dc1 dc2; echo x)" "" 5 -- 'sales.test\jdoe'
