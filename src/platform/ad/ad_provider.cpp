@@ -84,8 +84,14 @@ Binding AdDirectoryProvider::bind(std::string_view path)
         else
             errors += (errors.empty() ? "" : "; ") + outcome.server + ": " + outcome.error;
     }
-    if (!answers.empty())
-        return {new AdAccount(ad::mergeAnswers(answers)), {}, {}};
+    if (!answers.empty()) {
+        // What the report lacks: the controllers that failed while others answered.
+        std::vector<std::string> missing;
+        for (const ad::ControllerOutcome &outcome : outcomes)
+            if (outcome.state == ad::ControllerOutcome::State::Failed)
+                missing.push_back(outcome.host + ": " + outcome.error);
+        return {new AdAccount(ad::mergeAnswers(answers)), {}, std::move(missing)};
+    }
     if (someoneAnswered)
         return fail("no user " + account->user + " in " + (dnsDomain ? *dnsDomain : realm));
     return fail("no domain controller answered: " + errors);
