@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/ad/ad_domain.h"
 #include "platform/ad/ad_session.h"
 
 namespace tramsel::ad {
@@ -39,25 +40,55 @@ std::optional<std::int64_t> objectNumber(ControllerSession &session, const std::
     return value;
 }
 
+// The domain a controller serves: its naming context, DNS and NetBIOS names.
+struct ServedDomain {
+    std::string namingContext, dnsName, netbiosName;
+};
+
+std::optional<ServedDomain> servedDomain(ControllerSession &session, std::string &error)
+{
+    ServedDomain served;
+    std::string configuration;
+    session.findOne("", true, "(objectClass=*)", {"defaultNamingContext", "configurationNamingContext"},
+                    [&](const Entry &e) {
+                        served.namingContext = e.text("defaultNamingContext").value_or("");
+                        configuration = e.text("configurationNamingContext").value_or("");
+                    },
+                    error);
+    if (served.namingContext.empty())
+        return std::nullopt;
+    served.dnsName = dnsNameOf(served.namingContext);
+    // The NetBIOS name is the domain's cross-reference in the partitions container.
+    session.findOne("CN=Partitions," + configuration, false,
+                    "(&(objectClass=crossRef)(nCName=" + escapeFilterValue(served.namingContext) + "))",
+                    {"nETBIOSName"}, [&](const Entry &e) { served.netbiosName = e.text("nETBIOSName").value_or(""); },
+                    error);
+    return served;
+}
+
 void askController(ControllerSession &session, const DomainQuery &domain, const std::string &user,
                    ControllerOutcome &outcome)
 {
-    const auto fail = [&](std::string error) {
-        outcome.state = ControllerOutcome::State::Failed;
+    const auto fail = [&](std::string error, ControllerOutcome::State state = ControllerOutcome::State::Failed) {
+        outcome.state = state;
         outcome.error = std::move(error);
     };
     if (std::string error = session.open(); !error.empty())
         return fail(std::move(error));
 
-    // The naming context follows from the DNS name; only a NetBIOS name that
-    // no configuration maps needs the controller's root DSE.
+    // The naming context follows from a DNS name this machine knows; a name
+    // it does not know is checked against what the controller serves.
     std::string base = domain.dnsDomain ? namingContextOf(*domain.dnsDomain) : std::string();
     std::string error;
-    if (base.empty())
-        session.findOne("", true, "(objectClass=*)", {"defaultNamingContext"},
-                        [&](const Entry &e) { base = e.text("defaultNamingContext").value_or(""); }, error);
-    if (base.empty())
-        return fail(error.empty() ? "no naming context" : error);
+    if (base.empty()) {
+        const auto served = servedDomain(session, error);
+        if (!served)
+            return fail(error.empty() ? "no naming context" : error);
+        if (std::string other = domainMismatch(session.host(), domain.name, served->dnsName, served->netbiosName);
+            !other.empty())
+            return fail(std::move(other), ControllerOutcome::State::OtherDomain);
+        base = served->namingContext;
+    }
 
     const std::string filter = accountFilter(user);
     DcAnswer &a = outcome.answer;
@@ -78,6 +109,14 @@ void askController(ControllerSession &session, const DomainQuery &domain, const 
             pso = e.text("msDS-ResultantPSO");
         },
         error);
+    if (found == Lookup::NoSuchBase) {
+        // No such domain here: say which one is.
+        std::string ignored;
+        const auto served = servedDomain(session, ignored);
+        std::string other = served ? domainMismatch(session.host(), domain.name, served->dnsName, served->netbiosName)
+                                   : std::string();
+        return other.empty() ? fail(std::move(error)) : fail(std::move(other), ControllerOutcome::State::OtherDomain);
+    }
     if (found == Lookup::Failed)
         return fail(error == "more than one entry matches" ? "more than one user of that name" : error);
     if (found == Lookup::NotFound) {

@@ -16,12 +16,13 @@ namespace tramsel::ad {
 
 // What one controller said of one user.
 struct ControllerOutcome {
-    enum class State { Failed, NotFound, Found };
+    // OtherDomain: it answered, for a domain other than the one asked for.
+    enum class State { Failed, OtherDomain, NotFound, Found };
     std::string server;  // its LDAP URI
     std::string host;    // the URI's host, as messages name it
     State state = State::Failed;
     DcAnswer answer;     // when Found
-    std::string error;   // when Failed: why, as one line
+    std::string error;   // when Failed or OtherDomain: why, as one line
 };
 
 // The domain a user named, as far as this machine's configuration tells.

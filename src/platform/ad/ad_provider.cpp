@@ -73,25 +73,31 @@ Binding AdDirectoryProvider::bind(std::string_view path)
     std::signal(SIGPIPE, SIG_IGN);
 
     const auto outcomes = ad::lookUpUser(uris, {account->domain, dnsDomain}, account->user, options_.deadline);
+    using State = ad::ControllerOutcome::State;
     std::vector<ad::DcAnswer> answers;
     bool someoneAnswered = false;
-    std::string errors;
+    std::string errors, otherDomains;
     for (const ad::ControllerOutcome &outcome : outcomes) {
-        if (outcome.state == ad::ControllerOutcome::State::Found)
+        if (outcome.state == State::Found)
             answers.push_back(outcome.answer);
-        if (outcome.state != ad::ControllerOutcome::State::Failed)
+        if (outcome.state == State::Found || outcome.state == State::NotFound)
             someoneAnswered = true;
-        else
+        if (outcome.state == State::OtherDomain)
+            otherDomains += (otherDomains.empty() ? "" : "; ") + outcome.error;
+        if (outcome.state == State::Failed)
             errors += (errors.empty() ? "" : "; ") + outcome.server + ": " + outcome.error;
     }
     if (!answers.empty()) {
         // What the report lacks: the controllers that failed while others answered.
         std::vector<std::string> missing;
         for (const ad::ControllerOutcome &outcome : outcomes)
-            if (outcome.state == ad::ControllerOutcome::State::Failed)
-                missing.push_back(outcome.host + ": " + outcome.error);
+            if (outcome.state == State::Failed || outcome.state == State::OtherDomain)
+                missing.push_back(outcome.state == State::Failed ? outcome.host + ": " + outcome.error
+                                                                 : outcome.error);
         return {new AdAccount(ad::mergeAnswers(answers)), {}, std::move(missing)};
     }
+    if (!otherDomains.empty())
+        return fail(otherDomains);
     if (someoneAnswered)
         return fail("no user " + account->user + " in " + (dnsDomain ? *dnsDomain : realm));
     return fail("no domain controller answered: " + errors);

@@ -4,6 +4,7 @@
 
 #include <ldap.h>
 #include <sasl/sasl.h>
+#include <arpa/inet.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -162,7 +163,13 @@ std::string ControllerSession::open()
         return "no answer in time";
     const int rc = ldap_sasl_interactive_bind_s(ld_, nullptr, "GSSAPI", nullptr, nullptr, LDAP_SASL_QUIET,
                                                 answerSasl, nullptr);
-    return rc == LDAP_SUCCESS ? std::string() : failure(rc);
+    if (rc == LDAP_SUCCESS)
+        return {};
+    // GSSAPI asks the KDC for a ticket to ldap/HOST: no KDC knows an address.
+    in6_addr address;
+    if (::inet_pton(AF_INET, host_.c_str(), &address) == 1 || ::inet_pton(AF_INET6, host_.c_str(), &address) == 1)
+        return failure(rc) + "; Kerberos needs the controller's host name, not its address";
+    return failure(rc);
 }
 
 Lookup ControllerSession::findOne(const std::string &base, bool onlyBase, const std::string &filter,
@@ -186,7 +193,7 @@ Lookup ControllerSession::findOne(const std::string &base, bool onlyBase, const 
         ldap_get_option(ld_, LDAP_OPT_RESULT_CODE, &rc);
     if (rc != LDAP_SUCCESS) {
         error = rc == LDAP_SIZELIMIT_EXCEEDED ? "more than one entry matches" : failure(rc);
-        return Lookup::Failed;
+        return rc == LDAP_NO_SUCH_OBJECT ? Lookup::NoSuchBase : Lookup::Failed;
     }
     LDAPMessage *entry = ldap_first_entry(ld_, raw);
     if (!entry)

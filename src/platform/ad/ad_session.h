@@ -36,8 +36,8 @@ private:
     ldapmsg *entry_;
 };
 
-// What a search of one user found.
-enum class Lookup { Found, NotFound, Failed };
+// What a search of one entry found. NoSuchBase: the base is not there.
+enum class Lookup { Found, NotFound, NoSuchBase, Failed };
 
 // A connection to one controller (an LDAP URI), bound with SASL GSSAPI and
 // nothing else: sealed over ldap://, with no SASL layer inside the verified

@@ -156,5 +156,18 @@ TEST(AdDomain, DnsNameFromConfiguration)
         EXPECT_EQ(dnsDomainFor(row.domain, row.config), row.dns) << row.name;
 }
 
+TEST(AdDomain, WhatTheControllerServes)
+{
+    EXPECT_EQ(dnsNameOf("DC=Sales,dc=Example, DC=com"), "sales.example.com");
+    const struct { const char *typed, *reason; } rows[] = {
+        {"sales", ""},
+        {"Sales.Test", ""},
+        {"other", "dc1.sales.test serves SALES, not OTHER"},
+        {"other.test", "dc1.sales.test serves sales.test, not other.test"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(domainMismatch("dc1.sales.test", row.typed, "sales.test", "SALES"), row.reason) << row.typed;
+}
+
 } // namespace
 } // namespace tramsel::ad

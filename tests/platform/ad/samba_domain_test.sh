@@ -196,9 +196,18 @@ KRB5CCNAME=FILE:$AD_WORK/plain.cc check "a reader who may not read the PSO" 0 \
 check "controllers from DNS, DNS domain typed" 0 "$(expected 'SALES.TEST\jdoe' jdoe dc1 dc2; echo x)" "" 5 -- 'sales.test\jdoe'
 check "controllers from DNS, NetBIOS name" 0 "$(expected 'SALES\jdoe' jdoe dc1 dc2; echo x)" "" 5 -- 'sales\jdoe'
 
-# A NetBIOS name no file maps: the naming context comes from the controller.
-check "unmapped domain name, controller named" 0 "$(expected 'OTHER\jdoe' jdoe dc1 dc2; echo x)" "" 5 -- \
-    "${both[@]}" 'other\jdoe'
+# A NetBIOS name no file maps: the controller says which domain it serves.
+check "unmapped domain name, controller named" 1 "$(failure 'OTHER\jdoe'; echo x)" \
+    "dc1.$AD_DNS serves SALES, not OTHER"$'\n' 5 -- --server "ldap://dc1.$AD_DNS" 'other\jdoe'
+check "wrong DNS domain, controller named" 1 "$(failure 'OTHER.TEST\jdoe'; echo x)" \
+    "dc1.$AD_DNS serves $AD_DNS, not other.test"$'\n' 5 -- --server "ldap://dc1.$AD_DNS" 'other.test\jdoe'
+kerberos_hint="Server not found in Kerberos database); Kerberos needs the controller's host name, not its address"
+check "a controller named by its address" 1 "$(failure 'SALES\jdoe'; echo x)" \
+    "no domain controller answered: ldap://$AD_NET.1: Local error (SASL(-1): generic failure: GSSAPI Error: Unspecified GSS failure.  Minor code may provide more information ($kerberos_hint"$'\n' 5 -- \
+    --server "ldap://$AD_NET.1" 'SALES\jdoe'
+check "one controller named by its address" 3 "$(expected 'SALES\jdoe' jdoe dc1; echo x)" \
+    "$AD_NET.2: Local error (SASL(-1): generic failure: GSSAPI Error: Unspecified GSS failure.  Minor code may provide more information ($kerberos_hint; its answers are missing"$'\n' 5 -- \
+    --server "ldap://dc1.$AD_DNS" --server "ldap://$AD_NET.2" 'SALES\jdoe'
 check "unmapped domain name, no controller named" 1 "$(failure 'OTHER\jdoe'; echo x)" \
     $'no DNS domain known for OTHER: set realm in smb.conf, or name a domain controller with --server\n' 1 -- 'other\jdoe'
 
