@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstring>
 
@@ -43,6 +44,25 @@ timeval timeLimit(std::chrono::steady_clock::duration left)
     const auto micros = std::max<std::int64_t>(
         std::chrono::duration_cast<std::chrono::microseconds>(left).count(), 1);
     return {static_cast<time_t>(micros / 1'000'000), static_cast<suseconds_t>(micros % 1'000'000)};
+}
+
+// A TLS context of the handle's own that demands a trusted certificate.
+// A handle starts with no CA names of its own (only libldap's shared
+// context), so the ones ldap.conf and LDAPTLS_CACERT gave are copied over.
+bool verifyingTls(LDAP *ld)
+{
+    for (const int option : {LDAP_OPT_X_TLS_CACERTFILE, LDAP_OPT_X_TLS_CACERTDIR}) {
+        char *value = nullptr;
+        if (ldap_get_option(nullptr, option, &value) == LDAP_OPT_SUCCESS && value) {
+            const int rc = ldap_set_option(ld, option, value);
+            ldap_memfree(value);
+            if (rc != LDAP_OPT_SUCCESS)
+                return false;
+        }
+    }
+    const int demand = LDAP_OPT_X_TLS_DEMAND, client = 0;
+    return ldap_set_option(ld, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand) == LDAP_OPT_SUCCESS
+        && ldap_set_option(ld, LDAP_OPT_X_TLS_NEWCTX, &client) == LDAP_OPT_SUCCESS;
 }
 
 } // namespace
@@ -133,10 +153,12 @@ std::string ControllerSession::failure(int rc) const
     std::string text = ldap_err2string(rc);
     char *diagnostic = nullptr;
     if (ld_ && ldap_get_option(ld_, LDAP_OPT_DIAGNOSTIC_MESSAGE, &diagnostic) == LDAP_OPT_SUCCESS && diagnostic) {
-        if (*diagnostic)
+        if (*diagnostic && std::string_view(diagnostic) != "(unknown error code)")
             text += std::string(" (") + diagnostic + ")";
         ldap_memfree(diagnostic);
     }
+    if (rc == LDAP_SERVER_DOWN && tls_)
+        text += ", or its certificate is not trusted (LDAPTLS_CACERT names a CA file)";
     return oneLine(text);
 }
 
@@ -156,8 +178,16 @@ std::string ControllerSession::open()
     ldap_set_option(ld_, LDAP_OPT_X_SASL_NOCANON, LDAP_OPT_ON);
     callbacks_ = std::make_unique<ldap_conncb>(ldap_conncb{connected, closing, this});
     ldap_set_option(ld_, LDAP_OPT_CONNECT_CB, callbacks_.get());
-    // AD wants signed LDAP; ask for sealing, and refuse anything less.
-    if (ldap_set_option(ld_, LDAP_OPT_X_SASL_SECPROPS, "minssf=56") != LDAP_OPT_SUCCESS)
+    // AD wants signed LDAP: over ldap://, ask for sealing and refuse anything
+    // less. Inside TLS it refuses a SASL layer, and TLS protects the
+    // connection instead, with the server's certificate always verified
+    // (whatever ldap.conf or LDAPTLS_REQCERT say).
+    tls_ = uri_.size() >= 8 && std::equal(uri_.begin(), uri_.begin() + 8, "ldaps://", [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == b;
+    });
+    if (tls_ && !verifyingTls(ld_))
+        return "TLS cannot be set up";
+    if (ldap_set_option(ld_, LDAP_OPT_X_SASL_SECPROPS, tls_ ? "minssf=0,maxssf=0" : "minssf=56") != LDAP_OPT_SUCCESS)
         return "SASL security properties refused";
     if (interrupted())
         return "no answer in time";

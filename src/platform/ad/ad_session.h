@@ -83,6 +83,7 @@ private:
     std::string uri_;
     std::string host_;
     std::chrono::seconds stepLimit_;
+    bool tls_ = false;  // ldaps://
     ldap *ld_ = nullptr;
     std::unique_ptr<ldap_conncb> callbacks_;
     std::mutex mutex_;  // guards the two below, against interrupt()

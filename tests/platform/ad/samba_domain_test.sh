@@ -201,13 +201,19 @@ check "unmapped domain name, controller named" 1 "$(failure 'OTHER\jdoe'; echo x
     "dc1.$AD_DNS serves SALES, not OTHER"$'\n' 5 -- --server "ldap://dc1.$AD_DNS" 'other\jdoe'
 check "wrong DNS domain, controller named" 1 "$(failure 'OTHER.TEST\jdoe'; echo x)" \
     "dc1.$AD_DNS serves $AD_DNS, not other.test"$'\n' 5 -- --server "ldap://dc1.$AD_DNS" 'other.test\jdoe'
-kerberos_hint="Server not found in Kerberos database); Kerberos needs the controller's host name, not its address"
+kerberos_hint="Server not found in Kerberos database)); Kerberos needs the controller's host name, not its address"
 check "a controller named by its address" 1 "$(failure 'SALES\jdoe'; echo x)" \
     "no domain controller answered: ldap://$AD_NET.1: Local error (SASL(-1): generic failure: GSSAPI Error: Unspecified GSS failure.  Minor code may provide more information ($kerberos_hint"$'\n' 5 -- \
     --server "ldap://$AD_NET.1" 'SALES\jdoe'
 check "one controller named by its address" 3 "$(expected 'SALES\jdoe' jdoe dc1; echo x)" \
     "$AD_NET.2: Local error (SASL(-1): generic failure: GSSAPI Error: Unspecified GSS failure.  Minor code may provide more information ($kerberos_hint; its answers are missing"$'\n' 5 -- \
     --server "ldap://dc1.$AD_DNS" --server "ldap://$AD_NET.2" 'SALES\jdoe'
+# LDAPS: the controller's certificate checked against its CA, GSSAPI inside TLS.
+LDAPTLS_CACERT=$AD_WORK/dc1/lib/private/tls/ca.pem check "ldaps, the certificate verified" 0 \
+    "$(expected 'SALES\jdoe' jdoe dc1; echo x)" "" 5 -- --server "ldaps://dc1.$AD_DNS" 'SALES\jdoe'
+LDAPTLS_CACERT=$AD_WORK/dc2/lib/private/tls/ca.pem LDAPTLS_REQCERT=never check "ldaps, a certificate of another CA" 1 \
+    "$(failure 'SALES\jdoe'; echo x)" "no domain controller answered: ldaps://dc1.$AD_DNS: Can't contact LDAP server, or its certificate is not trusted (LDAPTLS_CACERT names a CA file)"$'\n' 5 -- \
+    --server "ldaps://dc1.$AD_DNS" 'SALES\jdoe'
 check "unmapped domain name, no controller named" 1 "$(failure 'OTHER\jdoe'; echo x)" \
     $'no DNS domain known for OTHER: set realm in smb.conf, or name a domain controller with --server\n' 1 -- 'other\jdoe'
 
