@@ -50,5 +50,11 @@ BUILD_PACKAGES+=(pkg-config libldap2-dev libsasl2-dev libkrb5-dev libsasl2-modul
 # moment of its own: installed, so that the test always meets that case.
 TEST_PACKAGES+=(samba samba-ad-dc samba-ad-provision samba-dsdb-modules winbind krb5-user ldap-utils iproute2 util-linux)
 TEST_PACKAGES+=(python3-dnspython bind9-dnsutils)
+# The audit writes JSON with JSON for Modern C++ (header-only, and used by the
+# Windows cross build too).
+BUILD_PACKAGES+=(nlohmann-json3-dev)
+WINDOWS_CROSS_PACKAGES+=(nlohmann-json3-dev)
+# The command-line test builds a Latin-1 locale to pass arguments in.
+TEST_PACKAGES+=(locales)
 # What the desktop-integration and packaging checks need.
 TEST_PACKAGES+=(desktop-file-utils appstream dpkg-dev file groff-base)

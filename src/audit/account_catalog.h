@@ -24,8 +24,14 @@ struct Source {
 
 /// What to list.
 struct Request {
-    std::string domain;  // as typed: NetBIOS or DNS name, a host name, or empty for this machine
+    // A NetBIOS or DNS name or a host name, upper-cased as the report's
+    // (upperDomain); empty for this machine.
+    std::string domain;
     std::string base;    // an AD distinguished name to list below; empty: the whole domain
+    // Only this account (--print with a --format): a catalog may list just
+    // the account of that name, or every account; the caller keeps only the
+    // rows whose user is this name. Empty: every account.
+    std::string user;
 };
 
 /// How far a listing has come, for a progress line.
@@ -66,7 +72,8 @@ public:
     virtual ~AccountCatalog() = default;
 
     /// Calls `row` once for each account (in no promised order) and
-    /// `progress` now and then; returns the sources and how they answered.
+    /// `progress` now and then, both on the calling thread; returns the
+    /// sources and how they answered.
     virtual Listing listAccounts(const Request &request, const std::function<void(AccountRecord &&)> &row,
                                  const std::function<void(const Progress &)> &progress) = 0;
 

@@ -10,6 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "audit/account_catalog.h"
+#include "audit/filters.h"
+#include "audit/writers.h"
+
 namespace tramsel {
 
 class DirectoryProvider;
@@ -20,15 +24,20 @@ enum ExitStatus { kExitSuccess = 0, kExitNotBound = 1, kExitBadCommandLine = 2, 
 
 struct CommandLine {
     bool print = false;
+    bool audit = false;
     bool help = false;
     bool version = false;
+    bool perController = false;           // --per-dc
+    std::optional<audit::Format> format;  // nothing: the report (--print) or a table (--audit)
     std::string root;
     std::vector<std::string> servers;
-    std::optional<std::string> account;  // "DOMAIN\user" as typed
+    std::string base;
+    audit::Filters filters;
+    std::optional<std::string> account;  // "DOMAIN\user" as typed; with --audit, the DOMAIN
     std::string error;                   // set when the command line is bad
 
     // Whether the program answers without a window.
-    bool windowless() const { return print || help || version; }
+    bool windowless() const { return print || audit || help || version; }
 };
 
 // Options the toolkit takes for itself (Qt's -platform NAME, -reverse ...),
@@ -45,8 +54,8 @@ CommandLine parseCommandLine(std::span<const std::string> arguments,
 
 std::string helpText();
 
-// An account named on the command line, taken apart at its first backslash:
-// the domain upper-cased (empty without a backslash), and the reason the
+// An account named on the command line, taken apart at its first backslash
+// or slash: the domain upper-cased (empty without one), and the reason the
 // user name would be refused, if it would.
 struct AccountArgument {
     std::string domain;
@@ -55,15 +64,42 @@ struct AccountArgument {
 };
 AccountArgument splitAccount(std::string_view argument, const Locale &locale);
 
-// What the program prints without a window (--help, --version, --print):
-// standard output and standard error with LF line ends, and the exit status.
+// What the program prints without a window (--help, --version, --print,
+// --audit): standard output and standard error with LF line ends (CSV's
+// rows end in CR LF), and the exit status.
 struct WindowlessResult {
     int status = kExitSuccess;
     std::string out;
     std::string err;
 };
 using ProviderFactory = std::function<std::unique_ptr<DirectoryProvider>(const ProviderOptions &)>;
-WindowlessResult runWindowless(const CommandLine &line, const Locale &locale,
-                               const ProviderFactory &makeProvider);
+using CatalogFactory = std::function<std::unique_ptr<audit::AccountCatalog>(const ProviderOptions &)>;
+
+// What an audit needs besides its catalog: where its progress goes (nothing:
+// not shown) and the clock (nothing: the system's).
+struct AuditHooks {
+    std::function<void(const audit::Progress &)> progress;
+    std::function<DateTime()> now;
+};
+
+WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, const ProviderFactory &makeProvider,
+                               const CatalogFactory &makeCatalog, const AuditHooks &hooks = {});
+
+// Standard output could not be written (a full disk): status 1 and why.
+WindowlessResult writeFailed(std::string_view reason);
+
+// An audit's progress on a terminal, as one line that rewrites itself.
+// update() gives the text to write (nothing while the line is fresh);
+// done() the text that wipes the line.
+class ProgressLine {
+public:
+    std::string update(const audit::Progress &progress);
+    std::string done() const;
+
+private:
+    std::size_t shown_ = 0;      // characters on the line now
+    std::size_t sourcesDone_ = 0;
+    std::int64_t shownAt_ = 0;   // steady clock, milliseconds
+};
 
 } // namespace tramsel

@@ -32,6 +32,7 @@ struct Column {
     std::string_view tabs;   // what stands between the label and the value
     ColumnKind kind;
     Cell (*cell)(const AccountRecord &record);
+    std::string_view help = {};  // what the column holds, in a few words, for --help
 };
 
 // Every column, in order: account, user, full name, the report's eight

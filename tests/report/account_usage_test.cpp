@@ -154,6 +154,24 @@ TEST(Report, EachFailedReadLeavesOnlyItsValue)
     EXPECT_TRUE(h.bound);
 }
 
+TEST(Report, LastChangedWithoutAnExpiryIsTheDateTheDirectoryKeeps)
+{
+    const struct { const char *name; bool expiryReadable; PropertyValue age; std::string maxAge, changed; } rows[] = {
+        {"expiry and age: counted back", true, std::int64_t{42 * 86400}, "42", "6/18/2003 2:30:00 PM"},
+        {"never expires", false, std::int64_t{-1}, "None", "5/2/2003 7:00:00 AM"},
+        {"0 days as text: change at once", true, std::string("0"), "0", "5/2/2003 7:00:00 AM"},
+    };
+    for (const auto &row : rows) {
+        Fixture f;
+        f.typical().provider.set("MaxPasswordAge", row.age).set("PasswordLastChanged", at(2003, 5, 2, 7));
+        if (!row.expiryReadable)
+            f.provider.fail("PasswordExpirationDate");
+        const std::string text = f.run("SALES", "jdoe");
+        EXPECT_NE(text.find("Password Max Age (days): \t" + row.maxAge + "\r\n"), std::string::npos) << row.name;
+        EXPECT_NE(text.find("Password Last Changed: \t" + row.changed + "\r\n"), std::string::npos) << row.name;
+    }
+}
+
 TEST(Report, NamesAndPaths)
 {
     struct Case {
@@ -164,10 +182,15 @@ TEST(Report, NamesAndPaths)
         {"", "jdoe", "WinNT://jdoe,user", "jdoe"},
         // Nothing is escaped: the directory gets exactly what was typed.
         {"a b\\c", "x/y,z", "WinNT://A B\\C/x/y,z,user", "A B\\C\\x/y,z"},
+        // ASCII letters of a domain map as ASCII does, whatever the locale
+        // (a Turkish locale's "i" is not "I" there); the rest by the locale.
+        {"marketing", "jdoe", "WinNT://MARKETING/jdoe,user", "MARKETING\\jdoe"},
+        {"m\xc3\xbcnchen", "jdoe", "WinNT://M\xc3\x9cNCHEN/jdoe,user", "M\xc3\x9cNCHEN\\jdoe"},
     };
     for (const Case &c : cases) {
         Fixture f;
         f.provider.bindSucceeds = false;
+        f.locale.turkish = true;
         f.run(c.domain, c.user);
         EXPECT_EQ(f.provider.boundPaths, std::vector<std::string>{c.path});
         EXPECT_NE(f.view.texts.back().find("No such NT account: '" + c.display + "',\r\n"), std::string::npos);

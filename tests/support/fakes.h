@@ -33,10 +33,20 @@ public:
 
     // Instants in UTC; wall-clock times as they are.
     LocalTime localTime(const DateTime &dateTime) const override { return {dateTime.civil(), 0}; }
+    // ASCII, or Turkish-like: "i" becomes "\u0130" and "\u00fc" becomes "\u00dc".
+    bool turkish = false;
+
     std::string toUpper(std::string_view text) const override
     {
-        std::string upper(text);
-        std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
+        std::string upper;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (turkish && text[i] == 'i')
+                upper += "\xc4\xb0";
+            else if (turkish && text.substr(i, 2) == "\xc3\xbc")
+                upper += "\xc3\x9c", ++i;
+            else
+                upper += text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 32) : text[i];
+        }
         return upper;
     }
     std::string dateText(const CivilDateTime &d) const override
@@ -71,6 +81,8 @@ public:
 
     bool bindSucceeds = true;
     bool bindThrows = false;
+    std::string reason = "no such account";  // a failed bind's
+    std::vector<std::string> missing;        // a good bind's
     std::vector<std::string> boundPaths;
     std::vector<std::string> asked;
     int released = 0;
@@ -88,7 +100,9 @@ public:
         boundPaths.emplace_back(path);
         if (bindThrows)
             throw std::runtime_error("bind");
-        return {bindSucceeds ? &account_ : nullptr, bindSucceeds ? "" : "no such account", {}};
+        if (!bindSucceeds)
+            return {nullptr, reason, {}};
+        return {&account_, "", missing};
     }
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override
     {

@@ -1,6 +1,14 @@
 // Tramsel's entry with Qt: the command line, then either the window or an
 // answer without one.
+#include <langinfo.h>
+#include <unistd.h>
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,20 +34,66 @@ constexpr std::string_view kQtOptionsWithValue[] = {
     "qwindowgeometry", "qwindowicon", "qwindowtitle", "session", "style", "stylesheet"};
 constexpr std::string_view kQtFlags[] = {"reverse", "nograb", "dograb", "sync", "widgetcount"};
 
-std::vector<std::string> arguments(const QStringList &list)
+// An argument as UTF-8, decoded with the codeset of the user's locale
+// (Qt 6 takes every Unix argument for UTF-8). Bytes that do not decode
+// become U+FFFD.
+std::string utf8Argument(const char *argument)
 {
-    std::vector<std::string> out;
-    for (qsizetype i = 1; i < list.size(); ++i)
-        out.push_back(list.at(i).toStdString());
+    const char *codeset = nl_langinfo(CODESET);
+    iconv_t decoder = std::strcmp(codeset, "UTF-8") == 0 ? iconv_t(-1) : iconv_open("UTF-8", codeset);
+    if (decoder == iconv_t(-1))
+        return QString::fromUtf8(argument).toStdString();
+    std::string in(argument);
+    std::string out(in.size() * 4, '\0');
+    char *from = in.data();
+    char *to = out.data();
+    std::size_t fromLeft = in.size();
+    std::size_t toLeft = out.size();
+    const bool decoded = iconv(decoder, &from, &fromLeft, &to, &toLeft) != std::size_t(-1);
+    iconv_close(decoder);
+    if (!decoded)
+        return QString::fromUtf8(argument).toStdString();
+    out.resize(out.size() - toLeft);
     return out;
 }
+
+std::vector<std::string> arguments(int argc, char *argv[])
+{
+    // The locale's codeset, for these arguments only: without a window the
+    // program runs in the C locale, as before QApplication sets the user's.
+    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+    std::setlocale(LC_CTYPE, "");
+    std::vector<std::string> out;
+    for (int i = 1; i < argc; ++i)
+        out.push_back(utf8Argument(argv[i]));
+    std::setlocale(LC_CTYPE, previous.c_str());
+    return out;
+}
+
+void write(const std::string &text, std::FILE *stream) { std::fwrite(text.data(), 1, text.size(), stream); }
 
 int answerWithoutWindow(const tramsel::CommandLine &line)
 {
     const tramsel::QtLocale locale;
-    const tramsel::WindowlessResult result = tramsel::runWindowless(line, locale, tramsel::makeDirectoryProvider);
-    std::fputs(result.out.c_str(), stdout);
-    std::fputs(result.err.c_str(), stderr);
+    tramsel::ProgressLine progress;
+    tramsel::AuditHooks hooks;
+    // Progress only where someone watches it.
+    if (isatty(STDERR_FILENO))
+        hooks.progress = [&progress](const tramsel::audit::Progress &now) {
+            write(progress.update(now), stderr);
+            std::fflush(stderr);
+        };
+    const tramsel::WindowlessResult result = tramsel::runWindowless(
+        line, locale, tramsel::makeDirectoryProvider, tramsel::makeAccountCatalog, hooks);
+    write(progress.done(), stderr);
+    write(result.out, stdout);
+    // A full disk shows only once the buffer is flushed, as GNU tools report it.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        const tramsel::WindowlessResult failed = tramsel::writeFailed(std::strerror(errno));
+        write(result.err + failed.err, stderr);
+        return failed.status;
+    }
+    write(result.err, stderr);
     return result.status;
 }
 
@@ -53,18 +107,16 @@ int main(int argc, char *argv[])
     // Whether a display is needed depends on the command line, so it is read
     // before the application object exists, passing over Qt's options; for
     // the window, again from the arguments QApplication leaves.
-    std::vector<std::string> raw;
-    for (int i = 1; i < argc; ++i)
-        raw.push_back(QString::fromLocal8Bit(argv[i]).toStdString());
     const tramsel::CommandLine first =
-        tramsel::parseCommandLine(raw, {kQtOptionsWithValue, kQtFlags});
+        tramsel::parseCommandLine(arguments(argc, argv), {kQtOptionsWithValue, kQtFlags});
     if (!first.error.empty() || first.windowless())
         return answerWithoutWindow(first);
     QApplication app(argc, argv);
     // Message boxes carry the icon too, and desktops find it by the menu entry.
     QApplication::setWindowIcon(tramsel::applicationIcon());
     QGuiApplication::setDesktopFileName(u"org.example.tramsel"_s);
-    const tramsel::CommandLine line = tramsel::parseCommandLine(arguments(QCoreApplication::arguments()));
+    // QApplication took its own options out of argv.
+    const tramsel::CommandLine line = tramsel::parseCommandLine(arguments(argc, argv));
     if (!line.error.empty())
         return answerWithoutWindow(line);
 

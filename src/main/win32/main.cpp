@@ -35,12 +35,57 @@ std::vector<std::string> arguments()
     return out;
 }
 
-// --help, --version, --print and a bad command line: on the standard
-// streams the program inherited or its parent's console, else in a box.
+// A file or pipe the program inherited as a standard stream.
+bool inherited(DWORD stream)
+{
+    const HANDLE handle = GetStdHandle(stream);
+    return handle && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+// Why the last call failed, on one line.
+std::string lastError()
+{
+    wchar_t *text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        GetLastError(), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::string line = length ? tramsel::win::utf8FromWide({text, length}).value_or("") : "";
+    LocalFree(text);
+    line.erase(line.find_last_not_of(" \r\n.") + 1);
+    return line.empty() ? "the output could not be written" : line;
+}
+
+void writeConsole(HANDLE console, const std::string &text)
+{
+    const std::wstring wide = tramsel::win::terminatedWide(text).value_or(L"");
+    DWORD written = 0;
+    WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+}
+
+// --help, --version, --print, --audit and a bad command line: on the
+// standard streams the program inherited or its parent's console, else in
+// a box.
 int answerWithoutWindow(const tramsel::CommandLine &line, const tramsel::Locale &locale)
 {
-    const tramsel::WindowlessResult result = tramsel::runWindowless(line, locale, tramsel::makeDirectoryProvider);
+    tramsel::ProgressLine progress;
+    tramsel::AuditHooks hooks;
+    // Progress only on a console that someone watches.
+    DWORD mode = 0;
+    const HANDLE errHandle = GetStdHandle(STD_ERROR_HANDLE);
+    if (errHandle && GetConsoleMode(errHandle, &mode))
+        hooks.progress = [&](const tramsel::audit::Progress &now) { writeConsole(errHandle, progress.update(now)); };
+    const tramsel::WindowlessResult result = tramsel::runWindowless(line, locale, tramsel::makeDirectoryProvider,
+                                                              tramsel::makeAccountCatalog, hooks);
+    if (hooks.progress)
+        writeConsole(errHandle, progress.done());
+    const bool toFile = !result.out.empty() && inherited(STD_OUTPUT_HANDLE);
     if (!tramsel::win::writeStandardStreams(result.out, result.err)) {
+        // A full disk: said on standard error, never in a box.
+        if (toFile) {
+            const tramsel::WindowlessResult failed = tramsel::writeFailed(lastError());
+            tramsel::win::writeStandardStreams({}, failed.err);
+            return failed.status;
+        }
         if (!result.err.empty())
             tramsel::win::showError(result.err);
         else if (!result.out.empty())

@@ -1,0 +1,229 @@
+// What the program answers without a window: help, version, an account's
+// report or row, the per-controller view and an audit.
+#include <algorithm>
+#include <chrono>
+#include <exception>
+
+#include "audit/filters.h"
+#include "audit/writers.h"
+#include "main/command_line.h"
+#include "report/account_path.h"
+#include "report/account_usage.h"
+#include "report/directory_provider.h"
+#include "report/locale.h"
+
+namespace tramsel {
+namespace {
+
+DateTime systemNow()
+{
+    using namespace std::chrono;
+    const auto micros = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+    return DateTime::fromUnixMicroseconds(micros).value_or(DateTime());
+}
+
+// A name as a one-line reason quotes it: a very long one is cut short.
+std::string quoted(std::string_view name)
+{
+    constexpr std::size_t kLongest = 60;
+    return "'" + std::string(name.substr(0, kLongest)) + (name.size() > kLongest ? "...'" : "'");
+}
+
+// Why an account was not bound when its provider did not say.
+std::string unboundReason(const AccountArgument &account)
+{
+    if (!account.domain.empty() && !isSafeName(account.domain))
+        return quoted(account.domain) + " is not a domain or machine name";
+    if (!isSafeName(account.userName))
+        return quoted(account.userName) + " is not a user name";
+    return "no account " + quoted(account.userName) + " could be read"
+        + (account.domain.empty() ? "" : " in " + quoted(account.domain));
+}
+
+WindowlessResult failed(const std::string &reason) { return {kExitNotBound, {}, reason + "\n"}; }
+
+// Names the sources that did not answer on standard error: status 3.
+void noteMissing(const std::vector<audit::Source> &sources, WindowlessResult &result)
+{
+    for (const audit::Source &source : sources)
+        if (!source.answered) {
+            result.err += source.name + ": " + source.error + "; its answers are missing\n";
+            result.status = kExitPartial;
+        }
+}
+
+// Why nothing could be read, when nothing could: the listing's own reason,
+// or every source's error.
+std::optional<std::string> nothingRead(const audit::Listing &listing)
+{
+    if (!listing.error.empty())
+        return listing.error;
+    if (listing.sources.empty() || std::any_of(listing.sources.begin(), listing.sources.end(),
+                                                [](const audit::Source &s) { return s.answered; }))
+        return std::nullopt;
+    std::string reason = "no source answered";
+    for (const audit::Source &source : listing.sources)
+        reason += (&source == &listing.sources.front() ? ": " : "; ") + source.name + ": " + source.error;
+    return reason;
+}
+
+struct Run {
+    const CommandLine &line;
+    const Locale &locale;
+    const CatalogFactory &makeCatalog;
+    const AuditHooks &hooks;
+
+    DateTime now() const { return hooks.now ? hooks.now() : systemNow(); }
+    std::unique_ptr<audit::AccountCatalog> catalog() const { return makeCatalog({line.root, line.servers}); }
+
+    WindowlessResult audit() const
+    {
+        const audit::Request request{upperDomain(line.account.value_or(""), locale), line.base, {}};
+        const DateTime generated = now();
+        const audit::Now clock = audit::nowAt(generated, locale);
+        audit::AccountOutput output(line.format.value_or(audit::Format::Table), locale);
+        const audit::Listing listing = catalog()->listAccounts(
+            request,
+            [&](AccountRecord &&record) {
+                if (audit::matches(line.filters, record, clock))
+                    output.add(record);
+            },
+            hooks.progress ? hooks.progress : [](const audit::Progress &) {});
+        if (const auto reason = nothingRead(listing))
+            return failed(*reason);
+        WindowlessResult result{kExitSuccess,
+                                output.finish(listing.domain.empty() ? request.domain : listing.domain,
+                                              listing.sources, generated),
+                                {}};
+        noteMissing(listing.sources, result);
+        return result;
+    }
+
+    // The account's row, from the same listing an audit reads.
+    WindowlessResult accountRow(const AccountArgument &account) const
+    {
+        const audit::Request request{account.domain, {}, account.userName};
+        std::vector<AccountRecord> found;
+        const auto sameUser = [&](const std::string &user) {
+            return user.size() == account.userName.size()
+                && std::equal(user.begin(), user.end(), account.userName.begin(), [](char a, char b) {
+                       return (a >= 'A' && a <= 'Z' ? a + 32 : a) == (b >= 'A' && b <= 'Z' ? b + 32 : b);
+                   });
+        };
+        const audit::Listing listing = catalog()->listAccounts(
+            request,
+            [&](AccountRecord &&record) {
+                if (sameUser(record.user))
+                    found.push_back(std::move(record));
+            },
+            [](const audit::Progress &) {});
+        if (const auto reason = nothingRead(listing))
+            return failed(*reason);
+        const std::string domain = listing.domain.empty() ? request.domain : listing.domain;
+        // A directory that tells case apart may hold both jdoe and JDoe.
+        const auto exact = std::find_if(found.begin(), found.end(),
+                                        [&](const AccountRecord &r) { return r.user == account.userName; });
+        WindowlessResult result;
+        noteMissing(listing.sources, result);
+        if (found.empty()) {
+            result.status = kExitNotBound;
+            result.err.insert(0, "no user " + quoted(account.userName) + " in "
+                                     + (domain.empty() ? std::string("this machine") : quoted(domain)) + "\n");
+            return result;
+        }
+        audit::AccountOutput output(*line.format, locale);
+        output.add(exact != found.end() ? *exact : found.front());
+        result.out = output.finish(domain, listing.sources, now());
+        return result;
+    }
+
+    WindowlessResult perController(const AccountArgument &account) const
+    {
+        const audit::PerController view = catalog()->perController(account.domain, account.userName);
+        if (!view.error.empty())
+            return failed(view.error);
+        WindowlessResult result{
+            kExitSuccess, audit::perControllerText(line.format.value_or(audit::Format::Table), view, now(), locale), {}};
+        audit::Listing asked;
+        for (const audit::ControllerValues &values : view.controllers)
+            asked.sources.push_back(values.source);
+        // The rows show each controller's error; the status says none answered.
+        if (const auto reason = nothingRead(asked)) {
+            result.status = kExitNotBound;
+            result.err = *reason + "\n";
+        } else
+            noteMissing(asked.sources, result);
+        return result;
+    }
+};
+
+WindowlessResult printReport(const AccountArgument &account, const CommandLine &line, const Locale &locale,
+                             const ProviderFactory &makeProvider)
+{
+    const auto provider = makeProvider({line.root, line.servers});
+    const ReportOutcome report = accountReport(account.domain, account.userName, *provider, locale, "\n");
+    WindowlessResult result{report.bound ? kExitSuccess : kExitNotBound, report.text, {}};
+    if (!report.bound)
+        result.err = (report.reason.empty() ? unboundReason(account) : report.reason) + "\n";
+    for (const std::string &source : report.missing)
+        result.err += source + "; its answers are missing\n";
+    if (report.bound && !report.missing.empty())
+        result.status = kExitPartial;
+    return result;
+}
+
+} // namespace
+
+WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, const ProviderFactory &makeProvider,
+                               const CatalogFactory &makeCatalog, const AuditHooks &hooks)
+{
+    if (!line.error.empty())
+        return {kExitBadCommandLine, {}, line.error + "\n"};
+    if (line.help)
+        return {kExitSuccess, helpText(), {}};
+    if (line.version)
+        return {kExitSuccess, "Tramsel 2.0\n", {}};
+    const Run run{line, locale, makeCatalog, hooks};
+    try {
+        if (line.audit)
+            return run.audit();
+        const AccountArgument account = splitAccount(line.account.value_or(std::string()), locale);
+        if (account.error)
+            return {kExitBadCommandLine, {}, *account.error + "\n"};
+        if (line.perController)
+            return run.perController(account);
+        if (line.format)
+            return run.accountRow(account);
+        return printReport(account, line, locale, makeProvider);
+    } catch (const std::exception &error) {
+        return failed(std::string("the accounts could not be read: ") + error.what());
+    }
+}
+
+WindowlessResult writeFailed(std::string_view reason)
+{
+    return {kExitNotBound, {}, "write error: " + std::string(reason) + "\n"};
+}
+
+std::string ProgressLine::update(const audit::Progress &progress)
+{
+    using namespace std::chrono;
+    const std::int64_t at = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    // Ten updates a second are enough to read; a controller done always shows.
+    if (shown_ && at - shownAt_ < 100 && progress.sourcesDone == sourcesDone_)
+        return {};
+    shownAt_ = at;
+    sourcesDone_ = progress.sourcesDone;
+    const std::string text = std::to_string(progress.sourcesDone) + " of " + std::to_string(progress.sourcesTotal)
+        + " sources done, " + std::to_string(progress.accountsRead) + " accounts read";
+    const std::size_t wider = shown_ > text.size() ? shown_ - text.size() : 0;
+    shown_ = text.size();
+    return "\r" + text + std::string(wider, ' ');
+}
+
+std::string ProgressLine::done() const
+{
+    return shown_ ? "\r" + std::string(shown_, ' ') + "\r" : std::string();
+}
+
+} // namespace tramsel

@@ -1,0 +1,246 @@
+// The audit's filters and writers: which accounts pass, and the whole texts
+// of the table, CSV and JSON.
+#include <gtest/gtest.h>
+
+#include "audit/filters.h"
+#include "audit/writers.h"
+#include "support/fakes.h"
+
+namespace tramsel::audit {
+namespace {
+
+// The user's clock a fixed number of seconds ahead of UTC; dates and times
+// written as FakeLocale writes them.
+class OffsetLocale final : public Locale {
+public:
+    explicit OffsetLocale(int offset) : offset_(offset) {}
+    LocalTime localTime(const DateTime &t) const override
+    {
+        return {t.isInstant() ? t.minusSeconds(-offset_)->civil() : t.civil(), offset_};
+    }
+    std::string toUpper(std::string_view text) const override { return us_.toUpper(text); }
+    std::string dateText(const CivilDateTime &d) const override { return us_.dateText(d); }
+    std::string timeText(const CivilDateTime &d) const override { return us_.timeText(d); }
+    std::string clockText(const CivilDateTime &d) const override { return us_.clockText(d); }
+    std::string decimalSeparator() const override { return ","; }
+
+private:
+    int offset_;
+    testing::FakeLocale us_;
+};
+
+DateTime utc(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
+{
+    return *DateTime::instantFromCivil({y, mo, d, h, mi, s});
+}
+DateTime wall(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return *DateTime::fromCivil({y, mo, d, h, mi, s}); }
+
+TEST(Audit, FiltersAtTheirBoundaries)
+{
+    // 2026-12-07 12:00 UTC, 13:00 on the user's clock.
+    const OffsetLocale locale(3600);
+    const Now now = nowAt(utc(2026, 12, 7, 12), locale);
+    const DateTime ninetyDaysAgo = utc(2026, 9, 8, 12);
+    const DateTime inFourteenDays = utc(2026, 12, 21, 12);
+    const auto record = [](auto change) {
+        AccountRecord r;
+        change(r);
+        return r;
+    };
+    const auto login = [](std::optional<PropertyValue> at) { return [at](AccountRecord &r) { r.usage.lastLogin = at; }; };
+    const auto expires = [](DateTime at) { return [at](AccountRecord &r) { r.usage.passwordExpires = at; }; };
+    const auto filters = [](auto change) {
+        Filters f;
+        change(f);
+        return f;
+    };
+    const Filters inactive90 = filters([](Filters &f) { f.inactiveDays = 90; });
+    const Filters within14 = filters([](Filters &f) { f.passwordExpiresWithinDays = 14; });
+    const Filters forever = filters([](Filters &f) { f.inactiveDays = 3'650'000; });
+    struct Row {
+        const char *name;
+        Filters filters;
+        AccountRecord account;
+        bool passes;
+    } rows[] = {
+        {"login exactly 90 days ago", inactive90, record(login(ninetyDaysAgo)), false},
+        {"login a second before", inactive90, record(login(*ninetyDaysAgo.minusSeconds(1))), true},
+        {"never logged in", inactive90, record(login(std::nullopt)), true},
+        {"a login that is no date", inactive90, record(login(EmptyValue{})), true},
+        {"shadow day on the user's clock", inactive90, record(login(wall(2026, 9, 8, 13))), false},
+        {"shadow day a second before", inactive90, record(login(wall(2026, 9, 8, 12, 59, 59))), true},
+        {"never, created exactly 90 days ago", inactive90,
+         record([&](AccountRecord &r) { r.created = ninetyDaysAgo; }), false},
+        {"never, created a second before", inactive90,
+         record([&](AccountRecord &r) { r.created = ninetyDaysAgo.minusSeconds(1); }), true},
+        {"10,000 years back holds every login", forever, record(login(utc(100, 1, 1))), false},
+        {"and no login is still none", forever, record(login(std::nullopt)), true},
+        {"never logged in: a login", filters([](Filters &f) { f.neverLoggedIn = true; }), record(login(ninetyDaysAgo)), false},
+        {"never logged in: none", filters([](Filters &f) { f.neverLoggedIn = true; }), record(login(NullValue{})), true},
+        {"locked", filters([](Filters &f) { f.locked = true; }), record([](AccountRecord &r) { r.locked = true; }), true},
+        {"locked: not known", filters([](Filters &f) { f.locked = true; }), AccountRecord{}, false},
+        {"disabled", filters([](Filters &f) { f.disabled = true; }), record([](AccountRecord &r) { r.disabled = true; }), true},
+        {"disabled: not", filters([](Filters &f) { f.disabled = true; }), record([](AccountRecord &r) { r.disabled = false; }), false},
+        {"enabled", filters([](Filters &f) { f.enabled = true; }), record([](AccountRecord &r) { r.disabled = false; }), true},
+        {"enabled: not known", filters([](Filters &f) { f.enabled = true; }), AccountRecord{}, false},
+        {"expires in exactly 14 days", within14, record(expires(inFourteenDays)), true},
+        {"a second later", within14, record(expires(*inFourteenDays.minusSeconds(-1))), false},
+        {"expired already", within14, record(expires(ninetyDaysAgo)), true},
+        {"expired, no date", within14, record([](AccountRecord &r) { r.passwordExpired = true; }), true},
+        {"never expires", within14, AccountRecord{}, false},
+        {"every filter must hold", filters([](Filters &f) { f.inactiveDays = 90, f.locked = true; }), record(login(std::nullopt)), false},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(matches(row.filters, row.account, now), row.passes) << row.name;
+}
+
+TEST(Audit, IsoTimesCarryTheOffsetOfTheUsersClock)
+{
+    const std::pair<int, const char *> rows[] = {
+        {0, "2026-12-07T08:30:00+00:00"},      {3600, "2026-12-07T09:30:00+01:00"},
+        {-18000, "2026-12-07T03:30:00-05:00"}, {19800, "2026-12-07T14:00:00+05:30"},
+        {37800, "2026-12-07T19:00:00+10:30"},  {-12600, "2026-12-07T05:00:00-03:30"},
+        // A local mean time's offset has seconds, which ISO 8601 cannot write.
+        {1172, "2026-12-07T08:30:00+00:00"},
+    };
+    for (const auto &[offset, expected] : rows)
+        EXPECT_EQ(isoTime(utc(2026, 12, 7, 8, 30), OffsetLocale(offset)), expected) << offset;
+    EXPECT_EQ(isoTime(wall(812, 3, 4), OffsetLocale(-18000)), "0812-03-04T00:00:00-05:00");
+}
+
+// One account with a value of every kind, as each format writes it.
+AccountRecord everyKind()
+{
+    AccountRecord r;
+    r.account = "SALES\\jdoe";
+    r.user = "jdoe";
+    r.fullName = "Doe, \"J\" J\xC3\xBCrgen";
+    r.usage.lastLogin = utc(2026, 12, 7, 8, 30);
+    r.usage.lastFailedLogin = NullValue{};
+    r.usage.lastBadLoginAddress = EmptyValue{};
+    r.usage.badLoginCount = std::int64_t{2};
+    r.usage.passwordExpires = utc(2027, 1, 18, 23, 59, 59);
+    r.usage.passwordMaxAge = MaxPasswordAge{42.5, false};
+    r.usage.passwordLastChanged = wall(2026, 12, 7);
+    r.disabled = false;
+    r.locked = true;
+    r.created = utc(2003, 6, 18, 23, 25, 7);
+    r.controllersAnswered = 1;
+    r.controllersAsked = 2;
+    return r;
+}
+
+const std::vector<Source> kSources{{"ldap://dc1.sales.test", true, {}}, {"ldap://dc2.sales.test", false, "timed out"}};
+
+std::string listing(Format format, std::vector<AccountRecord> records)
+{
+    const OffsetLocale locale(3600);
+    AccountOutput output(format, locale);
+    for (const AccountRecord &record : records)
+        output.add(record);
+    return output.finish("SALES", kSources, utc(2026, 12, 7, 8, 30));
+}
+
+TEST(Audit, JsonIsOneDocument)
+{
+    AccountRecord never = everyKind();
+    never.usage = {};
+    never.usage.passwordMaxAge = MaxPasswordAge{0, true};
+    never.fullName = "\xFF";
+    EXPECT_EQ(listing(Format::Json, {everyKind(), never}),
+              "{\n"
+              "  \"domain\": \"SALES\",\n"
+              "  \"generated\": \"2026-12-07T09:30:00+01:00\",\n"
+              "  \"controllers\": [\n"
+              "    {\"server\":\"ldap://dc1.sales.test\",\"answered\":true,\"error\":null},\n"
+              "    {\"server\":\"ldap://dc2.sales.test\",\"answered\":false,\"error\":\"timed out\"}\n"
+              "  ],\n"
+              "  \"accounts\": [\n"
+              "    {\"account\":\"SALES\\\\jdoe\",\"user\":\"jdoe\",\"fullName\":\"Doe, \\\"J\\\" J\xC3\xBCrgen\","
+              "\"lastLogin\":\"2026-12-07T09:30:00+01:00\",\"lastLogoff\":null,\"lastFailedLogin\":null,"
+              "\"lastBadLoginAddress\":\"\",\"badLoginCount\":2,\"passwordExpires\":\"2027-01-19T00:59:59+01:00\","
+              "\"passwordMaxAgeDays\":42.5,\"passwordLastChanged\":\"2026-12-07T00:00:00+01:00\",\"disabled\":false,"
+              "\"locked\":true,\"accountExpires\":null,\"passwordExpired\":null,"
+              "\"created\":\"2003-06-19T00:25:07+01:00\",\"controllersAnswered\":1,\"controllersAsked\":2},\n"
+              "    {\"account\":\"SALES\\\\jdoe\",\"user\":\"jdoe\",\"fullName\":\"\xEF\xBF\xBD\","
+              "\"lastLogin\":null,\"lastLogoff\":null,\"lastFailedLogin\":null,"
+              "\"lastBadLoginAddress\":null,\"badLoginCount\":null,\"passwordExpires\":null,"
+              "\"passwordMaxAgeDays\":0,\"passwordLastChanged\":null,\"disabled\":false,"
+              "\"locked\":true,\"accountExpires\":null,\"passwordExpired\":null,"
+              "\"created\":\"2003-06-19T00:25:07+01:00\",\"controllersAnswered\":1,\"controllersAsked\":2}\n"
+              "  ]\n"
+              "}\n");
+    const std::string empty = listing(Format::Json, {});
+    EXPECT_EQ(empty.substr(empty.find("  \"accounts")), "  \"accounts\": []\n}\n");
+}
+
+TEST(Audit, CsvQuotesWhereNeeded)
+{
+    const std::string heading = "account,user,fullName,lastLogin,lastLogoff,lastFailedLogin,lastBadLoginAddress,"
+                                "badLoginCount,passwordExpires,passwordMaxAgeDays,passwordLastChanged,disabled,"
+                                "locked,accountExpires,passwordExpired,created,controllersAnswered,"
+                                "controllersAsked\r\n";
+    EXPECT_EQ(listing(Format::Csv, {everyKind()}),
+              heading
+                  + "SALES\\jdoe,jdoe,\"Doe, \"\"J\"\" J\xC3\xBCrgen\",2026-12-07T09:30:00+01:00,,,,2,"
+                    "2027-01-19T00:59:59+01:00,42.5,2026-12-07T00:00:00+01:00,false,true,,,"
+                    "2003-06-19T00:25:07+01:00,1,2\r\n");
+    const std::pair<const char *, const char *> names[] = {
+        {"plain", "plain"}, {"", ""}, {"two\nlines", "\"two\nlines\""}, {"cr\r", "\"cr\r\""},
+        {"\"", "\"\"\"\""}, {"a,b", "\"a,b\""}, {"Gro\xC3\x9F", "Gro\xC3\x9F"}, {"Gro\xDF", "Gro\xEF\xBF\xBD"},
+    };
+    for (const auto &[name, field] : names) {
+        AccountRecord r;
+        r.account = "D\\u";
+        r.user = "u";
+        r.fullName = name;
+        EXPECT_EQ(listing(Format::Csv, {r}), heading + "D\\u,u," + field + std::string(13, ',') + ",0,0\r\n") << name;
+    }
+}
+
+TEST(Audit, TableAlignsForPeople)
+{
+    AccountRecord quiet;
+    quiet.account = "SALES\\\xC3\xA5sa";
+    quiet.user = "\xC3\xA5sa";
+    quiet.fullName = "two\nlines";
+    quiet.usage.badLoginCount = std::int64_t{12};
+    EXPECT_EQ(listing(Format::Table, {everyKind(), quiet}),
+              "account     user  fullName         lastLogin             lastLogoff  lastFailedLogin  "
+              "lastBadLoginAddress  badLoginCount  passwordExpires        passwordMaxAgeDays  passwordLastChanged  "
+              "disabled  locked  accountExpires  passwordExpired  created                controllersAnswered  "
+              "controllersAsked\n"
+              "SALES\\jdoe  jdoe  Doe, \"J\" J\xC3\xBCrgen  12/7/2026 9:30:00 AM  n/a         n/a              "
+              "                                 2  1/19/2027 12:59:59 AM  42,5                12/7/2026            "
+              "no        yes     n/a             n/a              6/19/2003 12:25:07 AM                    1                 2\n"
+              "SALES\\\xC3\xA5sa   \xC3\xA5sa   two lines        n/a                   n/a         n/a              "
+              "n/a                             12  n/a                    n/a                 n/a                  "
+              "n/a       n/a     n/a             n/a              n/a                                      0                 0\n");
+}
+
+TEST(Audit, PerControllerView)
+{
+    PerController view{"SALES\\jdoe", {{kSources[0], utc(2026, 12, 7, 8, 30), {}, 3, {}, {}, wall(2026, 12, 1)},
+                                       {kSources[1], {}, {}, {}, {}, {}, {}}}, {}};
+    const OffsetLocale locale(-18000);
+    EXPECT_EQ(perControllerText(Format::Json, view, utc(2026, 12, 7, 8, 30), locale),
+              "{\n"
+              "  \"account\": \"SALES\\\\jdoe\",\n"
+              "  \"generated\": \"2026-12-07T03:30:00-05:00\",\n"
+              "  \"controllers\": [\n"
+              "    {\"server\":\"ldap://dc1.sales.test\",\"answered\":true,\"error\":null,"
+              "\"lastLogon\":\"2026-12-07T03:30:00-05:00\",\"lastLogonTimestamp\":null,\"badPwdCount\":3,"
+              "\"badPasswordTime\":null,\"lockoutTime\":null,\"pwdLastSet\":\"2026-12-01T00:00:00-05:00\"},\n"
+              "    {\"server\":\"ldap://dc2.sales.test\",\"answered\":false,\"error\":\"timed out\","
+              "\"lastLogon\":null,\"lastLogonTimestamp\":null,\"badPwdCount\":null,"
+              "\"badPasswordTime\":null,\"lockoutTime\":null,\"pwdLastSet\":null}\n"
+              "  ]\n"
+              "}\n");
+    EXPECT_EQ(perControllerText(Format::Csv, view, {}, locale),
+              "server,answered,error,lastLogon,lastLogonTimestamp,badPwdCount,badPasswordTime,lockoutTime,pwdLastSet\r\n"
+              "ldap://dc1.sales.test,true,,2026-12-07T03:30:00-05:00,,3,,,2026-12-01T00:00:00-05:00\r\n"
+              "ldap://dc2.sales.test,false,timed out,,,,,,\r\n");
+}
+
+} // namespace
+} // namespace tramsel::audit
