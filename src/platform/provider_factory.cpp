@@ -2,6 +2,7 @@
 #include "platform/provider_factory.h"
 
 #if defined(__linux__)
+#include "platform/ad/ad_catalog.h"
 #include "platform/ad/ad_provider.h"
 #include "platform/linux/accounts.h"
 #include "platform/linux/linux_provider.h"
@@ -9,6 +10,7 @@
 #elif defined(_WIN32)
 #include "platform/win/adsi_provider.h"
 #elif defined(__unix__)
+#include "platform/ad/ad_catalog.h"
 #include "platform/ad/ad_provider.h"
 #else
 #include "platform/none/null_provider.h"
@@ -53,12 +55,51 @@ public:
     }
 };
 
+#if defined(__linux__)
+// This machine's accounts (no domain, or this machine's name) locally, any
+// other domain's from its directory.
+class RoutingCatalog final : public audit::AccountCatalog {
+public:
+    RoutingCatalog(std::unique_ptr<audit::AccountCatalog> local, std::unique_ptr<audit::AccountCatalog> domain)
+        : local_(std::move(local)), domain_(std::move(domain))
+    {
+    }
+    audit::Listing listAccounts(const audit::Request &request, const std::function<void(AccountRecord &&)> &row,
+                                const std::function<void(const audit::Progress &)> &progress) override
+    {
+        return pick(request.domain).listAccounts(request, row, progress);
+    }
+    audit::PerController perController(const std::string &domain, const std::string &user) override
+    {
+        return pick(domain).perController(domain, user);
+    }
+
+private:
+    audit::AccountCatalog &pick(const std::string &domain)
+    {
+        linux_accounts::PosixFileReader files;
+        return domain.empty() || linux_accounts::SystemAccounts(files).isHostName(domain) ? *local_ : *domain_;
+    }
+    std::unique_ptr<audit::AccountCatalog> local_, domain_;
+};
+#endif
+
 } // namespace
 
 std::unique_ptr<audit::AccountCatalog> makeAccountCatalog(const ProviderOptions &options)
 {
+#if defined(__linux__)
+    // A tree holds one machine's accounts and nothing else.
+    if (!options.root.empty())
+        return std::make_unique<NoCatalog>();
+    return std::make_unique<RoutingCatalog>(std::make_unique<NoCatalog>(),
+                                            std::make_unique<AdAccountCatalog>(AdAccountCatalog::Options{options.servers, {}}));
+#elif defined(__unix__)
+    return std::make_unique<AdAccountCatalog>(AdAccountCatalog::Options{options.servers, {}});
+#else
     (void)options;
     return std::make_unique<NoCatalog>();
+#endif
 }
 
 } // namespace tramsel

@@ -9,7 +9,9 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/ad/ad_directory.h"
 #include "platform/ad/ad_domain.h"
+#include "platform/ad/ad_kerberos.h"
 #include "platform/ad/ad_session.h"
 
 namespace tramsel::ad {
@@ -17,53 +19,15 @@ namespace {
 
 // A controller answers within this many seconds per step, or not at all.
 constexpr std::chrono::seconds kStepLimit{3};
+// One thread per controller: a domain with hundreds asks the first few
+// dozen (DNS lists them by priority).
+constexpr std::size_t kMaxControllers = 48;
 
-std::string namingContextOf(const std::string &dnsDomain)
+std::string upper(std::string text)
 {
-    std::string dn;
-    std::size_t start = 0;
-    while (start < dnsDomain.size()) {
-        const auto dot = std::min(dnsDomain.find('.', start), dnsDomain.size());
-        dn += (dn.empty() ? "DC=" : ",DC=") + dnsDomain.substr(start, dot - start);
-        start = dot + 1;
-    }
-    return dn;
-}
-
-// One number attribute of one object, read by its distinguished name.
-std::optional<std::int64_t> objectNumber(ControllerSession &session, const std::string &dn, const char *attribute)
-{
-    std::optional<std::int64_t> value;
-    std::string error;
-    session.findOne(dn, true, "(objectClass=*)", {attribute}, [&](const Entry &e) { value = e.number(attribute); },
-                    error);
-    return value;
-}
-
-// The domain a controller serves: its naming context, DNS and NetBIOS names.
-struct ServedDomain {
-    std::string namingContext, dnsName, netbiosName;
-};
-
-std::optional<ServedDomain> servedDomain(ControllerSession &session, std::string &error)
-{
-    ServedDomain served;
-    std::string configuration;
-    session.findOne("", true, "(objectClass=*)", {"defaultNamingContext", "configurationNamingContext"},
-                    [&](const Entry &e) {
-                        served.namingContext = e.text("defaultNamingContext").value_or("");
-                        configuration = e.text("configurationNamingContext").value_or("");
-                    },
-                    error);
-    if (served.namingContext.empty())
-        return std::nullopt;
-    served.dnsName = dnsNameOf(served.namingContext);
-    // The NetBIOS name is the domain's cross-reference in the partitions container.
-    session.findOne("CN=Partitions," + configuration, false,
-                    "(&(objectClass=crossRef)(nCName=" + escapeFilterValue(served.namingContext) + "))",
-                    {"nETBIOSName"}, [&](const Entry &e) { served.netbiosName = e.text("nETBIOSName").value_or(""); },
-                    error);
-    return served;
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; });
+    return text;
 }
 
 void askController(ControllerSession &session, const DomainQuery &domain, const std::string &user,
@@ -91,24 +55,10 @@ void askController(ControllerSession &session, const DomainQuery &domain, const 
     }
 
     const std::string filter = accountFilter(user);
-    DcAnswer &a = outcome.answer;
     std::optional<std::string> pso;
     const Lookup found = session.findOne(
-        base, false, filter,
-        {"lastLogon", "lastLogonTimestamp", "lastLogoff", "badPwdCount", "badPasswordTime", "pwdLastSet",
-         "userAccountControl", "msDS-UserPasswordExpiryTimeComputed", "msDS-ResultantPSO"},
-        [&](const Entry &e) {
-            a.lastLogon = e.number("lastLogon");
-            a.lastLogonTimestamp = e.number("lastLogonTimestamp");
-            a.lastLogoff = e.number("lastLogoff");
-            a.badPwdCount = e.number("badPwdCount");
-            a.badPasswordTime = e.number("badPasswordTime");
-            a.pwdLastSet = e.number("pwdLastSet");
-            a.userAccountControl = e.number("userAccountControl");
-            a.passwordExpiryComputed = e.number("msDS-UserPasswordExpiryTimeComputed");
-            pso = e.text("msDS-ResultantPSO");
-        },
-        error);
+        base, false, filter, accountAttributes(),
+        [&](const Entry &e) { outcome.answer = readAnswer(e, pso); }, error);
     if (found == Lookup::NoSuchBase) {
         // No such domain here: say which one is.
         std::string ignored;
@@ -123,18 +73,42 @@ void askController(ControllerSession &session, const DomainQuery &domain, const 
         outcome.state = ControllerOutcome::State::NotFound;
         return;
     }
-    // A password settings object overrides the domain's policy; when it
-    // cannot be read, the maximum age is unknown rather than the domain's.
-    a.maxPasswordAge = objectNumber(session, pso ? *pso : base, pso ? "msDS-MaximumPasswordAge" : "maxPwdAge");
+    applyPolicy(outcome.answer, pso, pso ? settingsObject(session, *pso) : std::nullopt,
+                pso ? Policy{} : domainPolicy(session, base));
     outcome.state = ControllerOutcome::State::Found;
 }
 
 } // namespace
 
+DomainControllers findControllers(std::string_view domain, const std::vector<std::string> &servers,
+                                  const ConfigFiles &config)
+{
+    DomainControllers found{{std::string(domain), dnsDomainFor(domain, readConfig(config))}, {}, {}};
+    const auto &dnsDomain = found.domain.dnsDomain;
+    if (!dnsDomain && servers.empty()) {
+        found.error = "no DNS domain known for " + upper(std::string(domain))
+            + ": set realm in smb.conf, or name a domain controller with --server";
+        return found;
+    }
+    const std::string realm = upper(dnsDomain.value_or(std::string(domain)));
+    if (std::string problem = kerberosProblem(realm); !problem.empty() && !useMachineTicket(realm)) {
+        found.error = std::move(problem);
+        return found;
+    }
+    found.uris = servers.empty() ? domainControllersFromDns(*dnsDomain) : servers;
+    if (found.uris.size() > kMaxControllers)
+        found.uris.resize(kMaxControllers);
+    if (found.uris.empty())
+        found.error = "no domain controller found in DNS for " + *dnsDomain + " (_ldap._tcp.dc._msdcs." + *dnsDomain
+            + "); name one with --server";
+    return found;
+}
+
 std::vector<bool> runTogether(std::size_t count, std::size_t parallel,
                               std::optional<std::chrono::steady_clock::time_point> deadline,
                               const std::function<void(std::size_t)> &task,
-                              const std::function<void(std::size_t)> &stop)
+                              const std::function<void(std::size_t)> &stop,
+                              const std::function<void()> &waiting)
 {
     enum class Step : char { Waiting, Running, Done };
     std::mutex mutex;
@@ -166,11 +140,20 @@ std::vector<bool> runTogether(std::size_t count, std::size_t parallel,
     std::vector<bool> finished(count);
     {
         std::unique_lock lock(mutex);
-        const auto allDone = [&] { return done == count; };
-        if (deadline)
-            changed.wait_until(lock, *deadline, allDone);
-        else
-            changed.wait(lock, allDone);
+        for (std::size_t seen = 0; done < count;) {
+            auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+            if (deadline)
+                until = std::min(until, *deadline);
+            changed.wait_until(lock, until, [&] { return done != seen; });
+            if (deadline && std::chrono::steady_clock::now() >= *deadline)
+                break;
+            seen = done;
+            if (waiting) {
+                lock.unlock();
+                waiting();
+                lock.lock();
+            }
+        }
         late = done < count;
         for (std::size_t i = 0; i < count; ++i) {
             finished[i] = steps[i] == Step::Done;
@@ -205,6 +188,41 @@ std::vector<ControllerOutcome> lookUpUser(const std::vector<std::string> &uris, 
             outcomes[i] = {outcomes[i].server, outcomes[i].host, ControllerOutcome::State::Failed, {},
                            "no answer in time"};
     return outcomes;
+}
+
+std::string lookupFailure(const std::vector<ControllerOutcome> &outcomes, const std::string &user,
+                          const DomainQuery &domain)
+{
+    using State = ControllerOutcome::State;
+    bool someoneAnswered = false;
+    std::string errors, otherDomains;
+    for (const ControllerOutcome &outcome : outcomes) {
+        if (outcome.state == State::Found)
+            return {};
+        if (outcome.state == State::NotFound)
+            someoneAnswered = true;
+        if (outcome.state == State::OtherDomain)
+            otherDomains += (otherDomains.empty() ? "" : "; ") + outcome.error;
+        if (outcome.state == State::Failed)
+            errors += (errors.empty() ? "" : "; ") + outcome.server + ": " + outcome.error;
+    }
+    if (!otherDomains.empty())
+        return otherDomains;
+    if (someoneAnswered)
+        return "no user " + user + " in " + domain.dnsDomain.value_or(upper(domain.name));
+    return "no domain controller answered: " + errors;
+}
+
+std::vector<std::string> missingControllers(const std::vector<ControllerOutcome> &outcomes)
+{
+    std::vector<std::string> missing;
+    for (const ControllerOutcome &outcome : outcomes) {
+        if (outcome.state == ControllerOutcome::State::Failed)
+            missing.push_back(outcome.host + ": " + outcome.error);
+        if (outcome.state == ControllerOutcome::State::OtherDomain)
+            missing.push_back(outcome.error);
+    }
+    return missing;
 }
 
 } // namespace tramsel::ad

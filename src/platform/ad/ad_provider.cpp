@@ -6,10 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include <algorithm>
-
 #include "platform/ad/ad_controllers.h"
-#include "platform/ad/ad_kerberos.h"
 #include "platform/ad/ad_values.h"
 #include "report/account_path.h"
 
@@ -21,17 +18,6 @@ public:
     explicit AdAccount(ad::MergedUsage usage) : usage(usage) {}
     ad::MergedUsage usage;
 };
-
-// One thread per controller: a domain with hundreds asks the first few
-// dozen (DNS lists them by priority).
-constexpr std::size_t kMaxControllers = 48;
-
-std::string upper(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; });
-    return text;
-}
 
 } // namespace
 
@@ -52,55 +38,22 @@ Binding AdDirectoryProvider::bind(std::string_view path)
     if (!account || account->domain.empty())
         return fail("not a domain account");
 
-    const auto dnsDomain = ad::dnsDomainFor(account->domain, ad::readConfig(options_.config));
-    if (!dnsDomain && options_.servers.empty())
-        return fail("no DNS domain known for " + upper(account->domain)
-                    + ": set realm in smb.conf, or name a domain controller with --server");
-    const std::string realm = upper(dnsDomain.value_or(account->domain));
-    if (std::string problem = ad::kerberosProblem(realm); !problem.empty() && !ad::useMachineTicket(realm))
-        return fail(std::move(problem));
-
-    std::vector<std::string> uris = options_.servers;
-    if (uris.empty())
-        uris = ad::domainControllersFromDns(*dnsDomain);
-    if (uris.size() > kMaxControllers)
-        uris.resize(kMaxControllers);
-    if (uris.empty())
-        return fail("no domain controller found in DNS for " + *dnsDomain
-                    + " (_ldap._tcp.dc._msdcs." + *dnsDomain + "); name one with --server");
+    const ad::DomainControllers found = ad::findControllers(account->domain, options_.servers, options_.config);
+    if (!found.error.empty())
+        return fail(found.error);
 
     // A peer closing the connection must fail the write, not end the program.
     std::signal(SIGPIPE, SIG_IGN);
 
-    const auto outcomes = ad::lookUpUser(uris, {account->domain, dnsDomain}, account->user, options_.deadline);
-    using State = ad::ControllerOutcome::State;
+    const auto outcomes = ad::lookUpUser(found.uris, found.domain, account->user, options_.deadline);
+    if (std::string reason = ad::lookupFailure(outcomes, account->user, found.domain); !reason.empty())
+        return fail(std::move(reason));
     std::vector<ad::DcAnswer> answers;
-    bool someoneAnswered = false;
-    std::string errors, otherDomains;
-    for (const ad::ControllerOutcome &outcome : outcomes) {
-        if (outcome.state == State::Found)
+    for (const ad::ControllerOutcome &outcome : outcomes)
+        if (outcome.state == ad::ControllerOutcome::State::Found)
             answers.push_back(outcome.answer);
-        if (outcome.state == State::Found || outcome.state == State::NotFound)
-            someoneAnswered = true;
-        if (outcome.state == State::OtherDomain)
-            otherDomains += (otherDomains.empty() ? "" : "; ") + outcome.error;
-        if (outcome.state == State::Failed)
-            errors += (errors.empty() ? "" : "; ") + outcome.server + ": " + outcome.error;
-    }
-    if (!answers.empty()) {
-        // What the report lacks: the controllers that failed while others answered.
-        std::vector<std::string> missing;
-        for (const ad::ControllerOutcome &outcome : outcomes)
-            if (outcome.state == State::Failed || outcome.state == State::OtherDomain)
-                missing.push_back(outcome.state == State::Failed ? outcome.host + ": " + outcome.error
-                                                                 : outcome.error);
-        return {new AdAccount(ad::mergeAnswers(answers)), {}, std::move(missing)};
-    }
-    if (!otherDomains.empty())
-        return fail(otherDomains);
-    if (someoneAnswered)
-        return fail("no user " + account->user + " in " + (dnsDomain ? *dnsDomain : realm));
-    return fail("no domain controller answered: " + errors);
+    // What the report lacks: the controllers that failed while others answered.
+    return {new AdAccount(ad::mergeAnswers(answers)), {}, ad::missingControllers(outcomes)};
 }
 
 std::optional<PropertyValue> AdDirectoryProvider::get(DirectoryObject &object, std::string_view name)

@@ -92,6 +92,14 @@ std::optional<std::int64_t> Entry::number(const char *attribute) const
     return n;
 }
 
+std::string Entry::dn() const
+{
+    char *dn = ldap_get_dn(ld_, entry_);
+    std::string text = dn ? dn : "";
+    ldap_memfree(dn);
+    return text;
+}
+
 std::string uriHost(const std::string &uri)
 {
     LDAPURLDesc *parts = nullptr;
@@ -170,9 +178,11 @@ std::string ControllerSession::open()
     }
     const int version = LDAP_VERSION3;
     const timeval step{static_cast<time_t>(stepLimit_.count()), 0};
+    // A controller that takes longer to accept a connection is not there.
+    const timeval connecting{static_cast<time_t>(std::min<std::int64_t>(stepLimit_.count(), 5)), 0};
     ldap_set_option(ld_, LDAP_OPT_PROTOCOL_VERSION, &version);
     ldap_set_option(ld_, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
-    ldap_set_option(ld_, LDAP_OPT_NETWORK_TIMEOUT, &step);
+    ldap_set_option(ld_, LDAP_OPT_NETWORK_TIMEOUT, &connecting);
     ldap_set_option(ld_, LDAP_OPT_TIMEOUT, &step);
     // The server's name as written, not what reverse DNS makes of it.
     ldap_set_option(ld_, LDAP_OPT_X_SASL_NOCANON, LDAP_OPT_ON);

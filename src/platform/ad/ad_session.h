@@ -30,6 +30,8 @@ public:
     // The first value as a whole decimal number; nothing when absent or
     // anything else (a controller's garbage is no value, never a crash).
     std::optional<std::int64_t> number(const char *attribute) const;
+    // Its distinguished name.
+    std::string dn() const;
 
 private:
     ldap *ld_;

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 namespace tramsel::ad {
@@ -103,6 +104,28 @@ std::optional<DateTime> fileTimeToInstant(std::int64_t fileTime)
     if (!isEvent(fileTime))
         return std::nullopt;
     return DateTime::fromUnixSeconds(fileTime / kTicksPerSecond - kSeconds1601To1970);
+}
+
+std::optional<DateTime> generalizedTimeToInstant(std::string_view text)
+{
+    // YYYYMMDDHHMMSS, an optional fraction, then Z.
+    if (text.size() < 15 || text.back() != 'Z')
+        return std::nullopt;
+    const auto digits = [&](std::size_t at, std::size_t count) -> std::optional<int> {
+        int value = 0;
+        const auto [stop, error] = std::from_chars(text.data() + at, text.data() + at + count, value);
+        return error == std::errc() && stop == text.data() + at + count ? std::optional(value) : std::nullopt;
+    };
+    const std::string_view fraction = text.substr(14, text.size() - 15);
+    if (!fraction.empty()
+        && (fraction.size() < 2 || (fraction[0] != '.' && fraction[0] != ',')
+            || fraction.find_first_not_of("0123456789", 1) != std::string_view::npos))
+        return std::nullopt;
+    const auto year = digits(0, 4), month = digits(4, 2), day = digits(6, 2), hour = digits(8, 2),
+               minute = digits(10, 2), second = digits(12, 2);
+    if (!year || !month || !day || !hour || !minute || !second)
+        return std::nullopt;
+    return DateTime::instantFromCivil({*year, *month, *day, *hour, *minute, std::min(*second, 59)});
 }
 
 std::optional<std::int64_t> passwordAgeSeconds(std::int64_t interval)

@@ -28,6 +28,10 @@ std::string accountFilter(std::string_view samAccountName);
 // uses for "no such event".
 std::optional<DateTime> fileTimeToInstant(std::int64_t fileTime);
 
+// A GeneralizedTime in UTC ("20261207093000.0Z", as whenCreated holds it)
+// as an instant; nothing for anything else.
+std::optional<DateTime> generalizedTimeToInstant(std::string_view text);
+
 // A negative 100 ns interval (maxPwdAge, msDS-MaximumPasswordAge) as whole
 // positive seconds; 0 for a policy of "never" (0 or INT64_MIN).
 std::optional<std::int64_t> passwordAgeSeconds(std::int64_t interval);
@@ -46,6 +50,13 @@ struct DcAnswer {
     // The maximum password age that applies to the user (its resultant
     // PSO's, or the domain's), as AD stores it; empty when unknown.
     std::optional<std::int64_t> maxPasswordAge;
+    // What an audit shows beside the report's values.
+    std::optional<std::int64_t> userAccountControlComputed;  // msDS-User-Account-Control-Computed
+    std::optional<std::int64_t> lockoutTime;
+    std::optional<std::int64_t> accountExpires;
+    std::optional<std::int64_t> lockoutDuration;  // the PSO's or the domain's, as maxPasswordAge
+    std::optional<std::string> displayName;
+    std::optional<std::string> whenCreated;  // GeneralizedTime: "20261207093000.0Z"
 };
 
 // The user's usage over every controller that found it, as FILETIMEs and
