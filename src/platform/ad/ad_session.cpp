@@ -2,15 +2,16 @@
 // entry or a page at a time, and the socket shut from another thread.
 #include "platform/ad/ad_session.h"
 
+#include <arpa/inet.h>
 #include <ldap.h>
 #include <sasl/sasl.h>
-#include <arpa/inet.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstring>
+
+#include "platform/ad/ad_values.h"
 
 namespace tramsel::ad {
 namespace {
@@ -82,14 +83,7 @@ std::optional<std::string> Entry::text(const char *attribute) const
 std::optional<std::int64_t> Entry::number(const char *attribute) const
 {
     const auto value = text(attribute);
-    if (!value)
-        return std::nullopt;
-    std::int64_t n = 0;
-    const char *end = value->data() + value->size();
-    const auto [stop, error] = std::from_chars(value->data(), end, n);
-    if (error != std::errc() || stop != end)
-        return std::nullopt;
-    return n;
+    return value ? integerValue(*value) : std::nullopt;
 }
 
 std::string Entry::dn() const

@@ -92,6 +92,15 @@ std::string escapeFilterValue(std::string_view value)
     return escaped;
 }
 
+std::optional<std::int64_t> integerValue(std::string_view text)
+{
+    std::int64_t n = 0;
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (text.empty() || error != std::errc() || stop != text.data() + text.size())
+        return std::nullopt;
+    return n;
+}
+
 std::string accountFilter(std::string_view samAccountName)
 {
     const bool computer = samAccountName.ends_with('$');

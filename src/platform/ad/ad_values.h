@@ -19,6 +19,10 @@ namespace tramsel::ad {
 // name can only ever match itself.
 std::string escapeFilterValue(std::string_view value);
 
+// An attribute's text as a whole decimal number (an Integer, or a
+// FILETIME); nothing for anything else, a controller's garbage included.
+std::optional<std::int64_t> integerValue(std::string_view text);
+
 // The LDAP filter that finds the account of that sAMAccountName: a user
 // (objectCategory person), or for a name ending in '$' a computer.
 std::string accountFilter(std::string_view samAccountName);

@@ -46,6 +46,17 @@ TEST(AdValues, FilterEscaping)
         EXPECT_EQ(escapeFilterValue(row.in), row.out) << row.name;
 }
 
+TEST(AdValues, IntegerOrNothing)
+{
+    const struct { const char *text; std::optional<std::int64_t> value; } rows[] = {
+        {"133590276000000000", 133590276000000000}, {"-36288000000000", -36288000000000},
+        {"", std::nullopt}, {"12x", std::nullopt}, {" 1", std::nullopt}, {"+1", std::nullopt},
+        {"9223372036854775808", std::nullopt}, {"1.5", std::nullopt},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(integerValue(row.text), row.value) << row.text;
+}
+
 TEST(AdValues, AccountFilter)
 {
     EXPECT_EQ(accountFilter("j*"), "(&(objectCategory=person)(objectClass=user)(sAMAccountName=j\\2a))");
