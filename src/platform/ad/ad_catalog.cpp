@@ -3,8 +3,10 @@
 #include "platform/ad/ad_catalog.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <csignal>
+#include <deque>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -49,16 +51,59 @@ public:
     void release(DirectoryObject *) override {}
 };
 
-// One account as one controller listed it.
-struct Listed {
-    std::string guid;
+// One account as one controller listed it, packed: a domain's accounts are
+// held from every controller until the last has answered.
+class Listed {
+public:
+    using Guid = std::array<char, 16>;
+
+    Listed(const Guid &guid, std::string user, const DcAnswer &answer)
+        : guid(guid), user(std::move(user)), displayName_(answer.displayName.value_or("")),
+          created_(answer.whenCreated.value_or(DateTime()))
+    {
+        for (std::size_t i = 0; i < kNumbers.size(); ++i)
+            if (const auto &number = answer.*kNumbers[i]) {
+                numbers_[i] = *number;
+                present_ |= 1u << i;
+            }
+        present_ |= answer.displayName ? kDisplayName : 0;
+        present_ |= answer.whenCreated ? kCreated : 0;
+    }
+
+    DcAnswer answer() const
+    {
+        DcAnswer answer;
+        for (std::size_t i = 0; i < kNumbers.size(); ++i)
+            if (present_ & (1u << i))
+                answer.*kNumbers[i] = numbers_[i];
+        if (present_ & kDisplayName)
+            answer.displayName = displayName_;
+        if (present_ & kCreated)
+            answer.whenCreated = created_;
+        return answer;
+    }
+
+    Guid guid;
     std::string user;
-    DcAnswer answer;
+
+private:
+    // Every number of a DcAnswer.
+    static constexpr std::array kNumbers{
+        &DcAnswer::lastLogon, &DcAnswer::lastLogonTimestamp, &DcAnswer::lastLogoff, &DcAnswer::badPwdCount,
+        &DcAnswer::badPasswordTime, &DcAnswer::pwdLastSet, &DcAnswer::userAccountControl,
+        &DcAnswer::passwordExpiryComputed, &DcAnswer::maxPasswordAge, &DcAnswer::userAccountControlComputed,
+        &DcAnswer::lockoutTime, &DcAnswer::accountExpires, &DcAnswer::lockoutDuration};
+    static constexpr std::uint16_t kDisplayName = 1u << kNumbers.size(), kCreated = kDisplayName << 1;
+
+    std::array<std::int64_t, kNumbers.size()> numbers_{};
+    std::uint16_t present_ = 0;
+    std::string displayName_;
+    DateTime created_;
 };
 
 // What one controller listed, or why it could not.
 struct ControllerList {
-    std::vector<Listed> accounts;
+    std::deque<Listed> accounts;  // grows without copying what it holds
     std::string error;
     enum class Failure { None, Other, OtherDomain, BadBase } failure = Failure::None;
 };
@@ -104,18 +149,20 @@ void listController(ControllerSession &session, const DomainQuery &domain, const
     const std::string filter = request.user.empty() ? std::string(kUsers) : accountFilter(request.user);
     error = session.forEach(requestedBase.empty() ? namingContext : requestedBase, filter, accountAttributes(),
                             [&](const Entry &e) {
-                                auto guid = e.text("objectGUID");
+                                const auto guid = e.text("objectGUID");
                                 auto user = e.text("sAMAccountName");
-                                if (!guid || !user)
+                                if (!guid || guid->size() != sizeof(Listed::Guid) || !user)
                                     return;
                                 std::optional<std::string> pso;
-                                Listed listed{std::move(*guid), std::move(*user), readAnswer(e, pso)};
+                                DcAnswer answer = readAnswer(e, pso);
                                 std::optional<Policy> own;
                                 if (pso)
                                     if (const auto found = settings.find(canonicalDn(*pso)); found != settings.end())
                                         own = found->second;
-                                applyPolicy(listed.answer, pso, own, policy);
-                                list.accounts.push_back(std::move(listed));
+                                applyPolicy(answer, pso, own, policy);
+                                Listed::Guid bytes;
+                                std::copy(guid->begin(), guid->end(), bytes.begin());
+                                list.accounts.emplace_back(bytes, std::move(*user), answer);
                                 ++read;
                             });
     if (!error.empty())
@@ -136,8 +183,8 @@ AccountRecord accountRecord(std::string account, std::string user, const std::ve
     for (const DcAnswer &answer : answers) {
         if (!record.fullName && answer.displayName)
             record.fullName = answer.displayName;
-        if (!record.created && answer.whenCreated)
-            record.created = generalizedTimeToInstant(*answer.whenCreated);
+        if (!record.created)
+            record.created = answer.whenCreated;
     }
     const AccountState state = accountState(answers, merged.usage, now);
     record.disabled = state.disabled;
@@ -230,30 +277,32 @@ audit::Listing AdAccountCatalog::listAccounts(const audit::Request &request,
 
     // Joined by objectGUID (names change), each account's answers in the
     // order the controllers were asked, as the report merges them.
-    std::map<std::string_view, std::vector<const ad::Listed *>> byGuid;
+    std::vector<const ad::Listed *> all;
     for (const ControllerList &list : lists)
         for (const ad::Listed &listed : list.accounts)
-            byGuid[listed.guid].push_back(&listed);
-    std::vector<const std::vector<const ad::Listed *> *> accounts;
-    accounts.reserve(byGuid.size());
-    for (const auto &[guid, listed] : byGuid)
-        accounts.push_back(&listed);
+            all.push_back(&listed);
+    std::stable_sort(all.begin(), all.end(), [](const auto *a, const auto *b) { return a->guid < b->guid; });
+    // Each account's first answer, by user name.
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < all.size(); ++i)
+        if (i == 0 || all[i]->guid != all[i - 1]->guid)
+            starts.push_back(i);
     const auto lowered = [](std::string_view text) {
         std::string result(text);
         for (char &c : result)
             c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
         return result;
     };
-    std::sort(accounts.begin(), accounts.end(),
-              [&](const auto *a, const auto *b) { return lowered(a->front()->user) < lowered(b->front()->user); });
+    std::sort(starts.begin(), starts.end(),
+              [&](std::size_t a, std::size_t b) { return lowered(all[a]->user) < lowered(all[b]->user); });
 
     const std::int64_t now = ad::fileTimeNow();
     std::vector<ad::DcAnswer> answers;
-    for (const auto *listed : accounts) {
+    for (const std::size_t start : starts) {
         answers.clear();
-        for (const ad::Listed *one : *listed)
-            answers.push_back(one->answer);
-        const std::string &user = listed->front()->user;
+        for (std::size_t i = start; i < all.size() && all[i]->guid == all[start]->guid; ++i)
+            answers.push_back(all[i]->answer());
+        const std::string &user = all[start]->user;
         row(ad::accountRecord(listing.domain + "\\" + user, user, answers, static_cast<int>(count), now));
     }
     return listing;

@@ -65,7 +65,8 @@ DcAnswer readAnswer(const Entry &e, std::optional<std::string> &pso)
     a.lockoutTime = e.number("lockoutTime");
     a.accountExpires = e.number("accountExpires");
     a.displayName = e.text("displayName");
-    a.whenCreated = e.text("whenCreated");
+    if (const auto created = e.text("whenCreated"))
+        a.whenCreated = generalizedTimeToInstant(*created);
     pso = e.text("msDS-ResultantPSO");
     return a;
 }

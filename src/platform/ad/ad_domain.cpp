@@ -148,8 +148,11 @@ std::string dnsNameOf(std::string_view namingContext)
     while (!namingContext.empty()) {
         const auto comma = std::min(namingContext.find(','), namingContext.size());
         const std::string_view part = trimmed(namingContext.substr(0, comma));
-        if (part.size() > 3 && lower(part.substr(0, 3)) == "dc=")
-            name += (name.empty() ? "" : ".") + lower(part.substr(3));
+        if (part.size() > 3 && lower(part.substr(0, 3)) == "dc=") {
+            if (!name.empty())
+                name += '.';
+            name += lower(part.substr(3));
+        }
         namingContext.remove_prefix(std::min(comma + 1, namingContext.size()));
     }
     return name;

@@ -41,7 +41,8 @@ std::optional<DateTime> generalizedTimeToInstant(std::string_view text);
 std::optional<std::int64_t> passwordAgeSeconds(std::int64_t interval);
 
 // What one domain controller said about the user. Attributes it did not
-// return stay empty: nothing happened there.
+// return stay empty: nothing happened there. (The audit packs every
+// member: a new one goes into ad_catalog.cpp's Listed too.)
 struct DcAnswer {
     std::optional<std::int64_t> lastLogon;
     std::optional<std::int64_t> lastLogonTimestamp;
@@ -60,7 +61,7 @@ struct DcAnswer {
     std::optional<std::int64_t> accountExpires;
     std::optional<std::int64_t> lockoutDuration;  // the PSO's or the domain's, as maxPasswordAge
     std::optional<std::string> displayName;
-    std::optional<std::string> whenCreated;  // GeneralizedTime: "20261207093000.0Z"
+    std::optional<DateTime> whenCreated;
 };
 
 // The user's usage over every controller that found it, as FILETIMEs and

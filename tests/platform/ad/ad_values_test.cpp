@@ -248,17 +248,16 @@ TEST(AdState, Rules)
 
 TEST(AdCatalog, RowAgreesWithTheReport)
 {
-    // Garbage in a number attribute reads as nothing; the rest of the row stands.
     DcAnswer first, second;
     first.lastLogon = kMay1;
     first.badPwdCount = 1;
     first.pwdLastSet = kMay1;
     first.passwordExpiryComputed = kNever;
     first.displayName = "Doe, \"J\" \xc3\x89mile";
-    first.whenCreated = "20240501090000.0Z";
+    first.whenCreated = generalizedTimeToInstant("20240501090000.0Z");
     second.lastLogon = kLater;
     second.badPwdCount = 3;
-    second.whenCreated = "garbage";
+    second.whenCreated = fileTimeToInstant(kLater);
     const AccountRecord r = accountRecord("SALES\\jdoe", "jdoe", {first, second}, 3, kLater);
     EXPECT_EQ(r.account, "SALES\\jdoe");
     EXPECT_EQ(r.fullName, first.displayName);
