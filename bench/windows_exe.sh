@@ -1,19 +1,16 @@
 #!/usr/bin/env bash
-# tramsel.exe: its size (as built and stripped, Release, static runtime), and
-# under Wine the time from launch until its main window is mapped, against a
+# tramsel.exe: its size (the windows-release preset: Release, static runtime,
+# no symbol table), and under Wine the time from launch until its main window is mapped, against a
 # bare Win32 window with the same controls (bench/win32_bare_window.cpp).
 # Usage: bench/windows_exe.sh   (RUNS=10 by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${RUNS:-10}
-out=build/bench-windows
-cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$out" --target tramsel >/dev/null
-x86_64-w64-mingw32-strip -o "$out/tramsel-stripped.exe" "$out/src/tramsel.exe"
+out=build/windows-release
+cmake --workflow --preset windows-release >/dev/null
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -municode -mwindows -static -s \
     -o "$out/bare.exe" bench/win32_bare_window.cpp -lcomctl32
-echo "tramsel.exe: $(stat -c %s "$out/src/tramsel.exe") bytes; stripped $(stat -c %s "$out/tramsel-stripped.exe") bytes (aim: at most 1048576)"
+echo "tramsel.exe: $(stat -c %s "$out/src/tramsel.exe") bytes (aim: at most 1048576)"
 echo "bare window: $(stat -c %s "$out/bare.exe") bytes"
 echo "imports: $(x86_64-w64-mingw32-objdump -p "$out/src/tramsel.exe" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')"
 

@@ -20,6 +20,21 @@ ensure_packages() {
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# Generates the C library's locales the tests run under, where missing.
+# Usage: ensure_locales NAME.UTF-8...
+ensure_locales() {
+    local name
+    for name in "$@"; do
+        locale -a | grep -qix "${name%.UTF-8}.utf8" && continue
+        if [ "$(id -u)" -ne 0 ]; then
+            echo "Missing locale: $name; run as root or generate it with localedef." >&2
+            return 1
+        fi
+        echo "Generating the locale $name"
+        localedef -i "${name%.UTF-8}" -f UTF-8 "$name"
+    done
+}
+
 # What building and running the program needs.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
 # What the tests need on top: GoogleTest, an X server, a window manager and a
@@ -34,6 +49,8 @@ BUILD_PACKAGES+=(libsqlite3-dev)
 # which bring the ADSI headers and import libraries), Wine to run its tests,
 # and GoogleTest's sources to build for Windows.
 WINDOWS_CROSS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
+# objdump lists the DLLs the release tramsel.exe imports.
+WINDOWS_CROSS_PACKAGES+=(binutils-mingw-w64-x86-64)
 # The walk-through of tramsel.exe: the wine command, Wine's own fonts (Tahoma,
 # MS Sans Serif, Marlett), an X server, a window manager, keystrokes and the clipboard.
 WINDOWS_CROSS_PACKAGES+=(wine fonts-wine xvfb xauth openbox xdotool x11-utils xclip)
@@ -60,3 +77,7 @@ WINDOWS_CROSS_PACKAGES+=(nlohmann-json3-dev)
 TEST_PACKAGES+=(locales)
 # What the desktop-integration and packaging checks need.
 TEST_PACKAGES+=(desktop-file-utils appstream dpkg-dev file groff-base)
+# The command-line test runs under a Turkish locale, whose "i" upper-cases
+# to a dotted capital: the C library's locale data and localedef.
+TEST_PACKAGES+=(locales)
+TEST_LOCALES=(tr_TR.UTF-8)

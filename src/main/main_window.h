@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "report/account_usage.h"
 #include "report/date_time.h"
 #include "ui/layout.h"
 
@@ -79,6 +80,12 @@ struct PanelWidths {
     int time;
 };
 PanelWidths panelWidths(int barWidth, int dateTextWidth, int timeTextWidth, int minimum, int gap);
+
+// After a report: why the account was not bound, or whose answers the
+// report lacks ("dc2.sales.test: ...; its answers are missing"), one line
+// each, ending in LF. The first status panel shows it as its tool tip and it
+// goes to standard error; empty when there is nothing to tell.
+std::string reportWarnings(const ReportOutcome &outcome);
 
 // Closing the main window: every other loaded window is unloaded, the
 // latest loaded first, down to index 1; index 0 is the main window, whose

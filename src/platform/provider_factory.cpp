@@ -2,16 +2,15 @@
 #include "platform/provider_factory.h"
 
 #if defined(__linux__)
-#include "platform/ad/ad_catalog.h"
-#include "platform/ad/ad_provider.h"
 #include "platform/linux/accounts.h"
 #include "platform/linux/linux_provider.h"
 #include "platform/linux/routing_provider.h"
+#include "platform/modules/domain_module.h"
 #elif defined(_WIN32)
+#include "platform/win/adsi_catalog.h"
 #include "platform/win/adsi_provider.h"
 #elif defined(__unix__)
-#include "platform/ad/ad_catalog.h"
-#include "platform/ad/ad_provider.h"
+#include "platform/modules/domain_module.h"
 #else
 #include "platform/none/null_provider.h"
 #endif
@@ -24,10 +23,10 @@ std::unique_ptr<DirectoryProvider> makeDirectoryProvider(const ProviderOptions &
     // A tree holds one machine's accounts and nothing else.
     if (!options.root.empty())
         return LinuxDirectoryProvider::forTree(options.root);
-    // This machine's own accounts locally; any other domain is a directory's.
+    // This machine's own accounts locally; any other domain is a directory's,
+    // whose code is loaded only when such an account is asked for.
     return std::make_unique<RoutingDirectoryProvider>(
-        LinuxDirectoryProvider::forSystem(),
-        std::make_unique<AdDirectoryProvider>(AdDirectoryProvider::Options{options.servers, {}}),
+        LinuxDirectoryProvider::forSystem(), std::make_unique<DomainModuleProvider>(options),
         [](std::string_view domain) {
             linux_accounts::PosixFileReader files;
             return linux_accounts::SystemAccounts(files).isHostName(domain);
@@ -36,7 +35,7 @@ std::unique_ptr<DirectoryProvider> makeDirectoryProvider(const ProviderOptions &
     (void)options;  // ADSI reads no files
     return std::make_unique<AdsiDirectoryProvider>();
 #elif defined(__unix__)
-    return std::make_unique<AdDirectoryProvider>(AdDirectoryProvider::Options{options.servers, {}});
+    return std::make_unique<DomainModuleProvider>(options);
 #else
     (void)options;
     return std::make_unique<NullDirectoryProvider>();
@@ -93,9 +92,13 @@ std::unique_ptr<audit::AccountCatalog> makeAccountCatalog(const ProviderOptions 
     if (!options.root.empty())
         return std::make_unique<NoCatalog>();
     return std::make_unique<RoutingCatalog>(std::make_unique<NoCatalog>(),
-                                            std::make_unique<AdAccountCatalog>(AdAccountCatalog::Options{options.servers, {}}));
+                                            std::make_unique<DomainModuleCatalog>(options));
 #elif defined(__unix__)
-    return std::make_unique<AdAccountCatalog>(AdAccountCatalog::Options{options.servers, {}});
+    return std::make_unique<DomainModuleCatalog>(options);
+#elif defined(_WIN32)
+    (void)options;
+    // The domain's or this computer's WinNT container; ADSI reads no files.
+    return std::make_unique<AdsiAccountCatalog>();
 #else
     (void)options;
     return std::make_unique<NoCatalog>();

@@ -11,7 +11,6 @@ program=$1
 "$program" >"$work/tramsel.log" 2>&1 &
 pids+=($!)
 
-visible() { xdotool search --onlyvisible --name "$1" | head -n 1 | grep .; }
 wait_until 60 visible '^Tramsel V\. 2\.0$' || { cat "$work/tramsel.log"; fail "the main window did not show"; }
 main=$(visible '^Tramsel V\. 2\.0$')
 

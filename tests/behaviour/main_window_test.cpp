@@ -42,6 +42,23 @@ TEST(MainWindow, StatusPanels)
     }
 }
 
+TEST(MainWindow, ReportWarnings)
+{
+    struct Row {
+        ReportOutcome outcome;
+        std::string warnings;
+    };
+    const Row rows[] = {
+        {{true, "report", "", {}}, ""},
+        {{false, "failure", "no user x on WEB01", {}}, "no user x on WEB01\n"},
+        {{false, "failure", "", {}}, ""},
+        {{true, "report", "ignored once bound", {"dc2.sales.test: down", "dc3.sales.test: timed out"}},
+         "dc2.sales.test: down; its answers are missing\ndc3.sales.test: timed out; its answers are missing\n"},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(reportWarnings(row.outcome), row.warnings) << row.outcome.reason;
+}
+
 TEST(MainWindow, UnloadGoesFromTheLatestDownToOneAndPastFailures)
 {
     std::vector<std::size_t> tried;

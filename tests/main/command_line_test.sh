@@ -4,7 +4,7 @@
 # Usage: command_line_test.sh PATH/TO/tramsel
 set -uo pipefail
 program=$1
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM LANGUAGE
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE LANGUAGE
 export TZ=UTC LC_ALL=C.UTF-8
 failures=0
 out=$(mktemp) err=$(mktemp) tree=$(mktemp -d)
@@ -50,10 +50,26 @@ pc=$(failure 'PC\jdoe'; echo x)
 unknown=$'no DNS domain known for SALES: set realm in smb.conf, or name a domain controller with --server\n'
 check "missing account" 1 "${nobody%x}" "$unknown" -- --print 'sales\nobody'
 check "root carried through" 1 "${pc%x}" $'no user jdoe on PC\n' -- --root /nonexistent -p 'pc\jdoe'
+# Domain and host names upper-case as ASCII, whatever the locale: not to
+# "MARKETİNG" under a Turkish one.
+marketing=$(failure 'MARKETING\jdoe'; echo x)
+if locale -a | grep -qix 'tr_TR.utf8'; then
+    LC_ALL=tr_TR.UTF-8 check "Turkish locale" 1 "${marketing%x}" $'no user jdoe on MARKETING\n' \
+        -- --root /nonexistent -p 'marketing\jdoe'
+else
+    echo "FAIL: the locale tr_TR.UTF-8 is missing (scripts/test generates it)"
+    failures=$((failures + 1))
+fi
 check "bad user name" 2 "" $'Wrong User Name\n' -- --print 'sales\j doe'
 check "bad command line" 2 "" $'--print needs an account, as DOMAIN\\user.\n' -- --print
 check "version" 0 $'Tramsel 2.0\n' "" -- --version
 "$program" --help | grep -q -- '--print' && echo "ok: help" || { echo "FAIL: help"; failures=$((failures + 1)); }
+
+# The window with nowhere to show it: no display at all, or one that does
+# not answer (Qt itself would abort).
+nodisplay=$'tramsel: no display; use --print to get the report on standard output\n'
+check "no display" 2 "" "$nodisplay" -- 'vm\tuser1'
+DISPLAY=/nonexistent/x11:0 check "display that does not answer" 2 "" "$nodisplay" -- 'vm\tuser1'
 
 # Shadow's last change is day 20000, 2024-10-04, and the password lasts 90 days.
 jdoe=$'\nHere is how the \'PC\\jdoe\' NT account\nhas been used:\n\nLast Login: \t\tn/a\nLast Logoff: \t\tn/a

@@ -7,15 +7,21 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QPointer>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QToolBar>
 #include <QtTest>
 
+#include <chrono>
+#include <optional>
+#include <semaphore>
+
 #include "enter_user/qt/frmEnterUser.h"
 #include "main/qt/frmMain.h"
 #include "report/account_usage.h"
+#include "report/directory_provider.h"
 #include "support/test_program.h"
 
 using namespace Qt::StringLiterals;
@@ -60,9 +66,13 @@ private slots:
     void commands();
     void reportKeepsCrLfAndOneValueColumnInAReadOnlyArea();
     void statusBarFollowsTheClock();
+    void fullReportFitsWithoutScrollingSideways();
     void commandLineAccountIsReported();
     void badCommandLineAccountIsRefusedOverTheDrawnWindow();
     void exitUnloadsFromLastLoadedToFirst();
+    void readingKeepsTheWindowPaintedUnderAWaitCursor();
+    void reportWarningsGoToStandardErrorAndTheStatusToolTip_data();
+    void reportWarningsGoToStandardErrorAndTheStatusToolTip();
 
 private:
     template <class T> T *child(const char *name) const { return window->findChild<T *>(QString::fromLatin1(name)); }
@@ -198,6 +208,24 @@ void tst_frmMain::statusBarFollowsTheClock()
     QTRY_COMPARE_WITH_TIMEOUT(texts(), u"sbStatusPanel=Status sbDatePanel=1/1/2004 sbTimePanel=12:00 AM"_s, 3000);
 }
 
+// Every value known, and every date and time as long as en_US writes them.
+void tst_frmMain::fullReportFitsWithoutScrollingSideways()
+{
+    const PropertyValue late = *DateTime::fromCivil({2026, 12, 28, 22, 58, 58});
+    program->provider.bindSucceeds = true;
+    for (const std::string_view name : {property::kLastLogin, property::kLastLogoff, property::kLastFailedLogin,
+                                        property::kPasswordExpirationDate})
+        program->provider.set(std::string(name), late);
+    program->provider.set(std::string(property::kBadLoginAddress), std::string("192.168.100.200"));
+    program->provider.set(std::string(property::kBadLoginCount), 1000.0);
+    program->provider.set(std::string(property::kMaxPasswordAge), 42.0 * 86400);
+    ShowAccountUsage(u"SALES"_s, u"jdoe"_s);
+
+    auto *text1 = child<QPlainTextEdit>("Text1");
+    QVERIFY(text1->toPlainText().contains(u"12/28/2026 10:58:58 PM"_s));
+    QCOMPARE(text1->horizontalScrollBar()->maximum(), 0);
+}
+
 // How the account is split and checked: tests/behaviour; here, that the
 // window reports a good one, and refuses a bad one in a message box over
 // the window drawn first.
@@ -257,6 +285,72 @@ void tst_frmMain::exitUnloadsFromLastLoadedToFirst()
     QTRY_VERIFY(window.isNull() && enterUser.isNull());
     QCOMPARE(program->windows.count(), 1);  // only the window that refused is left
     QCOMPARE(program->windows.at(0)->objectName(), u"stubborn"_s);
+}
+
+// While the directory has not answered, the window repaints under a wait
+// cursor, and a close waits until the report is there.
+void tst_frmMain::readingKeepsTheWindowPaintedUnderAWaitCursor()
+{
+    // The directory answers once the test has seen the window; bounded, so
+    // that a read holding the window's thread fails the test, not hangs it.
+    std::binary_semaphore answer(0);
+    program->provider.onBind = [&] { (void)answer.try_acquire_for(std::chrono::seconds(60)); };
+    EventRecorder events;
+    qApp->installEventFilter(&events);
+    std::optional<Qt::CursorShape> cursor;
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, this, [&] {
+        if (!events.painted.contains(u"frmMain"_s))
+            return window->update();
+        tick.stop();
+        if (const QCursor *shown = QGuiApplication::overrideCursor())
+            cursor = shown->shape();
+        window->close();
+        answer.release();
+    });
+    events.painted.clear();
+    tick.start(10);
+    ShowAccountUsage(u"SALES"_s, u"nobody"_s);
+    qApp->removeEventFilter(&events);
+
+    QCOMPARE(cursor, std::optional(Qt::WaitCursor));
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QVERIFY(window);
+    QCOMPARE(window->reportText(), failureText("SALES\\nobody"));
+    QTRY_VERIFY(window.isNull());
+}
+
+// Why a report failed, or whose answers it lacks, goes to standard error
+// and to the first panel's tool tip; a whole report clears the tip.
+void tst_frmMain::reportWarningsGoToStandardErrorAndTheStatusToolTip_data()
+{
+    QTest::addColumn<bool>("bound");
+    QTest::addColumn<QStringList>("missing");
+    QTest::addColumn<QString>("warnings");
+    QTest::newRow("not bound") << false << QStringList{} << u"no such account\n"_s;
+    QTest::newRow("a controller missing")
+        << true << QStringList{u"dc2.sales.test: Server not found in Kerberos database"_s}
+        << u"dc2.sales.test: Server not found in Kerberos database; its answers are missing\n"_s;
+    QTest::newRow("whole") << true << QStringList{} << QString();
+}
+
+void tst_frmMain::reportWarningsGoToStandardErrorAndTheStatusToolTip()
+{
+    QFETCH(bool, bound);
+    QFETCH(QStringList, missing);
+    QFETCH(QString, warnings);
+    auto *panel = window->statusBar()->findChild<QLabel *>(u"sbStatusPanel"_s);
+    ShowAccountUsage(u"SALES"_s, u"nobody"_s);  // a failure's tip first
+    program->errorOutput.clear();
+
+    program->provider.bindSucceeds = bound;
+    for (const QString &source : missing)
+        program->provider.missing.push_back(source.toStdString());
+    ShowAccountUsage(u"SALES"_s, u"jdoe"_s);
+    QCOMPARE(QString::fromStdString(program->errorOutput), warnings);
+    QCOMPARE(panel->toolTip(), warnings.trimmed());
+    QCOMPARE(panel->text(), u"Status"_s);
+    QCOMPARE(QString::fromStdString(window->reportText()).contains(u"Here is how"_s), bound);
 }
 
 QTEST_MAIN(tst_frmMain)

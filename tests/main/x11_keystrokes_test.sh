@@ -13,9 +13,7 @@ program=$1
 tramsel=$!
 pids+=("$tramsel")
 
-visible() { xdotool search --onlyvisible --name "$1"; }
-main_window() { visible '^Tramsel V\. 2\.0$' | head -n 1; }
-clipboard() { xclip -o -selection clipboard 2>/dev/null; }
+main_window() { visible '^Tramsel V\. 2\.0$'; }
 
 wait_until 60 main_window || { cat "$work/tramsel.log"; fail "the main window did not show"; }
 xdotool windowactivate --sync "$(main_window)"
@@ -27,7 +25,7 @@ xdotool type --delay 20 'sales'
 xdotool key Tab
 xdotool type --delay 20 'nobody'
 xdotool key Return
-wait_until 20 bash -c "! xdotool search --onlyvisible --name '^Enter User\$'" || fail "OK did not hide the dialog"
+wait_until 20 gone '^Enter User$' || fail "OK did not hide the dialog"
 
 # Text1's whole text, through select-all and copy.
 expected=$(printf '\nNo such NT account: '"'"'SALES\\nobody'"'"',\nor ADSI is not installed on your computer.\nYou need to install ADSI:\nhttp://download.microsoft.com/ntserver/downloads/bin/nts/adsx86.exe\nor use Windows 2000\n\nx')

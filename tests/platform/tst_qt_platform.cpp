@@ -7,10 +7,16 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <ctime>
+
+#include "main/command_line.h"
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
+#include "report/account_usage.h"
+#include "report/directory_provider.h"
 #include "report/property_value.h"
+#include "support/fakes.h"
 
 using namespace Qt::StringLiterals;
 using namespace tramsel;
@@ -23,6 +29,10 @@ private slots:
     void localeTexts();
     void formats_data();
     void formats();
+    void passwordLastChangedAcrossDaylightSaving_data();
+    void passwordLastChangedAcrossDaylightSaving();
+    void domainsUpperCaseAsAscii_data();
+    void domainsUpperCaseAsAscii();
     void loadedWindowsKeepLoadOrder();
     void messageBoxIsAnInformationWithOneOk();
 };
@@ -94,6 +104,77 @@ void tst_QtPlatform::formats()
     QFETCH(QString, format);
     QFETCH(QString, expected);
     QCOMPARE(tramsel::withFullYear(tramsel::withoutTimeZone(format)), expected);
+}
+
+// A 120-day policy and a password set in winter, at 2:24:44 on the local
+// clock: the expiry falls after the clocks moved forward (half an hour on
+// Lord Howe Island), and the last change is still the time it was set.
+void tst_QtPlatform::passwordLastChangedAcrossDaylightSaving_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QDateTime>("set");  // in UTC
+    QTest::addColumn<QString>("expires");
+    QTest::addColumn<QString>("changed");
+    const auto utc = [](int y, int m, int d, int h, int min) {
+        return QDateTime(QDate(y, m, d), QTime(h, min, 44), Qt::UTC);
+    };
+    QTest::newRow("New York") << "America/New_York"_ba << utc(2026, 1, 15, 7, 24) << u"5/15/2026 3:24:44 AM"_s
+                              << u"1/15/2026 2:24:44 AM"_s;
+    QTest::newRow("Berlin") << "Europe/Berlin"_ba << utc(2026, 1, 15, 1, 24) << u"5/15/2026 3:24:44 AM"_s
+                            << u"1/15/2026 2:24:44 AM"_s;
+    QTest::newRow("Sydney") << "Australia/Sydney"_ba << utc(2026, 6, 30, 16, 24) << u"10/29/2026 3:24:44 AM"_s
+                            << u"7/1/2026 2:24:44 AM"_s;
+    QTest::newRow("Lord Howe") << "Australia/Lord_Howe"_ba << utc(2026, 6, 30, 15, 54)
+                               << u"10/29/2026 2:54:44 AM"_s << u"7/1/2026 2:24:44 AM"_s;
+}
+
+void tst_QtPlatform::passwordLastChangedAcrossDaylightSaving()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(QDateTime, set);
+    QFETCH(QString, expires);
+    QFETCH(QString, changed);
+    const QByteArray before = qgetenv("TZ");
+    qputenv("TZ", zone);
+    ::tzset();
+    constexpr std::int64_t kMaxAge = 120 * 86400;
+    testing::RecordingProvider provider;
+    provider.set(std::string(property::kPasswordExpirationDate),
+                 *DateTime::fromUnixSeconds(set.toSecsSinceEpoch() + kMaxAge));
+    provider.set(std::string(property::kMaxPasswordAge), std::int64_t{kMaxAge});
+    const ReportOutcome report = accountReport("SALES", "jdoe", provider, QtLocale(QLocale(u"en_US"_s)), "\n");
+    qputenv("TZ", before);
+    ::tzset();
+
+    const QStringList lines = text(report.text).split(u'\n').filter(u"Password"_s);
+    QCOMPARE(lines, (QStringList{u"Password Expiration Date: \t"_s + expires, u"Password Max Age (days): \t120"_s,
+                                 u"Password Last Changed: \t"_s + changed}));
+}
+
+// Domain and host names are ASCII identifiers: a Turkish or Azeri "i" in
+// them upper-cases to "I", in the account's path and in the report.
+void tst_QtPlatform::domainsUpperCaseAsAscii_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("upperI");  // the locale's own upper case of "i"
+    QTest::newRow("en_US") << QLocale(u"en_US"_s) << u"I"_s;
+    QTest::newRow("tr_TR") << QLocale(u"tr_TR"_s) << u"\u0130"_s;
+    QTest::newRow("az_AZ") << QLocale(u"az_Latn_AZ"_s) << u"\u0130"_s;
+}
+
+void tst_QtPlatform::domainsUpperCaseAsAscii()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, upperI);
+    const QtLocale qtLocale(locale);
+    QCOMPARE(qtLocale.toUpper(u"i"_s), upperI);
+    const AccountArgument account = splitAccount("marketing\\jdoe", qtLocale);
+    QCOMPARE(text(account.domain), u"MARKETING"_s);
+
+    testing::RecordingProvider provider;
+    const ReportOutcome report = accountReport("marketing", "jdoe", provider, qtLocale, "\n");
+    QCOMPARE(provider.boundPaths, std::vector<std::string>{"WinNT://MARKETING/jdoe,user"});
+    QVERIFY(report.text.starts_with("\nHere is how the 'MARKETING\\jdoe' NT account\n"));
 }
 
 void tst_QtPlatform::loadedWindowsKeepLoadOrder()

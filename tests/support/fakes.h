@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -82,7 +83,8 @@ public:
     bool bindSucceeds = true;
     bool bindThrows = false;
     std::string reason = "no such account";  // a failed bind's
-    std::vector<std::string> missing;        // a good bind's
+    std::vector<std::string> missing;        // sources a bound account's answers lack
+    std::function<void()> onBind;            // runs first in every bind
     std::vector<std::string> boundPaths;
     std::vector<std::string> asked;
     int released = 0;
@@ -97,12 +99,14 @@ public:
 
     Binding bind(std::string_view path) override
     {
+        if (onBind)
+            onBind();
         boundPaths.emplace_back(path);
         if (bindThrows)
             throw std::runtime_error("bind");
         if (!bindSucceeds)
             return {nullptr, reason, {}};
-        return {&account_, "", missing};
+        return {&account_, {}, missing};
     }
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override
     {

@@ -37,7 +37,9 @@ struct TestProgram {
     RecordingMessageBox messageBox;
     LoadedWindows windows;
     QDateTime clock{QDate(2003, 6, 18), QTime(23, 25, 7)};
-    Services services{provider, locale, messageBox, windows, [this] { return clock; }};
+    std::string errorOutput;
+    Services services{provider, locale, messageBox, windows, [this] { return clock; },
+                      [this](const std::string &text) { errorOutput += text; }};
 
     TestProgram() { provider.bindSucceeds = false; }
 

@@ -1,7 +1,11 @@
 # Sourced by the tests that run Tramsel on a real X display: a display of our
 # own (Xvfb, whichever number is free) with openbox managing it, and helpers
-# to wait and to fail. Everything started is stopped when the test exits.
+# to wait, to find windows, to give them the keyboard, to read and set the
+# clipboard, and to fail. Everything started is stopped when the test exits.
 # Sets: work (a scratch folder), pids (what cleanup stops), DISPLAY.
+# Each helper waits on what it needs (a window mapped, focused or gone, the
+# clipboard's text), with a bound, and none takes a half-done answer for one:
+# a loaded machine makes the tests slower, never red.
 
 work=$(mktemp -d)
 pids=()
@@ -35,3 +39,58 @@ openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 wait_until 20 wm_ready || fail "openbox did not start"
+
+# holds SECONDS COMMAND...: the command succeeds throughout, for what must not
+# happen; a correct program passes however slow the machine.
+holds() {
+    local deadline=$((SECONDS + $1))
+    shift
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        "$@" >/dev/null 2>&1 || return 1
+        sleep 0.2
+    done
+}
+
+# x_search ARGS...: xdotool search's ids; status 1 when it found none. This
+# xdotool dies of BadWindow when any window goes away while it walks the tree
+# (a dialog closing, fixed upstream after 3.20160805): such a search is no
+# answer, so it is run again; status 2 when it never ran to the end.
+x_search() {
+    local ids try
+    for try in 1 2 3 4 5 6 7 8 9 10; do
+        if ids=$(xdotool search "$@" 2>"$work/x_search.err"); then
+            printf '%s\n' "$ids"
+            return 0
+        fi
+        [ -s "$work/x_search.err" ] || return 1
+    done
+    cat "$work/x_search.err" >&2
+    return 2
+}
+# visible TITLE-PATTERN: the first mapped window so titled; fails if none is.
+visible() { local ids; ids=$(x_search --onlyvisible --name "$1") && echo "${ids%%$'\n'*}"; }
+# gone TITLE-PATTERN: no window so titled is mapped (hidden or destroyed);
+# destroyed TITLE-PATTERN: none exists at all.
+gone() { local status=0; x_search --onlyvisible --name "$1" >/dev/null || status=$?; [ "$status" -eq 1 ]; }
+destroyed() { local status=0; x_search --name "$1" >/dev/null || status=$?; [ "$status" -eq 1 ]; }
+
+# activate ID: gives the window the keyboard. The window manager names the
+# active window before the program has taken the X input focus, and keys sent
+# in between go elsewhere: so it waits for both, asking again meanwhile.
+focused() { [ "$(xdotool getactivewindow)" = "$1" ] && [ "$(xdotool getwindowfocus -f)" = "$1" ]; }
+focus_to() { focused "$1" || { xdotool windowactivate "$1"; false; }; }
+activate() {
+    [ -n "$1" ] || fail "no window to activate"
+    wait_until 20 focus_to "$1" || fail "window $1 did not get the keyboard"
+}
+
+# clipboard: the clipboard's text. Its owner may never answer (one that is
+# giving the clipboard up as it is asked), so each read is bounded.
+clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null; }
+clipboard_is() { [ "$(clipboard; echo x)" = "${1}x" ]; }
+# set_clipboard TEXT: xclip takes the clipboard from a child it forks, at a
+# moment of its own, so this waits until the text reads back.
+set_clipboard() {
+    printf '%s' "$1" | xclip -i -selection clipboard 2>/dev/null
+    wait_until 20 clipboard_is "$1" || fail "the clipboard does not take '$1'"
+}

@@ -3,12 +3,12 @@
 
 #include "about/about_box.h"
 
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
 #include "platform/qt/artwork.h"
+#include "platform/qt/classic_font.h"
 #include "platform/qt/first_show.h"
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/twips.h"
@@ -17,25 +17,6 @@ namespace tramsel {
 namespace {
 
 using namespace about_box;
-
-// "MS Sans Serif" where it is installed, otherwise the closest face we find
-// whose widths keep every one-line label on one line.
-QFont sansSerif(double points, bool bold = false)
-{
-    static const QString family = [] {
-        const QStringList installed = QFontDatabase::families();
-        for (const char *name : {"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arimo",
-                                 "Arial", "DejaVu Sans Condensed"}) {
-            if (installed.contains(QLatin1String(name), Qt::CaseInsensitive))
-                return QString::fromLatin1(name);
-        }
-        return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
-    }();
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 QLabel *label(QWidget *parent, const char *name, const QString &text, QRect geometry)
 {
@@ -81,7 +62,7 @@ void frmAbout::setupUi()
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(applicationIcon());
     setAttribute(Qt::WA_DeleteOnClose);
-    setFont(sansSerif(8.25));
+    setFont(classicFont(8.25));
     setFixedSize(pixels(kClientWidth), pixels(kClientHeight));
 
     Frame1 = new QGroupBox(this);
@@ -94,9 +75,9 @@ void frmAbout::setupUi()
         const Label &entry = kLabels[i];
         QLabel *l = label(Frame1, entry.name, QString::fromUtf8(entry.text), pixels(entry.rect));
         if (entry.face == Face::TitleBold)
-            l->setFont(sansSerif(9.75, true));
+            l->setFont(classicFont(9.75, true));
         else if (entry.face == Face::Bold)
-            l->setFont(sansSerif(8.25, true));
+            l->setFont(classicFont(8.25, true));
         if (entry.face == Face::Black || entry.face == Face::TitleBold)
             paintBlack(l);
         *labels[i] = l;

@@ -1,6 +1,9 @@
 // frmMain drawn with Qt.
 #include "main/qt/frmMain.h"
 
+#include <algorithm>
+#include <variant>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -10,7 +13,10 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
+#include <QTextDocument>
+#include <QTextOption>
 #include <QTimer>
 #include <QToolBar>
 
@@ -19,11 +25,14 @@
 #include "main/command_line.h"
 #include "main/qt/toolbar_images.h"
 #include "platform/qt/artwork.h"
+#include "platform/qt/classic_font.h"
 #include "platform/qt/first_show.h"
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
 #include "platform/qt/twips.h"
+#include "platform/qt/waiting_work.h"
+#include "report/account_usage.h"
 
 using namespace Qt::StringLiterals;
 
@@ -40,6 +49,23 @@ CivilDateTime civil(const QDateTime &t)
     return {t.date().year(), t.date().month(), t.date().day(),
             t.time().hour(), t.time().minute(), t.time().second()};
 }
+
+// The report area as the reading thread sees it: each text is written on
+// the window's own thread, which the reading thread waits for, so that the
+// report is there before the account is released.
+class ReportAreaFromThread final : public ReportView {
+public:
+    explicit ReportAreaFromThread(frmMain &window) : window_(window) {}
+
+    void replaceReportText(const std::string &text) override
+    {
+        QMetaObject::invokeMethod(&window_, [this, &text] { window_.replaceReportText(text); },
+                                  Qt::BlockingQueuedConnection);
+    }
+
+private:
+    frmMain &window_;
+};
 
 } // namespace
 
@@ -139,13 +165,42 @@ void frmMain::createReportArea()
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // The report's TABs were counted for the tab stops of a Windows text
-    // field: every 32 dialog units, eight average letters of its font. With
-    // those, one column holds every value.
-    const QFontMetricsF metrics(Text1->font());
-    const QString letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"_s;
-    Text1->setTabStopDistance(8 * metrics.horizontalAdvance(letters) / letters.size());
+    fitReportFont();
     Text1->installEventFilter(this);
+}
+
+void frmMain::fitReportFont()
+{
+    // The widest lines a report has: every date and time as long as the
+    // locale writes them, the longest IPv4 address.
+    AccountUsage usage;
+    const PropertyValue late = *DateTime::fromCivil({2026, 12, 28, 22, 58, 58});
+    usage.lastLogin = usage.lastLogoff = usage.lastFailedLogin = usage.passwordExpires = late;
+    usage.passwordLastChanged = std::get<DateTime>(late);
+    usage.lastBadLoginAddress = std::string("255.255.255.255");
+    const QStringList lines =
+        QString::fromStdString(usageReport({}, usage, services_.locale, "\n")).split(u'\n');
+    const QTextDocument *document = Text1->document();
+    const qreal room = Text1->width() - 2 * Text1->frameWidth() - Text1->verticalScrollBar()->sizeHint().width()
+                       - 2 * document->documentMargin() - Text1->cursorWidth();
+
+    // The face the layout was drawn for, at its size, or smaller where this
+    // system's relative of it is wider. The report's TABs were counted for
+    // the tab stops of a Windows text field: every 32 dialog units, eight
+    // average letters of its font. With those, one column holds every value.
+    for (double points = 8.25;; points -= 0.25) {
+        Text1->setFont(classicFont(points));
+        const QFontMetricsF metrics(Text1->font());
+        const QString letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"_s;
+        Text1->setTabStopDistance(8 * metrics.horizontalAdvance(letters) / letters.size());
+        QTextOption tabs;
+        tabs.setTabStopDistance(Text1->tabStopDistance());
+        qreal widest = 0;
+        for (const QString &line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line, tabs));
+        if (widest <= room || points <= 6)
+            return;
+    }
 }
 
 void frmMain::createStatusBar()
@@ -186,8 +241,34 @@ void frmMain::replaceReportText(const std::string &text)
     Text1->setPlainText(shown);
 }
 
+void frmMain::showAccountUsage(const std::string &domain, const std::string &userName)
+{
+    // The reading thread has a locale of its own; the clock uses this one.
+    const QtLocale locale = services_.locale;
+    ReportAreaFromThread area(*this);
+    ReportOutcome outcome;
+    reading_ = true;
+    runWhileWaiting([&] {
+        outcome = tramsel::ShowAccountUsage(domain, userName, {services_.provider, locale, area});
+    });
+    reading_ = false;
+
+    const std::string warnings = reportWarnings(outcome);
+    if (!warnings.empty())
+        services_.errorOutput(warnings);
+    sbStatusPanel->setToolTip(QString::fromStdString(warnings).trimmed());
+    if (closeWhenRead_)
+        close();
+}
+
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    // Not while a report is read, which refers to the window: once it is there.
+    if (reading_) {
+        closeWhenRead_ = true;
+        event->ignore();
+        return;
+    }
     Form_Unload();
     services_.windows.unloaded(this);
     event->accept();

@@ -35,6 +35,12 @@ public:
     void replaceReportText(const std::string &text) override;
     const std::string &reportText() const { return report_; }
 
+    // The report procedure's part: reads the account on a thread of its own
+    // while the window stays painted under a wait cursor, writes the report
+    // and returns. Why it failed, or whose answers it lacks, goes to
+    // standard error and to the first status panel's tool tip.
+    void showAccountUsage(const std::string &domain, const std::string &userName);
+
 protected:
     QMenu *createPopupMenu() override;
     void closeEvent(QCloseEvent *event) override;
@@ -54,6 +60,7 @@ private:
     void createMenus();
     void createToolBar();
     void createReportArea();
+    void fitReportFont();
     void createStatusBar();
     void run(main_window::Command command);
     void reportCommandLineAccount();
@@ -70,6 +77,8 @@ private:
     QLabel *sbDatePanel = nullptr;
     QLabel *sbTimePanel = nullptr;
     QTimer *clock_ = nullptr;
+    bool reading_ = false;        // a report is being read
+    bool closeWhenRead_ = false;  // and the window was closed meanwhile
 };
 
 } // namespace tramsel

@@ -1,5 +1,5 @@
-// Tramsel's entry with Qt: the command line, then either the window or an
-// answer without one.
+// Tramsel's entry with Qt: the command line, then either an answer without
+// a window, which needs Qt Core only, or the window, loaded as a module.
 #include <langinfo.h>
 #include <unistd.h>
 
@@ -8,20 +8,20 @@
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QString>
 
 #include "main/command_line.h"
-#include "main/qt/program.h"
+#include "main/qt/window_module.h"
+#include "platform/modules/loadable_module.h"
 #include "platform/provider_factory.h"
-#include "platform/qt/artwork.h"
-#include "platform/qt/loaded_windows.h"
-#include "platform/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
-#include "report/directory_provider.h"
 
 using namespace Qt::StringLiterals;
 
@@ -55,6 +55,28 @@ std::string utf8Argument(const char *argument)
         return QString::fromUtf8(argument).toStdString();
     out.resize(out.size() - toLeft);
     return out;
+}
+
+bool isSet(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value && *value;
+}
+
+// Whether the window has somewhere to go: a platform named for Qt (-platform,
+// QT_QPA_PLATFORM: offscreen, vnc ...), an X display or a Wayland session.
+// Qt itself would abort without one.
+bool hasDisplay(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "-platform" || argument == "--platform" || argument.starts_with("-platform=")
+            || argument.starts_with("--platform="))
+            return true;
+    }
+    const char *session = std::getenv("XDG_SESSION_TYPE");
+    return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY")
+        || (session && std::string_view(session) == "wayland");
 }
 
 std::vector<std::string> arguments(int argc, char *argv[])
@@ -104,30 +126,22 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(u"Tramsel"_s);
     QCoreApplication::setApplicationVersion(u"2.0"_s);
 
-    // Whether a display is needed depends on the command line, so it is read
-    // before the application object exists, passing over Qt's options; for
-    // the window, again from the arguments QApplication leaves.
-    const tramsel::CommandLine first =
+    // Whether a window is needed depends on the command line, so it is read
+    // before any application object exists, passing over Qt's options.
+    const tramsel::CommandLine line =
         tramsel::parseCommandLine(arguments(argc, argv), {kQtOptionsWithValue, kQtFlags});
-    if (!first.error.empty() || first.windowless())
-        return answerWithoutWindow(first);
-    QApplication app(argc, argv);
-    // Message boxes carry the icon too, and desktops find it by the menu entry.
-    QApplication::setWindowIcon(tramsel::applicationIcon());
-    QGuiApplication::setDesktopFileName(u"org.example.tramsel"_s);
-    // QApplication took its own options out of argv.
-    const tramsel::CommandLine line = tramsel::parseCommandLine(arguments(argc, argv));
-    if (!line.error.empty())
+    if (!line.error.empty() || line.windowless())
         return answerWithoutWindow(line);
 
-    const auto provider = tramsel::makeDirectoryProvider({line.root, line.servers});
-    const tramsel::QtLocale locale;
-    tramsel::QtMessageBox messageBox;
-    tramsel::LoadedWindows windows;
-    const tramsel::Services services{*provider, locale, messageBox, windows};
-    tramsel::startUp(services, line.account);
-    const int status = QApplication::exec();
-    // Unloaded windows are deleted once the event loop is done with them.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return status;
+    if (!hasDisplay(argc, argv)) {
+        std::fputs(tramsel::kNoDisplayText, stderr);
+        return tramsel::kExitBadCommandLine;
+    }
+    const auto window = tramsel::loadModule<tramsel::WindowModule>(tramsel::kWindowModuleFile,
+                                                                   tramsel::kWindowModuleSymbol);
+    if (!window.table) {
+        std::fprintf(stderr, "tramsel: the window cannot be shown: %s\n", window.error.c_str());
+        return tramsel::kExitNotBound;
+    }
+    return window.table->run(argc, argv, tramsel::makeDirectoryProvider);
 }

@@ -1,11 +1,11 @@
 // The main-window reference, the start-up procedure and the report procedure.
 #include "main/qt/program.h"
 
+#include <cstdio>
+
 #include <QPointer>
 
 #include "main/qt/frmMain.h"
-#include "platform/qt/qt_locale.h"
-#include "report/account_usage.h"
 
 namespace tramsel {
 namespace {
@@ -23,14 +23,12 @@ frmMain *startUp(const Services &services, const std::optional<std::string> &acc
     return theMainWindow.data();
 }
 
+void writeToStandardError(const std::string &text) { std::fputs(text.c_str(), stderr); }
+
 void ShowAccountUsage(const QString &domain, const QString &userName)
 {
-    frmMain *window = mainWindow();
-    if (!window)
-        return;
-    const Services &services = window->services();
-    tramsel::ShowAccountUsage(domain.toStdString(), userName.toStdString(),
-                              {services.provider, services.locale, *window});
+    if (frmMain *window = mainWindow())
+        window->showAccountUsage(domain.toStdString(), userName.toStdString());
 }
 
 } // namespace tramsel

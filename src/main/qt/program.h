@@ -17,6 +17,8 @@ class MessageBoxService;
 class QtLocale;
 class frmMain;
 
+void writeToStandardError(const std::string &text);
+
 // The platform services every window uses, handed to each window so that
 // tests can put their own in.
 struct Services {
@@ -25,6 +27,8 @@ struct Services {
     MessageBoxService &messageBox;
     LoadedWindows &windows;
     std::function<QDateTime()> now = &QDateTime::currentDateTime;
+    // Standard error: why a report failed, or whose answers it lacks.
+    std::function<void(const std::string &)> errorOutput = &writeToStandardError;
 };
 
 // The main-window reference: the one frmMain, set by startUp(); nullptr before
@@ -36,7 +40,8 @@ frmMain *mainWindow();
 // ("DOMAIN\user") is reported as soon as the window has been drawn.
 frmMain *startUp(const Services &services, const std::optional<std::string> &account = {});
 
-// Replaces Text1 of the main window with the report for the account.
+// Replaces Text1 of the main window with the report for the account, and
+// returns once it is there; the window stays painted while it is read.
 void ShowAccountUsage(const QString &domain, const QString &userName);
 
 } // namespace tramsel

@@ -8,8 +8,11 @@
 #include "about/win32/frmAbout.h"
 #include "enter_user/win32/frmEnterUser.h"
 #include "main/command_line.h"
+#include "report/account_usage.h"
 #include "platform/win/loaded_windows.h"
 #include "platform/win/message_box.h"
+#include "platform/win/standard_streams.h"
+#include "platform/win/waiting_work.h"
 #include "platform/win/wide_text.h"
 #include "platform/win/window_class.h"
 #include "windows/resource.h"
@@ -27,6 +30,8 @@ frmMain *theMainWindow = nullptr;
 constexpr int kFirstMenuCommand = 100;
 constexpr int kFirstToolButton = 200;
 constexpr UINT_PTR kClockTimer = 1;
+// Sent by the reading thread: lParam points to the report's text.
+constexpr UINT kReplaceReportText = WM_APP + 1;
 
 std::wstring wide(const std::string &text) { return win::terminatedWide(text).value_or(L""); }
 
@@ -50,6 +55,22 @@ LRESULT CALLBACK selectAllKey(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam,
         return 0;
     return DefSubclassProc(edit, msg, wParam, lParam);
 }
+
+// The report area as the reading thread sees it: each text is written on
+// the window's own thread, which the reading thread waits for, so that the
+// report is there before the account is released.
+class ReportAreaFromThread final : public ReportView {
+public:
+    explicit ReportAreaFromThread(HWND window) : window_(window) {}
+
+    void replaceReportText(const std::string &text) override
+    {
+        SendMessageW(window_, kReplaceReportText, 0, reinterpret_cast<LPARAM>(&text));
+    }
+
+private:
+    HWND window_;
+};
 
 } // namespace
 
@@ -126,7 +147,21 @@ LRESULT frmMain::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         shown_ = {};  // the panels are measured again
         showDateAndTime();
         return 0;
+    case kReplaceReportText:
+        replaceReportText(*reinterpret_cast<const std::string *>(lParam));
+        return 0;
+    case WM_SETCURSOR:
+        if (reading_) {
+            SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+            return TRUE;
+        }
+        break;
     case WM_CLOSE:  // Exit and the close box
+        // Not while a report is read, which refers to the window: once it is there.
+        if (reading_) {
+            closeWhenRead_ = true;
+            return 0;
+        }
         Form_Unload();
         DestroyWindow(hwnd_);
         return 0;
@@ -222,7 +257,8 @@ void frmMain::createReportArea()
 void frmMain::createStatusBar()
 {
     sbStatusBar =
-        controls_.create(STATUSCLASSNAMEW, nullptr, CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
+        controls_.create(STATUSCLASSNAMEW, nullptr,
+                         SBARS_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
                          kStatusBar, 0, std::nullopt);
     // A second is the longest the panels lag behind the clock.
     SetTimer(hwnd_, kClockTimer, 1000, nullptr);
@@ -248,6 +284,25 @@ bool frmMain::translate(MSG *message)
 }
 
 void frmMain::replaceReportText(const std::string &text) { SetWindowTextW(Text1, wide(text).c_str()); }
+
+void frmMain::showAccountUsage(const std::string &domain, const std::string &userName)
+{
+    ReportAreaFromThread area(hwnd_);
+    ReportOutcome outcome;
+    reading_ = true;
+    win::runWhileWaiting([&] {
+        outcome = tramsel::ShowAccountUsage(domain, userName, {services_.provider, services_.locale, area});
+    });
+    reading_ = false;
+
+    const std::string warnings = reportWarnings(outcome);
+    if (!warnings.empty())
+        win::writeStandardStreams({}, warnings);
+    statusTip_ = wide(warnings.empty() ? warnings : warnings.substr(0, warnings.size() - 1));
+    SendMessageW(sbStatusBar, SB_SETTIPTEXTW, 0, reinterpret_cast<LPARAM>(statusTip_.c_str()));
+    if (closeWhenRead_)
+        SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
 
 void frmMain::run(Command command)
 {

@@ -35,6 +35,12 @@ public:
     // Text1's whole text; lines end in CR LF.
     void replaceReportText(const std::string &text) override;
 
+    // The report procedure's part: reads the account on a thread of its own
+    // while the window stays painted under a wait cursor, writes the report
+    // and returns. Why it failed, or whose answers it lacks, goes to
+    // standard error and to the first status panel's tool tip.
+    void showAccountUsage(const std::string &domain, const std::string &userName);
+
 private:
     friend struct win::WindowProcedure<frmMain>;
 
@@ -69,6 +75,9 @@ private:
     HWND Text1 = nullptr;
     HWND sbStatusBar = nullptr;
     main_window::StatusTexts shown_;  // what the status panels show
+    std::wstring statusTip_;          // the first panel's tool tip
+    bool reading_ = false;            // a report is being read
+    bool closeWhenRead_ = false;      // and the window was closed meanwhile
 };
 
 } // namespace tramsel

@@ -2,7 +2,6 @@
 #include "main/win32/program.h"
 
 #include "main/win32/frmMain.h"
-#include "report/account_usage.h"
 
 namespace tramsel {
 
@@ -18,11 +17,8 @@ frmMain *startUp(const Services &services, const std::optional<std::string> &acc
 
 void ShowAccountUsage(const std::string &domain, const std::string &userName)
 {
-    frmMain *window = mainWindow();
-    if (!window)
-        return;
-    const Services &services = window->services();
-    tramsel::ShowAccountUsage(domain, userName, {services.provider, services.locale, *window});
+    if (frmMain *window = mainWindow())
+        window->showAccountUsage(domain, userName);
 }
 
 } // namespace tramsel

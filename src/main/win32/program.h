@@ -31,7 +31,8 @@ frmMain *mainWindow();
 // ("DOMAIN\user") is reported as soon as the window has been drawn.
 frmMain *startUp(const Services &services, const std::optional<std::string> &account = {});
 
-// Replaces Text1 of the main window with the report for the account (UTF-8).
+// Replaces Text1 of the main window with the report for the account (UTF-8),
+// and returns once it is there; the window stays painted while it is read.
 void ShowAccountUsage(const std::string &domain, const std::string &userName);
 
 } // namespace tramsel

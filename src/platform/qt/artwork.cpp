@@ -2,22 +2,37 @@
 // which Qt reads without image plugins.
 #include "platform/qt/artwork.h"
 
+#include <QPixmap>
+
 namespace tramsel {
+namespace {
+
+// Built from pixmaps: a file name would make QIcon look through the icon
+// engine plugins for one that takes it, which costs more than reading them.
+QIcon fromFiles(std::initializer_list<QString> files)
+{
+    QIcon icon;
+    for (const QString &file : files)
+        icon.addPixmap(QPixmap(file));
+    return icon;
+}
+
+} // namespace
 
 QIcon applicationIcon()
 {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tramsel.png").arg(size), QSize(size, size));
-    return icon;
+    // The sizes title bars and task switchers draw. An X window carries every
+    // size its icon has, decoded when it is first shown; the larger ones come
+    // to desktops from the icon theme, through the desktop file.
+    return fromFiles({QStringLiteral(":/icons/hicolor/16x16/apps/tramsel.png"),
+                      QStringLiteral(":/icons/hicolor/24x24/apps/tramsel.png"),
+                      QStringLiteral(":/icons/hicolor/32x32/apps/tramsel.png"),
+                      QStringLiteral(":/icons/hicolor/48x48/apps/tramsel.png")});
 }
 
 QIcon aboutIcon()
 {
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/about-32.png"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/icons/about-16.png"), QSize(16, 16));
-    return icon;
+    return fromFiles({QStringLiteral(":/icons/about-32.png"), QStringLiteral(":/icons/about-16.png")});
 }
 
 } // namespace tramsel

@@ -5,7 +5,7 @@
 
 namespace tramsel {
 
-// The application icon in every size drawn for it; every window carries it.
+// The application icon in the sizes a window shows it; every window carries it.
 QIcon applicationIcon();
 
 // The about box's open padlock with a dial, 32 x 32 (and 16 x 16).

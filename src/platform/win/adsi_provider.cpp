@@ -1,23 +1,21 @@
 // The directory on Windows: ADSI's WinNT provider.
 #include "platform/win/adsi_provider.h"
 
-#include <cstdio>
+#include <cstdint>
 #include <memory>
 
 #include "platform/win/variant_value.h"
 #include "platform/win/wide_text.h"
 
 namespace tramsel {
-namespace {
-
-std::string hresultText(HRESULT result)
+DateTime systemClock()
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "error 0x%08lX", static_cast<unsigned long>(result));
-    return text;
+    constexpr std::int64_t kUnixEpochTicks = 116'444'736'000'000'000;  // 1970 counted from 1601
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    return DateTime::fromUnixMicroseconds((ticks - kUnixEpochTicks) / 10).value_or(DateTime());
 }
-
-} // namespace
 
 Binding AdsiDirectoryProvider::bind(std::string_view path)
 {
@@ -32,7 +30,7 @@ Binding AdsiDirectoryProvider::bind(std::string_view path)
         ADsGetObject(widePath->c_str(), IID_IADs, reinterpret_cast<void **>(&ads));
     object->hold(ads);  // released with the object, also when the bind failed
     if (FAILED(result) || !ads)
-        return {nullptr, "ADSI could not bind " + std::string(path) + " (" + hresultText(result) + ")", {}};
+        return {nullptr, "ADSI could not bind " + std::string(path) + " (" + win::hresultText(result) + ")", {}};
     return {object.release(), {}, {}};
 }
 
@@ -42,16 +40,42 @@ std::optional<PropertyValue> AdsiDirectoryProvider::get(DirectoryObject &object,
     const auto *account = dynamic_cast<const AdsiObject *>(&object);
     if (!account || !account->ads())
         return std::nullopt;
+    if (name == property::kPasswordLastChanged)
+        return passwordLastChanged(*account->ads());
+    return read(*account->ads(), name);
+}
+
+std::optional<PropertyValue> AdsiDirectoryProvider::read(IADs &ads, std::string_view name) const
+{
     const auto wideName = win::terminatedWide(name);
     if (!wideName)
         return std::nullopt;
     const win::BstrRef bstrName(SysAllocString(wideName->c_str()));
     if (!bstrName)
         return std::nullopt;
-    win::ClearedVariant value;
-    if (FAILED(account->ads()->Get(bstrName.get(), value.get())))
+    win::ClearedVariant variant;
+    if (FAILED(ads.Get(bstrName.get(), variant.get())))
         return std::nullopt;
-    return win::propertyValue(*value);
+    auto value = win::propertyValue(*variant);
+    // WinNT's dates are on the local clock. As instants, what is worked out
+    // from them is right across daylight saving (a clock before 1601 stays as it is).
+    if (auto *date = value ? std::get_if<DateTime>(&*value) : nullptr)
+        *date = zone_.instant(*date).value_or(*date);
+    return value;
+}
+
+std::optional<PropertyValue> AdsiDirectoryProvider::passwordLastChanged(IADs &ads) const
+{
+    // WinNT keeps the password's age in seconds, not the date it was set. A
+    // password that must be changed at the next logon was set at no date.
+    const auto expired = read(ads, "PasswordExpired");
+    const auto age = read(ads, "PasswordAge");
+    const auto seconds = age ? numberValue(*age) : std::nullopt;
+    if (!expired || numberValue(*expired) != 0.0 || !seconds || *seconds < 0)
+        return std::nullopt;
+    if (const auto changed = now_().minusSeconds(*seconds))
+        return PropertyValue(*changed);
+    return std::nullopt;
 }
 
 void AdsiDirectoryProvider::release(DirectoryObject *object)

@@ -3,7 +3,10 @@
 
 #include <activeds.h>
 
+#include <functional>
+
 #include "platform/win/com.h"
+#include "platform/win/time_zone.h"
 #include "report/directory_provider.h"
 
 namespace tramsel {
@@ -26,13 +29,34 @@ private:
     win::ComRef<IADs> ads_;
 };
 
-// Binds paths with ADsGetObject and reads properties with IADs::Get. Every
-// failure, whatever its HRESULT, is a bind or a read that gives nothing.
+// The time now, as an instant.
+using Clock = std::function<DateTime()>;
+DateTime systemClock();
+
+// Binds paths with ADsGetObject and reads properties with IADs::Get, and
+// answers PasswordLastChanged from the password's age. Every failure,
+// whatever its HRESULT, is a bind or a read that gives nothing.
 class AdsiDirectoryProvider final : public DirectoryProvider {
 public:
+    // The WinNT provider's dates are on the clock of this zone (the user's);
+    // the ages it counts end now.
+    explicit AdsiDirectoryProvider(win::TimeZone zone = {}, Clock now = systemClock)
+        : zone_(zone), now_(std::move(now))
+    {
+    }
+
     Binding bind(std::string_view path) override;
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
     void release(DirectoryObject *object) override;
+
+private:
+    // A property by IADs::Get; dates as instants.
+    std::optional<PropertyValue> read(IADs &ads, std::string_view name) const;
+    // Where the password never expires, the report asks for the date it was set.
+    std::optional<PropertyValue> passwordLastChanged(IADs &ads) const;
+
+    win::TimeZone zone_;
+    Clock now_;
 };
 
 } // namespace tramsel

@@ -1,6 +1,8 @@
 // COM on the calling thread.
 #include "platform/win/com.h"
 
+#include <cstdio>
+
 namespace tramsel::win {
 
 ComGuard::ComGuard() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
@@ -14,5 +16,12 @@ ComGuard::~ComGuard()
 }
 
 bool ComGuard::ready() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+
+std::string hresultText(HRESULT result)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "error 0x%08lX", static_cast<unsigned long>(result));
+    return text;
+}
 
 } // namespace tramsel::win

@@ -6,6 +6,7 @@
 #include <oleauto.h>
 
 #include <memory>
+#include <string>
 
 namespace tramsel::win {
 
@@ -30,6 +31,9 @@ public:
 private:
     HRESULT result_;
 };
+
+// "error 0x80070035", for a one-line reason.
+std::string hresultText(HRESULT result);
 
 struct ReleaseInterface {
     void operator()(IUnknown *unknown) const { unknown->Release(); }

@@ -8,18 +8,6 @@
 namespace tramsel::win {
 namespace {
 
-SYSTEMTIME systemTime(const CivilDateTime &d)
-{
-    SYSTEMTIME t{};
-    t.wYear = static_cast<WORD>(d.year);
-    t.wMonth = static_cast<WORD>(d.month);
-    t.wDay = static_cast<WORD>(d.day);
-    t.wHour = static_cast<WORD>(d.hour);
-    t.wMinute = static_cast<WORD>(d.minute);
-    t.wSecond = static_cast<WORD>(d.second);
-    return t;
-}
-
 // Runs an NLS function that answers the length it needs when given no buffer.
 template <class Call> std::string utf8Result(Call call)
 {
@@ -57,30 +45,7 @@ std::wstring withFullYear(std::wstring_view format)
     return out;
 }
 
-LocalTime NlsLocale::localTime(const DateTime &dateTime) const
-{
-    const CivilDateTime civil = dateTime.civil();
-    SYSTEMTIME utc = systemTime(civil);
-    SYSTEMTIME local{};
-    if (dateTime.isInstant()) {
-        // The zone's rules for that year, daylight saving included.
-        if (!SystemTimeToTzSpecificLocalTimeEx(nullptr, &utc, &local))
-            return {civil, 0};
-    } else {
-        local = utc;
-        if (!TzSpecificLocalTimeToSystemTimeEx(nullptr, &local, &utc))
-            return {civil, 0};
-    }
-    FILETIME localFile{};
-    FILETIME utcFile{};
-    if (!SystemTimeToFileTime(&local, &localFile) || !SystemTimeToFileTime(&utc, &utcFile))
-        return {civil, 0};
-    const auto ticks = [](const FILETIME &f) {
-        return static_cast<long long>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime);
-    };
-    const int offset = static_cast<int>((ticks(localFile) - ticks(utcFile)) / 10'000'000);
-    return {{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond}, offset};
-}
+LocalTime NlsLocale::localTime(const DateTime &dateTime) const { return zone_.localTime(dateTime); }
 
 std::wstring NlsLocale::info(unsigned long type) const
 {

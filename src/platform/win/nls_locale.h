@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/win/time_zone.h"
 #include "report/locale.h"
 
 namespace tramsel::win {
@@ -15,10 +16,10 @@ std::wstring withFullYear(std::wstring_view format);
 
 class NlsLocale final : public Locale {
 public:
-    // The user's own settings (LOCALE_NAME_USER_DEFAULT).
+    // The user's own settings (LOCALE_NAME_USER_DEFAULT) and time zone.
     NlsLocale() = default;
-    // A named locale ("de-DE"), with its default formats; for tests.
-    explicit NlsLocale(std::wstring name) : name_(std::move(name)) {}
+    // A named locale ("de-DE") with its default formats, and a time zone; for tests.
+    explicit NlsLocale(std::wstring name, TimeZone zone = {}) : name_(std::move(name)), zone_(zone) {}
 
     LocalTime localTime(const DateTime &dateTime) const override;
     std::string toUpper(std::string_view text) const override;
@@ -32,6 +33,7 @@ private:
     std::wstring info(unsigned long type) const;
 
     std::optional<std::wstring> name_;
+    TimeZone zone_;
 };
 
 } // namespace tramsel::win

@@ -131,6 +131,7 @@ ad_is_dc() {
 
 # What a step that failed half-way left is thrown away before it runs again.
 ad_start_afresh() {
+    ad_stop_dc "$1"
     : >"$AD_WORK/dc$1/etc/smb.conf"
     rm -rf "${AD_WORK:?}/dc$1/lib/"* "$AD_WORK/dc$1/cache/"*
 }
@@ -172,9 +173,9 @@ ad_locators_are() { [ "$(ad_locators | tr '\n' ' ')" = "$* " ]; }
 ad_announce_second() {
     local auth=(-U Administrator --password="$AD_ADMIN_PASSWORD") both=("dc1.$AD_DNS" "dc2.$AD_DNS")
     ad_in 1 samba-tool drs replicate "dc1.$AD_DNS" "dc2.$AD_DNS" "$AD_BASE" "${auth[@]}" || return 1
-    ad_locators | grep -qx "dc2\.$AD_DNS" ||
+    ad_locators | grep -x "dc2\.$AD_DNS" >/dev/null ||
         ad_in 1 samba-tool dns add "$AD_NET.1" "_msdcs.$AD_DNS" _ldap._tcp.dc SRV "dc2.$AD_DNS 389 0 100" "${auth[@]}" ||
-        ad_locators | grep -qx "dc2\.$AD_DNS" || return 1
+        ad_locators | grep -x "dc2\.$AD_DNS" >/dev/null || return 1
     ad_wait 60 ad_locators_are "${both[@]}" ||
         { echo "dc1's DNS names $(ad_locators | tr '\n' ' '), not ${both[*]}"; return 1; }
 }

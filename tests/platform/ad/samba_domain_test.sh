@@ -37,7 +37,7 @@ make_accounts() {
         ad_in 1 samba-tool user setexpiry willexp --days=10 || return 1
     ad_in 1 samba-tool domain passwordsettings pso show weekly >/dev/null ||
         ad_in 1 samba-tool domain passwordsettings pso create weekly 1 --max-pwd-age=7 || return 1
-    ad_in 1 samba-tool domain passwordsettings pso show-user willexp | grep -q "'weekly'" ||
+    ad_in 1 samba-tool domain passwordsettings pso show-user willexp | grep "'weekly'" >/dev/null ||
         ad_in 1 samba-tool domain passwordsettings pso apply weekly willexp
 }
 make_accounts >"$AD_WORK/accounts.log" 2>&1 || { cat "$AD_WORK/accounts.log"; die "cannot make the accounts"; }
@@ -51,7 +51,7 @@ make_accounts >"$AD_WORK/accounts.log" 2>&1 || { cat "$AD_WORK/accounts.log"; di
 # transaction's cost grows with the square of its size).
 audit_accounts() {
     local first
-    ad_in 1 samba-tool ou list | grep -qx 'OU=Staff' || ad_in 1 samba-tool ou create OU=Staff || return 1
+    ad_in 1 samba-tool ou list | grep -x 'OU=Staff' >/dev/null || ad_in 1 samba-tool ou create OU=Staff || return 1
     { ad_in 1 samba-tool user show gone >/dev/null 2>&1 ||
         ad_in 1 samba-tool user create gone "$password" --userou=OU=Staff; } &&
         { ad_in 1 samba-tool user show relocked >/dev/null 2>&1 ||
@@ -60,7 +60,7 @@ audit_accounts() {
     ad_in 1 samba-tool domain passwordsettings pso show quick >/dev/null 2>&1 ||
         ad_in 1 samba-tool domain passwordsettings pso create quick 2 --account-lockout-threshold=3 \
             --account-lockout-duration=1 --reset-account-lockout-after=1 || return 1
-    ad_in 1 samba-tool domain passwordsettings pso show-user relocked | grep -q "'quick'" ||
+    ad_in 1 samba-tool domain passwordsettings pso show-user relocked | grep "'quick'" >/dev/null ||
         ad_in 1 samba-tool domain passwordsettings pso apply quick relocked || return 1
     python3 - "$AD_BASE" "$AD_WORK" <<'PY' || return 1
 import base64, sys
@@ -79,7 +79,7 @@ PY
     ad_in 1 ldbmodify -H /var/lib/samba/private/sam.ldb "$AD_WORK/audit.ldif" || return 1
     for first in 0 550; do
         ad_in 1 ldbsearch -H /var/lib/samba/private/sam.ldb "(sAMAccountName=bulk$(printf %05d $((first + 549))))" dn |
-            grep -q '^dn:' || ad_in 1 ldbadd -H /var/lib/samba/private/sam.ldb "$AD_WORK/bulk$first.ldif" || return 1
+            grep '^dn:' >/dev/null || ad_in 1 ldbadd -H /var/lib/samba/private/sam.ldb "$AD_WORK/bulk$first.ldif" || return 1
     done
 }
 audit_accounts >"$AD_WORK/audit-accounts.log" 2>&1 || { cat "$AD_WORK/audit-accounts.log"; die "cannot make the audit's accounts"; }

@@ -2,14 +2,22 @@
 // bind, in each apartment a thread may be in, is tested with the COM guard.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "fake_com.h"
 #include "platform/win/adsi_provider.h"
+#include "platform/win/nls_locale.h"
+#include "report/account_usage.h"
 
 namespace tramsel {
 namespace {
 
 using win::testing::FakeAds;
 using win::testing::FakeLargeInteger;
+using win::testing::of;
+
+// An object the provider did not bind, holding one reference to the fake.
+void hold(AdsiObject &account, FakeAds &ads) { ads.AddRef(), account.hold(&ads); }
 
 TEST(AdsiDirectoryProvider, ReadsPropertiesByNameAndGivesBackEverything)
 {
@@ -17,10 +25,8 @@ TEST(AdsiDirectoryProvider, ReadsPropertiesByNameAndGivesBackEverything)
     FakeAds ads;
     ads.properties[L"MaxPasswordAge"] =
         win::testing::of(VT_DISPATCH, [&](VARIANT &v) { V_DISPATCH(&v) = &large, large.AddRef(); });
-    // An object the provider did not bind, holding one reference to the fake.
     auto *account = new AdsiObject;
-    ads.AddRef();
-    account->hold(&ads);
+    hold(*account, ads);
     AdsiDirectoryProvider provider;
     EXPECT_EQ(provider.get(*account, "MaxPasswordAge"), PropertyValue(std::int64_t{3628800}));
     EXPECT_EQ(provider.get(*account, "LastFailedLogin"), std::nullopt);
@@ -35,6 +41,75 @@ TEST(AdsiDirectoryProvider, ReadsPropertiesByNameAndGivesBackEverything)
     EXPECT_EQ(large.refs, 1u);  // the VARIANT that Get filled was cleared
     provider.release(account);
     EXPECT_EQ(ads.refs, 1u);
+}
+
+// WinNT keeps the password's age in seconds, not the date it was set.
+TEST(AdsiDirectoryProvider, PasswordLastChangedIsNowLessThePasswordAge)
+{
+    const DateTime now = *DateTime::instantFromCivil({2026, 12, 7, 8, 44, 54});
+    const auto seconds = [](LONG n) { return of(VT_I4, [=](VARIANT &v) { V_I4(&v) = n; }); };
+    const struct {
+        const char *name;
+        win::testing::Fill expired, age;
+        std::optional<PropertyValue> expected;
+    } rows[] = {
+        {"age", seconds(0), seconds(10 * 86400 + 1), *DateTime::instantFromCivil({2026, 11, 27, 8, 44, 53})},
+        {"must change at next logon", seconds(1), seconds(5), std::nullopt},
+        {"age out of range", seconds(0), seconds(-1), std::nullopt},
+    };
+    for (const auto &row : rows) {
+        FakeAds ads;
+        ads.properties = {{L"PasswordExpired", row.expired}, {L"PasswordAge", row.age}};
+        AdsiObject account;
+        hold(account, ads);
+        AdsiDirectoryProvider provider({}, [&] { return now; });
+        EXPECT_EQ(provider.get(account, "PasswordLastChanged"), row.expected) << row.name;
+    }
+}
+
+// ADSI gives the expiry on the local clock; a password set in winter expires
+// 120 days later in summer time (half an hour later on Lord Howe). The change
+// shows on the winter clock. Each zone is named, and is also the user's own
+// when the test runs with TZ set to it (Wine takes the zone from TZ).
+TEST(AdsiDirectoryProvider, PasswordLastChangedIsTheChangeOnTheUsersClockAcrossDaylightSaving)
+{
+    const struct {
+        const char *tz;
+        const wchar_t *key;
+        SYSTEMTIME expires;
+        const char *changed;
+        int offset;  // at the change, seconds ahead of UTC
+    } rows[] = {
+        {"America/New_York", L"Eastern Standard Time", {2026, 5, 0, 15, 3, 24, 44, 0}, "1/15/2026 2:24:44 AM", -18000},
+        {"Europe/Berlin", L"W. Europe Standard Time", {2026, 5, 0, 15, 9, 24, 44, 0}, "1/15/2026 8:24:44 AM", 3600},
+        {"Australia/Sydney", L"AUS Eastern Standard Time", {2026, 11, 0, 12, 13, 0, 0, 0}, "7/15/2026 12:00:00 PM",
+         36000},
+        {"Australia/Lord_Howe", L"Lord Howe Standard Time", {2026, 11, 0, 12, 12, 30, 0, 0}, "7/15/2026 12:00:00 PM",
+         37800},
+    };
+    const char *tz = std::getenv("TZ");
+    for (const auto &row : rows) {
+        std::vector<std::optional<win::TimeZone>> zones{win::TimeZone::named(row.key)};
+        if (tz && std::string_view(tz) == row.tz)
+            zones.emplace_back(win::TimeZone());  // the user's
+        for (const auto &zone : zones) {
+            SCOPED_TRACE(std::string(row.tz) + (zones.size() > 1 ? " (TZ)" : ""));
+            ASSERT_TRUE(zone);
+            double expires = 0;
+            ASSERT_TRUE(SystemTimeToVariantTime(const_cast<SYSTEMTIME *>(&row.expires), &expires));
+            FakeAds ads;
+            ads.properties = {{L"PasswordExpirationDate", of(VT_DATE, [=](VARIANT &v) { V_DATE(&v) = expires; })},
+                              {L"MaxPasswordAge", of(VT_I4, [](VARIANT &v) { V_I4(&v) = 120 * 86400; })}};
+            AdsiObject account;
+            hold(account, ads);
+            AdsiDirectoryProvider provider(*zone);
+            const win::NlsLocale locale(L"en-US", *zone);
+            const auto changed = readUsage(provider, account).passwordLastChanged;
+            ASSERT_TRUE(changed);
+            EXPECT_EQ(valueText(*changed, locale), row.changed);
+            EXPECT_EQ(locale.localTime(*changed).utcOffsetSeconds, row.offset);
+        }
+    }
 }
 
 } // namespace
