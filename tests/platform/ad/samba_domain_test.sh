@@ -3,7 +3,8 @@
 # controllers in private network namespaces, accounts and logins made with
 # Samba's and Kerberos' own tools, and the program's printed reports
 # compared byte for byte with what the test works out from each
-# controller's raw attributes.
+# controller's raw attributes; then the audit's rows compared with those
+# reports (audit_check.py), its states, filters and paging.
 # Usage: samba_domain_test.sh PATH/TO/tramsel
 set -uo pipefail
 
