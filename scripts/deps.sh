@@ -66,6 +66,8 @@ BUILD_PACKAGES+=(pkg-config libldap2-dev libsasl2-dev libkrb5-dev libsasl2-modul
 # admin machines, a joining controller registers its DNS records itself, at a
 # moment of its own: installed, so that the test always meets that case.
 TEST_PACKAGES+=(samba samba-ad-dc samba-ad-provision samba-dsdb-modules winbind krb5-user ldap-utils iproute2 util-linux)
+# The audit's tests and benchmark import many users at once, as one LDIF, with ldbadd.
+TEST_PACKAGES+=(ldb-tools)
 TEST_PACKAGES+=(python3-dnspython bind9-dnsutils)
 # The audit writes JSON with JSON for Modern C++ (header-only, and used by the
 # Windows cross build too).

@@ -45,7 +45,9 @@ struct Progress {
 struct Listing {
     std::string domain;            // the domain or machine as the rows name it ("SALES", "WEB01")
     std::vector<Source> sources;   // every source asked, in order
-    std::string error;             // set when nothing could be read at all: one plain line
+    // Set when nothing could be read at all: one plain line. A request the
+    // directory cannot answer as asked (a --base it does not hold) begins "--base ".
+    std::string error;
 };
 
 /// One controller's own values of one account, as the per-controller view shows them.

@@ -89,6 +89,9 @@ struct Run {
                     output.add(record);
             },
             hooks.progress ? hooks.progress : [](const audit::Progress &) {});
+        // A base the domain does not hold is the command line's fault.
+        if (listing.error.starts_with("--base "))
+            return {kExitBadCommandLine, {}, listing.error + "\n"};
         if (const auto reason = nothingRead(listing))
             return failed(*reason);
         WindowlessResult result{kExitSuccess,

@@ -55,20 +55,24 @@ public:
     }
 };
 
+
 } // namespace
 
 std::unique_ptr<audit::AccountCatalog> makeAccountCatalog(const ProviderOptions &options)
 {
 #if defined(__linux__)
     // As for the provider: a tree is one machine; otherwise this machine's
-    // accounts locally, and a domain's elsewhere.
+    // accounts locally, and a domain's from its directory, whose code is
+    // loaded only when a domain is listed.
     if (!options.root.empty())
         return LinuxAccountCatalog::forTree(options.root);
     return std::make_unique<RoutingAccountCatalog>(
-        LinuxAccountCatalog::forSystem(), std::make_unique<NoCatalog>(), [](std::string_view domain) {
+        LinuxAccountCatalog::forSystem(), std::make_unique<DomainModuleCatalog>(options), [](std::string_view domain) {
             linux_accounts::PosixFileReader files;
             return linux_accounts::SystemAccounts(files).isHostName(domain);
         });
+#elif defined(__unix__)
+    return std::make_unique<DomainModuleCatalog>(options);
 #elif defined(_WIN32)
     (void)options;  // ADSI reads no files
     // The domain's or this computer's WinNT container.

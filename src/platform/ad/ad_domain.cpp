@@ -23,6 +23,14 @@ std::string lower(std::string_view text)
     return result;
 }
 
+std::string upper(std::string_view text)
+{
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; });
+    return result;
+}
+
 std::string_view trimmed(std::string_view text)
 {
     const auto first = text.find_first_not_of(" \t\r");
@@ -132,6 +140,34 @@ std::optional<std::string> dnsDomainFor(std::string_view domain, const ConfigTex
         if (v.section == "libdefaults" && v.key == "default_realm" && firstLabel(v.value) == netbios)
             return lower(v.value);
     return std::nullopt;
+}
+
+std::string dnsNameOf(std::string_view namingContext)
+{
+    std::string name;
+    while (!namingContext.empty()) {
+        const auto comma = std::min(namingContext.find(','), namingContext.size());
+        const std::string_view part = trimmed(namingContext.substr(0, comma));
+        if (part.size() > 3 && lower(part.substr(0, 3)) == "dc=") {
+            if (!name.empty())
+                name += '.';
+            name += lower(part.substr(3));
+        }
+        namingContext.remove_prefix(std::min(comma + 1, namingContext.size()));
+    }
+    return name;
+}
+
+std::string domainMismatch(std::string_view host, std::string_view typed, std::string_view servedDns,
+                           std::string_view servedNetbios)
+{
+    const bool dns = typed.find('.') != std::string_view::npos;
+    const std::string served = dns ? lower(servedDns) : upper(servedNetbios);
+    const std::string asked = dns ? lower(typed) : upper(typed);
+    if (served == asked)
+        return {};
+    return std::string(host) + " serves " + (served.empty() ? std::string("another domain") : served) + ", not "
+        + asked;
 }
 
 std::vector<std::string> domainControllersFromDns(const std::string &dnsDomain)

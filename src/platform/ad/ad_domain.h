@@ -32,6 +32,16 @@ ConfigTexts readConfig(const ConfigFiles &files);
 // names it. Reads no network.
 std::optional<std::string> dnsDomainFor(std::string_view domain, const ConfigTexts &config);
 
+// The DNS name of a domain naming context ("DC=sales,DC=test": "sales.test").
+std::string dnsNameOf(std::string_view namingContext);
+
+// Why a controller that serves the domain `servedDns` (NetBIOS name
+// `servedNetbios`) cannot answer for the domain the user typed (a DNS name
+// when it has a dot, else a NetBIOS name): "dc1.sales.test serves SALES,
+// not OTHER". Empty when it is that domain; names compare without case.
+std::string domainMismatch(std::string_view host, std::string_view typed, std::string_view servedDns,
+                           std::string_view servedNetbios);
+
 // The LDAP URIs of the domain's controllers from its SRV records
 // (_ldap._tcp.dc._msdcs.DOMAIN), lowest priority first; empty when DNS has
 // none or does not answer within about two seconds.

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 namespace tramsel::ad {
@@ -51,6 +52,18 @@ std::optional<std::int64_t> derivedExpiry(const std::vector<DcAnswer> &answers)
     return *set - *maxAge;
 }
 
+// A reader that may not read the user's password settings object still sees
+// the expiry the controller worked out from it: the age is the time from
+// the last change to that expiry.
+std::optional<std::int64_t> ageFromExpiry(const std::vector<DcAnswer> &answers)
+{
+    const auto expiry = firstHaving(answers, &DcAnswer::passwordExpiryComputed);
+    const auto set = firstHaving(answers, &DcAnswer::pwdLastSet);
+    if (!isEvent(expiry) || !isEvent(set) || *expiry <= *set)
+        return std::nullopt;
+    return *set - *expiry;
+}
+
 std::optional<PropertyValue> dateValue(std::optional<std::int64_t> fileTime)
 {
     if (!fileTime)
@@ -79,11 +92,49 @@ std::string escapeFilterValue(std::string_view value)
     return escaped;
 }
 
+std::optional<std::int64_t> integerValue(std::string_view text)
+{
+    std::int64_t n = 0;
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (text.empty() || error != std::errc() || stop != text.data() + text.size())
+        return std::nullopt;
+    return n;
+}
+
+std::string accountFilter(std::string_view samAccountName)
+{
+    const bool computer = samAccountName.ends_with('$');
+    return std::string(computer ? "(&(objectCategory=computer)" : "(&(objectCategory=person)(objectClass=user)")
+        + "(sAMAccountName=" + escapeFilterValue(samAccountName) + "))";
+}
+
 std::optional<DateTime> fileTimeToInstant(std::int64_t fileTime)
 {
     if (!isEvent(fileTime))
         return std::nullopt;
     return DateTime::fromUnixSeconds(fileTime / kTicksPerSecond - kSeconds1601To1970);
+}
+
+std::optional<DateTime> generalizedTimeToInstant(std::string_view text)
+{
+    // YYYYMMDDHHMMSS, an optional fraction, then Z.
+    if (text.size() < 15 || text.back() != 'Z')
+        return std::nullopt;
+    const auto digits = [&](std::size_t at, std::size_t count) -> std::optional<int> {
+        int value = 0;
+        const auto [stop, error] = std::from_chars(text.data() + at, text.data() + at + count, value);
+        return error == std::errc() && stop == text.data() + at + count ? std::optional(value) : std::nullopt;
+    };
+    const std::string_view fraction = text.substr(14, text.size() - 15);
+    if (!fraction.empty()
+        && (fraction.size() < 2 || (fraction[0] != '.' && fraction[0] != ',')
+            || fraction.find_first_not_of("0123456789", 1) != std::string_view::npos))
+        return std::nullopt;
+    const auto year = digits(0, 4), month = digits(4, 2), day = digits(6, 2), hour = digits(8, 2),
+               minute = digits(10, 2), second = digits(12, 2);
+    if (!year || !month || !day || !hour || !minute || !second)
+        return std::nullopt;
+    return DateTime::instantFromCivil({*year, *month, *day, *hour, *minute, std::min(*second, 59)});
 }
 
 std::optional<std::int64_t> passwordAgeSeconds(std::int64_t interval)
@@ -110,6 +161,9 @@ MergedUsage mergeAnswers(const std::vector<DcAnswer> &answers)
     if (!usage.passwordExpiry)
         usage.passwordExpiry = derivedExpiry(answers);
     usage.maxPasswordAge = firstHaving(answers, &DcAnswer::maxPasswordAge);
+    if (!usage.maxPasswordAge)
+        usage.maxPasswordAge = ageFromExpiry(answers);
+    usage.passwordLastSet = firstHaving(answers, &DcAnswer::pwdLastSet);
     return usage;
 }
 
@@ -125,6 +179,8 @@ std::optional<PropertyValue> usageProperty(const MergedUsage &usage, std::string
         return usage.badLoginCount;
     if (name == "PasswordExpirationDate")
         return dateValue(usage.passwordExpiry);
+    if (name == "PasswordLastChanged")
+        return dateValue(usage.passwordLastSet);
     if (name == "MaxPasswordAge" && usage.maxPasswordAge) {
         if (const auto seconds = passwordAgeSeconds(*usage.maxPasswordAge))
             return *seconds;

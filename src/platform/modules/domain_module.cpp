@@ -32,4 +32,37 @@ std::optional<PropertyValue> DomainModuleProvider::get(DirectoryObject &object, 
 
 void DomainModuleProvider::release(DirectoryObject *object) { provider_->release(object); }
 
+DomainModuleCatalog::DomainModuleCatalog(ProviderOptions options) : options_(std::move(options)) {}
+
+DomainModuleCatalog::~DomainModuleCatalog() = default;
+
+audit::AccountCatalog *DomainModuleCatalog::catalog()
+{
+    if (!loaded_) {
+        loaded_ = true;
+        const auto module = loadModule<DomainModule>(kDomainModuleFile, kDomainModuleSymbol);
+        if (module.table)
+            catalog_ = module.table->makeCatalog(options_);
+        else
+            loadError_ = "domain accounts cannot be read: " + module.error;
+    }
+    return catalog_.get();
+}
+
+audit::Listing DomainModuleCatalog::listAccounts(const audit::Request &request,
+                                                 const std::function<void(AccountRecord &&)> &row,
+                                                 const std::function<void(const audit::Progress &)> &progress)
+{
+    if (audit::AccountCatalog *loaded = catalog())
+        return loaded->listAccounts(request, row, progress);
+    return {request.domain, {}, loadError_};
+}
+
+audit::PerController DomainModuleCatalog::perController(const std::string &domain, const std::string &user)
+{
+    if (audit::AccountCatalog *loaded = catalog())
+        return loaded->perController(domain, user);
+    return {domain + "\\" + user, {}, loadError_};
+}
+
 } // namespace tramsel

@@ -5,15 +5,17 @@
 
 #include <memory>
 
+#include "audit/account_catalog.h"
 #include "report/directory_provider.h"
 
 namespace tramsel {
 
 // The domain module's table of entry points.
 struct DomainModule {
-    static constexpr int kVersion = 1;
+    static constexpr int kVersion = 2;
     int version = kVersion;
     std::unique_ptr<DirectoryProvider> (*makeProvider)(const ProviderOptions &options);
+    std::unique_ptr<audit::AccountCatalog> (*makeCatalog)(const ProviderOptions &options);
 };
 
 inline constexpr const char *kDomainModuleFile = "domain.so";
@@ -36,6 +38,27 @@ private:
     bool loaded_ = false;
     std::string loadError_;
     std::unique_ptr<DirectoryProvider> provider_;
+};
+
+// The same for an audit: loads the module when it first lists, and hands
+// every call to the module's catalog; where the module cannot be loaded,
+// each call fails with the reason.
+class DomainModuleCatalog final : public audit::AccountCatalog {
+public:
+    explicit DomainModuleCatalog(ProviderOptions options);
+    ~DomainModuleCatalog() override;
+
+    audit::Listing listAccounts(const audit::Request &request, const std::function<void(AccountRecord &&)> &row,
+                                const std::function<void(const audit::Progress &)> &progress) override;
+    audit::PerController perController(const std::string &domain, const std::string &user) override;
+
+private:
+    audit::AccountCatalog *catalog();
+
+    ProviderOptions options_;
+    bool loaded_ = false;
+    std::string loadError_;
+    std::unique_ptr<audit::AccountCatalog> catalog_;
 };
 
 } // namespace tramsel

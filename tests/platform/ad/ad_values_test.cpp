@@ -6,7 +6,10 @@
 #include <ctime>
 #include <limits>
 
+#include "platform/ad/ad_catalog.h"
+#include "platform/ad/ad_directory.h"
 #include "platform/ad/ad_domain.h"
+#include "platform/ad/ad_state.h"
 #include "platform/ad/ad_values.h"
 
 namespace tramsel::ad {
@@ -43,6 +46,23 @@ TEST(AdValues, FilterEscaping)
         EXPECT_EQ(escapeFilterValue(row.in), row.out) << row.name;
 }
 
+TEST(AdValues, IntegerOrNothing)
+{
+    const struct { const char *text; std::optional<std::int64_t> value; } rows[] = {
+        {"133590276000000000", 133590276000000000}, {"-36288000000000", -36288000000000},
+        {"", std::nullopt}, {"12x", std::nullopt}, {" 1", std::nullopt}, {"+1", std::nullopt},
+        {"9223372036854775808", std::nullopt}, {"1.5", std::nullopt},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(integerValue(row.text), row.value) << row.text;
+}
+
+TEST(AdValues, AccountFilter)
+{
+    EXPECT_EQ(accountFilter("j*"), "(&(objectCategory=person)(objectClass=user)(sAMAccountName=j\\2a))");
+    EXPECT_EQ(accountFilter("DC1$"), "(&(objectCategory=computer)(sAMAccountName=DC1$))");
+}
+
 TEST(AdValues, FileTimeToInstant)
 {
     const struct { const char *name; std::int64_t fileTime; std::string utc; } rows[] = {
@@ -77,15 +97,19 @@ TEST(AdValues, MergeOfControllers)
     derived.maxPasswordAge = -36288000000000;
     DcAnswer neverExpires = derived;
     neverExpires.userAccountControl = 0x10200;
+    DcAnswer psoUnreadable;  // the expiry, but no maximum age
+    psoUnreadable.pwdLastSet = kMay1;
+    psoUnreadable.passwordExpiryComputed = kMay1 + 6048000000000;
 
     const struct { const char *name; std::vector<DcAnswer> answers; MergedUsage merged; } rows[] = {
         {"latest times, largest count, first policy", {first, second},
-         {kLater, std::nullopt, kLater, 2, kNever, -36288000000000}},
+         {kLater, std::nullopt, kLater, 2, kNever, -36288000000000, std::nullopt}},
         {"order of controllers", {second, first},
-         {kLater, std::nullopt, kLater, 2, kNever, std::numeric_limits<std::int64_t>::min()}},
+         {kLater, std::nullopt, kLater, 2, kNever, std::numeric_limits<std::int64_t>::min(), std::nullopt}},
         {"no attributes: nothing happened", {DcAnswer{}}, {}},
-        {"expiry from the password age", {derived}, {{}, {}, {}, 0, kMay1 + 36288000000000, -36288000000000}},
-        {"password never expires", {neverExpires}, {{}, {}, {}, 0, kNever, -36288000000000}},
+        {"expiry from the password age", {derived}, {{}, {}, {}, 0, kMay1 + 36288000000000, -36288000000000, kMay1}},
+        {"password never expires", {neverExpires}, {{}, {}, {}, 0, kNever, -36288000000000, kMay1}},
+        {"age from the expiry", {psoUnreadable}, {{}, {}, {}, 0, kMay1 + 6048000000000, -6048000000000, kMay1}},
     };
     for (const auto &row : rows) {
         const MergedUsage m = mergeAnswers(row.answers);
@@ -94,7 +118,24 @@ TEST(AdValues, MergeOfControllers)
         EXPECT_EQ(m.lastFailedLogin, row.merged.lastFailedLogin) << row.name;
         EXPECT_EQ(m.badLoginCount, row.merged.badLoginCount) << row.name;
         EXPECT_EQ(m.passwordExpiry, row.merged.passwordExpiry) << row.name;
+        EXPECT_EQ(m.passwordLastSet, row.merged.passwordLastSet) << row.name;
         EXPECT_EQ(m.maxPasswordAge, row.merged.maxPasswordAge) << row.name;
+    }
+}
+
+TEST(AdValues, PasswordLastChangedIsPwdLastSet)
+{
+    const struct { const char *name; std::optional<std::int64_t> pwdLastSet; std::string utc; } rows[] = {
+        {"set", kMay1, "2024-05-01 09:00:00"},
+        {"to change at the next login", 0, "none"},
+        {"not readable", std::nullopt, "none"},
+    };
+    for (const auto &row : rows) {
+        DcAnswer answer;
+        answer.pwdLastSet = row.pwdLastSet;
+        const auto value = usageProperty(mergeAnswers({answer}), "PasswordLastChanged");
+        const auto *date = value ? std::get_if<DateTime>(&*value) : nullptr;
+        EXPECT_EQ(civilText(date ? std::optional(*date) : std::nullopt), row.utc) << row.name;
     }
 }
 
@@ -127,6 +168,119 @@ TEST(AdDomain, DnsNameFromConfiguration)
     };
     for (const auto &row : rows)
         EXPECT_EQ(dnsDomainFor(row.domain, row.config), row.dns) << row.name;
+}
+
+TEST(AdDomain, WhatTheControllerServes)
+{
+    EXPECT_EQ(dnsNameOf("DC=Sales,dc=Example, DC=com"), "sales.example.com");
+    const struct { const char *typed, *reason; } rows[] = {
+        {"sales", ""},
+        {"Sales.Test", ""},
+        {"other", "dc1.sales.test serves SALES, not OTHER"},
+        {"other.test", "dc1.sales.test serves sales.test, not other.test"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(domainMismatch("dc1.sales.test", row.typed, "sales.test", "SALES"), row.reason) << row.typed;
+}
+
+TEST(AdValues, WhenCreated)
+{
+    const struct { const char *text; std::string utc; } rows[] = {
+        {"20240501090000.0Z", "2024-05-01 09:00:00"},
+        {"20240501090000Z", "2024-05-01 09:00:00"},
+        {"20240501090000.0+0100", "none"},
+        {"2024050109000x.0Z", "none"},
+        {"20241301090000.0Z", "none"},
+        {"", "none"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(civilText(generalizedTimeToInstant(row.text)), row.utc) << row.text;
+}
+
+TEST(AdState, Rules)
+{
+    constexpr std::int64_t kHour = 36'000'000'000;
+    const std::int64_t now = kMay1;
+    DcAnswer plain;
+    plain.userAccountControl = 0x200;
+    plain.accountExpires = kNever;
+    DcAnswer disabled = plain;
+    disabled.userAccountControl = 0x202;
+    disabled.accountExpires = 0;
+    DcAnswer lockedAnHourAgo = plain;  // no computed bits: the lockout time and duration decide
+    lockedAnHourAgo.lockoutTime = now - kHour;
+    lockedAnHourAgo.lockoutDuration = -2 * kHour;
+    DcAnswer runOut = lockedAnHourAgo;
+    runOut.lockoutDuration = -kHour / 2;
+    DcAnswer untilUnlocked = runOut;
+    untilUnlocked.lockoutDuration = std::numeric_limits<std::int64_t>::min();
+    DcAnswer computedLock = runOut;  // a controller's own word wins
+    computedLock.userAccountControlComputed = 0x10;
+    DcAnswer computedNothing = lockedAnHourAgo;
+    computedNothing.userAccountControlComputed = 0;
+    DcAnswer expiring = plain;
+    expiring.accountExpires = kLater;
+    expiring.passwordExpiryComputed = now - 1;
+    DcAnswer mustChange = plain;
+    mustChange.userAccountControlComputed = 0x800000;
+
+    struct State { std::optional<bool> disabled, locked; std::string expires; std::optional<bool> passwordExpired; };
+    const struct { const char *name; std::vector<DcAnswer> answers; State state; } rows[] = {
+        {"nothing read", {DcAnswer{}}, {{}, {}, "none", {}}},
+        {"enabled, never expires", {plain}, {false, {}, "none", {}}},
+        {"disabled, expiry 0", {disabled}, {true, {}, "none", {}}},
+        {"locked within the duration", {lockedAnHourAgo}, {false, true, "none", {}}},
+        {"lockout run out", {runOut}, {false, false, "none", {}}},
+        {"locked until unlocked", {untilUnlocked}, {false, true, "none", {}}},
+        {"computed lock on any controller", {computedNothing, computedLock}, {false, true, "none", false}},
+        {"computed: not locked", {computedNothing}, {false, false, "none", false}},
+        {"expiring account, password expired", {expiring}, {false, {}, "2024-05-01 09:00:05", true}},
+        {"password expired by the computed bit", {mustChange}, {false, false, "none", true}},
+    };
+    for (const auto &row : rows) {
+        const AccountState got = accountState(row.answers, mergeAnswers(row.answers), now);
+        EXPECT_EQ(got.disabled, row.state.disabled) << row.name;
+        EXPECT_EQ(got.locked, row.state.locked) << row.name;
+        EXPECT_EQ(civilText(got.accountExpires), row.state.expires) << row.name;
+        EXPECT_EQ(got.passwordExpired, row.state.passwordExpired) << row.name;
+    }
+}
+
+TEST(AdCatalog, RowAgreesWithTheReport)
+{
+    DcAnswer first, second;
+    first.lastLogon = kMay1;
+    first.badPwdCount = 1;
+    first.pwdLastSet = kMay1;
+    first.passwordExpiryComputed = kNever;
+    first.displayName = "Doe, \"J\" \xc3\x89mile";
+    first.whenCreated = generalizedTimeToInstant("20240501090000.0Z");
+    second.lastLogon = kLater;
+    second.badPwdCount = 3;
+    second.whenCreated = fileTimeToInstant(kLater);
+    const AccountRecord r = accountRecord("SALES\\jdoe", "jdoe", {first, second}, 3, kLater);
+    EXPECT_EQ(r.account, "SALES\\jdoe");
+    EXPECT_EQ(r.fullName, first.displayName);
+    EXPECT_EQ(civilText(r.created), "2024-05-01 09:00:00");
+    EXPECT_EQ(r.usage.lastLogin, PropertyValue(*fileTimeToInstant(kLater)));
+    EXPECT_EQ(r.usage.badLoginCount, PropertyValue(std::int64_t{3}));
+    EXPECT_EQ(r.usage.passwordLastChanged, fileTimeToInstant(kMay1));
+    EXPECT_EQ(r.passwordExpired, false);
+    EXPECT_EQ(r.controllersAnswered, 2);
+    EXPECT_EQ(r.controllersAsked, 3);
+}
+
+TEST(AdDirectory, BaseWithinTheDomain)
+{
+    const struct { const char *dn; bool within; } rows[] = {
+        {"DC=sales,DC=test", true},
+        {"OU=Staff, DC=Sales,DC=TEST", true},
+        {"OU=Staff,DC=other,DC=test", false},
+        {"DC=subsales,DC=test", false},
+        {"", false},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(isWithin(row.dn, "DC=sales,DC=test"), row.within) << row.dn;
 }
 
 } // namespace

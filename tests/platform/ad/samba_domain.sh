@@ -26,6 +26,8 @@ AD_DNS=sales.test
 AD_BASE=DC=sales,DC=test
 AD_ADMIN_PASSWORD='Adm1n-Passw0rd!'
 AD_NET=10.53.0
+# As Active Directory: LDAP binds signed and sealed, or SASL inside TLS.
+AD_STRONG_AUTH='ldap server require strong auth = allow_sasl_over_tls'
 # An address whose packets dc2's namespace takes and drops (it neither owns
 # nor forwards it): a controller that never answers.
 AD_BLACK_HOLE=$AD_NET.99
@@ -139,7 +141,7 @@ ad_provision() {
     ad_start_afresh 1
     ad_in 1 samba-tool domain provision -s /etc/samba/smb.conf --realm="$AD_REALM" --domain="$AD_NETBIOS" \
         --server-role=dc --dns-backend=SAMBA_INTERNAL --adminpass="$AD_ADMIN_PASSWORD" \
-        --host-name=dc1 --host-ip="$AD_NET.1" \
+        --host-name=dc1 --host-ip="$AD_NET.1" --option="$AD_STRONG_AUTH" \
         --option="interfaces=lo tsad1" --option="bind interfaces only=yes" >"$AD_WORK/dc1/provision.log" 2>&1 ||
         { tail -20 "$AD_WORK/dc1/provision.log"; return 1; }
 }
@@ -148,7 +150,7 @@ ad_join_second() {
     ad_is_dc 2 && return 0
     ad_start_afresh 2
     ad_in 2 samba-tool domain join -s /etc/samba/smb.conf "$AD_DNS" DC --server="dc1.$AD_DNS" \
-        -U Administrator --password="$AD_ADMIN_PASSWORD" --dns-backend=SAMBA_INTERNAL \
+        -U Administrator --password="$AD_ADMIN_PASSWORD" --dns-backend=SAMBA_INTERNAL --option="$AD_STRONG_AUTH" \
         --option="interfaces=lo tsad2" --option="bind interfaces only=yes" >"$AD_WORK/dc2/join.log" 2>&1 ||
         { tail -20 "$AD_WORK/dc2/join.log"; return 1; }
 }

@@ -1,0 +1,59 @@
+// The threads that ask the controllers: bounded in number, and all ended
+// before the answer is given, even when the deadline passed.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "platform/ad/ad_controllers.h"
+
+namespace tramsel::ad {
+namespace {
+
+TEST(AdControllers, EveryThreadEndsBeforeTheAnswer)
+{
+    // Tasks that hang until they are stopped, as a controller that never answers.
+    struct Hung {
+        std::mutex mutex;
+        std::condition_variable wake;
+        bool stopped = false, begun = false, ended = false;
+    };
+    std::array<Hung, 3> tasks;
+    const auto done = runTogether(
+        tasks.size(), tasks.size(), std::chrono::steady_clock::now() + std::chrono::milliseconds(20),
+        [&](std::size_t i) {
+            std::unique_lock lock(tasks[i].mutex);
+            tasks[i].begun = true;
+            tasks[i].wake.wait(lock, [&] { return tasks[i].stopped; });
+            tasks[i].ended = true;
+        },
+        [&](std::size_t i) {
+            const std::lock_guard lock(tasks[i].mutex);
+            tasks[i].stopped = true;
+            tasks[i].wake.notify_all();
+        });
+    EXPECT_EQ(done, std::vector<bool>(3, false));
+    for (Hung &task : tasks)
+        EXPECT_EQ(task.ended, task.begun);
+}
+
+TEST(AdControllers, AtMostSoManyAtOnce)
+{
+    std::atomic<int> running = 0, most = 0;
+    const auto done = runTogether(
+        40, 4, std::nullopt,
+        [&](std::size_t) {
+            const int now = ++running;
+            for (int seen = most; now > seen && !most.compare_exchange_weak(seen, now);) {
+            }
+            --running;
+        },
+        [](std::size_t) {});
+    EXPECT_EQ(done, std::vector<bool>(40, true));
+    EXPECT_LE(most, 4);
+}
+
+} // namespace
+} // namespace tramsel::ad
