@@ -4,7 +4,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/openat2.h>
-#include <sched.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -12,11 +11,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
 #include <numeric>
-#include <thread>
 
 namespace tramsel::linux_accounts {
 namespace {
@@ -184,124 +180,6 @@ const ReadableFile *RecordLog::file(std::size_t index)
     return files_[index].get();
 }
 
-namespace {
-
-// Reads a file's chunks from its end back, ahead of the walk: a second
-// thread copies the next chunks while the walk visits the records of this
-// one, so that a long walk takes about as long as the copy alone.
-class ReadAhead {
-public:
-    // Chunks of `chunkBytes` below `end`, the newest first.
-    ReadAhead(const ReadableFile &file, std::uint64_t end, std::size_t chunkBytes)
-        : file_(file), chunkBytes_(chunkBytes), next_((end + chunkBytes - 1) / chunkBytes), end_(end)
-    {
-        for (Slot &slot : slots_)
-            slot.bytes.resize(chunkBytes);
-        reader_ = std::thread([this] { read(); });
-    }
-    ~ReadAhead()
-    {
-        {
-            const std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        changed_.notify_all();
-        reader_.join();
-    }
-    ReadAhead(const ReadAhead &) = delete;
-    ReadAhead &operator=(const ReadAhead &) = delete;
-
-    struct Chunk {
-        std::uint64_t start = 0;
-        std::span<const unsigned char> bytes;  // fewer than asked: the file shrank
-        bool failed = false;
-    };
-    // The next chunk, once read; nothing after the first. The chunk before
-    // it may be overwritten from now on.
-    std::optional<Chunk> next()
-    {
-        std::unique_lock lock(mutex_);
-        if (taken_ > 0) {
-            slots_[(taken_ - 1) % slots_.size()].full = false;
-            changed_.notify_all();
-        }
-        Slot &slot = slots_[taken_ % slots_.size()];
-        changed_.wait(lock, [&] { return slot.full || slot.last; });
-        if (!slot.full)
-            return std::nullopt;
-        ++taken_;
-        return Chunk{slot.start, {slot.bytes.data(), slot.length}, slot.failed};
-    }
-
-private:
-    struct Slot {
-        std::vector<unsigned char> bytes;
-        std::uint64_t start = 0;
-        std::size_t length = 0;
-        bool failed = false;
-        bool full = false;
-        bool last = false;  // no chunk comes here any more
-    };
-
-    void read()
-    {
-        for (std::size_t n = 0;; ++n) {
-            Slot &slot = slots_[n % slots_.size()];
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return !slot.full || stopping_; });
-            if (stopping_ || next_ == 0) {
-                slot.last = true;
-                changed_.notify_all();
-                return;
-            }
-            const std::uint64_t start = --next_ * chunkBytes_;
-            lock.unlock();
-            const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunkBytes_, end_ - start));
-            const auto read = file_.readAt({slot.bytes.data(), length}, start);
-            lock.lock();
-            slot.start = start;
-            slot.length = read.value_or(0);
-            slot.failed = !read;
-            slot.full = true;
-            if (!read)
-                next_ = 0;
-            changed_.notify_all();
-        }
-    }
-
-    const ReadableFile &file_;
-    const std::size_t chunkBytes_;
-    std::uint64_t next_;  // chunks not yet read
-    const std::uint64_t end_;
-    std::array<Slot, 3> slots_;
-    std::uint64_t taken_ = 0;
-    bool stopping_ = false;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::thread reader_;
-};
-
-// Chunks a walk reads itself before it reads ahead: most single-user
-// walks end within them, and a short file is not worth a thread.
-constexpr std::uint64_t kChunksBeforeReadAhead = 16;
-
-// Reading ahead overlaps the copy with the visits only where a second CPU
-// can take it; on one, the thread would only add its hand-overs.
-bool mayReadAhead()
-{
-    static const bool several = [] {
-        cpu_set_t cpus;
-        CPU_ZERO(&cpus);
-        return ::sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) > 1;
-    }();
-    return several;
-}
-// Read ahead, chunks are this many times larger, so that the two threads
-// meet seldom.
-constexpr std::size_t kReadAheadChunks = 16;
-
-} // namespace
-
 bool RecordLog::walkChunksBackward(const ChunkVisit &visit)
 {
     bool anyOpened = false;
@@ -317,18 +195,6 @@ bool RecordLog::walkChunksBackward(const ChunkVisit &visit)
         reserveBuffer(end);
         const std::uint64_t chunks = (end - 1) / chunkBytes_ + 1;
         for (std::uint64_t chunk = chunks; chunk-- > 0;) {
-            if (chunks - chunk > kChunksBeforeReadAhead && chunk >= kReadAheadChunks && mayReadAhead()) {
-                // The rest, [0, (chunk + 1) x chunkBytes), read ahead in larger chunks.
-                ReadAhead ahead(*current, (chunk + 1) * chunkBytes_, chunkBytes_ * kReadAheadChunks);
-                while (const auto next = ahead.next()) {
-                    if (next->failed)
-                        return false;
-                    const std::size_t whole = next->bytes.size() / recordSize_ * recordSize_;
-                    if (!visit(next->bytes.first(whole), {f, next->start / recordSize_}))
-                        return true;
-                }
-                break;
-            }
             const std::uint64_t start = chunk * chunkBytes_;
             const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunkBytes_, end - start));
             const auto read = current->readAt({buffer_.data(), length}, start);
