@@ -12,15 +12,6 @@ constexpr std::int64_t kLockedOut = 0x10;           // computed
 constexpr std::int64_t kPasswordExpired = 0x800000;  // computed
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 
-template <typename Member>
-std::optional<std::int64_t> firstOf(const std::vector<DcAnswer> &answers, Member member)
-{
-    for (const DcAnswer &answer : answers)
-        if (answer.*member)
-            return answer.*member;
-    return std::nullopt;
-}
-
 // Any controller's computed bit, or nothing where none computes it.
 std::optional<bool> computedBit(const std::vector<DcAnswer> &answers, std::int64_t bit)
 {
@@ -44,7 +35,7 @@ std::optional<bool> lockedOut(const std::vector<DcAnswer> &answers, std::int64_t
         return std::nullopt;
     if (*since <= 0)
         return false;
-    const auto duration = firstOf(answers, &DcAnswer::lockoutDuration);
+    const auto duration = firstHaving(answers, &DcAnswer::lockoutDuration);
     if (!duration)
         return std::nullopt;
     if (*duration == 0 || *duration == std::numeric_limits<std::int64_t>::min())
@@ -59,10 +50,10 @@ std::optional<bool> lockedOut(const std::vector<DcAnswer> &answers, std::int64_t
 AccountState accountState(const std::vector<DcAnswer> &answers, const MergedUsage &usage, std::int64_t now)
 {
     AccountState state;
-    if (const auto control = firstOf(answers, &DcAnswer::userAccountControl))
+    if (const auto control = firstHaving(answers, &DcAnswer::userAccountControl))
         state.disabled = (*control & kAccountDisabled) != 0;
     state.locked = lockedOut(answers, now);
-    if (const auto expires = firstOf(answers, &DcAnswer::accountExpires))
+    if (const auto expires = firstHaving(answers, &DcAnswer::accountExpires))
         state.accountExpires = fileTimeToInstant(*expires);
     const auto computed = computedBit(answers, kPasswordExpired);
     const bool past = usage.passwordExpiry && *usage.passwordExpiry > 0 && *usage.passwordExpiry != kNever

@@ -28,15 +28,6 @@ void keepLatest(std::optional<std::int64_t> &latest, std::optional<std::int64_t>
         latest = candidate;
 }
 
-template <typename Member>
-std::optional<std::int64_t> firstHaving(const std::vector<DcAnswer> &answers, Member member)
-{
-    for (const DcAnswer &answer : answers)
-        if (answer.*member)
-            return answer.*member;
-    return std::nullopt;
-}
-
 // Controllers too old to compute the expiry: password set plus maximum age.
 std::optional<std::int64_t> derivedExpiry(const std::vector<DcAnswer> &answers)
 {

@@ -81,6 +81,16 @@ struct MergedUsage {
 
 MergedUsage mergeAnswers(const std::vector<DcAnswer> &answers);
 
+// A replicated attribute from the first controller that has it.
+template <typename Member>
+std::optional<std::int64_t> firstHaving(const std::vector<DcAnswer> &answers, Member member)
+{
+    for (const DcAnswer &answer : answers)
+        if (answer.*member)
+            return answer.*member;
+    return std::nullopt;
+}
+
 // One of the report's properties of a merged user.
 std::optional<PropertyValue> usageProperty(const MergedUsage &usage, std::string_view name);
 
