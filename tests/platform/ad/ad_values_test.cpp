@@ -218,8 +218,8 @@ TEST(AdState, Rules)
     computedLock.userAccountControlComputed = 0x10;
     DcAnswer computedNothing = lockedAnHourAgo;
     computedNothing.userAccountControlComputed = 0;
-    DcAnswer unlocked = lockedAnHourAgo;  // 0: unlocked, as a controller that missed the lockout says
-    unlocked.lockoutTime = 0;
+    DcAnswer lockedLongAgo = lockedAnHourAgo;  // a controller that missed the latest lockout
+    lockedLongAgo.lockoutTime = now - 3 * kHour;
     DcAnswer expiring = plain;
     expiring.accountExpires = kLater;
     expiring.passwordExpiryComputed = now - 1;
@@ -233,7 +233,7 @@ TEST(AdState, Rules)
         {"disabled, expiry 0", {disabled}, {true, {}, "none", {}}},
         {"locked within the duration", {lockedAnHourAgo}, {false, true, "none", {}}},
         {"lockout run out", {runOut}, {false, false, "none", {}}},
-        {"the latest lockout time of any controller", {unlocked, lockedAnHourAgo}, {false, true, "none", {}}},
+        {"the latest lockout time of any controller", {lockedLongAgo, lockedAnHourAgo}, {false, true, "none", {}}},
         {"locked until unlocked", {untilUnlocked}, {false, true, "none", {}}},
         {"computed lock on any controller", {computedNothing, computedLock}, {false, true, "none", false}},
         {"computed: not locked", {computedNothing}, {false, false, "none", false}},
