@@ -70,7 +70,7 @@ std::string peopleText(const Field &field, const Cell &cell, const Locale &local
     if (field.kind == ColumnKind::Flag && cell && numberValue(*cell))
         text = *numberValue(*cell) != 0 ? "yes" : "no";
     else
-        text = validUtf8(reportText(Column{field.key, {}, {}, field.kind, nullptr}, cell, locale));
+        text = validUtf8(reportText(cell, locale));
     std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
     return text;
 }

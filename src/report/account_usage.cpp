@@ -156,7 +156,7 @@ std::string usageReport(std::string_view displayName, const AccountUsage &usage,
         if (column.label.empty())
             continue;
         std::string value = "n/a";
-        guarded([&] { value = reportText(column, column.cell(record), locale); });
+        guarded([&] { value = reportText(column.cell(record), locale); });
         text.append(column.label).append(column.tabs).append(value).append(lineEnd);
     }
     text.append(lineEnd);

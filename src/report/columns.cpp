@@ -81,9 +81,8 @@ const std::array kColumns{
 
 std::span<const Column> accountColumns() { return kColumns; }
 
-std::string reportText(const Column &column, const Cell &cell, const Locale &locale)
+std::string reportText(const Cell &cell, const Locale &locale)
 {
-    (void)column;
     return cell ? valueText(*cell, locale).value_or("n/a") : "n/a";
 }
 

@@ -40,6 +40,6 @@ struct Column {
 std::span<const Column> accountColumns();
 
 // A cell as the report writes it: "n/a" when it is not known or has no text.
-std::string reportText(const Column &column, const Cell &cell, const Locale &locale);
+std::string reportText(const Cell &cell, const Locale &locale);
 
 } // namespace tramsel

@@ -69,7 +69,7 @@ std::string state(const AccountRecord &record)
     std::string text;
     for (const Column &column : accountColumns())
         if (column.label.empty() && column.key != "account" && column.key != "user")
-            text += std::string(column.key) + "=" + reportText(column, column.cell(record), testing::FakeLocale()) + " ";
+            text += std::string(column.key) + "=" + reportText(column.cell(record), testing::FakeLocale()) + " ";
     return text;
 }
 

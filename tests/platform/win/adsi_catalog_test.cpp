@@ -38,7 +38,7 @@ Listed list(FakeContainer &container, const audit::Request &request, HRESULT bin
     const auto row = [&](AccountRecord &&record) {
         std::string cells;
         for (const Column &column : accountColumns())
-            cells.append(column.key).append("=").append(reportText(column, column.cell(record), testing::FakeLocale())) += ';';
+            cells.append(column.key).append("=").append(reportText(column.cell(record), testing::FakeLocale())) += ';';
         out.rows.push_back(cells);
     };
     out.listing = catalog.listAccounts(request, row, [](const audit::Progress &) {});
