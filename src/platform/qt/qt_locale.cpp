@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include <algorithm>
+#include <optional>
 
 namespace tramsel {
 namespace {
@@ -104,34 +105,38 @@ QtLocale::QtLocale(const QLocale &locale)
       timeFormat_(withoutTimeZone(locale.timeFormat(QLocale::LongFormat))),
       shortTimeFormat_(withoutSeconds(withoutTimeZone(locale.timeFormat(QLocale::ShortFormat))))
 {
+    ::tzset();
 }
 
 LocalTime QtLocale::localTime(const DateTime &dateTime) const
 {
-    // The C library's zone rules (TZ), as every other program shows times.
+    // The C library's zone rules (TZ), as every other program shows times;
+    // localtime_r, unlike mktime, does not look at the zone's file again
+    // for every call (tzset() ran when the locale was made).
     const CivilDateTime civil = dateTime.civil();
+    // To the nearest second, as civil() rounds.
+    const std::int64_t halfUp = dateTime.microseconds() + 500'000;
+    const auto seconds = static_cast<std::time_t>(halfUp / 1'000'000 - (halfUp % 1'000'000 < 0));
     std::tm parts{};
+    const auto offsetAt = [&parts](std::time_t instant) {
+        return ::localtime_r(&instant, &parts) ? std::optional<long>(parts.tm_gmtoff) : std::nullopt;
+    };
     if (dateTime.isInstant()) {
-        // To the nearest second, as civil() rounds.
-        const std::int64_t halfUp = dateTime.microseconds() + 500'000;
-        const auto seconds = static_cast<std::time_t>(halfUp / 1'000'000 - (halfUp % 1'000'000 < 0));
-        if (!::localtime_r(&seconds, &parts))
+        if (!offsetAt(seconds))
             return {civil, 0};
         return {{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min,
                  std::min(parts.tm_sec, 59)},
                 static_cast<int>(parts.tm_gmtoff)};
     }
-    // A wall-clock time stays as it is; its offset is the zone's at that time.
-    parts.tm_year = civil.year - 1900;
-    parts.tm_mon = civil.month - 1;
-    parts.tm_mday = civil.day;
-    parts.tm_hour = civil.hour;
-    parts.tm_min = civil.minute;
-    parts.tm_sec = civil.second;
-    parts.tm_isdst = -1;
-    if (::mktime(&parts) == -1 && parts.tm_year != 69)
+    // A wall-clock time stays as it is; its offset is the zone's at that
+    // time: the offset that, taken off the wall clock, gives an instant the
+    // zone shows with that same offset (either one where a change makes the
+    // wall time twice or never).
+    const auto guess = offsetAt(seconds);
+    if (!guess)
         return {civil, 0};
-    return {civil, static_cast<int>(parts.tm_gmtoff)};
+    const auto offset = offsetAt(seconds - *guess);
+    return {civil, static_cast<int>(offset.value_or(*guess))};
 }
 
 std::string QtLocale::toUpper(std::string_view text) const
