@@ -117,19 +117,12 @@ void listController(ControllerSession &session, const DomainQuery &domain, const
         list.error = std::move(error);
         list.failure = failure;
     };
-    if (std::string error = session.open(); !error.empty())
-        return fail(std::move(error));
-    std::string namingContext = domain.dnsDomain ? namingContextOf(*domain.dnsDomain) : std::string();
+    SearchBase searchBase = openSearchBase(session, domain);
+    if (searchBase.namingContext.empty())
+        return fail(std::move(searchBase.error), searchBase.otherDomain ? ControllerList::Failure::OtherDomain
+                                                                        : ControllerList::Failure::Other);
+    const std::string &namingContext = searchBase.namingContext;
     std::string error;
-    if (namingContext.empty()) {
-        const auto served = servedDomain(session, error);
-        if (!served)
-            return fail(error.empty() ? "no naming context" : error);
-        if (std::string other = domainMismatch(session.host(), domain.name, served->dnsName, served->netbiosName);
-            !other.empty())
-            return fail(std::move(other), ControllerList::Failure::OtherDomain);
-        namingContext = served->namingContext;
-    }
     const std::string domainName = dnsNameOf(namingContext);
     if (!requestedBase.empty()) {
         if (!isWithin(requestedBase, namingContext))

@@ -37,22 +37,12 @@ void askController(ControllerSession &session, const DomainQuery &domain, const 
         outcome.state = state;
         outcome.error = std::move(error);
     };
-    if (std::string error = session.open(); !error.empty())
-        return fail(std::move(error));
-
-    // The naming context follows from a DNS name this machine knows; a name
-    // it does not know is checked against what the controller serves.
-    std::string base = domain.dnsDomain ? namingContextOf(*domain.dnsDomain) : std::string();
+    SearchBase searchBase = openSearchBase(session, domain);
+    if (searchBase.namingContext.empty())
+        return fail(std::move(searchBase.error), searchBase.otherDomain ? ControllerOutcome::State::OtherDomain
+                                                                        : ControllerOutcome::State::Failed);
+    const std::string &base = searchBase.namingContext;
     std::string error;
-    if (base.empty()) {
-        const auto served = servedDomain(session, error);
-        if (!served)
-            return fail(error.empty() ? "no naming context" : error);
-        if (std::string other = domainMismatch(session.host(), domain.name, served->dnsName, served->netbiosName);
-            !other.empty())
-            return fail(std::move(other), ControllerOutcome::State::OtherDomain);
-        base = served->namingContext;
-    }
 
     const std::string filter = accountFilter(user);
     std::optional<std::string> pso;
@@ -223,6 +213,29 @@ std::vector<std::string> missingControllers(const std::vector<ControllerOutcome>
             missing.push_back(outcome.error);
     }
     return missing;
+}
+
+SearchBase openSearchBase(ControllerSession &session, const DomainQuery &domain)
+{
+    SearchBase base;
+    if (base.error = session.open(); !base.error.empty())
+        return base;
+    if (domain.dnsDomain) {
+        base.namingContext = namingContextOf(*domain.dnsDomain);
+        if (!base.namingContext.empty())
+            return base;
+    }
+    const auto served = servedDomain(session, base.error);
+    if (!served) {
+        if (base.error.empty())
+            base.error = "no naming context";
+        return base;
+    }
+    base.error = domainMismatch(session.host(), domain.name, served->dnsName, served->netbiosName);
+    base.otherDomain = !base.error.empty();
+    if (!base.otherDomain)
+        base.namingContext = served->namingContext;
+    return base;
 }
 
 } // namespace tramsel::ad

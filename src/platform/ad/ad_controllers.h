@@ -33,6 +33,18 @@ struct DomainQuery {
     std::optional<std::string> dnsDomain;  // nothing: the one the controllers serve
 };
 
+class ControllerSession;
+
+// Where a controller's searches start: the naming context of the DNS name
+// this machine knows, or else the one the controller serves, which must be
+// the domain asked for. Opens the session first.
+struct SearchBase {
+    std::string namingContext;  // empty when `error` says why
+    std::string error;
+    bool otherDomain = false;   // the controller serves another domain
+};
+SearchBase openSearchBase(ControllerSession &session, const DomainQuery &domain);
+
 // The controllers to ask about a domain, or why there are none.
 struct DomainControllers {
     DomainQuery domain;
