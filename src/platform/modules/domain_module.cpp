@@ -4,6 +4,23 @@
 #include "platform/modules/loadable_module.h"
 
 namespace tramsel {
+namespace {
+
+// What one of the module's entries makes; nothing, and the reason in
+// `error`, when the module cannot be loaded.
+template <class T>
+std::unique_ptr<T> makeFromModule(std::unique_ptr<T> (*DomainModule::*make)(const ProviderOptions &),
+                                  const ProviderOptions &options, std::string &error)
+{
+    const auto module = loadModule<DomainModule>(kDomainModuleFile, kDomainModuleSymbol);
+    if (!module.table) {
+        error = "domain accounts cannot be read: " + module.error;
+        return nullptr;
+    }
+    return (module.table->*make)(options);
+}
+
+} // namespace
 
 DomainModuleProvider::DomainModuleProvider(ProviderOptions options) : options_(std::move(options)) {}
 
@@ -13,11 +30,7 @@ Binding DomainModuleProvider::bind(std::string_view path)
 {
     if (!loaded_) {
         loaded_ = true;
-        const auto module = loadModule<DomainModule>(kDomainModuleFile, kDomainModuleSymbol);
-        if (module.table)
-            provider_ = module.table->makeProvider(options_);
-        else
-            loadError_ = "domain accounts cannot be read: " + module.error;
+        provider_ = makeFromModule(&DomainModule::makeProvider, options_, loadError_);
     }
     if (!provider_)
         return {nullptr, loadError_, {}};
@@ -40,11 +53,7 @@ audit::AccountCatalog *DomainModuleCatalog::catalog()
 {
     if (!loaded_) {
         loaded_ = true;
-        const auto module = loadModule<DomainModule>(kDomainModuleFile, kDomainModuleSymbol);
-        if (module.table)
-            catalog_ = module.table->makeCatalog(options_);
-        else
-            loadError_ = "domain accounts cannot be read: " + module.error;
+        catalog_ = makeFromModule(&DomainModule::makeCatalog, options_, loadError_);
     }
     return catalog_.get();
 }
