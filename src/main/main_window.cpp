@@ -36,8 +36,13 @@ std::string reportWarnings(const ReportOutcome &outcome)
     if (!outcome.bound && !outcome.reason.empty())
         text = outcome.reason + "\n";
     for (const std::string &source : outcome.missing)
-        text += source + "; its answers are missing\n";
+        text += missingWarning(source);
     return text;
+}
+
+std::string missingWarning(std::string_view source)
+{
+    return std::string(source) + "; its answers are missing\n";
 }
 
 void unloadOtherWindows(std::size_t loadedCount, const std::function<void(std::size_t index)> &unloadAt)

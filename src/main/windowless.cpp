@@ -7,6 +7,7 @@
 #include "audit/filters.h"
 #include "audit/writers.h"
 #include "main/command_line.h"
+#include "main/main_window.h"
 #include "report/account_path.h"
 #include "report/account_usage.h"
 #include "report/directory_provider.h"
@@ -47,7 +48,7 @@ void noteMissing(const std::vector<audit::Source> &sources, WindowlessResult &re
 {
     for (const audit::Source &source : sources)
         if (!source.answered) {
-            result.err += source.name + ": " + source.error + "; its answers are missing\n";
+            result.err += main_window::missingWarning(source.name + ": " + source.error);
             result.status = kExitPartial;
         }
 }
@@ -164,12 +165,10 @@ WindowlessResult printReport(const AccountArgument &account, const CommandLine &
                              const ProviderFactory &makeProvider)
 {
     const auto provider = makeProvider({line.root, line.servers});
-    const ReportOutcome report = accountReport(account.domain, account.userName, *provider, locale, "\n");
-    WindowlessResult result{report.bound ? kExitSuccess : kExitNotBound, report.text, {}};
-    if (!report.bound)
-        result.err = (report.reason.empty() ? unboundReason(account) : report.reason) + "\n";
-    for (const std::string &source : report.missing)
-        result.err += source + "; its answers are missing\n";
+    ReportOutcome report = accountReport(account.domain, account.userName, *provider, locale, "\n");
+    if (!report.bound && report.reason.empty())
+        report.reason = unboundReason(account);
+    WindowlessResult result{report.bound ? kExitSuccess : kExitNotBound, report.text, main_window::reportWarnings(report)};
     if (report.bound && !report.missing.empty())
         result.status = kExitPartial;
     return result;
