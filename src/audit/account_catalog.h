@@ -48,6 +48,9 @@ struct Listing {
     // Set when nothing could be read at all: one plain line. A request the
     // directory cannot answer as asked (a --base it does not hold) begins "--base ".
     std::string error;
+    // What could not be read though the source answered, leaving some values
+    // unknown: one plain line each ("/var/log/btmp: Permission denied; failed logins are unknown").
+    std::vector<std::string> unread;
 };
 
 /// One controller's own values of one account, as the per-controller view shows them.

@@ -8,11 +8,6 @@ namespace {
 
 constexpr double kSecondsPerDay = 86'400;
 
-const DateTime *dateOf(const std::optional<PropertyValue> &value)
-{
-    return value ? std::get_if<DateTime>(&*value) : nullptr;
-}
-
 // Now moved by a number of days on the clock the date-time counts on;
 // nothing when that leaves the range of date-times (before or after all time).
 std::optional<DateTime> nowMovedBy(const Now &now, const DateTime &onClockOf, int days)
@@ -35,10 +30,12 @@ bool withinNext(const DateTime &date, const Now &now, int days)
     return !limit || date.microseconds() <= limit->microseconds();
 }
 
+// Only what is known passes: an account whose logins could not be read is
+// neither inactive nor never logged in.
 bool inactive(const AccountRecord &record, const Now &now, int days)
 {
-    const DateTime *login = dateOf(record.usage.lastLogin);
-    if (login && withinLast(*login, now, days))
+    const Known<DateTime> &login = record.usage.lastLogin;
+    if (login.isUnknown() || (login.hasValue() && withinLast(*login, now, days)))
         return false;
     return !(record.created && withinLast(*record.created, now, days));
 }
@@ -47,7 +44,7 @@ bool passwordExpiresWithin(const AccountRecord &record, const Now &now, int days
 {
     if (record.passwordExpired == true)
         return true;
-    const DateTime *expires = dateOf(record.usage.passwordExpires);
+    const DateTime *expires = record.usage.passwordExpires.get();
     return expires && withinNext(*expires, now, days);
 }
 
@@ -62,7 +59,7 @@ bool matches(const Filters &filters, const AccountRecord &record, const Now &now
 {
     if (filters.inactiveDays && !inactive(record, now, *filters.inactiveDays))
         return false;
-    if (filters.neverLoggedIn && dateOf(record.usage.lastLogin))
+    if (filters.neverLoggedIn && !record.usage.lastLogin.isNone())
         return false;
     if (filters.locked && record.locked != true)
         return false;

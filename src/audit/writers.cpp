@@ -55,9 +55,9 @@ Json machineValue(const Field &field, const Cell &cell, const Locale &locale)
             [&](std::int64_t n) -> Json { return flag ? Json(n != 0) : Json(n); },
             [&](double d) -> Json { return flag && std::isfinite(d) ? Json(d != 0) : number(d); },
             [&](const DateTime &dateTime) -> Json { return isoTime(dateTime, locale); },
-            // Passwords that never expire: a maximum age of 0 days.
+            // Passwords that never expire have no maximum age: passwordNeverExpires says so.
             [&](const std::string &text) -> Json {
-                return field.kind == ColumnKind::Days && text == "None" ? Json(0) : Json(text);
+                return field.kind == ColumnKind::Days && text == kNeverExpires ? Json(nullptr) : Json(text);
             },
         },
         *cell);

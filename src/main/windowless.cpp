@@ -53,6 +53,13 @@ void noteMissing(const std::vector<audit::Source> &sources, WindowlessResult &re
         }
 }
 
+// Names what could not be read on standard error.
+void noteUnread(const std::vector<std::string> &unread, WindowlessResult &result)
+{
+    for (const std::string &line : unread)
+        result.err += line + "\n";
+}
+
 // Why nothing could be read, when nothing could: the listing's own reason,
 // or every source's error.
 std::optional<std::string> nothingRead(const audit::Listing &listing)
@@ -100,6 +107,10 @@ struct Run {
                                               listing.sources, generated),
                                 {}};
         noteMissing(listing.sources, result);
+        // Values left unknown are as partial an answer as a missing controller.
+        noteUnread(listing.unread, result);
+        if (!listing.unread.empty())
+            result.status = kExitPartial;
         return result;
     }
 
@@ -135,6 +146,7 @@ struct Run {
                                      + (domain.empty() ? std::string("this machine") : quoted(domain)) + "\n");
             return result;
         }
+        noteUnread(listing.unread, result);
         audit::AccountOutput output(*line.format, locale);
         output.add(exact != found.end() ? *exact : found.front());
         result.out = output.finish(domain, listing.sources, now());
@@ -171,6 +183,7 @@ WindowlessResult printReport(const AccountArgument &account, const CommandLine &
     WindowlessResult result{report.bound ? kExitSuccess : kExitNotBound, report.text, main_window::reportWarnings(report)};
     if (report.bound && !report.missing.empty())
         result.status = kExitPartial;
+    noteUnread(report.unread, result);
     return result;
 }
 

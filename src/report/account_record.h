@@ -2,10 +2,12 @@
 // and the state an audit shows beside them.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "report/date_time.h"
+#include "report/known.h"
 #include "report/property_value.h"
 
 namespace tramsel {
@@ -17,18 +19,17 @@ struct MaxPasswordAge {
     friend bool operator==(const MaxPasswordAge &, const MaxPasswordAge &) = default;
 };
 
-// The report's values of one account. Nothing where a value is not known.
-// The first six are property values as the directory gave them, of any kind;
-// the last two are worked out (see passwordMaxAgeDays, passwordLastChanged).
+// The report's values of one account, each a value, none or unknown.
 struct AccountUsage {
-    std::optional<PropertyValue> lastLogin;
-    std::optional<PropertyValue> lastLogoff;
-    std::optional<PropertyValue> lastFailedLogin;
-    std::optional<PropertyValue> lastBadLoginAddress;
-    std::optional<PropertyValue> badLoginCount;
-    std::optional<PropertyValue> passwordExpires;
-    std::optional<MaxPasswordAge> passwordMaxAge;
-    std::optional<DateTime> passwordLastChanged;
+    Known<DateTime> lastLogin;
+    Known<DateTime> lastLogoff;
+    Known<DateTime> lastFailedLogin;
+    Known<std::string> lastBadLoginAddress;
+    Known<std::int64_t> badLoginCount;
+    Known<DateTime> passwordExpires;
+    Known<MaxPasswordAge> passwordMaxAge;
+    Known<DateTime> passwordLastChanged;
+    friend bool operator==(const AccountUsage &, const AccountUsage &) = default;
 };
 
 // The maximum password age from the directory's value. A number is seconds,

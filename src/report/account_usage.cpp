@@ -34,29 +34,61 @@ std::optional<PropertyValue> read(DirectoryProvider &provider, DirectoryObject &
     return value;
 }
 
+// A property as one of the report's values: not read is unknown, null or
+// empty is none, and a value of another kind than the one asked for is unknown.
+template <class T, class Convert> Known<T> typed(const std::optional<PropertyValue> &value, Convert convert)
+{
+    if (!value)
+        return {};
+    if (std::holds_alternative<NullValue>(*value))
+        return Known<T>::none();
+    if (std::optional<T> converted = convert(*value))
+        return *converted;
+    return std::holds_alternative<EmptyValue>(*value) ? Known<T>::none() : Known<T>();
+}
+
+std::optional<DateTime> asDateTime(const PropertyValue &value)
+{
+    const auto *date = std::get_if<DateTime>(&value);
+    return date ? std::optional(*date) : std::nullopt;
+}
+
+std::optional<std::int64_t> asCount(const PropertyValue &value)
+{
+    if (const auto *n = std::get_if<std::int64_t>(&value))
+        return *n;
+    const auto *d = std::get_if<double>(&value);
+    return d && std::isfinite(*d) && std::fabs(*d) < 9e18 ? std::optional(std::llround(*d)) : std::nullopt;
+}
+
+// An address is text; an empty one is shown as it is.
+std::optional<std::string> asText(const PropertyValue &value)
+{
+    if (std::holds_alternative<EmptyValue>(value))
+        return std::string();
+    const auto *text = std::get_if<std::string>(&value);
+    return text ? std::optional(*text) : std::nullopt;
+}
+
 // The maximum age is read, and read again when it is greater than 0.
-std::optional<MaxPasswordAge> readMaxAge(DirectoryProvider &provider, DirectoryObject &account)
+Known<MaxPasswordAge> readMaxAge(DirectoryProvider &provider, DirectoryObject &account)
 {
     const auto first = read(provider, account, property::kMaxPasswordAge);
     const auto age = first ? passwordMaxAge(*first) : std::nullopt;
     if (!age || age->never || !numberValue(*first))
-        return age;
-    const auto again = read(provider, account, property::kMaxPasswordAge);
-    return again ? passwordMaxAge(*again) : std::nullopt;
+        return typed<MaxPasswordAge>(first, passwordMaxAge);
+    return typed<MaxPasswordAge>(read(provider, account, property::kMaxPasswordAge), passwordMaxAge);
 }
 
-std::optional<DateTime> readLastChanged(DirectoryProvider &provider, DirectoryObject &account)
+Known<DateTime> readLastChanged(DirectoryProvider &provider, DirectoryObject &account)
 {
     const auto expires = read(provider, account, property::kPasswordExpirationDate);
     const auto maxAge = read(provider, account, property::kMaxPasswordAge);
     if (expires && maxAge)
         if (auto changed = passwordLastChanged(*expires, *maxAge))
-            return changed;
+            return *changed;
     // No expiry to count back from: the date the directory keeps, if any.
-    const auto kept = read(provider, account, property::kPasswordLastChanged);
-    if (const auto *date = kept ? std::get_if<DateTime>(&*kept) : nullptr)
-        return *date;
-    return std::nullopt;
+    return typed<DateTime>(read(provider, account, property::kPasswordLastChanged), asDateTime);
 }
 
 template <class Line>
@@ -76,9 +108,12 @@ ReportOutcome report(std::string_view domain, std::string_view userName, Directo
         const AccountNames names = accountNames(domain, userName, locale);
         outcome.text = failureText(names.displayName, lineEnd);
         guarded([&] { binding = provider.bind(names.path); });
-        if (binding.account)
-            outcome.text = usageReport(names.displayName, readUsage(provider, *binding.account), locale,
-                                       lineEnd);
+        if (binding.account) {
+            UsageRead read;
+            guarded([&] { read = provider.usage(*binding.account); });
+            outcome.text = usageReport(names.displayName, read.usage, locale, lineEnd);
+            outcome.unread = std::move(read.unread);
+        }
     });
     outcome.bound = binding.account != nullptr;
     outcome.reason = std::move(binding.reason);
@@ -118,19 +153,22 @@ std::optional<DateTime> passwordLastChanged(const PropertyValue &expires, const 
     return expiry->minusSeconds(*seconds);
 }
 
-AccountUsage readUsage(DirectoryProvider &provider, DirectoryObject &account)
+AccountUsage readProperties(DirectoryProvider &provider, DirectoryObject &account)
 {
+    const auto get = [&](std::string_view name) { return read(provider, account, name); };
     AccountUsage usage;
-    usage.lastLogin = read(provider, account, property::kLastLogin);
-    usage.lastLogoff = read(provider, account, property::kLastLogoff);
-    usage.lastFailedLogin = read(provider, account, property::kLastFailedLogin);
-    usage.lastBadLoginAddress = read(provider, account, property::kBadLoginAddress);
-    usage.badLoginCount = read(provider, account, property::kBadLoginCount);
-    usage.passwordExpires = read(provider, account, property::kPasswordExpirationDate);
+    usage.lastLogin = typed<DateTime>(get(property::kLastLogin), asDateTime);
+    usage.lastLogoff = typed<DateTime>(get(property::kLastLogoff), asDateTime);
+    usage.lastFailedLogin = typed<DateTime>(get(property::kLastFailedLogin), asDateTime);
+    usage.lastBadLoginAddress = typed<std::string>(get(property::kBadLoginAddress), asText);
+    usage.badLoginCount = typed<std::int64_t>(get(property::kBadLoginCount), asCount);
+    usage.passwordExpires = typed<DateTime>(get(property::kPasswordExpirationDate), asDateTime);
     guarded([&] { usage.passwordMaxAge = readMaxAge(provider, account); });
     guarded([&] { usage.passwordLastChanged = readLastChanged(provider, account); });
     return usage;
 }
+
+UsageRead DirectoryProvider::usage(DirectoryObject &object) { return {readProperties(*this, object), {}}; }
 
 std::string failureText(std::string_view displayName, std::string_view lineEnd)
 {

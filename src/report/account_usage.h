@@ -30,9 +30,10 @@ std::string failureText(std::string_view displayName, std::string_view lineEnd =
 std::string usageReport(std::string_view displayName, const AccountUsage &usage, const Locale &locale,
                         std::string_view lineEnd = kCrLf);
 
-// Reads the report's values of a bound account, each read guarded: a
-// failed read leaves its value unknown.
-AccountUsage readUsage(DirectoryProvider &provider, DirectoryObject &account);
+// Reads the report's values of a bound account property by property, each
+// read guarded: a failed read leaves its value unknown, a null or empty one
+// makes it none, and a value of the wrong kind is unknown.
+AccountUsage readProperties(DirectoryProvider &provider, DirectoryObject &account);
 
 // What one report came to.
 struct ReportOutcome {
@@ -40,6 +41,7 @@ struct ReportOutcome {
     std::string text;                  // the usage report or the failure text
     std::string reason;                // why the account was not bound; may be empty
     std::vector<std::string> missing;  // sources whose answers the report lacks
+    std::vector<std::string> unread;   // sources that could not be read: some values are unknown
 
     explicit operator bool() const { return bound; }
 };

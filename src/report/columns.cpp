@@ -13,17 +13,29 @@ template <class T> Cell optionalCell(const std::optional<T> &value)
     return value ? Cell(PropertyValue(*value)) : std::nullopt;
 }
 
+// None and unknown alike have no cell: the report shows "n/a".
+template <class T> Cell knownCell(const Known<T> &value)
+{
+    return value.hasValue() ? Cell(PropertyValue(*value)) : std::nullopt;
+}
+
 Cell flagCell(const std::optional<bool> &value)
 {
     return value ? Cell(std::int64_t{*value ? 1 : 0}) : std::nullopt;
 }
 
-// Days as a number, or the text "None" for passwords that never expire.
-Cell maxAgeCell(const std::optional<MaxPasswordAge> &age)
+// Days as a number, or the text "None" for passwords that never expire
+// (programs read that as null, beside passwordNeverExpires).
+Cell maxAgeCell(const Known<MaxPasswordAge> &age)
 {
-    if (!age)
+    if (!age.hasValue())
         return std::nullopt;
-    return age->never ? PropertyValue(std::string("None")) : PropertyValue(age->days);
+    return age->never ? PropertyValue(std::string(kNeverExpires)) : PropertyValue(age->days);
+}
+
+std::optional<bool> neverExpires(const Known<MaxPasswordAge> &age)
+{
+    return age.hasValue() ? std::optional(age->never) : std::nullopt;
 }
 
 const std::array kColumns{
@@ -34,28 +46,28 @@ const std::array kColumns{
     Column{"fullName", "", "", ColumnKind::Text, [](const AccountRecord &r) { return optionalCell(r.fullName); },
            "the full name"},
     Column{"lastLogin", "Last Login: ", "\t\t", ColumnKind::Time,
-           [](const AccountRecord &r) { return r.usage.lastLogin; },
+           [](const AccountRecord &r) { return knownCell(r.usage.lastLogin); },
            "the last login"},
     Column{"lastLogoff", "Last Logoff: ", "\t\t", ColumnKind::Time,
-           [](const AccountRecord &r) { return r.usage.lastLogoff; },
+           [](const AccountRecord &r) { return knownCell(r.usage.lastLogoff); },
            "the last logoff"},
     Column{"lastFailedLogin", "Last Failed Login: ", "\t\t", ColumnKind::Time,
-           [](const AccountRecord &r) { return r.usage.lastFailedLogin; },
+           [](const AccountRecord &r) { return knownCell(r.usage.lastFailedLogin); },
            "the last failed login"},
     Column{"lastBadLoginAddress", "Last Bad Login Address: ", "\t", ColumnKind::Text,
-           [](const AccountRecord &r) { return r.usage.lastBadLoginAddress; },
+           [](const AccountRecord &r) { return knownCell(r.usage.lastBadLoginAddress); },
            "where the last failed login came from"},
     Column{"badLoginCount", "Bad Login Count: ", "\t\t", ColumnKind::Count,
-           [](const AccountRecord &r) { return r.usage.badLoginCount; },
+           [](const AccountRecord &r) { return knownCell(r.usage.badLoginCount); },
            "failed logins since the last good one"},
     Column{"passwordExpires", "Password Expiration Date: ", "\t", ColumnKind::Time,
-           [](const AccountRecord &r) { return r.usage.passwordExpires; },
+           [](const AccountRecord &r) { return knownCell(r.usage.passwordExpires); },
            "when the password expires"},
     Column{"passwordMaxAgeDays", "Password Max Age (days): ", "\t", ColumnKind::Days,
            [](const AccountRecord &r) { return maxAgeCell(r.usage.passwordMaxAge); },
            "the password's maximum age (None: never expires)"},
     Column{"passwordLastChanged", "Password Last Changed: ", "\t", ColumnKind::Time,
-           [](const AccountRecord &r) { return optionalCell(r.usage.passwordLastChanged); },
+           [](const AccountRecord &r) { return knownCell(r.usage.passwordLastChanged); },
            "when the password was last changed"},
     Column{"disabled", "", "", ColumnKind::Flag, [](const AccountRecord &r) { return flagCell(r.disabled); },
            "the account is disabled"},
@@ -67,6 +79,9 @@ const std::array kColumns{
     Column{"passwordExpired", "", "", ColumnKind::Flag,
            [](const AccountRecord &r) { return flagCell(r.passwordExpired); },
            "the password has expired"},
+    Column{"passwordNeverExpires", "", "", ColumnKind::Flag,
+           [](const AccountRecord &r) { return flagCell(neverExpires(r.usage.passwordMaxAge)); },
+           "the password never expires"},
     Column{"created", "", "", ColumnKind::Time, [](const AccountRecord &r) { return optionalCell(r.created); },
            "when the account was created"},
     Column{"controllersAnswered", "", "", ColumnKind::Count,

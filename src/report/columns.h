@@ -23,7 +23,10 @@ enum class ColumnKind {
     Flag,   // yes or no (1 or 0)
 };
 
-// A value of a column; nothing when it is not known.
+// What a Days column holds where passwords never expire.
+inline constexpr std::string_view kNeverExpires = "None";
+
+// A value of a column; nothing when there is none or it is not known.
 using Cell = std::optional<PropertyValue>;
 
 struct Column {

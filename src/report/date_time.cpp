@@ -61,21 +61,21 @@ constexpr std::int64_t floorDiv(std::int64_t a, std::int64_t b)
 
 } // namespace
 
-std::optional<DateTime> DateTime::make(std::int64_t micros, bool instant)
+std::optional<DateTime> DateTime::make(std::int64_t micros, Kind kind)
 {
     if (micros < kMinMicros || micros > kMaxMicros)
         return std::nullopt;
-    return DateTime(micros, instant);
+    return DateTime(micros, kind);
 }
 
 std::optional<DateTime> DateTime::fromMicroseconds(std::int64_t microseconds)
 {
-    return make(microseconds, false);
+    return make(microseconds, Kind::Wall);
 }
 
 std::optional<DateTime> DateTime::fromUnixMicroseconds(std::int64_t microseconds)
 {
-    return make(microseconds, true);
+    return make(microseconds, Kind::Instant);
 }
 
 std::optional<DateTime> DateTime::fromUnixSeconds(std::int64_t seconds)
@@ -83,13 +83,13 @@ std::optional<DateTime> DateTime::fromUnixSeconds(std::int64_t seconds)
     // Far outside the range already; keeps the multiplication from overflowing.
     if (seconds < -1'000'000'000'000 || seconds > 1'000'000'000'000)
         return std::nullopt;
-    return make(seconds * kMicrosPerSecond, true);
+    return make(seconds * kMicrosPerSecond, Kind::Instant);
 }
 
 std::optional<DateTime> DateTime::instantFromCivil(const CivilDateTime &utc)
 {
     const auto wall = fromCivil(utc);
-    return wall ? make(wall->micros_, true) : std::nullopt;
+    return wall ? make(wall->micros_, Kind::Instant) : std::nullopt;
 }
 
 std::optional<DateTime> DateTime::fromCivil(const CivilDateTime &c)
@@ -113,6 +113,12 @@ std::optional<DateTime> DateTime::fromDays(std::int64_t days)
     return fromMicroseconds(days * kMicrosPerDay);
 }
 
+std::optional<DateTime> DateTime::fromUtcDay(std::int64_t days)
+{
+    const auto wall = fromDays(days);
+    return wall ? make(wall->micros_, Kind::UtcDay) : std::nullopt;
+}
+
 std::optional<DateTime> DateTime::minusSeconds(double seconds) const
 {
     if (!std::isfinite(seconds))
@@ -121,7 +127,7 @@ std::optional<DateTime> DateTime::minusSeconds(double seconds) const
     const double shift = std::round(seconds * static_cast<double>(kMicrosPerSecond));
     if (std::fabs(shift) > 1e18)
         return std::nullopt;
-    return make(micros_ - static_cast<std::int64_t>(shift), instant_);
+    return make(micros_ - static_cast<std::int64_t>(shift), kind_);
 }
 
 CivilDateTime DateTime::civil() const

@@ -39,6 +39,9 @@ public:
     static std::optional<DateTime> fromMicroseconds(std::int64_t microseconds);
     // Whole days since 1970-01-01 at midnight (a shadow-style day count).
     static std::optional<DateTime> fromDays(std::int64_t days);
+    // A day that begins at 00:00 UTC, as shadow's days do for pam_unix: an
+    // instant, that a report shows as the date alone.
+    static std::optional<DateTime> fromUtcDay(std::int64_t days);
     // Instants, counted from 1970-01-01 00:00:00 UTC.
     static std::optional<DateTime> fromUnixSeconds(std::int64_t seconds);
     static std::optional<DateTime> fromUnixMicroseconds(std::int64_t microseconds);
@@ -51,15 +54,17 @@ public:
     // Rounded to the nearest second: the wall clock's, or UTC's for an instant.
     CivilDateTime civil() const;
     std::int64_t microseconds() const { return micros_; }
-    bool isInstant() const { return instant_; }
+    bool isInstant() const { return kind_ != Kind::Wall; }
+    bool isUtcDay() const { return kind_ == Kind::UtcDay; }
 
     friend bool operator==(const DateTime &, const DateTime &) = default;
 
 private:
-    constexpr DateTime(std::int64_t micros, bool instant) : micros_(micros), instant_(instant) {}
-    static std::optional<DateTime> make(std::int64_t micros, bool instant);
+    enum class Kind : unsigned char { Wall, Instant, UtcDay };
+    constexpr DateTime(std::int64_t micros, Kind kind) : micros_(micros), kind_(kind) {}
+    static std::optional<DateTime> make(std::int64_t micros, Kind kind);
     std::int64_t micros_ = 0;
-    bool instant_ = false;
+    Kind kind_ = Kind::Wall;
 };
 
 } // namespace tramsel

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "report/account_record.h"
 #include "report/property_value.h"
 
 namespace tramsel {
@@ -51,6 +52,14 @@ struct Binding {
     explicit operator bool() const { return account != nullptr; }
 };
 
+/// The report's values of a bound account, and the sources that could not be
+/// read, each as one plain line ("/var/log/btmp: Permission denied; failed
+/// logins are unknown").
+struct UsageRead {
+    AccountUsage usage;
+    std::vector<std::string> unread;
+};
+
 /// A directory service that binds objects by path ("WinNT://DOMAIN/user,user")
 /// and reads their properties by name. The report treats every failure
 /// alike; the reason is for the command line and the status bar. The paths
@@ -62,10 +71,19 @@ public:
     /// The object at the path, or why it cannot be bound. The caller hands
     /// every object it gets back to release().
     virtual Binding bind(std::string_view path) = 0;
-    /// The named property of a bound object, or nothing when it cannot be read.
-    virtual std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) = 0;
+    /// The named property of a bound object, or nothing when it cannot be
+    /// read. A provider that reads its values otherwise overrides usage() instead.
+    virtual std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name)
+    {
+        (void)object;
+        (void)name;
+        return std::nullopt;
+    }
     /// Gives back an object that bind() returned.
     virtual void release(DirectoryObject *object) = 0;
+    /// The report's values of a bound object. By default they are read
+    /// property by property (readProperties), each read guarded.
+    virtual UsageRead usage(DirectoryObject &object);
 };
 
 } // namespace tramsel

@@ -64,7 +64,8 @@ std::optional<std::string> numberText(double number, const Locale &locale)
 
 std::string dateTimeText(const DateTime &dateTime, const Locale &locale)
 {
-    const CivilDateTime civil = locale.localTime(dateTime).civil;
+    // A UTC day is the date itself, wherever the user is.
+    const CivilDateTime civil = dateTime.isUtcDay() ? dateTime.civil() : locale.localTime(dateTime).civil;
     std::string text = locale.dateText(civil);
     if (civil.hour != 0 || civil.minute != 0 || civil.second != 0)
         text += ' ' + locale.timeText(civil);

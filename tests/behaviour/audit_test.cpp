@@ -47,7 +47,8 @@ TEST(Audit, FiltersAtTheirBoundaries)
         change(r);
         return r;
     };
-    const auto login = [](std::optional<PropertyValue> at) { return [at](AccountRecord &r) { r.usage.lastLogin = at; }; };
+    const auto login = [](Known<DateTime> at) { return [at](AccountRecord &r) { r.usage.lastLogin = at; }; };
+    const auto none = Known<DateTime>::none();
     const auto expires = [](DateTime at) { return [at](AccountRecord &r) { r.usage.passwordExpires = at; }; };
     const auto filters = [](auto change) {
         Filters f;
@@ -65,18 +66,19 @@ TEST(Audit, FiltersAtTheirBoundaries)
     } rows[] = {
         {"login exactly 90 days ago", inactive90, record(login(ninetyDaysAgo)), false},
         {"login a second before", inactive90, record(login(*ninetyDaysAgo.minusSeconds(1))), true},
-        {"never logged in", inactive90, record(login(std::nullopt)), true},
-        {"a login that is no date", inactive90, record(login(EmptyValue{})), true},
+        {"never logged in", inactive90, record(login(none)), true},
+        {"logins could not be read", inactive90, record(login({})), false},
         {"shadow day on the user's clock", inactive90, record(login(wall(2026, 9, 8, 13))), false},
         {"shadow day a second before", inactive90, record(login(wall(2026, 9, 8, 12, 59, 59))), true},
         {"never, created exactly 90 days ago", inactive90,
-         record([&](AccountRecord &r) { r.created = ninetyDaysAgo; }), false},
+         record([&](AccountRecord &r) { r.created = ninetyDaysAgo, r.usage.lastLogin = none; }), false},
         {"never, created a second before", inactive90,
-         record([&](AccountRecord &r) { r.created = ninetyDaysAgo.minusSeconds(1); }), true},
+         record([&](AccountRecord &r) { r.created = ninetyDaysAgo.minusSeconds(1), r.usage.lastLogin = none; }), true},
         {"10,000 years back holds every login", forever, record(login(utc(100, 1, 1))), false},
-        {"and no login is still none", forever, record(login(std::nullopt)), true},
+        {"and no login is still none", forever, record(login(none)), true},
         {"never logged in: a login", filters([](Filters &f) { f.neverLoggedIn = true; }), record(login(ninetyDaysAgo)), false},
-        {"never logged in: none", filters([](Filters &f) { f.neverLoggedIn = true; }), record(login(NullValue{})), true},
+        {"never logged in: none", filters([](Filters &f) { f.neverLoggedIn = true; }), record(login(none)), true},
+        {"never logged in: not known", filters([](Filters &f) { f.neverLoggedIn = true; }), AccountRecord{}, false},
         {"locked", filters([](Filters &f) { f.locked = true; }), record([](AccountRecord &r) { r.locked = true; }), true},
         {"locked: not known", filters([](Filters &f) { f.locked = true; }), AccountRecord{}, false},
         {"disabled", filters([](Filters &f) { f.disabled = true; }), record([](AccountRecord &r) { r.disabled = true; }), true},
@@ -88,7 +90,7 @@ TEST(Audit, FiltersAtTheirBoundaries)
         {"expired already", within14, record(expires(ninetyDaysAgo)), true},
         {"expired, no date", within14, record([](AccountRecord &r) { r.passwordExpired = true; }), true},
         {"never expires", within14, AccountRecord{}, false},
-        {"every filter must hold", filters([](Filters &f) { f.inactiveDays = 90, f.locked = true; }), record(login(std::nullopt)), false},
+        {"every filter must hold", filters([](Filters &f) { f.inactiveDays = 90, f.locked = true; }), record(login(none)), false},
     };
     for (const Row &row : rows)
         EXPECT_EQ(matches(row.filters, row.account, now), row.passes) << row.name;
@@ -106,6 +108,10 @@ TEST(Audit, IsoTimesCarryTheOffsetOfTheUsersClock)
     for (const auto &[offset, expected] : rows)
         EXPECT_EQ(isoTime(utc(2026, 12, 7, 8, 30), OffsetLocale(offset)), expected) << offset;
     EXPECT_EQ(isoTime(wall(812, 3, 4), OffsetLocale(-18000)), "0812-03-04T00:00:00-05:00");
+    // A shadow day begins at 00:00 UTC: that instant for programs, the date itself for people.
+    const DateTime day = *DateTime::fromUtcDay(19500);
+    EXPECT_EQ(isoTime(day, OffsetLocale(-18000)), "2023-05-22T19:00:00-05:00");
+    EXPECT_EQ(valueText(day, OffsetLocale(-18000)), "5/23/2023");
 }
 
 // One account with a value of every kind, as each format writes it.
@@ -116,8 +122,8 @@ AccountRecord everyKind()
     r.user = "jdoe";
     r.fullName = "Doe, \"J\" J\xC3\xBCrgen";
     r.usage.lastLogin = utc(2026, 12, 7, 8, 30);
-    r.usage.lastFailedLogin = NullValue{};
-    r.usage.lastBadLoginAddress = EmptyValue{};
+    r.usage.lastFailedLogin = Known<DateTime>::none();
+    r.usage.lastBadLoginAddress = std::string();
     r.usage.badLoginCount = std::int64_t{2};
     r.usage.passwordExpires = utc(2027, 1, 18, 23, 59, 59);
     r.usage.passwordMaxAge = MaxPasswordAge{42.5, false};
@@ -160,13 +166,13 @@ TEST(Audit, JsonIsOneDocument)
               "\"lastLogin\":\"2026-12-07T09:30:00+01:00\",\"lastLogoff\":null,\"lastFailedLogin\":null,"
               "\"lastBadLoginAddress\":\"\",\"badLoginCount\":2,\"passwordExpires\":\"2027-01-19T00:59:59+01:00\","
               "\"passwordMaxAgeDays\":42.5,\"passwordLastChanged\":\"2026-12-07T00:00:00+01:00\",\"disabled\":false,"
-              "\"locked\":true,\"accountExpires\":null,\"passwordExpired\":null,"
+              "\"locked\":true,\"accountExpires\":null,\"passwordExpired\":null,\"passwordNeverExpires\":false,"
               "\"created\":\"2003-06-19T00:25:07+01:00\",\"controllersAnswered\":1,\"controllersAsked\":2},\n"
               "    {\"account\":\"SALES\\\\jdoe\",\"user\":\"jdoe\",\"fullName\":\"\xEF\xBF\xBD\","
               "\"lastLogin\":null,\"lastLogoff\":null,\"lastFailedLogin\":null,"
               "\"lastBadLoginAddress\":null,\"badLoginCount\":null,\"passwordExpires\":null,"
-              "\"passwordMaxAgeDays\":0,\"passwordLastChanged\":null,\"disabled\":false,"
-              "\"locked\":true,\"accountExpires\":null,\"passwordExpired\":null,"
+              "\"passwordMaxAgeDays\":null,\"passwordLastChanged\":null,\"disabled\":false,"
+              "\"locked\":true,\"accountExpires\":null,\"passwordExpired\":null,\"passwordNeverExpires\":true,"
               "\"created\":\"2003-06-19T00:25:07+01:00\",\"controllersAnswered\":1,\"controllersAsked\":2}\n"
               "  ]\n"
               "}\n");
@@ -178,12 +184,12 @@ TEST(Audit, CsvQuotesWhereNeeded)
 {
     const std::string heading = "account,user,fullName,lastLogin,lastLogoff,lastFailedLogin,lastBadLoginAddress,"
                                 "badLoginCount,passwordExpires,passwordMaxAgeDays,passwordLastChanged,disabled,"
-                                "locked,accountExpires,passwordExpired,created,controllersAnswered,"
-                                "controllersAsked\r\n";
+                                "locked,accountExpires,passwordExpired,passwordNeverExpires,created,"
+                                "controllersAnswered,controllersAsked\r\n";
     EXPECT_EQ(listing(Format::Csv, {everyKind()}),
               heading
                   + "SALES\\jdoe,jdoe,\"Doe, \"\"J\"\" J\xC3\xBCrgen\",2026-12-07T09:30:00+01:00,,,,2,"
-                    "2027-01-19T00:59:59+01:00,42.5,2026-12-07T00:00:00+01:00,false,true,,,"
+                    "2027-01-19T00:59:59+01:00,42.5,2026-12-07T00:00:00+01:00,false,true,,,false,"
                     "2003-06-19T00:25:07+01:00,1,2\r\n");
     const std::pair<const char *, const char *> names[] = {
         {"plain", "plain"}, {"", ""}, {"two\nlines", "\"two\nlines\""}, {"cr\r", "\"cr\r\""},
@@ -194,7 +200,7 @@ TEST(Audit, CsvQuotesWhereNeeded)
         r.account = "D\\u";
         r.user = "u";
         r.fullName = name;
-        EXPECT_EQ(listing(Format::Csv, {r}), heading + "D\\u,u," + field + std::string(13, ',') + ",0,0\r\n") << name;
+        EXPECT_EQ(listing(Format::Csv, {r}), heading + "D\\u,u," + field + std::string(14, ',') + ",0,0\r\n") << name;
     }
 }
 
@@ -208,14 +214,14 @@ TEST(Audit, TableAlignsForPeople)
     EXPECT_EQ(listing(Format::Table, {everyKind(), quiet}),
               "account     user  fullName         lastLogin             lastLogoff  lastFailedLogin  "
               "lastBadLoginAddress  badLoginCount  passwordExpires        passwordMaxAgeDays  passwordLastChanged  "
-              "disabled  locked  accountExpires  passwordExpired  created                controllersAnswered  "
+              "disabled  locked  accountExpires  passwordExpired  passwordNeverExpires  created                controllersAnswered  "
               "controllersAsked\n"
               "SALES\\jdoe  jdoe  Doe, \"J\" J\xC3\xBCrgen  12/7/2026 9:30:00 AM  n/a         n/a              "
               "                                 2  1/19/2027 12:59:59 AM  42,5                12/7/2026            "
-              "no        yes     n/a             n/a              6/19/2003 12:25:07 AM                    1                 2\n"
+              "no        yes     n/a             n/a              no                    6/19/2003 12:25:07 AM                    1                 2\n"
               "SALES\\\xC3\xA5sa   \xC3\xA5sa   two lines        n/a                   n/a         n/a              "
               "n/a                             12  n/a                    n/a                 n/a                  "
-              "n/a       n/a     n/a             n/a              n/a                                      0                 0\n");
+              "n/a       n/a     n/a             n/a              n/a                   n/a                                      0                 0\n");
 }
 
 TEST(Audit, PerControllerView)

@@ -15,6 +15,7 @@ mkdir -p "$tree/etc"
 echo pc >"$tree/etc/hostname"
 printf 'jdoe:x:1000:1000:John Doe,,,:/home/jdoe:/bin/sh\nj\303\274rgen:x:1001:1001::/home/j:/bin/sh\n' >"$tree/etc/passwd"
 printf 'jdoe:$6$x:20000:0:90:7:::\nj\303\274rgen:!:::::::\n' >"$tree/etc/shadow"
+mkdir -p "$tree/var/log" && : >"$tree/var/log/wtmp" && : >"$tree/var/log/btmp"
 
 # check NAME STATUS STDOUT STDERR -- ARGS...: exact stdout and stderr; the
 # program runs as "${run[@]}".
@@ -73,7 +74,7 @@ DISPLAY=/nonexistent/x11:0 check "display that does not answer" 2 "" "$nodisplay
 
 # Shadow's last change is day 20000, 2024-10-04, and the password lasts 90 days.
 jdoe=$'\nHere is how the \'PC\\jdoe\' NT account\nhas been used:\n\nLast Login: \t\tn/a\nLast Logoff: \t\tn/a
-Last Failed Login: \t\tn/a\nLast Bad Login Address: \tn/a\nBad Login Count: \t\tn/a
+Last Failed Login: \t\tn/a\nLast Bad Login Address: \tn/a\nBad Login Count: \t\t0
 Password Expiration Date: \t2 Jan 2025\nPassword Max Age (days): \t90\nPassword Last Changed: \t4 Oct 2024\n\n'
 check "report, lines ending in LF" 0 "$jdoe" "" -- --print --root "$tree" 'pc\jdoe'
 check "a slash separates as a backslash does" 0 "$jdoe" "" -- --print --root "$tree" 'pc/jdoe'
@@ -83,6 +84,18 @@ check "a flag with a value" 2 "" $'Option \'print\' takes no value.\n' -- --prin
 check "an empty server" 2 "" $'The value of \'--server\' cannot be empty.\n' -- --print --server= 'SALES\x'
 check "negative days" 2 "" $'--inactive needs a whole number of days from 0 to 3650000, not \'-1\'.\n' -- --audit --inactive -1
 check "unknown format" 2 "" $'Unknown format \'xml\': use table, csv or json.\n' -- --audit --format xml
+
+# Logs that cannot be read leave logins unknown, not "never": no account is
+# inactive, and the audit says what it could not read, with status 3.
+mv "$tree/var/log" "$tree/var/lost"
+heading=$'account,user,fullName,lastLogin,lastLogoff,lastFailedLogin,lastBadLoginAddress,badLoginCount,passwordExpires,passwordMaxAgeDays,passwordLastChanged,disabled,locked,accountExpires,passwordExpired,passwordNeverExpires,created,controllersAnswered,controllersAsked\r\n'
+check "logs that cannot be read" 3 "$heading" "$tree/var/log/wtmp: No such file or directory; last logins and last logoffs are unknown
+$tree/var/log/btmp: No such file or directory; failed logins are unknown
+" -- --audit --root "$tree" --inactive 30 --format csv
+check "a report with logs that cannot be read" 0 "${jdoe/Count: $'\t\t'0/Count: $'\t\t'n/a}" "$tree/var/log/wtmp: No such file or directory; last logins and last logoffs are unknown
+$tree/var/log/btmp: No such file or directory; failed logins are unknown
+" -- --print --root "$tree" 'pc\jdoe'
+mv "$tree/var/lost" "$tree/var/log"
 
 # Every exit 1 says why, on one line.
 dot=$(failure '.\x'; echo x)

@@ -179,16 +179,40 @@ struct ProviderFixture {
     void utmp(const std::string &path, const std::vector<Utmp> &records) { tree.write(path, pack(records)); }
     void tally(const std::string &path, const std::vector<Tally> &records) { tree.write(path, pack(records)); }
 
-    // The value of one property of WEB01's user; NullValue when the user cannot be bound.
-    std::optional<PropertyValue> read(const std::string &user, const std::string &property)
+    // The report's values of WEB01's user; nothing when the user cannot be bound.
+    std::optional<UsageRead> usage(const std::string &user)
     {
         auto directory = provider();
         DirectoryObject *account = directory->bind("WinNT://WEB01/" + user + ",user").account;
         if (!account)
-            return NullValue{};
-        auto value = directory->get(*account, property);
+            return std::nullopt;
+        auto read = directory->usage(*account);
         directory->release(account);
-        return value;
+        return read;
+    }
+
+    // One of those values, as a property of that name would hold it: nothing
+    // when there is none or it is not known; NullValue when the user cannot be bound.
+    std::optional<PropertyValue> read(const std::string &user, const std::string &property)
+    {
+        const auto read = usage(user);
+        if (!read)
+            return NullValue{};
+        const auto value = [](const auto &known) {
+            return known.hasValue() ? std::optional<PropertyValue>(*known) : std::nullopt;
+        };
+        const AccountUsage &u = read->usage;
+        if (property == "LastLogin")
+            return value(u.lastLogin);
+        if (property == "LastLogoff")
+            return value(u.lastLogoff);
+        if (property == "LastFailedLogin")
+            return value(u.lastFailedLogin);
+        if (property == "BadLoginAddress")
+            return value(u.lastBadLoginAddress);
+        if (property == "BadLoginCount")
+            return value(u.badLoginCount);
+        return std::nullopt;
     }
 };
 

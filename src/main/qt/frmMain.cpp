@@ -174,9 +174,9 @@ void frmMain::fitReportFont()
     // The widest lines a report has: every date and time as long as the
     // locale writes them, the longest IPv4 address.
     AccountUsage usage;
-    const PropertyValue late = *DateTime::fromCivil({2026, 12, 28, 22, 58, 58});
+    const DateTime late = *DateTime::fromCivil({2026, 12, 28, 22, 58, 58});
     usage.lastLogin = usage.lastLogoff = usage.lastFailedLogin = usage.passwordExpires = late;
-    usage.passwordLastChanged = std::get<DateTime>(late);
+    usage.passwordLastChanged = late;
     usage.lastBadLoginAddress = std::string("255.255.255.255");
     const QStringList lines =
         QString::fromStdString(usageReport({}, usage, services_.locale, "\n")).split(u'\n');

@@ -15,7 +15,6 @@
 #include "platform/ad/ad_directory.h"
 #include "platform/ad/ad_session.h"
 #include "platform/ad/ad_state.h"
-#include "report/account_usage.h"
 #include "report/directory_provider.h"
 
 namespace tramsel {
@@ -33,23 +32,6 @@ std::string upper(std::string text)
                    [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; });
     return text;
 }
-
-// The merged values of one account, read through the report's own reader,
-// so that its eight values are those --print shows.
-class Merged final : public DirectoryObject {
-public:
-    explicit Merged(MergedUsage usage) : usage(usage) {}
-    MergedUsage usage;
-};
-class MergedReader final : public DirectoryProvider {
-public:
-    Binding bind(std::string_view) override { return {}; }
-    std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override
-    {
-        return usageProperty(static_cast<Merged &>(object).usage, name);
-    }
-    void release(DirectoryObject *) override {}
-};
 
 // One account as one controller listed it, packed: a domain's accounts are
 // held from every controller until the last has answered.
@@ -170,16 +152,15 @@ AccountRecord accountRecord(std::string account, std::string user, const std::ve
     AccountRecord record;
     record.account = std::move(account);
     record.user = std::move(user);
-    Merged merged(mergeAnswers(answers));
-    MergedReader reader;
-    record.usage = readUsage(reader, merged);
+    const MergedUsage merged = mergeAnswers(answers);
+    record.usage = accountUsage(merged);
     for (const DcAnswer &answer : answers) {
         if (!record.fullName && answer.displayName)
             record.fullName = answer.displayName;
         if (!record.created)
             record.created = answer.whenCreated;
     }
-    const AccountState state = accountState(answers, merged.usage, now);
+    const AccountState state = accountState(answers, merged, now);
     record.disabled = state.disabled;
     record.locked = state.locked;
     record.accountExpires = state.accountExpires;

@@ -56,12 +56,10 @@ Binding AdDirectoryProvider::bind(std::string_view path)
     return {new AdAccount(ad::mergeAnswers(answers)), {}, ad::missingControllers(outcomes)};
 }
 
-std::optional<PropertyValue> AdDirectoryProvider::get(DirectoryObject &object, std::string_view name)
+UsageRead AdDirectoryProvider::usage(DirectoryObject &object)
 {
     const auto *account = dynamic_cast<AdAccount *>(&object);
-    if (!account)
-        return std::nullopt;
-    return ad::usageProperty(account->usage, name);
+    return account ? UsageRead{ad::accountUsage(account->usage), {}} : UsageRead{};
 }
 
 void AdDirectoryProvider::release(DirectoryObject *object)

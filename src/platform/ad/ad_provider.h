@@ -29,8 +29,8 @@ public:
     explicit AdDirectoryProvider(Options options);
 
     Binding bind(std::string_view path) override;
-    std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
     void release(DirectoryObject *object) override;
+    UsageRead usage(DirectoryObject &object) override;
 private:
     Options options_;
 };

@@ -55,13 +55,9 @@ std::optional<std::int64_t> ageFromExpiry(const std::vector<DcAnswer> &answers)
     return *set - *expiry;
 }
 
-std::optional<PropertyValue> dateValue(std::optional<std::int64_t> fileTime)
+Known<DateTime> dateValue(std::optional<std::int64_t> fileTime)
 {
-    if (!fileTime)
-        return std::nullopt;
-    if (const auto local = fileTimeToInstant(*fileTime))
-        return *local;
-    return std::nullopt;
+    return Known<DateTime>::read(fileTime ? fileTimeToInstant(*fileTime) : std::nullopt);
 }
 
 } // namespace
@@ -158,26 +154,23 @@ MergedUsage mergeAnswers(const std::vector<DcAnswer> &answers)
     return usage;
 }
 
-std::optional<PropertyValue> usageProperty(const MergedUsage &usage, std::string_view name)
+AccountUsage accountUsage(const MergedUsage &merged)
 {
-    if (name == "LastLogin")
-        return dateValue(usage.lastLogin);
-    if (name == "LastLogoff")
-        return dateValue(usage.lastLogoff);
-    if (name == "LastFailedLogin")
-        return dateValue(usage.lastFailedLogin);
-    if (name == "BadLoginCount")
-        return usage.badLoginCount;
-    if (name == "PasswordExpirationDate")
-        return dateValue(usage.passwordExpiry);
-    if (name == "PasswordLastChanged")
-        return dateValue(usage.passwordLastSet);
-    if (name == "MaxPasswordAge" && usage.maxPasswordAge) {
-        if (const auto seconds = passwordAgeSeconds(*usage.maxPasswordAge))
-            return *seconds;
-    }
-    // AD keeps no address for failed logins.
-    return std::nullopt;
+    AccountUsage usage;
+    usage.lastLogin = dateValue(merged.lastLogin);
+    usage.lastLogoff = dateValue(merged.lastLogoff);
+    usage.lastFailedLogin = dateValue(merged.lastFailedLogin);
+    usage.lastBadLoginAddress = Known<std::string>::none();
+    usage.badLoginCount = merged.badLoginCount;
+    usage.passwordExpires = dateValue(merged.passwordExpiry);
+    const auto seconds = merged.maxPasswordAge ? passwordAgeSeconds(*merged.maxPasswordAge) : std::nullopt;
+    if (seconds)
+        usage.passwordMaxAge = Known<MaxPasswordAge>::read(passwordMaxAge(PropertyValue(*seconds)));
+    // The expiry less the maximum age; where there is no expiry, pwdLastSet itself.
+    const auto changed = usage.passwordExpires.hasValue() && seconds
+        ? usage.passwordExpires->minusSeconds(static_cast<double>(*seconds)) : std::nullopt;
+    usage.passwordLastChanged = changed ? Known<DateTime>(*changed) : dateValue(merged.passwordLastSet);
+    return usage;
 }
 
 } // namespace tramsel::ad

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "report/date_time.h"
-#include "report/property_value.h"
+#include "report/account_record.h"
 
 namespace tramsel::ad {
 
@@ -91,7 +91,9 @@ std::optional<std::int64_t> firstHaving(const std::vector<DcAnswer> &answers, Me
     return std::nullopt;
 }
 
-// One of the report's properties of a merged user.
-std::optional<PropertyValue> usageProperty(const MergedUsage &usage, std::string_view name);
+// The report's values of a merged user. AD keeps no logoff (none) and no
+// address of a failed login (none); a maximum age no controller let us
+// read is unknown.
+AccountUsage accountUsage(const MergedUsage &usage);
 
 } // namespace tramsel::ad

@@ -31,7 +31,7 @@ AccountState accountState(const std::optional<ShadowEntry> &shadow, const std::o
     const std::int64_t today = now / kSecondsPerDay - (now % kSecondsPerDay < 0);
     state.disabled = shadow->expireDays >= 0 && today >= shadow->expireDays;
     if (shadow->expireDays >= 0)
-        state.accountExpires = DateTime::fromDays(shadow->expireDays);
+        state.accountExpires = DateTime::fromUtcDay(shadow->expireDays);
 
     // A last change of day 0 asks for a new password at the next login.
     const auto expiry = passwordExpiryDay(*shadow);

@@ -97,10 +97,13 @@ int PosixFileReader::openPath(const std::string &path, int flags)
 std::unique_ptr<ReadableFile> PosixFileReader::open(const std::string &path)
 {
     const int fd = openPath(path, kOpenFlags);
-    if (fd < 0)
+    if (fd < 0) {
+        lastError_ = errno;
         return nullptr;
+    }
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        lastError_ = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
         return nullptr;
     }

@@ -36,6 +36,8 @@ public:
     /// The regular file at path, or nullptr when it is missing, unreadable or
     /// not a regular file.
     virtual std::unique_ptr<ReadableFile> open(const std::string &path) = 0;
+    /// Why the last open() gave nullptr, as an errno value; 0 when not known.
+    virtual int lastError() const { return 0; }
     /// The names in the folder at path (none when it is missing), or nothing
     /// when it cannot be listed: then only opening a file tells.
     virtual std::optional<std::vector<std::string>> names(const std::string &path)
@@ -57,10 +59,12 @@ public:
     PosixFileReader &operator=(const PosixFileReader &) = delete;
 
     std::unique_ptr<ReadableFile> open(const std::string &path) override;
+    int lastError() const override { return lastError_; }
     std::optional<std::vector<std::string>> names(const std::string &path) override;
 
 private:
     int openPath(const std::string &path, int flags);
+    int lastError_ = 0;
     int openInRoot(const std::string &path, int flags);
 
     std::string root_;

@@ -9,32 +9,12 @@
 #include "platform/linux/record_sources.h"
 #include "platform/linux/usage_merge.h"
 #include "report/account_path.h"
-#include "report/account_usage.h"
 
 namespace tramsel {
 
 using namespace linux_accounts;
 
 namespace {
-
-// An account whose records are already merged, read through the report's
-// own readUsage so that its values are worked out exactly as there.
-struct MergedAccount final : DirectoryObject {
-    const MergedUsage &usage;
-    const std::optional<ShadowEntry> &shadow;
-    MergedAccount(const MergedUsage &u, const std::optional<ShadowEntry> &s) : usage(u), shadow(s) {}
-};
-
-class MergedAccounts final : public DirectoryProvider {
-public:
-    Binding bind(std::string_view) override { return {}; }
-    std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override
-    {
-        const auto &account = static_cast<MergedAccount &>(object);
-        return usageProperty(account.usage, account.shadow, name);
-    }
-    void release(DirectoryObject *) override {}
-};
 
 // Host names are ASCII: upper-cased without the locale.
 std::string upperAscii(std::string text)
@@ -119,15 +99,15 @@ audit::Listing LinuxAccountCatalog::listAccounts(const audit::Request &request,
 
     const std::int64_t now = now_();
     const auto shadows = accounts_->findShadows(names);
-    RecordSources sources(*files_, databaseState_);
+    RecordSources sources(*files_, databaseState_, root_);
+    // Users without an entry, or a shadow file that cannot be read?
+    const auto unreadShadow = shadows.size() < users.size() ? sources.unreadShadow() : std::nullopt;
     const auto records = request.user.empty() || users.empty() ? sources.forUsers(users, now)
                                                                 : std::vector{sources.forUser(users.front(), now)};
-    MergedAccounts provider;
+    UnknownValues unknown;
     for (std::size_t i = 0; i < users.size(); ++i) {
         const auto found = shadows.find(users[i].name);
         const std::optional<ShadowEntry> shadow = found == shadows.end() ? std::nullopt : std::optional(found->second);
-        const MergedUsage usage = mergeRecords(records[i]);
-        MergedAccount account(usage, shadow);
         const AccountState state = accountState(shadow, records[i].tally, sources.faillock(), users[i].uid, now);
 
         AccountRecord record;
@@ -135,7 +115,8 @@ audit::Listing LinuxAccountCatalog::listAccounts(const audit::Request &request,
         record.user = users[i].name;
         if (!users[i].fullName.empty())
             record.fullName = users[i].fullName;
-        record.usage = readUsage(provider, account);
+        record.usage = accountUsage(records[i], unreadShadow ? Known<ShadowEntry>() : Known<ShadowEntry>::read(shadow));
+        unknown.add(record.usage);
         record.locked = state.locked;
         record.disabled = state.disabled;
         record.accountExpires = state.accountExpires;
@@ -144,6 +125,9 @@ audit::Listing LinuxAccountCatalog::listAccounts(const audit::Request &request,
         record.controllersAnswered = anyRecordRead(records[i], shadow.has_value()) ? 1 : 0;
         row(std::move(record));
     }
+    listing.unread = sources.unread(unknown);
+    if (unreadShadow && unknown.ageing)
+        listing.unread.push_back(*unreadShadow);
     if (progress)
         progress({1, 1, users.size()});
     return listing;

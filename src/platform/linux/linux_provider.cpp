@@ -16,61 +16,36 @@ using namespace linux_accounts;
 
 namespace {
 
-// A value worked out the first time it is asked for, then kept.
-template <class T> class Lazy {
-public:
-    template <class Make> const T &get(Make make)
-    {
-        if (!value_)
-            value_.emplace(make());
-        return *value_;
-    }
-
-private:
-    std::optional<T> value_;
-};
-
-// One bound user; its records and its shadow entry are each read once, when
-// first asked for.
+// One bound user.
 class LinuxAccount final : public DirectoryObject {
 public:
-    LinuxAccount(PasswdEntry user, FileReader &files, AccountDatabase &accounts,
-                 const LinuxDirectoryProvider::Clock &now, DatabaseState databaseState)
-        : user_(std::move(user)), sources_(files, databaseState), accounts_(accounts), now_(now)
+    LinuxAccount(PasswdEntry user, FileReader &files, AccountDatabase &accounts, std::int64_t now,
+                 DatabaseState databaseState, const std::string &root)
+        : user_(std::move(user)), sources_(files, databaseState, root), accounts_(accounts), now_(now)
     {
     }
 
-    std::optional<PropertyValue> get(std::string_view name)
+    UsageRead usage()
     {
-        switch (propertySource(name)) {
-        case PropertySource::Shadow:
-            return usageProperty({}, shadow(), name);
-        case PropertySource::Records:
-            return usageProperty(usage(), std::nullopt, name);
-        case PropertySource::Neither:
-            break;
-        }
-        return std::nullopt;
+        const UserRecords records = sources_.forUser(user_, now_);
+        // A user without an entry, or a shadow file that cannot be read?
+        auto entry = accounts_.findShadow(user_.name);
+        const auto unreadShadow = entry ? std::nullopt : sources_.unreadShadow();
+        const auto shadow = unreadShadow ? Known<ShadowEntry>() : Known<ShadowEntry>::read(std::move(entry));
+        UsageRead read{accountUsage(records, shadow), {}};
+        UnknownValues unknown;
+        unknown.add(read.usage);
+        read.unread = sources_.unread(unknown);
+        if (unreadShadow)
+            read.unread.push_back(*unreadShadow);
+        return read;
     }
 
 private:
-    const MergedUsage &usage()
-    {
-        return usage_.get([this] { return mergeRecords(sources_.forUser(user_, now_())); });
-    }
-
-    const std::optional<ShadowEntry> &shadow()
-    {
-        return shadow_.get([this] { return accounts_.findShadow(user_.name); });
-    }
-
     PasswdEntry user_;
     RecordSources sources_;
     AccountDatabase &accounts_;
-    const LinuxDirectoryProvider::Clock &now_;
-
-    Lazy<MergedUsage> usage_;
-    Lazy<std::optional<ShadowEntry>> shadow_;
+    std::int64_t now_;
 };
 
 } // namespace
@@ -88,15 +63,15 @@ std::unique_ptr<LinuxDirectoryProvider> LinuxDirectoryProvider::forTree(const st
     return std::make_unique<LinuxDirectoryProvider>(
         std::make_unique<PosixFileReader>(root),
         [](FileReader &files) { return std::make_unique<TreeAccounts>(files); },
-        [] { return static_cast<std::int64_t>(std::time(nullptr)); }, DatabaseState::AtRest);
+        [] { return static_cast<std::int64_t>(std::time(nullptr)); }, DatabaseState::AtRest, root);
 }
 
 LinuxDirectoryProvider::LinuxDirectoryProvider(
     std::unique_ptr<FileReader> files,
     std::function<std::unique_ptr<AccountDatabase>(FileReader &)> makeAccounts, Clock now,
-    DatabaseState databaseState)
+    DatabaseState databaseState, std::string root)
     : files_(std::move(files)), accounts_(makeAccounts(*files_)), now_(std::move(now)),
-      databaseState_(databaseState)
+      databaseState_(databaseState), root_(std::move(root))
 {
     // localtime_r, unlike localtime, need not look at TZ again.
     ::tzset();
@@ -136,15 +111,13 @@ Binding LinuxDirectoryProvider::bind(std::string_view path)
     if (!user)
         return {nullptr, "no user " + account->user + " on "
                     + (account->domain.empty() ? std::string("this machine") : account->domain), {}};
-    return {new LinuxAccount(std::move(*user), *files_, *accounts_, now_, databaseState_), {}, {}};
+    return {new LinuxAccount(std::move(*user), *files_, *accounts_, now_(), databaseState_, root_), {}, {}};
 }
 
-std::optional<PropertyValue> LinuxDirectoryProvider::get(DirectoryObject &object, std::string_view name)
+UsageRead LinuxDirectoryProvider::usage(DirectoryObject &object)
 {
     auto *account = dynamic_cast<LinuxAccount *>(&object);
-    if (!account)
-        return std::nullopt;
-    return account->get(name);
+    return account ? account->usage() : UsageRead{};
 }
 
 void LinuxDirectoryProvider::release(DirectoryObject *object)

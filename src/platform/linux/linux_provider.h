@@ -32,11 +32,11 @@ public:
     LinuxDirectoryProvider(std::unique_ptr<linux_accounts::FileReader> files,
                            std::function<std::unique_ptr<linux_accounts::AccountDatabase>(
                                linux_accounts::FileReader &)> makeAccounts,
-                           Clock now, linux_accounts::DatabaseState databaseState);
+                           Clock now, linux_accounts::DatabaseState databaseState, std::string root = {});
 
     Binding bind(std::string_view path) override;
-    std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
     void release(DirectoryObject *object) override;
+    UsageRead usage(DirectoryObject &object) override;
 
 private:
     std::optional<linux_accounts::PasswdEntry> lookUp(const std::string &domain,
@@ -46,6 +46,7 @@ private:
     std::unique_ptr<linux_accounts::AccountDatabase> accounts_;
     Clock now_;
     linux_accounts::DatabaseState databaseState_;
+    std::string root_;  // named before the paths of files that cannot be read
 };
 
 } // namespace tramsel

@@ -1,6 +1,9 @@
 // Reading the login records of one user or of every user.
 #include "platform/linux/record_sources.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <unordered_set>
 
 namespace tramsel::linux_accounts {
@@ -14,10 +17,65 @@ constexpr const char *kWtmpdb = "/var/lib/wtmpdb/wtmp.db";
 constexpr const char *kFaillockConf = "/etc/security/faillock.conf";
 } // namespace
 
+// A log's rotated file may be missing; its own file should not.
 RecordLog RecordSources::log(const std::string &path)
 {
-    const auto opener = [this](std::string p) { return [this, p = std::move(p)] { return files_.open(p); }; };
-    return RecordLog(UtmpRecord::kSize, {opener(path + ".1"), opener(path)});
+    return RecordLog(UtmpRecord::kSize, {[this, p = path + ".1"] { return files_.open(p); },
+                                         [this, path] { return open(path); }});
+}
+
+std::unique_ptr<ReadableFile> RecordSources::open(const std::string &path)
+{
+    auto file = files_.open(path);
+    if (!file && std::none_of(failed_.begin(), failed_.end(), [&](const auto &f) { return f.first == path; }))
+        failed_.emplace_back(path, files_.lastError());
+    return file;
+}
+
+std::vector<std::string> RecordSources::unread(const UnknownValues &unknown) const
+{
+    struct Log {
+        const char *path;
+        bool logins, logoffs, failures;
+    };
+    // The first of each kind is named when every one is merely missing.
+    static constexpr Log kLogs[] = {{kWtmp, true, true, false},      {kWtmpdb, true, true, false},
+                                    {kLastlog, true, false, false},  {kLastlog2, true, false, false},
+                                    {kBtmp, false, false, true}};
+    const auto errorOf = [&](const char *path) -> std::optional<int> {
+        for (const auto &[failedPath, error] : failed_)
+            if (failedPath == path)
+                return error;
+        return std::nullopt;
+    };
+    std::vector<std::string> lines;
+    for (const Log &log : kLogs) {
+        const auto error = errorOf(log.path);
+        std::vector<std::string> what;
+        if (log.logins && unknown.logins)
+            what.emplace_back("last logins");
+        if (log.logoffs && unknown.logoffs)
+            what.emplace_back("last logoffs");
+        if (log.failures && unknown.failures)
+            what.emplace_back("failed logins");
+        const bool primary = log.path == kWtmp || log.path == kBtmp;
+        if (!error || what.empty() || (*error == ENOENT && !primary))
+            continue;
+        std::string line = shownRoot_ + log.path + ": " + (*error ? std::strerror(*error) : "cannot be read") + "; ";
+        for (std::size_t i = 0; i < what.size(); ++i)
+            line += (i == 0 ? "" : i + 1 == what.size() ? " and " : ", ") + what[i];
+        lines.push_back(line + " are unknown");
+    }
+    return lines;
+}
+
+std::optional<std::string> RecordSources::unreadShadow()
+{
+    if (files_.open("/etc/shadow"))
+        return std::nullopt;
+    const int error = files_.lastError();
+    return shownRoot_ + "/etc/shadow: " + (error ? std::strerror(error) : "cannot be read")
+        + "; password ageing is unknown";
 }
 
 const FaillockSettings &RecordSources::faillock()
@@ -43,7 +101,7 @@ std::optional<TallySummary> RecordSources::tally(const std::string &user, std::i
 template <typename Query>
 auto RecordSources::queryDatabase(const std::string &path, Query query) -> decltype(query(std::string()))
 {
-    const auto file = files_.open(path);
+    const auto file = open(path);
     if (!file)
         return {};
     if (databaseState_ == DatabaseState::Live)
@@ -58,10 +116,13 @@ UserRecords RecordSources::forUser(const PasswdEntry &user, std::int64_t now)
 {
     UserRecords records;
     records.lastlog2 = queryDatabase(kLastlog2, [&](const std::string &uri) { return lastlog2Login(uri, user.name); });
+    records.lastlog2Read = !errorOn(kLastlog2);
     records.wtmpdb = queryDatabase(kWtmpdb, [&](const std::string &uri) { return wtmpdbSession(uri, user.name); });
-    if (const auto file = files_.open(kLastlog))
+    if (const auto file = open(kLastlog)) {
+        records.lastlogRead = true;
         if (const auto entry = lastlogEntry(*file, user.uid))
             records.lastlog = entry->seconds;
+    }
     RecordLog wtmp = log(kWtmp);
     records.wtmp = latestSession(wtmp, user.name);
     records.tally = tally(user.name, now);
@@ -86,10 +147,14 @@ std::vector<UserRecords> RecordSources::forUsers(std::span<const PasswdEntry> us
     const auto wtmpdb = queryDatabase(kWtmpdb, [&](const std::string &uri) { return wtmpdbSessions(uri, names); });
     for (std::size_t i = 0; i < lastlog2.size(); ++i)
         records[i].lastlog2 = lastlog2[i];
+    for (UserRecords &user : records)
+        user.lastlog2Read = !errorOn(kLastlog2);
     for (std::size_t i = 0; i < wtmpdb.size(); ++i)
         records[i].wtmpdb = wtmpdb[i];
 
-    if (const auto file = files_.open(kLastlog)) {
+    if (const auto file = open(kLastlog)) {
+        for (UserRecords &user : records)
+            user.lastlogRead = true;
         const auto entries = lastlogEntries(*file, uids);
         for (std::size_t i = 0; i < entries.size(); ++i)
             if (entries[i])

@@ -30,6 +30,12 @@ std::optional<PropertyValue> RoutingDirectoryProvider::get(DirectoryObject &obje
     return owner == owners_.end() ? std::nullopt : owner->second->get(object, name);
 }
 
+UsageRead RoutingDirectoryProvider::usage(DirectoryObject &object)
+{
+    const auto owner = owners_.find(&object);
+    return owner == owners_.end() ? UsageRead{} : owner->second->usage(object);
+}
+
 void RoutingDirectoryProvider::release(DirectoryObject *object)
 {
     const auto owner = owners_.find(object);

@@ -23,6 +23,7 @@ public:
     Binding bind(std::string_view path) override;
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
     void release(DirectoryObject *object) override;
+    UsageRead usage(DirectoryObject &object) override;
 
 private:
     std::unique_ptr<DirectoryProvider> local_;

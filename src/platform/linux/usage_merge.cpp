@@ -1,27 +1,20 @@
 // The rules that merge one user's login records and read its shadow ageing.
 #include "platform/linux/usage_merge.h"
 
-#include "report/directory_provider.h"
 
 namespace tramsel::linux_accounts {
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
 
-std::optional<PropertyValue> instant(std::optional<std::int64_t> seconds)
+std::optional<DateTime> instant(std::optional<std::int64_t> seconds)
 {
-    if (!seconds)
-        return std::nullopt;
-    if (auto dateTime = DateTime::fromUnixSeconds(*seconds))
-        return *dateTime;
-    return std::nullopt;
+    return seconds ? DateTime::fromUnixSeconds(*seconds) : std::nullopt;
 }
 
-std::optional<PropertyValue> day(std::int64_t days)
+std::optional<DateTime> day(std::int64_t days)
 {
-    if (auto date = DateTime::fromDays(days))
-        return *date;
-    return std::nullopt;
+    return DateTime::fromUtcDay(days);
 }
 
 std::optional<std::int64_t> lastLogin(const UserRecords &records)
@@ -33,41 +26,12 @@ std::optional<std::int64_t> lastLogin(const UserRecords &records)
     return latest;
 }
 
-std::optional<PropertyValue> shadowProperty(const std::optional<ShadowEntry> &entry, std::string_view name)
+Known<MaxPasswordAge> maxAge(const ShadowEntry &entry)
 {
-    if (!entry)
-        return std::nullopt;
-    if (name == property::kMaxPasswordAge) {
-        if (entry->maxDays < 0 || entry->maxDays >= kNeverExpiresDays)
-            return std::int64_t{-1};
-        // 0 seconds would read as "never"; in shadow, 0 days means the
-        // password must be changed at once. A text is taken as days.
-        if (entry->maxDays == 0)
-            return std::string("0");
-        return entry->maxDays * kSecondsPerDay;
-    }
-    if (name == property::kPasswordLastChanged)
-        return entry->lastChangeDays > 0 ? day(entry->lastChangeDays) : std::nullopt;
-    if (name == property::kPasswordExpirationDate) {
-        const auto expiry = passwordExpiryDay(*entry);
-        return expiry ? day(*expiry) : std::nullopt;
-    }
-    return std::nullopt;
-}
-
-std::optional<PropertyValue> recordProperty(const MergedUsage &usage, std::string_view name)
-{
-    if (name == property::kLastLogin)
-        return instant(usage.lastLogin);
-    if (name == property::kLastLogoff)
-        return instant(usage.lastLogoff);
-    if (name == property::kLastFailedLogin)
-        return usage.lastFailure ? instant(usage.lastFailure->when) : std::nullopt;
-    if (name == property::kBadLoginAddress)
-        return usage.lastFailure ? std::optional<PropertyValue>(usage.lastFailure->address) : std::nullopt;
-    if (name == property::kBadLoginCount)
-        return usage.badLoginCount ? std::optional<PropertyValue>(*usage.badLoginCount) : std::nullopt;
-    return std::nullopt;
+    if (entry.maxDays < 0 || entry.maxDays >= kNeverExpiresDays)
+        return MaxPasswordAge{0, true};
+    // 0 days: the password must be changed at once.
+    return MaxPasswordAge{static_cast<double>(entry.maxDays), false};
 }
 
 } // namespace
@@ -111,29 +75,42 @@ std::optional<std::int64_t> passwordExpiryDay(const ShadowEntry &shadow)
     return shadow.lastChangeDays + shadow.maxDays;
 }
 
-PropertySource propertySource(std::string_view name)
+AccountUsage accountUsage(const UserRecords &records, const Known<ShadowEntry> &shadow)
 {
-    if (name == property::kMaxPasswordAge || name == property::kPasswordLastChanged
-        || name == property::kPasswordExpirationDate)
-        return PropertySource::Shadow;
-    if (name == property::kLastLogin || name == property::kLastLogoff || name == property::kLastFailedLogin
-        || name == property::kBadLoginAddress || name == property::kBadLoginCount)
-        return PropertySource::Records;
-    return PropertySource::Neither;
+    const MergedUsage merged = mergeRecords(records);
+    const bool logins = records.lastlog2Read || records.wtmpdb.readable || records.lastlogRead || records.wtmp.readable;
+    const bool sessions = records.wtmpdb.readable || records.wtmp.readable;
+    const bool failures = records.btmp.readable || records.tally.has_value();
+    AccountUsage usage;
+    usage.lastLogin = Known<DateTime>::from(instant(merged.lastLogin), logins);
+    usage.lastLogoff = Known<DateTime>::from(instant(merged.lastLogoff), sessions);
+    const auto &failure = merged.lastFailure;
+    usage.lastFailedLogin = Known<DateTime>::from(failure ? instant(failure->when) : std::nullopt, failures);
+    usage.lastBadLoginAddress =
+        Known<std::string>::from(failure ? std::optional(failure->address) : std::nullopt, failures);
+    usage.badLoginCount = Known<std::int64_t>::from(merged.badLoginCount, failures);
+
+    if (!shadow.known())
+        return usage;
+    usage.passwordExpires = Known<DateTime>::none();
+    usage.passwordMaxAge = Known<MaxPasswordAge>::none();
+    usage.passwordLastChanged = Known<DateTime>::none();
+    if (const ShadowEntry *entry = shadow.get()) {
+        const auto expiry = passwordExpiryDay(*entry);
+        usage.passwordExpires = Known<DateTime>::read(expiry ? day(*expiry) : std::nullopt);
+        usage.passwordMaxAge = maxAge(*entry);
+        usage.passwordLastChanged =
+            Known<DateTime>::read(entry->lastChangeDays > 0 ? day(entry->lastChangeDays) : std::nullopt);
+    }
+    return usage;
 }
 
-std::optional<PropertyValue> usageProperty(const MergedUsage &usage, const std::optional<ShadowEntry> &shadow,
-                                           std::string_view name)
+void UnknownValues::add(const AccountUsage &usage)
 {
-    switch (propertySource(name)) {
-    case PropertySource::Shadow:
-        return shadowProperty(shadow, name);
-    case PropertySource::Records:
-        return recordProperty(usage, name);
-    case PropertySource::Neither:
-        break;
-    }
-    return std::nullopt;
+    logins |= usage.lastLogin.isUnknown();
+    logoffs |= usage.lastLogoff.isUnknown();
+    failures |= usage.lastFailedLogin.isUnknown();
+    ageing |= usage.passwordMaxAge.isUnknown();
 }
 
 } // namespace tramsel::linux_accounts

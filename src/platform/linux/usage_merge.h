@@ -10,15 +10,17 @@
 
 #include "platform/linux/account_files.h"
 #include "platform/linux/login_history.h"
-#include "report/property_value.h"
+#include "report/account_record.h"
 
 namespace tramsel::linux_accounts {
 
 // What each source of login records says about one user.
 struct UserRecords {
     std::optional<std::int64_t> lastlog2;  // lastlog2's last login
+    bool lastlog2Read = false;             // its database could be read
     SessionSummary wtmpdb;
     std::optional<std::int64_t> lastlog;   // lastlog's last login
+    bool lastlogRead = false;
     SessionSummary wtmp;
     std::optional<TallySummary> tally;     // nothing: the user's tally could not be read
     FailureSummary btmp;                   // as asked by btmpQuery
@@ -49,12 +51,19 @@ inline constexpr std::int64_t kNeverExpiresDays = 10000;
 // the maximum age. Nothing when either is unset or the password never expires.
 std::optional<std::int64_t> passwordExpiryDay(const ShadowEntry &shadow);
 
-// Where the named property comes from.
-enum class PropertySource { Records, Shadow, Neither };
-PropertySource propertySource(std::string_view name);
+// The report's values of a user: from the records, and from the shadow
+// entry (none when the user has none; unknown when shadow could not be
+// read). A value is unknown when none of its sources could be read. Shadow's
+// days are UTC days, as pam_unix counts them.
+AccountUsage accountUsage(const UserRecords &records, const Known<ShadowEntry> &shadow);
 
-// One of the report's properties of a user; nothing when it is not known.
-std::optional<PropertyValue> usageProperty(const MergedUsage &usage, const std::optional<ShadowEntry> &shadow,
-                                           std::string_view name);
+// Which of the report's values some account lacks because its sources could not be read.
+struct UnknownValues {
+    bool logins = false;
+    bool logoffs = false;
+    bool failures = false;
+    bool ageing = false;
+    void add(const AccountUsage &usage);
+};
 
 } // namespace tramsel::linux_accounts

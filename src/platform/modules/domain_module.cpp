@@ -45,6 +45,8 @@ std::optional<PropertyValue> DomainModuleProvider::get(DirectoryObject &object, 
 
 void DomainModuleProvider::release(DirectoryObject *object) { provider_->release(object); }
 
+UsageRead DomainModuleProvider::usage(DirectoryObject &object) { return provider_->usage(object); }
+
 DomainModuleCatalog::DomainModuleCatalog(ProviderOptions options) : options_(std::move(options)) {}
 
 DomainModuleCatalog::~DomainModuleCatalog() = default;

@@ -12,7 +12,7 @@ namespace tramsel {
 
 // The domain module's table of entry points.
 struct DomainModule {
-    static constexpr int kVersion = 2;
+    static constexpr int kVersion = 3;
     int version = kVersion;
     std::unique_ptr<DirectoryProvider> (*makeProvider)(const ProviderOptions &options);
     std::unique_ptr<audit::AccountCatalog> (*makeCatalog)(const ProviderOptions &options);
@@ -32,6 +32,7 @@ public:
     Binding bind(std::string_view path) override;
     std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
     void release(DirectoryObject *object) override;
+    UsageRead usage(DirectoryObject &object) override;
 
 private:
     ProviderOptions options_;

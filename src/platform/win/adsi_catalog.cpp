@@ -171,7 +171,7 @@ std::optional<AccountRecord> AdsiAccountCatalog::record(IDispatch *user, const s
     AccountRecord record;
     record.account = domain + "\\" + *userName;
     record.user = *userName;
-    record.usage = readUsage(provider_, account);
+    record.usage = readProperties(provider_, account);
     record.fullName = text(provider_.get(account, "FullName"));
     record.disabled = flag(dispatchProperty(*ads, L"AccountDisabled"));
     record.locked = flag(dispatchProperty(*ads, L"IsAccountLocked"));

@@ -133,9 +133,9 @@ TEST(AdValues, PasswordLastChangedIsPwdLastSet)
     for (const auto &row : rows) {
         DcAnswer answer;
         answer.pwdLastSet = row.pwdLastSet;
-        const auto value = usageProperty(mergeAnswers({answer}), "PasswordLastChanged");
-        const auto *date = value ? std::get_if<DateTime>(&*value) : nullptr;
-        EXPECT_EQ(civilText(date ? std::optional(*date) : std::nullopt), row.utc) << row.name;
+        const auto changed = accountUsage(mergeAnswers({answer})).passwordLastChanged;
+        EXPECT_TRUE(changed.known()) << row.name;
+        EXPECT_EQ(civilText(changed.optional()), row.utc) << row.name;
     }
 }
 
@@ -265,9 +265,10 @@ TEST(AdCatalog, RowAgreesWithTheReport)
     EXPECT_EQ(r.account, "SALES\\jdoe");
     EXPECT_EQ(r.fullName, first.displayName);
     EXPECT_EQ(civilText(r.created), "2024-05-01 09:00:00");
-    EXPECT_EQ(r.usage.lastLogin, PropertyValue(*fileTimeToInstant(kLater)));
-    EXPECT_EQ(r.usage.badLoginCount, PropertyValue(std::int64_t{3}));
-    EXPECT_EQ(r.usage.passwordLastChanged, fileTimeToInstant(kMay1));
+    EXPECT_EQ(r.usage.lastLogin, Known(*fileTimeToInstant(kLater)));
+    EXPECT_EQ(r.usage.badLoginCount, Known<std::int64_t>(3));
+    EXPECT_EQ(r.usage.passwordLastChanged, Known(*fileTimeToInstant(kMay1)));
+    EXPECT_TRUE(r.usage.lastLogoff.isNone());
     EXPECT_EQ(r.passwordExpired, false);
     EXPECT_EQ(r.controllersAnswered, 2);
     EXPECT_EQ(r.controllersAsked, 3);

@@ -71,7 +71,7 @@ TEST(LinuxProvider, OnlyASafeNameFromTheAccountDatabaseIsBound)
         auto directory = f.provider([&](auto &) { return std::make_unique<NamingAccounts>(canonical); });
         DirectoryObject *account = directory->bind("WinNT://CORP/alice,user").account;
         if (account) {
-            directory->get(*account, "LastLogin");
+            directory->usage(*account);
             directory->release(account);
         }
         return std::pair(account != nullptr, !f.opened->empty());
@@ -88,9 +88,7 @@ TEST(LinuxProvider, ReadsOnlyTheFilesOfTheCanonicalUserEachOnce)
     auto directory = f.provider();
     DirectoryObject *account = directory->bind("WinNT://WEB01/alice,user").account;
     ASSERT_NE(account, nullptr);
-    for (const char *name : {"LastLogin", "LastLogoff", "LastFailedLogin", "BadLoginAddress", "BadLoginCount",
-                             "PasswordExpirationDate", "MaxPasswordAge", "Other"})
-        directory->get(*account, name);
+    directory->usage(*account);
     directory->release(account);
     std::multiset<std::string> opened(f.opened->begin(), f.opened->end());  // each once
     EXPECT_EQ(opened, (std::multiset<std::string>{"/etc/hostname", "/etc/passwd", "/etc/shadow",

@@ -104,8 +104,8 @@ TEST(AdsiDirectoryProvider, PasswordLastChangedIsTheChangeOnTheUsersClockAcrossD
             hold(account, ads);
             AdsiDirectoryProvider provider(*zone);
             const win::NlsLocale locale(L"en-US", *zone);
-            const auto changed = readUsage(provider, account).passwordLastChanged;
-            ASSERT_TRUE(changed);
+            const auto changed = readProperties(provider, account).passwordLastChanged;
+            ASSERT_TRUE(changed.hasValue());
             EXPECT_EQ(valueText(*changed, locale), row.changed);
             EXPECT_EQ(locale.localTime(*changed).utcOffsetSeconds, row.offset);
         }
