@@ -51,7 +51,7 @@ public:
     audit::Listing listAccounts(const audit::Request &request, const std::function<void(AccountRecord &&)> &,
                                 const std::function<void(const audit::Progress &)> &) override
     {
-        return {request.domain, {}, "listing accounts is not supported here"};
+        return {request.domain, {}, "listing accounts is not supported here", {}};
     }
 };
 

@@ -99,4 +99,4 @@ int runWindow(int &argc, char **argv, const ProviderFactory &makeProvider)
 } // namespace tramsel
 
 extern "C" TRAMSEL_MODULE_EXPORT const tramsel::WindowModule tramsel_window_module;
-const tramsel::WindowModule tramsel_window_module{tramsel::WindowModule::kVersion, &tramsel::runWindow};
+const tramsel::WindowModule tramsel_window_module{tramsel::kBuildId, &tramsel::runWindow};

@@ -4,13 +4,13 @@
 #pragma once
 
 #include "main/command_line.h"
+#include "platform/modules/loadable_module.h"
 
 namespace tramsel {
 
 // The window module's table of entry points.
 struct WindowModule {
-    static constexpr int kVersion = 1;
-    int version = kVersion;
+    const char *build = kBuildId;
     // Runs the program with its window, from main()'s own argc and argv
     // (Qt takes its options out of them), reading from the directory the
     // factory makes. Returns the exit status.

@@ -19,4 +19,4 @@ std::unique_ptr<tramsel::audit::AccountCatalog> makeCatalog(const tramsel::Provi
 } // namespace
 
 extern "C" TRAMSEL_MODULE_EXPORT const tramsel::DomainModule tramsel_domain_module;
-const tramsel::DomainModule tramsel_domain_module{tramsel::DomainModule::kVersion, &makeProvider, &makeCatalog};
+const tramsel::DomainModule tramsel_domain_module{tramsel::kBuildId, &makeProvider, &makeCatalog};

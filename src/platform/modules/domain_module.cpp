@@ -66,7 +66,7 @@ audit::Listing DomainModuleCatalog::listAccounts(const audit::Request &request,
 {
     if (audit::AccountCatalog *loaded = catalog())
         return loaded->listAccounts(request, row, progress);
-    return {request.domain, {}, loadError_};
+    return {request.domain, {}, loadError_, {}};
 }
 
 audit::PerController DomainModuleCatalog::perController(const std::string &domain, const std::string &user)

@@ -6,14 +6,14 @@
 #include <memory>
 
 #include "audit/account_catalog.h"
+#include "platform/modules/loadable_module.h"
 #include "report/directory_provider.h"
 
 namespace tramsel {
 
 // The domain module's table of entry points.
 struct DomainModule {
-    static constexpr int kVersion = 3;
-    int version = kVersion;
+    const char *build = kBuildId;
     std::unique_ptr<DirectoryProvider> (*makeProvider)(const ProviderOptions &options);
     std::unique_ptr<audit::AccountCatalog> (*makeCatalog)(const ProviderOptions &options);
 };

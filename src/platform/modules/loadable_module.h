@@ -4,8 +4,11 @@
 // their libraries.
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <string_view>
+
+#include "build_id.h"
 
 // Marks the one symbol a module exports: its table. Modules are built with
 // every other symbol hidden.
@@ -21,8 +24,10 @@ struct ModuleSymbol {
 };
 ModuleSymbol loadModuleSymbol(std::string_view file, const char *symbol);
 
-// A module's table of entry points. Each table type starts with the
-// version of its layout, which the program checks before it calls anything.
+// A module's table of entry points. Each table starts with the identity of
+// the build that made it (kBuildId), which the program checks against its
+// own before it calls anything: types passed across change between builds.
+inline constexpr const char *kBuildId = TRAMSEL_BUILD_ID;
 template <class Table> struct LoadedTable {
     const Table *table = nullptr;
     std::string error;
@@ -34,7 +39,7 @@ template <class Table> LoadedTable<Table> loadModule(std::string_view file, cons
     const auto *table = static_cast<const Table *>(found.address);
     if (!table)
         return {nullptr, std::move(found.error)};
-    if (table->version != Table::kVersion)
+    if (!table->build || std::strcmp(table->build, kBuildId) != 0)
         return {nullptr, std::string(file) + " belongs to another build of Tramsel"};
     return {table, {}};
 }

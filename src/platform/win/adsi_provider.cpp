@@ -1,6 +1,8 @@
 // The directory on Windows: ADSI's WinNT provider.
 #include "platform/win/adsi_provider.h"
 
+#include <adserr.h>
+
 #include <cstdint>
 #include <memory>
 
@@ -54,8 +56,10 @@ std::optional<PropertyValue> AdsiDirectoryProvider::read(IADs &ads, std::string_
     if (!bstrName)
         return std::nullopt;
     win::ClearedVariant variant;
-    if (FAILED(ads.Get(bstrName.get(), variant.get())))
-        return std::nullopt;
+    // WinNT has no value for what never happened (a user who never logged
+    // in): that is none, not a failed read.
+    if (const HRESULT result = ads.Get(bstrName.get(), variant.get()); FAILED(result))
+        return result == E_ADS_PROPERTY_NOT_FOUND ? std::optional<PropertyValue>(NullValue{}) : std::nullopt;
     auto value = win::propertyValue(*variant);
     // WinNT's dates are on the local clock. As instants, what is worked out
     // from them is right across daylight saving (a clock before 1601 stays as it is).
