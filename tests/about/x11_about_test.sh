@@ -10,7 +10,6 @@ program=$1
 
 "$program" >"$work/tramsel.log" 2>&1 &
 pids+=($!)
-
 wait_until 60 visible '^Tramsel V\. 2\.0$' || { cat "$work/tramsel.log"; fail "the main window did not show"; }
 main=$(visible '^Tramsel V\. 2\.0$')
 
@@ -25,7 +24,7 @@ echo "ok: Help, About shows the box, modal and owned by the main window"
 
 xdotool mousemove --window "$main" 150 150 click 1
 xdotool key --clearmodifiers ctrl+e
-sleep 1
-! visible '^Enter User$' >/dev/null || fail "Ctrl+E opened the entry dialog while the box was open"
-visible '^About Tramsel$' >/dev/null || fail "the box closed by itself"
+# For two seconds: no entry dialog, and the box still open.
+box_alone() { gone '^Enter User$' && visible '^About Tramsel$'; }
+holds 2 box_alone || fail "Ctrl+E opened the entry dialog, or the box closed, while the box was open"
 echo "ok: Ctrl+E does nothing while the box is open"

@@ -7,49 +7,26 @@
 # clipboard's text), with a bound, and none takes a half-done answer for one:
 # a loaded machine makes the tests slower, never red.
 
+. "$(dirname "${BASH_SOURCE[0]}")/wait.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/failure_text.sh"
+
 work=$(mktemp -d)
 pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
+cleanup() { kill "${pids[@]}" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; exit 1; }
 
-# wait_until SECONDS COMMAND...: runs the command until it succeeds.
-wait_until() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.2
-    done
-}
-
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 wait_until 20 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
 unset WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
+export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
 
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 wait_until 20 wm_ready || fail "openbox did not start"
-
-# holds SECONDS COMMAND...: the command succeeds throughout, for what must not
-# happen; a correct program passes however slow the machine.
-holds() {
-    local deadline=$((SECONDS + $1))
-    shift
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        "$@" >/dev/null 2>&1 || return 1
-        sleep 0.2
-    done
-}
 
 # x_search ARGS...: xdotool search's ids; status 1 when it found none. This
 # xdotool dies of BadWindow when any window goes away while it walks the tree
@@ -84,7 +61,7 @@ activate() {
     wait_until 20 focus_to "$1" || fail "window $1 did not get the keyboard"
 }
 
-# clipboard: the clipboard's text. Its owner may never answer (one that is
+# clipboard: the clipboard's text, byte for byte. Its owner may never answer (one that is
 # giving the clipboard up as it is asked), so each read is bounded.
 clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null; }
 clipboard_is() { [ "$(clipboard; echo x)" = "${1}x" ]; }

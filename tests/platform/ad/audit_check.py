@@ -1,15 +1,14 @@
 #!/usr/bin/env python3
-"""Checks of the audit's output against the printed reports and the domain.
-
-audit_check.py agree AUDIT.json REPORTS   each REPORTS/USER (a --print report)
-                                          agrees with USER's row
-audit_check.py expr FILE.json EXPR        EXPR holds, of the document d and its
-                                          rows by user name
-audit_check.py filter AUDIT.json FILTERED.json EXPR   the filtered audit holds
-                                          exactly the rows where EXPR (of a) holds
-audit_check.py csv AUDIT.json AUDIT.csv   the CSV holds the JSON's rows
-Prints what differs and exits 1 when anything does.
-"""
+# Checks of the audit's output against the printed reports and the domain.
+#
+# audit_check.py agree AUDIT.json REPORTS   each REPORTS/USER (a --print report)
+#                                           agrees with USER's row
+# audit_check.py expr FILE.json EXPR...     each EXPR holds, of the document d
+#                                           and its rows by user name
+# audit_check.py filter AUDIT.json FILTERED.json EXPR   the filtered audit holds
+#                                           exactly the rows where EXPR (of a) holds
+# audit_check.py csv AUDIT.json AUDIT.csv   the CSV holds the JSON's rows
+# Prints what differs and exits 1 when anything does.
 import csv
 import json
 import os
@@ -37,48 +36,46 @@ def report_text(key, value):
     return str(value)
 
 
-def document(path):
-    return json.load(open(path, encoding="utf-8"))
+def rows(document):
+    return {a["user"]: a for a in document.get("accounts", [])}
 
 
-def rows(path):
-    return {a["user"]: a for a in document(path).get("accounts", [])}
-
-
-def main(command, audit, *rest):
-    accounts, problems = rows(audit), []
+def problems(command, audit, *rest):
+    """What differs, one line each."""
+    document = json.load(open(audit, encoding="utf-8"))
+    accounts = rows(document)
     if command == "agree":
         for user in sorted(os.listdir(rest[0])):
             lines = open(os.path.join(rest[0], user), encoding="utf-8").read().splitlines()
             shown = {label: value.lstrip("\t") for label, _, value in (l.partition(": ") for l in lines) if label in LABELS}
             if len(shown) != len(LABELS):
-                problems.append(f"{user}: no report")
+                yield f"{user}: no report"
                 continue
             for label, key in LABELS.items():
                 want = report_text(key, accounts.get(user, {}).get(key))
                 if shown[label] != want:
-                    problems.append(f"{user}: {label}: report {shown[label]!r}, audit {want!r}")
+                    yield f"{user}: {label}: report {shown[label]!r}, audit {want!r}"
     elif command == "expr":
-        if not eval(rest[0], {}, {"d": document(audit), "rows": accounts}):
-            problems.append(f"not so: {rest[0]}")
+        yield from (f"not so: {e}" for e in rest if not eval(e, {}, {"d": document, "rows": accounts}))
     elif command == "filter":
-        got = set(rows(rest[0]))
+        got = set(rows(json.load(open(rest[0], encoding="utf-8"))))
         want = {user for user, a in accounts.items() if eval(rest[1], {}, {"a": a})}
         if got != want:
-            problems.append(f"{rest[1]}: extra {sorted(got - want)}, missing {sorted(want - got)}")
+            yield f"{rest[1]}: extra {sorted(got - want)}, missing {sorted(want - got)}"
     elif command == "csv":
         with open(rest[0], newline="", encoding="utf-8") as f:
             table = {r["user"]: r for r in csv.DictReader(f)}
         for user, a in accounts.items():
             r = table.get(user, {})
             if r.get("account") != a["account"] or r.get("fullName") != (a["fullName"] or ""):
-                problems.append(f"{user}: CSV {r.get('account')!r} {r.get('fullName')!r}")
+                yield f"{user}: CSV {r.get('account')!r} {r.get('fullName')!r}"
         if len(table) != len(accounts):
-            problems.append(f"CSV has {len(table)} rows, JSON {len(accounts)}")
-    for problem in problems:
-        print("    " + problem)
-    return 1 if problems else 0
+            yield f"CSV has {len(table)} rows, JSON {len(accounts)}"
+    else:
+        yield f"unknown check {command}"
 
 
 if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:]))
+    found = list(problems(*sys.argv[1:]))
+    print("".join(f"    {problem}\n" for problem in found), end="")
+    sys.exit(1 if found else 0)

@@ -11,14 +11,16 @@
 # ad_can_run                         why this machine cannot run a domain (empty: it can)
 # ad_start_work                      the work folder, cleaned up by ad_cleanup
 # ad_add_dc N                        the namespaces of controller N (1 or 2)
-# ad_provision / ad_join_second      the domain on dc1, dc2 joined to it
+# ad_make_dc N                       the domain on dc1, or dc2 joined to it
 # ad_start_dc N / ad_stop_dc N       samba on controller N; up when LDAPS answers
 # ad_announce_second                 dc1 learns dc2's service names; its DNS names both
 # ad_locators                        the controllers dc1's DNS names, one a line
 # ad_signal_dc N SIGNAL              every process of controller N (STOP: it hangs)
 # ad_in N CMD...                     a command inside controller N's namespaces
-# ad_wait SECONDS CMD...             runs the command until it succeeds, at most that long
+# (wait_until, from tests/support/wait.sh: a command run until it succeeds, with a bound)
 # ad_cleanup                         stops everything, removes the work folder
+
+. "$(dirname "${BASH_SOURCE[0]}")/../../support/wait.sh"
 
 AD_REALM=SALES.TEST
 AD_NETBIOS=SALES
@@ -75,15 +77,6 @@ ad_in() {
     nsenter -t "$(cat "$AD_WORK/dc$n/holder.pid")" -n -m -u -- "$@"
 }
 
-ad_wait() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.2
-    done
-}
-
 # The namespaces exist once the holder, started by unshare, has become sleep.
 ad_has_namespaces() {
     local pid
@@ -99,7 +92,7 @@ ad_add_dc() {
     if ! ad_has_namespaces "$n"; then
         unshare --net --mount --uts --propagation private sleep infinity </dev/null >/dev/null 2>&1 &
         echo $! >"$dir/holder.pid"
-        ad_wait 30 ad_has_namespaces "$n" || { echo "no namespaces for dc$n"; return 1; }
+        wait_until 30 ad_has_namespaces "$n" || { echo "no namespaces for dc$n"; return 1; }
     fi
     ad_in "$n" hostname "dc$n"
     ad_in "$n" ip link set lo up
@@ -136,23 +129,20 @@ ad_start_afresh() {
     rm -rf "${AD_WORK:?}/dc$1/lib/"* "$AD_WORK/dc$1/cache/"*
 }
 
-ad_provision() {
-    ad_is_dc 1 && return 0
-    ad_start_afresh 1
-    ad_in 1 samba-tool domain provision -s /etc/samba/smb.conf --realm="$AD_REALM" --domain="$AD_NETBIOS" \
-        --server-role=dc --dns-backend=SAMBA_INTERNAL --adminpass="$AD_ADMIN_PASSWORD" \
-        --host-name=dc1 --host-ip="$AD_NET.1" --option="$AD_STRONG_AUTH" \
-        --option="interfaces=lo tsad1" --option="bind interfaces only=yes" >"$AD_WORK/dc1/provision.log" 2>&1 ||
-        { tail -20 "$AD_WORK/dc1/provision.log"; return 1; }
-}
-
-ad_join_second() {
-    ad_is_dc 2 && return 0
-    ad_start_afresh 2
-    ad_in 2 samba-tool domain join -s /etc/samba/smb.conf "$AD_DNS" DC --server="dc1.$AD_DNS" \
-        -U Administrator --password="$AD_ADMIN_PASSWORD" --dns-backend=SAMBA_INTERNAL --option="$AD_STRONG_AUTH" \
-        --option="interfaces=lo tsad2" --option="bind interfaces only=yes" >"$AD_WORK/dc2/join.log" 2>&1 ||
-        { tail -20 "$AD_WORK/dc2/join.log"; return 1; }
+# ad_make_dc N: dc1 provisions the domain, dc2 joins it.
+ad_make_dc() {
+    local n=$1 how
+    ad_is_dc "$n" && return 0
+    ad_start_afresh "$n"
+    if [ "$n" = 1 ]; then
+        how=(provision --realm="$AD_REALM" --domain="$AD_NETBIOS" --server-role=dc --adminpass="$AD_ADMIN_PASSWORD"
+             --host-name=dc1 --host-ip="$AD_NET.1")
+    else
+        how=(join "$AD_DNS" DC --server="dc1.$AD_DNS" -U Administrator --password="$AD_ADMIN_PASSWORD")
+    fi
+    ad_in "$n" samba-tool domain "${how[@]}" -s /etc/samba/smb.conf --dns-backend=SAMBA_INTERNAL --option="$AD_STRONG_AUTH" \
+        --option="interfaces=lo tsad$n" --option="bind interfaces only=yes" >"$AD_WORK/dc$n/make.log" 2>&1 ||
+        { tail -20 "$AD_WORK/dc$n/make.log"; return 1; }
 }
 
 ad_locators() {
@@ -176,7 +166,7 @@ ad_announce_second() {
     ad_locators | grep -x "dc2\.$AD_DNS" >/dev/null ||
         ad_in 1 samba-tool dns add "$AD_NET.1" "_msdcs.$AD_DNS" _ldap._tcp.dc SRV "dc2.$AD_DNS 389 0 100" "${auth[@]}" ||
         ad_locators | grep -x "dc2\.$AD_DNS" >/dev/null || return 1
-    ad_wait 60 ad_locators_are "${both[@]}" ||
+    wait_until 60 ad_locators_are "${both[@]}" ||
         { echo "dc1's DNS names $(ad_locators | tr '\n' ' '), not ${both[*]}"; return 1; }
 }
 
@@ -185,32 +175,27 @@ ad_answers() {
         ldapsearch -x -LLL -o nettimeout=2 -H "ldaps://dc$1.$AD_DNS" -b '' -s base dnsHostName >/dev/null 2>&1
 }
 
+# Up: LDAPS answers. Down for good: the samba process has gone.
+ad_up_or_gone() { ad_answers "$1" || ! kill -0 "$2" 2>/dev/null; }
 ad_start_dc() {
-    local n=$1 pid deadline=$((SECONDS + 180))
+    local n=$1 pid
     pid=$(cat "$AD_WORK/dc$n/samba.pid" 2>/dev/null) && kill -0 "$pid" 2>/dev/null || {
         ad_in "$n" samba -i -s /etc/samba/smb.conf >>"$AD_WORK/dc$n/samba.log" 2>&1 &
         pid=$!
         echo "$pid" >"$AD_WORK/dc$n/samba.pid"
     }
-    until ad_answers "$n"; do
-        if ! kill -0 "$pid" 2>/dev/null || [ "$SECONDS" -ge "$deadline" ]; then
-            echo "dc$n did not start:"; tail -20 "$AD_WORK/dc$n/samba.log"
-            return 1
-        fi
-        sleep 0.5
-    done
+    wait_until 180 ad_up_or_gone "$n" "$pid" && ad_answers "$n" || { echo "dc$n did not start:"; tail -20 "$AD_WORK/dc$n/samba.log"; return 1; }
 }
 
 ad_stop_dc() {
     local pid
     pid=$(cat "$AD_WORK/dc$1/samba.pid" 2>/dev/null) || return 0
     kill "$pid" 2>/dev/null
-    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    wait_until 5 eval "! kill -0 $pid"
     # Whatever samba left behind in the controller's namespaces.
     ad_signal_dc "$1" CONT
     ad_signal_dc "$1" KILL
     rm -f "$AD_WORK/dc$1/samba.pid"
-    return 0
 }
 
 # Every process in controller N's network namespace but its holder.
@@ -227,12 +212,9 @@ ad_signal_dc() {
 
 ad_cleanup() {
     [ -n "${AD_WORK:-}" ] && [ -d "$AD_WORK" ] || return 0
-    local n pid
+    local n
     for n in 2 1; do
-        [ -f "$AD_WORK/dc$n/holder.pid" ] || continue
-        ad_stop_dc "$n"
-        pid=$(cat "$AD_WORK/dc$n/holder.pid")
-        kill "$pid" 2>/dev/null
+        [ -f "$AD_WORK/dc$n/holder.pid" ] && ad_stop_dc "$n" && kill "$(cat "$AD_WORK/dc$n/holder.pid")" 2>/dev/null
     done
     wait 2>/dev/null
     rm -rf "$AD_WORK"
