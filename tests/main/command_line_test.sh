@@ -73,6 +73,7 @@ $tree/var/log/btmp: No such file or directory; failed logins are unknown
 heading=$'account,user,fullName,lastLogin,lastLogoff,lastFailedLogin,lastBadLoginAddress,badLoginCount,passwordExpires,passwordMaxAgeDays,passwordLastChanged,disabled,locked,accountExpires,passwordExpired,passwordNeverExpires,created,controllersAnswered,controllersAsked\r\n'
 for want in "3|$heading|--audit --inactive 30 --format csv" "0|${jdoe/Count: $'\t\t'0/Count: $'\t\t'n/a}|--print pc\\jdoe"; do
     IFS='|' read -r -d '' status stdout args <<<"$want"
+    args=${args%$'\n'}
     # shellcheck disable=SC2086
     "$program" --root "$tree" $args >"$out" 2>"$err"
     got=$?

@@ -23,12 +23,15 @@ LABELS = {
 }
 
 
-def report_text(key, value):
+def report_text(key, row):
     """A row's value as the report writes it (C locale, TZ's wall clock)."""
+    value = row.get(key)
+    if key == "passwordMaxAgeDays" and row.get("passwordNeverExpires"):
+        return "None" if value is None else "(a maximum age %s beside passwordNeverExpires)" % value
     if value is None:
         return "n/a"
     if key == "passwordMaxAgeDays":
-        return "None" if value == 0 else "%.15g" % value
+        return "%.15g" % value
     if isinstance(value, str) and "T" in value:
         t = datetime.fromisoformat(value)
         text = f"{t.day} {t:%b %Y %H:%M:%S}"
@@ -52,7 +55,7 @@ def problems(command, audit, *rest):
                 yield f"{user}: no report"
                 continue
             for label, key in LABELS.items():
-                want = report_text(key, accounts.get(user, {}).get(key))
+                want = report_text(key, accounts.get(user, {}))
                 if shown[label] != want:
                     yield f"{user}: {label}: report {shown[label]!r}, audit {want!r}"
     elif command == "expr":
