@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -111,6 +112,12 @@ int answerWithoutWindow(const tramsel::CommandLine &line)
     write(result.out, stdout);
     // A full disk shows only once the buffer is flushed, as GNU tools report it.
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        // A reader that went away (| head) ends the program quietly, as it ends ls.
+        if (errno == EPIPE) {
+            write(result.err, stderr);
+            std::signal(SIGPIPE, SIG_DFL);
+            std::raise(SIGPIPE);
+        }
         const tramsel::WindowlessResult failed = tramsel::writeFailed(std::strerror(errno));
         write(result.err + failed.err, stderr);
         return failed.status;
@@ -123,6 +130,11 @@ int answerWithoutWindow(const tramsel::CommandLine &line)
 
 int main(int argc, char *argv[])
 {
+    // A peer that closes a connection or a pipe fails the write, instead of
+    // ending the program where it stands: a domain controller's socket, or
+    // standard output (above).
+    std::signal(SIGPIPE, SIG_IGN);
+
     QCoreApplication::setApplicationName(u"Tramsel"_s);
     QCoreApplication::setApplicationVersion(u"2.0"_s);
 

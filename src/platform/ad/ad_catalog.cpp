@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <csignal>
 #include <deque>
 #include <cstdlib>
 #include <map>
@@ -202,8 +201,6 @@ audit::Listing AdAccountCatalog::listAccounts(const audit::Request &request,
         listing.error = "--base " + request.base + " is not in " + *dns;
         return listing;
     }
-    // A peer closing the connection must fail the write, not end the program.
-    std::signal(SIGPIPE, SIG_IGN);
 
     const std::size_t count = found.uris.size();
     std::vector<std::unique_ptr<ad::ControllerSession>> sessions;
@@ -291,7 +288,6 @@ audit::PerController AdAccountCatalog::perController(const std::string &domain, 
         view.error = found.error;
         return view;
     }
-    std::signal(SIGPIPE, SIG_IGN);
     const auto outcomes = ad::lookUpUser(found.uris, found.domain, user, options_.deadline);
     view.error = ad::lookupFailure(outcomes, user, found.domain);
     using State = ad::ControllerOutcome::State;

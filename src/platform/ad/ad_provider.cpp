@@ -2,7 +2,6 @@
 // (GSSAPI) bind to each controller in parallel, and the user's attributes.
 #include "platform/ad/ad_provider.h"
 
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 
@@ -42,8 +41,6 @@ Binding AdDirectoryProvider::bind(std::string_view path)
     if (!found.error.empty())
         return fail(found.error);
 
-    // A peer closing the connection must fail the write, not end the program.
-    std::signal(SIGPIPE, SIG_IGN);
 
     const auto outcomes = ad::lookUpUser(found.uris, found.domain, account->user, options_.deadline);
     if (std::string reason = ad::lookupFailure(outcomes, account->user, found.domain); !reason.empty())
