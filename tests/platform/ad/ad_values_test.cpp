@@ -261,17 +261,18 @@ TEST(AdCatalog, RowAgreesWithTheReport)
     second.lastLogon = kLater;
     second.badPwdCount = 3;
     second.whenCreated = fileTimeToInstant(kLater);
-    const AccountRecord r = accountRecord("SALES\\jdoe", "jdoe", {first, second}, 3, kLater);
-    EXPECT_EQ(r.account, "SALES\\jdoe");
-    EXPECT_EQ(r.fullName, first.displayName);
-    EXPECT_EQ(civilText(r.created), "2024-05-01 09:00:00");
-    EXPECT_EQ(r.usage.lastLogin, Known(*fileTimeToInstant(kLater)));
-    EXPECT_EQ(r.usage.badLoginCount, Known<std::int64_t>(3));
-    EXPECT_EQ(r.usage.passwordLastChanged, Known(*fileTimeToInstant(kMay1)));
-    EXPECT_TRUE(r.usage.lastLogoff.isNone());
-    EXPECT_EQ(r.passwordExpired, false);
-    EXPECT_EQ(r.controllersAnswered, 2);
-    EXPECT_EQ(r.controllersAsked, 3);
+    const std::vector<DcAnswer> answers{first, second};
+    const AccountRecord r = accountRecord("SALES\\jdoe", "jdoe", answers, 3, kLater);
+    // The row holds what the report of this account shows, and its state.
+    const MergedUsage merged = mergeAnswers(answers);
+    EXPECT_EQ(r.usage, accountUsage(merged));
+    const AccountState state = accountState(answers, merged, kLater);
+    EXPECT_EQ(std::tuple(r.disabled, r.locked, r.accountExpires, r.passwordExpired),
+              std::tuple(state.disabled, state.locked, state.accountExpires, state.passwordExpired));
+    EXPECT_EQ(r.usage.badLoginCount, Known<std::int64_t>(3));  // merged, not the first controller's
+    EXPECT_EQ(std::tuple(r.account, r.user, r.fullName, civilText(r.created), r.controllersAnswered, r.controllersAsked),
+              std::tuple(std::string("SALES\\jdoe"), std::string("jdoe"), first.displayName,
+                         std::string("2024-05-01 09:00:00"), 2, 3));
 }
 
 TEST(AdDirectory, BaseWithinTheDomain)
