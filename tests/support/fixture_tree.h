@@ -152,13 +152,6 @@ struct ObservingFileReader final : linux_accounts::FileReader {
     std::optional<std::vector<std::string>> names(const std::string &path) override { return inner.names(path); }
 };
 
-// Sets the process's time zone (every provider fixture starts in UTC).
-inline void useTimeZone(const char *zone)
-{
-    ::setenv("TZ", zone, 1);
-    ::tzset();
-}
-
 // A provider on a fixture tree in UTC at a fixed time; every path it opens
 // is kept in `opened`.
 struct ProviderFixture {
@@ -166,7 +159,7 @@ struct ProviderFixture {
     std::shared_ptr<std::vector<std::string>> opened = std::make_shared<std::vector<std::string>>();
     std::int64_t now = civilSeconds(2024, 6, 1, 12, 0, 0);
 
-    ProviderFixture() { useTimeZone("UTC0"); }
+    ProviderFixture() { ::setenv("TZ", "UTC0", 1), ::tzset(); }
 
     std::unique_ptr<LinuxDirectoryProvider> provider(
         std::function<std::unique_ptr<linux_accounts::AccountDatabase>(linux_accounts::FileReader &)> accounts =

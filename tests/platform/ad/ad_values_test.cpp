@@ -111,16 +111,12 @@ TEST(AdValues, MergeOfControllers)
         {"password never expires", {neverExpires}, {{}, {}, {}, 0, kNever, -36288000000000, kMay1}},
         {"age from the expiry", {psoUnreadable}, {{}, {}, {}, 0, kMay1 + 6048000000000, -6048000000000, kMay1}},
     };
-    for (const auto &row : rows) {
-        const MergedUsage m = mergeAnswers(row.answers);
-        EXPECT_EQ(m.lastLogin, row.merged.lastLogin) << row.name;
-        EXPECT_EQ(m.lastLogoff, row.merged.lastLogoff) << row.name;
-        EXPECT_EQ(m.lastFailedLogin, row.merged.lastFailedLogin) << row.name;
-        EXPECT_EQ(m.badLoginCount, row.merged.badLoginCount) << row.name;
-        EXPECT_EQ(m.passwordExpiry, row.merged.passwordExpiry) << row.name;
-        EXPECT_EQ(m.passwordLastSet, row.merged.passwordLastSet) << row.name;
-        EXPECT_EQ(m.maxPasswordAge, row.merged.maxPasswordAge) << row.name;
-    }
+    const auto fields = [](const MergedUsage &m) {
+        return std::tuple(m.lastLogin, m.lastLogoff, m.lastFailedLogin, m.badLoginCount, m.passwordExpiry,
+                          m.maxPasswordAge, m.passwordLastSet);
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(fields(mergeAnswers(row.answers)), fields(row.merged)) << row.name;
 }
 
 TEST(AdValues, PasswordLastChangedIsPwdLastSet)
@@ -242,10 +238,9 @@ TEST(AdState, Rules)
     };
     for (const auto &row : rows) {
         const AccountState got = accountState(row.answers, mergeAnswers(row.answers), now);
-        EXPECT_EQ(got.disabled, row.state.disabled) << row.name;
-        EXPECT_EQ(got.locked, row.state.locked) << row.name;
-        EXPECT_EQ(civilText(got.accountExpires), row.state.expires) << row.name;
-        EXPECT_EQ(got.passwordExpired, row.state.passwordExpired) << row.name;
+        EXPECT_EQ(std::tuple(got.disabled, got.locked, civilText(got.accountExpires), got.passwordExpired),
+                  std::tuple(row.state.disabled, row.state.locked, row.state.expires, row.state.passwordExpired))
+            << row.name;
     }
 }
 
