@@ -34,13 +34,9 @@ std::string civilText(std::optional<DateTime> t)
 TEST(AdValues, FilterEscaping)
 {
     const struct { const char *name; std::string in, out; } rows[] = {
-        {"plain", "jdoe", "jdoe"},
-        {"wildcard", "j*", "j\\2a"},
-        {"parentheses", "a)(cn=*", "a\\29\\28cn=\\2a"},
-        {"backslash", "a\\b", "a\\5cb"},
-        {"NUL", std::string("a\0b", 3), "a\\00b"},
-        {"non-ASCII", "\xc3\xa9mile", "\\c3\\a9mile"},
-        {"control and DEL", "\t\x7f", "\\09\\7f"},
+        {"plain", "jdoe", "jdoe"}, {"wildcard", "j*", "j\\2a"}, {"parentheses", "a)(cn=*", "a\\29\\28cn=\\2a"},
+        {"backslash", "a\\b", "a\\5cb"}, {"NUL", std::string("a\0b", 3), "a\\00b"},
+        {"non-ASCII", "\xc3\xa9mile", "\\c3\\a9mile"}, {"control and DEL", "\t\x7f", "\\09\\7f"},
     };
     for (const auto &row : rows)
         EXPECT_EQ(escapeFilterValue(row.in), row.out) << row.name;
@@ -66,12 +62,9 @@ TEST(AdValues, AccountFilter)
 TEST(AdValues, FileTimeToInstant)
 {
     const struct { const char *name; std::int64_t fileTime; std::string utc; } rows[] = {
-        {"UTC", kMay1, "2024-05-01 09:00:00"},
-        {"fraction dropped", kMay1 + 9'999'999, "2024-05-01 09:00:00"},
-        {"the Unix epoch", 116444736000000000, "1970-01-01 00:00:00"},
-        {"zero: never happened", 0, "none"},
-        {"never", kNever, "none"},
-        {"negative", -1, "none"},
+        {"UTC", kMay1, "2024-05-01 09:00:00"}, {"fraction dropped", kMay1 + 9'999'999, "2024-05-01 09:00:00"},
+        {"the Unix epoch", 116444736000000000, "1970-01-01 00:00:00"}, {"zero: never happened", 0, "none"},
+        {"never", kNever, "none"}, {"negative", -1, "none"},
     };
     for (const auto &row : rows)
         EXPECT_EQ(civilText(fileTimeToInstant(row.fileTime)), row.utc) << row.name;
@@ -122,8 +115,7 @@ TEST(AdValues, MergeOfControllers)
 TEST(AdValues, PasswordLastChangedIsPwdLastSet)
 {
     const struct { const char *name; std::optional<std::int64_t> pwdLastSet; std::string utc; } rows[] = {
-        {"set", kMay1, "2024-05-01 09:00:00"},
-        {"to change at the next login", 0, "none"},
+        {"set", kMay1, "2024-05-01 09:00:00"}, {"to change at the next login", 0, "none"},
         {"not readable", std::nullopt, "none"},
     };
     for (const auto &row : rows) {
@@ -138,8 +130,7 @@ TEST(AdValues, PasswordLastChangedIsPwdLastSet)
 TEST(AdValues, MaxPasswordAgeSeconds)
 {
     const struct { const char *name; std::int64_t interval; std::optional<std::int64_t> seconds; } rows[] = {
-        {"42 days", -36288000000000, 3628800},
-        {"never as 0", 0, 0},
+        {"42 days", -36288000000000, 3628800}, {"never as 0", 0, 0},
         {"never as the smallest number", std::numeric_limits<std::int64_t>::min(), 0},
         {"positive is not an age", 5, std::nullopt},
     };
@@ -170,9 +161,7 @@ TEST(AdDomain, WhatTheControllerServes)
 {
     EXPECT_EQ(dnsNameOf("DC=Sales,dc=Example, DC=com"), "sales.example.com");
     const struct { const char *typed, *reason; } rows[] = {
-        {"sales", ""},
-        {"Sales.Test", ""},
-        {"other", "dc1.sales.test serves SALES, not OTHER"},
+        {"sales", ""}, {"Sales.Test", ""}, {"other", "dc1.sales.test serves SALES, not OTHER"},
         {"other.test", "dc1.sales.test serves sales.test, not other.test"},
     };
     for (const auto &row : rows)
@@ -182,12 +171,8 @@ TEST(AdDomain, WhatTheControllerServes)
 TEST(AdValues, WhenCreated)
 {
     const struct { const char *text; std::string utc; } rows[] = {
-        {"20240501090000.0Z", "2024-05-01 09:00:00"},
-        {"20240501090000Z", "2024-05-01 09:00:00"},
-        {"20240501090000.0+0100", "none"},
-        {"2024050109000x.0Z", "none"},
-        {"20241301090000.0Z", "none"},
-        {"", "none"},
+        {"20240501090000.0Z", "2024-05-01 09:00:00"}, {"20240501090000Z", "2024-05-01 09:00:00"},
+        {"20240501090000.0+0100", "none"}, {"2024050109000x.0Z", "none"}, {"20241301090000.0Z", "none"}, {"", "none"},
     };
     for (const auto &row : rows)
         EXPECT_EQ(civilText(generalizedTimeToInstant(row.text)), row.utc) << row.text;
@@ -273,11 +258,8 @@ TEST(AdCatalog, RowAgreesWithTheReport)
 TEST(AdDirectory, BaseWithinTheDomain)
 {
     const struct { const char *dn; bool within; } rows[] = {
-        {"DC=sales,DC=test", true},
-        {"OU=Staff, DC=Sales,DC=TEST", true},
-        {"OU=Staff,DC=other,DC=test", false},
-        {"DC=subsales,DC=test", false},
-        {"", false},
+        {"DC=sales,DC=test", true}, {"OU=Staff, DC=Sales,DC=TEST", true}, {"OU=Staff,DC=other,DC=test", false},
+        {"DC=subsales,DC=test", false}, {"", false},
     };
     for (const auto &row : rows)
         EXPECT_EQ(isWithin(row.dn, "DC=sales,DC=test"), row.within) << row.dn;
