@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -152,13 +153,6 @@ struct ObservingFileReader final : linux_accounts::FileReader {
     std::optional<std::vector<std::string>> names(const std::string &path) override { return inner.names(path); }
 };
 
-// Sets the process's time zone (every provider fixture starts in UTC).
-inline void useTimeZone(const char *zone)
-{
-    ::setenv("TZ", zone, 1);
-    ::tzset();
-}
-
 // A provider on a fixture tree in UTC at a fixed time; every path it opens
 // is kept in `opened`.
 struct ProviderFixture {
@@ -166,7 +160,7 @@ struct ProviderFixture {
     std::shared_ptr<std::vector<std::string>> opened = std::make_shared<std::vector<std::string>>();
     std::int64_t now = civilSeconds(2024, 6, 1, 12, 0, 0);
 
-    ProviderFixture() { useTimeZone("UTC0"); }
+    ProviderFixture() { ::setenv("TZ", "UTC0", 1), ::tzset(); }
 
     std::unique_ptr<LinuxDirectoryProvider> provider(
         std::function<std::unique_ptr<linux_accounts::AccountDatabase>(linux_accounts::FileReader &)> accounts =
@@ -179,40 +173,25 @@ struct ProviderFixture {
     void utmp(const std::string &path, const std::vector<Utmp> &records) { tree.write(path, pack(records)); }
     void tally(const std::string &path, const std::vector<Tally> &records) { tree.write(path, pack(records)); }
 
-    // The report's values of WEB01's user; nothing when the user cannot be bound.
-    std::optional<UsageRead> usage(const std::string &user)
+    // One of the report's values of WEB01's user, as a property of that name
+    // would hold it: nothing when there is none or it is not known; NullValue
+    // when the user cannot be bound.
+    std::optional<PropertyValue> read(const std::string &user, const std::string &property)
     {
         auto directory = provider();
         DirectoryObject *account = directory->bind("WinNT://WEB01/" + user + ",user").account;
         if (!account)
-            return std::nullopt;
-        auto read = directory->usage(*account);
-        directory->release(account);
-        return read;
-    }
-
-    // One of those values, as a property of that name would hold it: nothing
-    // when there is none or it is not known; NullValue when the user cannot be bound.
-    std::optional<PropertyValue> read(const std::string &user, const std::string &property)
-    {
-        const auto read = usage(user);
-        if (!read)
             return NullValue{};
+        const AccountUsage u = directory->usage(*account).usage;
+        directory->release(account);
         const auto value = [](const auto &known) {
             return known.hasValue() ? std::optional<PropertyValue>(*known) : std::nullopt;
         };
-        const AccountUsage &u = read->usage;
-        if (property == "LastLogin")
-            return value(u.lastLogin);
-        if (property == "LastLogoff")
-            return value(u.lastLogoff);
-        if (property == "LastFailedLogin")
-            return value(u.lastFailedLogin);
-        if (property == "BadLoginAddress")
-            return value(u.lastBadLoginAddress);
-        if (property == "BadLoginCount")
-            return value(u.badLoginCount);
-        return std::nullopt;
+        const std::map<std::string, std::optional<PropertyValue>> values{
+            {"LastLogin", value(u.lastLogin)}, {"LastLogoff", value(u.lastLogoff)},
+            {"LastFailedLogin", value(u.lastFailedLogin)}, {"BadLoginAddress", value(u.lastBadLoginAddress)},
+            {"BadLoginCount", value(u.badLoginCount)}};
+        return values.at(property);
     }
 };
 

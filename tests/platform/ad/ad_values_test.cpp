@@ -34,13 +34,9 @@ std::string civilText(std::optional<DateTime> t)
 TEST(AdValues, FilterEscaping)
 {
     const struct { const char *name; std::string in, out; } rows[] = {
-        {"plain", "jdoe", "jdoe"},
-        {"wildcard", "j*", "j\\2a"},
-        {"parentheses", "a)(cn=*", "a\\29\\28cn=\\2a"},
-        {"backslash", "a\\b", "a\\5cb"},
-        {"NUL", std::string("a\0b", 3), "a\\00b"},
-        {"non-ASCII", "\xc3\xa9mile", "\\c3\\a9mile"},
-        {"control and DEL", "\t\x7f", "\\09\\7f"},
+        {"plain", "jdoe", "jdoe"}, {"wildcard", "j*", "j\\2a"}, {"parentheses", "a)(cn=*", "a\\29\\28cn=\\2a"},
+        {"backslash", "a\\b", "a\\5cb"}, {"NUL", std::string("a\0b", 3), "a\\00b"},
+        {"non-ASCII", "\xc3\xa9mile", "\\c3\\a9mile"}, {"control and DEL", "\t\x7f", "\\09\\7f"},
     };
     for (const auto &row : rows)
         EXPECT_EQ(escapeFilterValue(row.in), row.out) << row.name;
@@ -66,12 +62,9 @@ TEST(AdValues, AccountFilter)
 TEST(AdValues, FileTimeToInstant)
 {
     const struct { const char *name; std::int64_t fileTime; std::string utc; } rows[] = {
-        {"UTC", kMay1, "2024-05-01 09:00:00"},
-        {"fraction dropped", kMay1 + 9'999'999, "2024-05-01 09:00:00"},
-        {"the Unix epoch", 116444736000000000, "1970-01-01 00:00:00"},
-        {"zero: never happened", 0, "none"},
-        {"never", kNever, "none"},
-        {"negative", -1, "none"},
+        {"UTC", kMay1, "2024-05-01 09:00:00"}, {"fraction dropped", kMay1 + 9'999'999, "2024-05-01 09:00:00"},
+        {"the Unix epoch", 116444736000000000, "1970-01-01 00:00:00"}, {"zero: never happened", 0, "none"},
+        {"never", kNever, "none"}, {"negative", -1, "none"},
     };
     for (const auto &row : rows)
         EXPECT_EQ(civilText(fileTimeToInstant(row.fileTime)), row.utc) << row.name;
@@ -111,23 +104,18 @@ TEST(AdValues, MergeOfControllers)
         {"password never expires", {neverExpires}, {{}, {}, {}, 0, kNever, -36288000000000, kMay1}},
         {"age from the expiry", {psoUnreadable}, {{}, {}, {}, 0, kMay1 + 6048000000000, -6048000000000, kMay1}},
     };
-    for (const auto &row : rows) {
-        const MergedUsage m = mergeAnswers(row.answers);
-        EXPECT_EQ(m.lastLogin, row.merged.lastLogin) << row.name;
-        EXPECT_EQ(m.lastLogoff, row.merged.lastLogoff) << row.name;
-        EXPECT_EQ(m.lastFailedLogin, row.merged.lastFailedLogin) << row.name;
-        EXPECT_EQ(m.badLoginCount, row.merged.badLoginCount) << row.name;
-        EXPECT_EQ(m.passwordExpiry, row.merged.passwordExpiry) << row.name;
-        EXPECT_EQ(m.passwordLastSet, row.merged.passwordLastSet) << row.name;
-        EXPECT_EQ(m.maxPasswordAge, row.merged.maxPasswordAge) << row.name;
-    }
+    const auto fields = [](const MergedUsage &m) {
+        return std::tuple(m.lastLogin, m.lastLogoff, m.lastFailedLogin, m.badLoginCount, m.passwordExpiry,
+                          m.maxPasswordAge, m.passwordLastSet);
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(fields(mergeAnswers(row.answers)), fields(row.merged)) << row.name;
 }
 
 TEST(AdValues, PasswordLastChangedIsPwdLastSet)
 {
     const struct { const char *name; std::optional<std::int64_t> pwdLastSet; std::string utc; } rows[] = {
-        {"set", kMay1, "2024-05-01 09:00:00"},
-        {"to change at the next login", 0, "none"},
+        {"set", kMay1, "2024-05-01 09:00:00"}, {"to change at the next login", 0, "none"},
         {"not readable", std::nullopt, "none"},
     };
     for (const auto &row : rows) {
@@ -142,8 +130,7 @@ TEST(AdValues, PasswordLastChangedIsPwdLastSet)
 TEST(AdValues, MaxPasswordAgeSeconds)
 {
     const struct { const char *name; std::int64_t interval; std::optional<std::int64_t> seconds; } rows[] = {
-        {"42 days", -36288000000000, 3628800},
-        {"never as 0", 0, 0},
+        {"42 days", -36288000000000, 3628800}, {"never as 0", 0, 0},
         {"never as the smallest number", std::numeric_limits<std::int64_t>::min(), 0},
         {"positive is not an age", 5, std::nullopt},
     };
@@ -174,9 +161,7 @@ TEST(AdDomain, WhatTheControllerServes)
 {
     EXPECT_EQ(dnsNameOf("DC=Sales,dc=Example, DC=com"), "sales.example.com");
     const struct { const char *typed, *reason; } rows[] = {
-        {"sales", ""},
-        {"Sales.Test", ""},
-        {"other", "dc1.sales.test serves SALES, not OTHER"},
+        {"sales", ""}, {"Sales.Test", ""}, {"other", "dc1.sales.test serves SALES, not OTHER"},
         {"other.test", "dc1.sales.test serves sales.test, not other.test"},
     };
     for (const auto &row : rows)
@@ -186,12 +171,8 @@ TEST(AdDomain, WhatTheControllerServes)
 TEST(AdValues, WhenCreated)
 {
     const struct { const char *text; std::string utc; } rows[] = {
-        {"20240501090000.0Z", "2024-05-01 09:00:00"},
-        {"20240501090000Z", "2024-05-01 09:00:00"},
-        {"20240501090000.0+0100", "none"},
-        {"2024050109000x.0Z", "none"},
-        {"20241301090000.0Z", "none"},
-        {"", "none"},
+        {"20240501090000.0Z", "2024-05-01 09:00:00"}, {"20240501090000Z", "2024-05-01 09:00:00"},
+        {"20240501090000.0+0100", "none"}, {"2024050109000x.0Z", "none"}, {"20241301090000.0Z", "none"}, {"", "none"},
     };
     for (const auto &row : rows)
         EXPECT_EQ(civilText(generalizedTimeToInstant(row.text)), row.utc) << row.text;
@@ -242,10 +223,9 @@ TEST(AdState, Rules)
     };
     for (const auto &row : rows) {
         const AccountState got = accountState(row.answers, mergeAnswers(row.answers), now);
-        EXPECT_EQ(got.disabled, row.state.disabled) << row.name;
-        EXPECT_EQ(got.locked, row.state.locked) << row.name;
-        EXPECT_EQ(civilText(got.accountExpires), row.state.expires) << row.name;
-        EXPECT_EQ(got.passwordExpired, row.state.passwordExpired) << row.name;
+        EXPECT_EQ(std::tuple(got.disabled, got.locked, civilText(got.accountExpires), got.passwordExpired),
+                  std::tuple(row.state.disabled, row.state.locked, row.state.expires, row.state.passwordExpired))
+            << row.name;
     }
 }
 
@@ -261,27 +241,25 @@ TEST(AdCatalog, RowAgreesWithTheReport)
     second.lastLogon = kLater;
     second.badPwdCount = 3;
     second.whenCreated = fileTimeToInstant(kLater);
-    const AccountRecord r = accountRecord("SALES\\jdoe", "jdoe", {first, second}, 3, kLater);
-    EXPECT_EQ(r.account, "SALES\\jdoe");
-    EXPECT_EQ(r.fullName, first.displayName);
-    EXPECT_EQ(civilText(r.created), "2024-05-01 09:00:00");
-    EXPECT_EQ(r.usage.lastLogin, Known(*fileTimeToInstant(kLater)));
-    EXPECT_EQ(r.usage.badLoginCount, Known<std::int64_t>(3));
-    EXPECT_EQ(r.usage.passwordLastChanged, Known(*fileTimeToInstant(kMay1)));
-    EXPECT_TRUE(r.usage.lastLogoff.isNone());
-    EXPECT_EQ(r.passwordExpired, false);
-    EXPECT_EQ(r.controllersAnswered, 2);
-    EXPECT_EQ(r.controllersAsked, 3);
+    const std::vector<DcAnswer> answers{first, second};
+    const AccountRecord r = accountRecord("SALES\\jdoe", "jdoe", answers, 3, kLater);
+    // The row holds what the report of this account shows, and its state.
+    const MergedUsage merged = mergeAnswers(answers);
+    EXPECT_EQ(r.usage, accountUsage(merged));
+    const AccountState state = accountState(answers, merged, kLater);
+    EXPECT_EQ(std::tuple(r.disabled, r.locked, r.accountExpires, r.passwordExpired),
+              std::tuple(state.disabled, state.locked, state.accountExpires, state.passwordExpired));
+    EXPECT_EQ(r.usage.badLoginCount, Known<std::int64_t>(3));  // merged, not the first controller's
+    EXPECT_EQ(std::tuple(r.account, r.user, r.fullName, civilText(r.created), r.controllersAnswered, r.controllersAsked),
+              std::tuple(std::string("SALES\\jdoe"), std::string("jdoe"), first.displayName,
+                         std::string("2024-05-01 09:00:00"), 2, 3));
 }
 
 TEST(AdDirectory, BaseWithinTheDomain)
 {
     const struct { const char *dn; bool within; } rows[] = {
-        {"DC=sales,DC=test", true},
-        {"OU=Staff, DC=Sales,DC=TEST", true},
-        {"OU=Staff,DC=other,DC=test", false},
-        {"DC=subsales,DC=test", false},
-        {"", false},
+        {"DC=sales,DC=test", true}, {"OU=Staff, DC=Sales,DC=TEST", true}, {"OU=Staff,DC=other,DC=test", false},
+        {"DC=subsales,DC=test", false}, {"", false},
     };
     for (const auto &row : rows)
         EXPECT_EQ(isWithin(row.dn, "DC=sales,DC=test"), row.within) << row.dn;
