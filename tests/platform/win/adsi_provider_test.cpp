@@ -29,7 +29,8 @@ TEST(AdsiDirectoryProvider, ReadsPropertiesByNameAndGivesBackEverything)
     hold(*account, ads);
     AdsiDirectoryProvider provider;
     EXPECT_EQ(provider.get(*account, "MaxPasswordAge"), PropertyValue(std::int64_t{3628800}));
-    EXPECT_EQ(provider.get(*account, "LastFailedLogin"), std::nullopt);
+    // WinNT keeps no value for what never happened: none, not a failed read.
+    EXPECT_EQ(provider.get(*account, "LastFailedLogin"), PropertyValue(NullValue{}));
     // Names and paths that cannot be passed whole never reach the directory.
     EXPECT_EQ(provider.get(*account, std::string_view("MaxPasswordAge\0x", 16)), std::nullopt);
     EXPECT_EQ(provider.bind(std::string_view("WinNT://SALES/nobody\0,user", 26)).account, nullptr);
