@@ -108,7 +108,8 @@ void tst_QtPlatform::formats()
 
 // A 120-day policy and a password set in winter, at 2:24:44 on the local
 // clock: the expiry falls after the clocks moved forward (half an hour on
-// Lord Howe Island), and the last change is still the time it was set.
+// Lord Howe Island), and the last change is still the time it was set. A
+// zone behind UTC in the north, one ahead of it in the south.
 void tst_QtPlatform::passwordLastChangedAcrossDaylightSaving_data()
 {
     QTest::addColumn<QByteArray>("zone");
@@ -120,10 +121,6 @@ void tst_QtPlatform::passwordLastChangedAcrossDaylightSaving_data()
     };
     QTest::newRow("New York") << "America/New_York"_ba << utc(2026, 1, 15, 7, 24) << u"5/15/2026 3:24:44 AM"_s
                               << u"1/15/2026 2:24:44 AM"_s;
-    QTest::newRow("Berlin") << "Europe/Berlin"_ba << utc(2026, 1, 15, 1, 24) << u"5/15/2026 3:24:44 AM"_s
-                            << u"1/15/2026 2:24:44 AM"_s;
-    QTest::newRow("Sydney") << "Australia/Sydney"_ba << utc(2026, 6, 30, 16, 24) << u"10/29/2026 3:24:44 AM"_s
-                            << u"7/1/2026 2:24:44 AM"_s;
     QTest::newRow("Lord Howe") << "Australia/Lord_Howe"_ba << utc(2026, 6, 30, 15, 54)
                                << u"10/29/2026 2:54:44 AM"_s << u"7/1/2026 2:24:44 AM"_s;
 }
@@ -151,7 +148,7 @@ void tst_QtPlatform::passwordLastChangedAcrossDaylightSaving()
                                  u"Password Last Changed: \t"_s + changed}));
 }
 
-// Domain and host names are ASCII identifiers: a Turkish or Azeri "i" in
+// Domain and host names are ASCII identifiers: a Turkish "i" in
 // them upper-cases to "I", in the account's path and in the report.
 void tst_QtPlatform::domainsUpperCaseAsAscii_data()
 {
@@ -159,7 +156,6 @@ void tst_QtPlatform::domainsUpperCaseAsAscii_data()
     QTest::addColumn<QString>("upperI");  // the locale's own upper case of "i"
     QTest::newRow("en_US") << QLocale(u"en_US"_s) << u"I"_s;
     QTest::newRow("tr_TR") << QLocale(u"tr_TR"_s) << u"\u0130"_s;
-    QTest::newRow("az_AZ") << QLocale(u"az_Latn_AZ"_s) << u"\u0130"_s;
 }
 
 void tst_QtPlatform::domainsUpperCaseAsAscii()
