@@ -9,7 +9,6 @@
 
 #include <ctime>
 
-#include "main/command_line.h"
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
@@ -31,8 +30,6 @@ private slots:
     void formats();
     void passwordLastChangedAcrossDaylightSaving_data();
     void passwordLastChangedAcrossDaylightSaving();
-    void domainsUpperCaseAsAscii_data();
-    void domainsUpperCaseAsAscii();
     void loadedWindowsKeepLoadOrder();
     void messageBoxIsAnInformationWithOneOk();
 };
@@ -146,31 +143,6 @@ void tst_QtPlatform::passwordLastChangedAcrossDaylightSaving()
     const QStringList lines = text(report.text).split(u'\n').filter(u"Password"_s);
     QCOMPARE(lines, (QStringList{u"Password Expiration Date: \t"_s + expires, u"Password Max Age (days): \t120"_s,
                                  u"Password Last Changed: \t"_s + changed}));
-}
-
-// Domain and host names are ASCII identifiers: a Turkish "i" in
-// them upper-cases to "I", in the account's path and in the report.
-void tst_QtPlatform::domainsUpperCaseAsAscii_data()
-{
-    QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<QString>("upperI");  // the locale's own upper case of "i"
-    QTest::newRow("en_US") << QLocale(u"en_US"_s) << u"I"_s;
-    QTest::newRow("tr_TR") << QLocale(u"tr_TR"_s) << u"\u0130"_s;
-}
-
-void tst_QtPlatform::domainsUpperCaseAsAscii()
-{
-    QFETCH(QLocale, locale);
-    QFETCH(QString, upperI);
-    const QtLocale qtLocale(locale);
-    QCOMPARE(qtLocale.toUpper(u"i"_s), upperI);
-    const AccountArgument account = splitAccount("marketing\\jdoe", qtLocale);
-    QCOMPARE(text(account.domain), u"MARKETING"_s);
-
-    testing::RecordingProvider provider;
-    const ReportOutcome report = accountReport("marketing", "jdoe", provider, qtLocale, "\n");
-    QCOMPARE(provider.boundPaths, std::vector<std::string>{"WinNT://MARKETING/jdoe,user"});
-    QVERIFY(report.text.starts_with("\nHere is how the 'MARKETING\\jdoe' NT account\n"));
 }
 
 void tst_QtPlatform::loadedWindowsKeepLoadOrder()
