@@ -1,5 +1,6 @@
 // The Qt about box: its texts fit and take no clicks; Help, About opens it
-// modal over the main window; every way out closes it; it blocks Ctrl+E.
+// modal over the main window; every way out closes it. (That it blocks
+// Ctrl+E to the main window: x11_about_test.sh, on a real display.)
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
@@ -9,41 +10,15 @@
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 #include "about/about_box.h"
 #include "about/qt/frmAbout.h"
-#include "enter_user/qt/frmEnterUser.h"
 #include "main/qt/frmMain.h"
 #include "support/test_program.h"
 
 using namespace tramsel;
 using tramsel::testing::TestProgram;
-
-namespace {
-
-// Runs `check` on the modal box once it is shown, then `close`. A box left
-// open by a failed check is closed a little later, so that a failure never
-// hangs the test.
-void whileShown(std::function<void(frmAbout *)> check, std::function<void(frmAbout *)> close)
-{
-    QTimer::singleShot(0, [=] {
-        auto *box = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
-        QVERIFY(box);
-        if (QTest::qWaitForWindowActive(box))
-            check(box);
-        else
-            QFAIL("the about box did not become the active window");
-        close(box);
-    });
-    QTimer::singleShot(5000, [] {
-        if (QWidget *w = QApplication::activeModalWidget())
-            w->close();
-    });
-}
-
-} // namespace
 
 class tst_frmAbout : public QObject {
     Q_OBJECT
@@ -55,11 +30,8 @@ private slots:
     void textsFitAndTakeNoClicks();
     void aboutShowsTheBoxModallyOverTheMainWindow_data();
     void aboutShowsTheBoxModallyOverTheMainWindow();
-    void ctrlEOpensNoDialogWhileOpen();
 
 private:
-    void showAbout() { window->findChild<QAction *>("mnuHelpAbout")->trigger(); }
-
     std::unique_ptr<TestProgram> program;
     QPointer<frmMain> window;
 };
@@ -80,7 +52,6 @@ void tst_frmAbout::textsFitAndTakeNoClicks()
     QApplication::setPalette(blue);
     frmAbout box(window, program->windows);
     box.setAttribute(Qt::WA_DeleteOnClose, false);
-    QCOMPARE(box.windowTitle(), QString("About Tramsel"));
     QCOMPARE(box.picIcon->pixmap().size(), QSize(32, 32));
 
     QCOMPARE(box.Frame1->findChildren<QLabel *>().size(), qsizetype(about_box::kLabels.size()));
@@ -104,10 +75,10 @@ void tst_frmAbout::textsFitAndTakeNoClicks()
 void tst_frmAbout::aboutShowsTheBoxModallyOverTheMainWindow_data()
 {
     QTest::addColumn<int>("how");  // it is closed
-    QTest::newRow("Enter") << 0;
-    QTest::newRow("Esc") << 1;
-    QTest::newRow("OK clicked") << 2;
-    QTest::newRow("close box") << 3;
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("Esc") << int(Qt::Key_Escape);
+    QTest::newRow("OK clicked") << 0;
+    QTest::newRow("close box") << -1;
 }
 
 void tst_frmAbout::aboutShowsTheBoxModallyOverTheMainWindow()
@@ -115,50 +86,33 @@ void tst_frmAbout::aboutShowsTheBoxModallyOverTheMainWindow()
     QFETCH(int, how);
     QPointer<frmAbout> shown;
     int clicks = 0;
-    whileShown(
-        [&](frmAbout *box) {
-            shown = box;
-            connect(box->cmdOK, &QPushButton::clicked, [&] { ++clicks; });
-            QCOMPARE(box->parentWidget(), window.data());
-            QCOMPARE(box->windowModality(), Qt::ApplicationModal);
-            QCOMPARE(program->windows.count(), 2);
-            QCOMPARE(box->focusWidget(), box->cmdOK);
-        },
-        [how](frmAbout *box) {
-            switch (how) {
-            case 0: QTest::keyClick(box->windowHandle(), Qt::Key_Return); break;
-            case 1: QTest::keyClick(box->windowHandle(), Qt::Key_Escape); break;
-            case 2: QTest::mouseClick(box->cmdOK, Qt::LeftButton); break;
-            case 3: box->close(); break;
-            }
-        });
-    showAbout();
+    // The box runs its own event loop: look at it and close it from inside.
+    // A box left open by a failed check is closed later, so as not to hang.
+    QTimer::singleShot(0, [&] {
+        shown = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
+        QVERIFY(shown && QTest::qWaitForWindowActive(shown));
+        connect(shown->cmdOK, &QPushButton::clicked, [&] { ++clicks; });
+        QCOMPARE(shown->parentWidget(), window.data());
+        QCOMPARE(shown->windowModality(), Qt::ApplicationModal);
+        QCOMPARE(program->windows.count(), 2);
+        QCOMPARE(shown->focusWidget(), shown->cmdOK);
+        if (how > 0)
+            QTest::keyClick(shown->windowHandle(), Qt::Key(how));
+        else if (how == 0)
+            QTest::mouseClick(shown->cmdOK, Qt::LeftButton);
+        else
+            shown->close();
+    });
+    QTimer::singleShot(5000, [] {
+        if (QWidget *w = QApplication::activeModalWidget())
+            w->close();
+    });
+    window->findChild<QAction *>("mnuHelpAbout")->trigger();
 
     // Every way out presses OK once; back in the main window, the box is unloaded.
     QCOMPARE(clicks, 1);
     QTRY_VERIFY(shown.isNull());
     QCOMPARE(program->windows.count(), 1);
-}
-
-void tst_frmAbout::ctrlEOpensNoDialogWhileOpen()
-{
-    // Keys as the window system delivers them, which a modal box blocks.
-    const auto ctrlEOpensTheDialog = [&] {
-        QTest::keyClick(window->windowHandle(), Qt::Key_E, Qt::ControlModifier);
-        return program->windows.find<frmEnterUser>() != nullptr;
-    };
-    bool opened = true;
-    whileShown(
-        [&](frmAbout *box) {
-            QTest::keyClick(box->windowHandle(), Qt::Key_E, Qt::ControlModifier);
-            opened = ctrlEOpensTheDialog();
-        },
-        [](frmAbout *box) { QTest::keyClick(box->windowHandle(), Qt::Key_Return); });
-    showAbout();
-    QVERIFY(!opened);
-    QApplication::setActiveWindow(window);
-    QTRY_COMPARE(QApplication::activeWindow(), window.data());
-    QVERIFY(ctrlEOpensTheDialog());
 }
 
 QTEST_MAIN(tst_frmAbout)
