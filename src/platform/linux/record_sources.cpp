@@ -27,7 +27,7 @@ RecordLog RecordSources::log(const std::string &path)
 std::unique_ptr<ReadableFile> RecordSources::open(const std::string &path)
 {
     auto file = files_.open(path);
-    if (!file && std::none_of(failed_.begin(), failed_.end(), [&](const auto &f) { return f.first == path; }))
+    if (!file && !errorOn(path.c_str()))
         failed_.emplace_back(path, files_.lastError());
     return file;
 }

@@ -92,16 +92,13 @@ AccountUsage accountUsage(const UserRecords &records, const Known<ShadowEntry> &
 
     if (!shadow.known())
         return usage;
-    usage.passwordExpires = Known<DateTime>::none();
-    usage.passwordMaxAge = Known<MaxPasswordAge>::none();
-    usage.passwordLastChanged = Known<DateTime>::none();
-    if (const ShadowEntry *entry = shadow.get()) {
-        const auto expiry = passwordExpiryDay(*entry);
-        usage.passwordExpires = Known<DateTime>::read(expiry ? day(*expiry) : std::nullopt);
-        usage.passwordMaxAge = maxAge(*entry);
-        usage.passwordLastChanged =
-            Known<DateTime>::read(entry->lastChangeDays > 0 ? day(entry->lastChangeDays) : std::nullopt);
-    }
+    // Shadow was read: a user without an entry has none of its values.
+    const ShadowEntry *entry = shadow.get();
+    const auto expiry = entry ? passwordExpiryDay(*entry) : std::nullopt;
+    usage.passwordExpires = Known<DateTime>::read(expiry ? day(*expiry) : std::nullopt);
+    usage.passwordMaxAge = entry ? maxAge(*entry) : Known<MaxPasswordAge>::none();
+    usage.passwordLastChanged =
+        Known<DateTime>::read(entry && entry->lastChangeDays > 0 ? day(entry->lastChangeDays) : std::nullopt);
     return usage;
 }
 
