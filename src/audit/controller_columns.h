@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "audit/account_catalog.h"
+#include "report/account_source.h"
 #include "report/columns.h"
 
 namespace tramsel::audit {

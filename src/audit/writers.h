@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "audit/account_catalog.h"
+#include "report/account_source.h"
 #include "report/columns.h"
 
 namespace tramsel::audit {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "audit/account_catalog.h"
+#include "report/account_source.h"
 #include "audit/filters.h"
 #include "audit/writers.h"
 
@@ -18,7 +18,7 @@ namespace tramsel {
 
 class DirectoryProvider;
 class Locale;
-struct ProviderOptions;
+struct SourceOptions;
 
 enum ExitStatus { kExitSuccess = 0, kExitNotBound = 1, kExitBadCommandLine = 2, kExitPartial = 3 };
 
@@ -72,18 +72,15 @@ struct WindowlessResult {
     std::string out;
     std::string err;
 };
-using ProviderFactory = std::function<std::unique_ptr<DirectoryProvider>(const ProviderOptions &)>;
-using CatalogFactory = std::function<std::unique_ptr<audit::AccountCatalog>(const ProviderOptions &)>;
-
-// What an audit needs besides its catalog: where its progress goes (nothing:
+// What an audit needs besides its source: where its progress goes (nothing:
 // not shown) and the clock (nothing: the system's).
 struct AuditHooks {
-    std::function<void(const audit::Progress &)> progress;
+    std::function<void(const Progress &)> progress;
     std::function<DateTime()> now;
 };
 
-WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, const ProviderFactory &makeProvider,
-                               const CatalogFactory &makeCatalog, const AuditHooks &hooks = {});
+WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, const SourceFactory &makeSource,
+                               const AuditHooks &hooks = {});
 
 // Standard output could not be written (a full disk): status 1 and why.
 WindowlessResult writeFailed(std::string_view reason);
@@ -93,7 +90,7 @@ WindowlessResult writeFailed(std::string_view reason);
 // done() the text that wipes the line.
 class ProgressLine {
 public:
-    std::string update(const audit::Progress &progress);
+    std::string update(const Progress &progress);
     std::string done() const;
 
 private:

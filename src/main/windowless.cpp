@@ -9,8 +9,8 @@
 #include "main/command_line.h"
 #include "main/main_window.h"
 #include "report/account_path.h"
+#include "report/account_source.h"
 #include "report/account_usage.h"
-#include "report/directory_provider.h"
 #include "report/locale.h"
 
 namespace tramsel {
@@ -44,9 +44,9 @@ std::string unboundReason(const AccountArgument &account)
 WindowlessResult failed(const std::string &reason) { return {kExitNotBound, {}, reason + "\n"}; }
 
 // Names the sources that did not answer on standard error: status 3.
-void noteMissing(const std::vector<audit::Source> &sources, WindowlessResult &result)
+void noteMissing(const std::vector<Source> &sources, WindowlessResult &result)
 {
-    for (const audit::Source &source : sources)
+    for (const Source &source : sources)
         if (!source.answered) {
             result.err += main_window::missingWarning(source.name + ": " + source.error);
             result.status = kExitPartial;
@@ -62,15 +62,15 @@ void noteUnread(const std::vector<std::string> &unread, WindowlessResult &result
 
 // Why nothing could be read, when nothing could: the listing's own reason,
 // or every source's error.
-std::optional<std::string> nothingRead(const audit::Listing &listing)
+std::optional<std::string> nothingRead(const Listing &listing)
 {
-    if (!listing.error.empty())
-        return listing.error;
+    if (listing.failure)
+        return listing.failure.text;
     if (listing.sources.empty() || std::any_of(listing.sources.begin(), listing.sources.end(),
-                                                [](const audit::Source &s) { return s.answered; }))
+                                                [](const Source &s) { return s.answered; }))
         return std::nullopt;
     std::string reason = "no source answered";
-    for (const audit::Source &source : listing.sources)
+    for (const Source &source : listing.sources)
         reason += (&source == &listing.sources.front() ? ": " : "; ") + source.name + ": " + source.error;
     return reason;
 }
@@ -78,28 +78,28 @@ std::optional<std::string> nothingRead(const audit::Listing &listing)
 struct Run {
     const CommandLine &line;
     const Locale &locale;
-    const CatalogFactory &makeCatalog;
+    const SourceFactory &makeSource;
     const AuditHooks &hooks;
 
     DateTime now() const { return hooks.now ? hooks.now() : systemNow(); }
-    std::unique_ptr<audit::AccountCatalog> catalog() const { return makeCatalog({line.root, line.servers}); }
+    std::unique_ptr<AccountSource> source() const { return makeSource({line.root, line.servers}); }
 
     WindowlessResult audit() const
     {
-        const audit::Request request{upperDomain(line.account.value_or(""), locale), line.base, {}};
+        const Request request{upperDomain(line.account.value_or(""), locale), line.base};
         const DateTime generated = now();
         const audit::Now clock = audit::nowAt(generated, locale);
         audit::AccountOutput output(line.format.value_or(audit::Format::Table), locale);
-        const audit::Listing listing = catalog()->listAccounts(
+        const Listing listing = source()->list(
             request,
             [&](AccountRecord &&record) {
                 if (audit::matches(line.filters, record, clock))
                     output.add(record);
             },
-            hooks.progress ? hooks.progress : [](const audit::Progress &) {});
+            hooks.progress ? hooks.progress : [](const Progress &) {});
         // A base the domain does not hold is the command line's fault.
-        if (listing.error.starts_with("--base "))
-            return {kExitBadCommandLine, {}, listing.error + "\n"};
+        if (listing.failure.kind == Failure::Kind::BadRequest)
+            return {kExitBadCommandLine, {}, listing.failure.text + "\n"};
         if (const auto reason = nothingRead(listing))
             return failed(*reason);
         WindowlessResult result{kExitSuccess,
@@ -114,54 +114,38 @@ struct Run {
         return result;
     }
 
-    // The account's row, from the same listing an audit reads.
+    // The account's row, found as the report finds it.
     WindowlessResult accountRow(const AccountArgument &account) const
     {
-        const audit::Request request{account.domain, {}, account.userName};
-        std::vector<AccountRecord> found;
-        const auto sameUser = [&](const std::string &user) {
-            return user.size() == account.userName.size()
-                && std::equal(user.begin(), user.end(), account.userName.begin(), [](char a, char b) {
-                       return (a >= 'A' && a <= 'Z' ? a + 32 : a) == (b >= 'A' && b <= 'Z' ? b + 32 : b);
-                   });
-        };
-        const audit::Listing listing = catalog()->listAccounts(
-            request,
-            [&](AccountRecord &&record) {
-                if (sameUser(record.user))
-                    found.push_back(std::move(record));
-            },
-            [](const audit::Progress &) {});
-        if (const auto reason = nothingRead(listing))
-            return failed(*reason);
-        const std::string domain = listing.domain.empty() ? request.domain : listing.domain;
-        // A directory that tells case apart may hold both jdoe and JDoe.
-        const auto exact = std::find_if(found.begin(), found.end(),
-                                        [&](const AccountRecord &r) { return r.user == account.userName; });
+        const AccountName name{account.domain, account.userName};
+        const Lookup found = source()->lookup(name);
         WindowlessResult result;
-        noteMissing(listing.sources, result);
-        if (found.empty()) {
+        for (const std::string &missing : found.missing)
+            result.err += main_window::missingWarning(missing);
+        if (!found.missing.empty())
+            result.status = kExitPartial;
+        if (!found.record) {
             result.status = kExitNotBound;
-            result.err.insert(0, "no user " + quoted(account.userName) + " in "
-                                     + (domain.empty() ? std::string("this machine") : quoted(domain)) + "\n");
+            result.err.insert(0, (found.failure.text.empty() ? unboundReason(account) : found.failure.text) + "\n");
             return result;
         }
-        noteUnread(listing.unread, result);
+        noteUnread(found.unread, result);
+        const std::string domain = found.record->account.substr(0, found.record->account.rfind('\\'));
         audit::AccountOutput output(*line.format, locale);
-        output.add(exact != found.end() ? *exact : found.front());
-        result.out = output.finish(domain, listing.sources, now());
+        output.add(*found.record);
+        result.out = output.finish(domain, found.sources, now());
         return result;
     }
 
     WindowlessResult perController(const AccountArgument &account) const
     {
-        const audit::PerController view = catalog()->perController(account.domain, account.userName);
+        const PerController view = source()->perController({account.domain, account.userName});
         if (!view.error.empty())
             return failed(view.error);
         WindowlessResult result{
             kExitSuccess, audit::perControllerText(line.format.value_or(audit::Format::Table), view, now(), locale), {}};
-        audit::Listing asked;
-        for (const audit::ControllerValues &values : view.controllers)
+        Listing asked;
+        for (const ControllerValues &values : view.controllers)
             asked.sources.push_back(values.source);
         // The rows show each controller's error; the status says none answered.
         if (const auto reason = nothingRead(asked)) {
@@ -174,10 +158,10 @@ struct Run {
 };
 
 WindowlessResult printReport(const AccountArgument &account, const CommandLine &line, const Locale &locale,
-                             const ProviderFactory &makeProvider)
+                             const SourceFactory &makeSource)
 {
-    const auto provider = makeProvider({line.root, line.servers});
-    ReportOutcome report = accountReport(account.domain, account.userName, *provider, locale, "\n");
+    const auto source = makeSource({line.root, line.servers});
+    ReportOutcome report = accountReport(account.domain, account.userName, *source, locale, "\n");
     if (!report.bound && report.reason.empty())
         report.reason = unboundReason(account);
     WindowlessResult result{report.bound ? kExitSuccess : kExitNotBound, report.text, main_window::reportWarnings(report)};
@@ -189,8 +173,8 @@ WindowlessResult printReport(const AccountArgument &account, const CommandLine &
 
 } // namespace
 
-WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, const ProviderFactory &makeProvider,
-                               const CatalogFactory &makeCatalog, const AuditHooks &hooks)
+WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, const SourceFactory &makeSource,
+                               const AuditHooks &hooks)
 {
     if (!line.error.empty())
         return {kExitBadCommandLine, {}, line.error + "\n"};
@@ -198,7 +182,7 @@ WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, co
         return {kExitSuccess, helpText(), {}};
     if (line.version)
         return {kExitSuccess, "Tramsel 2.0\n", {}};
-    const Run run{line, locale, makeCatalog, hooks};
+    const Run run{line, locale, makeSource, hooks};
     try {
         if (line.audit)
             return run.audit();
@@ -209,7 +193,7 @@ WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, co
             return run.perController(account);
         if (line.format)
             return run.accountRow(account);
-        return printReport(account, line, locale, makeProvider);
+        return printReport(account, line, locale, makeSource);
     } catch (const std::exception &error) {
         return failed(std::string("the accounts could not be read: ") + error.what());
     }
@@ -220,7 +204,7 @@ WindowlessResult writeFailed(std::string_view reason)
     return {kExitNotBound, {}, "write error: " + std::string(reason) + "\n"};
 }
 
-std::string ProgressLine::update(const audit::Progress &progress)
+std::string ProgressLine::update(const Progress &progress)
 {
     using namespace std::chrono;
     const std::int64_t at = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();

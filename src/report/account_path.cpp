@@ -1,4 +1,4 @@
-// Building, parsing and checking account paths.
+// Upper-casing, showing and checking account names.
 #include "report/account_path.h"
 
 #include <algorithm>
@@ -8,8 +8,6 @@
 namespace tramsel {
 namespace {
 
-constexpr std::string_view kPrefix = "WinNT://";
-constexpr std::string_view kClassSuffix = ",user";
 constexpr std::size_t kMaxNameBytes = 256;
 
 } // namespace
@@ -35,13 +33,9 @@ std::string upperDomain(std::string_view domain, const Locale &locale)
     return upper;
 }
 
-AccountNames accountNames(std::string_view domain, std::string_view userName, const Locale &locale)
+std::string displayName(const AccountName &name)
 {
-    if (domain.empty())
-        return {"WinNT://" + std::string(userName) + ",user", std::string(userName)};
-    const std::string upper = upperDomain(domain, locale);
-    return {"WinNT://" + upper + "/" + std::string(userName) + ",user",
-            upper + "\\" + std::string(userName)};
+    return name.domain.empty() ? name.user : name.domain + "\\" + name.user;
 }
 
 bool isSafeName(std::string_view name)
@@ -54,23 +48,9 @@ bool isSafeName(std::string_view name)
     });
 }
 
-std::optional<AccountPath> parseAccountPath(std::string_view path)
+bool isSafeAccount(const AccountName &name)
 {
-    if (!path.starts_with(kPrefix) || !path.ends_with(kClassSuffix)
-        || path.size() < kPrefix.size() + kClassSuffix.size())
-        return std::nullopt;
-    std::string_view names = path.substr(kPrefix.size(), path.size() - kPrefix.size() - kClassSuffix.size());
-    AccountPath account;
-    if (const auto slash = names.find('/'); slash != std::string_view::npos) {
-        account.domain = std::string(names.substr(0, slash));
-        names.remove_prefix(slash + 1);
-        if (!isSafeName(account.domain))
-            return std::nullopt;
-    }
-    if (!isSafeName(names))
-        return std::nullopt;
-    account.user = std::string(names);
-    return account;
+    return isSafeName(name.user) && (name.domain.empty() || isSafeName(name.domain));
 }
 
 } // namespace tramsel

@@ -6,19 +6,17 @@
 #include <string_view>
 #include <vector>
 
-#include "report/account_path.h"
 #include "report/account_record.h"
+#include "report/account_source.h"
 
 namespace tramsel {
 
-class DirectoryObject;
-class DirectoryProvider;
 class Locale;
 class ReportView;
 
 // Where the report reads from and writes to.
 struct ReportServices {
-    DirectoryProvider &provider;
+    AccountSource &source;
     const Locale &locale;
     ReportView &view;
 };
@@ -30,30 +28,23 @@ std::string failureText(std::string_view displayName, std::string_view lineEnd =
 std::string usageReport(std::string_view displayName, const AccountUsage &usage, const Locale &locale,
                         std::string_view lineEnd = kCrLf);
 
-// Reads the report's values of a bound account property by property, each
-// read guarded: a failed read leaves its value unknown, a null or empty one
-// makes it none, and a value of the wrong kind is unknown.
-AccountUsage readProperties(DirectoryProvider &provider, DirectoryObject &account);
-
 // What one report came to.
 struct ReportOutcome {
     bool bound = false;
     std::string text;                  // the usage report or the failure text
-    std::string reason;                // why the account was not bound; may be empty
+    std::string reason;                // why the account was not found; may be empty
     std::vector<std::string> missing;  // sources whose answers the report lacks
     std::vector<std::string> unread;   // sources that could not be read: some values are unknown
 
     explicit operator bool() const { return bound; }
 };
 
-// Binds the account, reads it, builds the report (or the failure text) and
-// releases the account. Nothing it meets escapes it.
-ReportOutcome accountReport(std::string_view domain, std::string_view userName,
-                            DirectoryProvider &provider, const Locale &locale,
-                            std::string_view lineEnd = kCrLf);
+// Looks the account up and builds the report (or the failure text).
+// Nothing it meets escapes it.
+ReportOutcome accountReport(std::string_view domain, std::string_view userName, AccountSource &source,
+                            const Locale &locale, std::string_view lineEnd = kCrLf);
 
-// The same, written over the whole report area (lines end in CR LF) before
-// the account is released.
+// The same, written over the whole report area (lines end in CR LF).
 ReportOutcome ShowAccountUsage(std::string_view domain, std::string_view userName,
                                const ReportServices &services);
 

@@ -1,34 +1,39 @@
 // What the program answers without a window: exit status, standard output
-// and standard error for every way a run can end, with a scripted provider
-// and catalog.
+// and standard error for every way a run can end, with a scripted source.
 #include <gtest/gtest.h>
 
 #include "main/command_line.h"
-#include "support/fake_catalog.h"
 #include "support/fakes.h"
 
 namespace tramsel {
 namespace {
 
-using testing::CatalogScript;
-
 struct Fakes {
-    testing::RecordingProvider provider;
-    CatalogScript catalog;
+    testing::ScriptedSource source;
+    std::vector<SourceOptions> options;  // what each source was made with
+};
+
+// Each run makes its source, which asks the one the test scripted.
+class Forward final : public AccountSource {
+public:
+    explicit Forward(AccountSource &to) : to_(to) {}
+    Lookup lookup(const AccountName &name) override { return to_.lookup(name); }
+    Listing list(const Request &r, const RowSink &row, const ProgressSink &p) override { return to_.list(r, row, p); }
+    PerController perController(const AccountName &name) override { return to_.perController(name); }
+
+private:
+    AccountSource &to_;
 };
 
 WindowlessResult run(std::vector<std::string> arguments, Fakes &setup)
 {
     const testing::FakeLocale locale;
-    const auto makeProvider = [&](const ProviderOptions &) {
-        return std::make_unique<testing::RecordingProvider>(setup.provider);
-    };
-    const auto makeCatalog = [&](const ProviderOptions &options) {
-        setup.catalog.options.push_back(options);
-        return std::make_unique<testing::ScriptedCatalog>(setup.catalog);
+    const auto makeSource = [&](const SourceOptions &options) {
+        setup.options.push_back(options);
+        return std::make_unique<Forward>(setup.source);
     };
     const AuditHooks hooks{{}, [] { return *DateTime::instantFromCivil({2026, 12, 7, 8, 30, 0}); }};
-    return runWindowless(parseCommandLine(arguments), locale, makeProvider, makeCatalog, hooks);
+    return runWindowless(parseCommandLine(arguments), locale, makeSource, hooks);
 }
 
 AccountRecord account(const std::string &user)
@@ -39,7 +44,7 @@ AccountRecord account(const std::string &user)
     return r;
 }
 
-const audit::Source kDc1{"dc1", true, {}}, kDc2{"dc2", false, "timed out"}, kDc3{"dc3", false, "refused"};
+const Source kDc1{"dc1", true, {}}, kDc2{"dc2", false, "timed out"}, kDc3{"dc3", false, "refused"};
 const std::string kHeading = "account,user,fullName,lastLogin,lastLogoff,lastFailedLogin,lastBadLoginAddress,"
                              "badLoginCount,passwordExpires,passwordMaxAgeDays,passwordLastChanged,disabled,"
                              "locked,accountExpires,passwordExpired,passwordNeverExpires,created,controllersAnswered,"
@@ -58,42 +63,47 @@ TEST(Windowless, StatusAndStreams)
     } rows[] = {
         {"bad command line", {"--audit", "--inactive", "x"}, [](Fakes &) {}, 2, "",
          "--inactive needs a whole number of days from 0 to 3650000, not 'x'.\n"},
-        {"provider's reason", {"-p", "sales\\x"}, [](Fakes &s) { s.provider.bindSucceeds = false; }, 1, "*",
+        {"the source's reason", {"-p", "sales\\x"}, [](Fakes &s) { s.source.found.reset(); }, 1, "*",
          "no such account\n"},
-        {"no reason from the provider", {"-p", "sales\\x"},
-         [](Fakes &s) { s.provider.bindSucceeds = false, s.provider.reason = ""; }, 1, "*",
+        {"no reason from the source", {"-p", "sales\\x"},
+         [](Fakes &s) { s.source.found.reset(), s.source.reason = ""; }, 1, "*",
          "no account 'x' could be read in 'SALES'\n"},
-        {"a dot for a domain", {"-p", ".\\x"}, [](Fakes &s) { s.provider.bindSucceeds = false, s.provider.reason = ""; },
-         1, "*", "'.' is not a domain or machine name\n"},
+        {"a dot for a domain", {"-p", ".\\x"}, [](Fakes &s) { s.source.found.reset(), s.source.reason = ""; }, 1, "*",
+         "'.' is not a domain or machine name\n"},
         {"a domain of 5,000 characters", {"-p", longDomain + "\\x"},
-         [](Fakes &s) { s.provider.bindSucceeds = false, s.provider.reason = ""; }, 1, "*",
+         [](Fakes &s) { s.source.found.reset(), s.source.reason = ""; }, 1, "*",
          "'" + std::string(60, 'A') + "...' is not a domain or machine name\n"},
         {"controllers missing from a report", {"-p", "sales\\x"},
-         [](Fakes &s) { s.provider.missing = {"dc2: timed out"}; }, 3, "*", "dc2: timed out; its answers are missing\n"},
-        {"nothing could be listed", {"--audit", "sales"}, [](Fakes &s) { s.catalog.listing.error = "no ticket"; }, 1,
-         "", "no ticket\n"},
+         [](Fakes &s) { s.source.missing = {"dc2: timed out"}; }, 3, "*", "dc2: timed out; its answers are missing\n"},
+        {"values left unknown", {"-p", "sales\\x"}, [](Fakes &s) { s.source.unread = {"/var/log/btmp: gone"}; }, 0,
+         "*", "/var/log/btmp: gone\n"},
+        {"nothing could be listed", {"--audit", "sales"},
+         [](Fakes &s) { s.source.listing.failure = {Failure::Kind::NotFound, "no ticket"}; }, 1, "", "no ticket\n"},
         {"a base the domain does not hold", {"--audit", "sales", "--base", "OU=x,DC=other"},
-         [](Fakes &s) { s.catalog.listing.error = "--base OU=x,DC=other is not in sales.test"; }, 2, "",
-         "--base OU=x,DC=other is not in sales.test\n"},
-        {"no source answered", {"--audit"}, [](Fakes &s) { s.catalog.listing.sources = {kDc2, kDc3}; }, 1, "",
+         [](Fakes &s) { s.source.listing.failure = {Failure::Kind::BadRequest, "--base OU=x is not in sales.test"}; },
+         2, "", "--base OU=x is not in sales.test\n"},
+        {"no source answered", {"--audit"}, [](Fakes &s) { s.source.listing.sources = {kDc2, kDc3}; }, 1, "",
          "no source answered: dc2: timed out; dc3: refused\n"},
         {"some sources answered", {"--audit", "--format=csv"},
-         [](Fakes &s) { s.catalog.listing.sources = {kDc1, kDc2}, s.catalog.records = {account("jdoe")}; }, 3,
+         [](Fakes &s) { s.source.listing.sources = {kDc1, kDc2}, s.source.records = {account("jdoe")}; }, 3,
          kHeading + kJdoe, "dc2: timed out; its answers are missing\n"},
+        {"an audit with values left unknown", {"--audit", "--format=csv"},
+         [](Fakes &s) { s.source.listing.sources = {kDc1}, s.source.listing.unread = {"/var/log/wtmp: gone"}; }, 3,
+         kHeading, "/var/log/wtmp: gone\n"},
         {"no rows is still success", {"--audit", "--format=csv", "--locked"},
-         [](Fakes &s) { s.catalog.listing.sources = {kDc1}, s.catalog.records = {account("jdoe")}; }, 0, kHeading, ""},
-        {"the catalog fails", {"--audit"}, [](Fakes &s) { s.catalog.throws = true; }, 1, "",
+         [](Fakes &s) { s.source.listing.sources = {kDc1}, s.source.records = {account("jdoe")}; }, 0, kHeading, ""},
+        {"the source fails", {"--audit"}, [](Fakes &s) { s.source.throws = true; }, 1, "",
          "the accounts could not be read: out of memory\n"},
-        {"one account's row, its case as typed", {"-p", "--format", "csv", "sales/JDOE"},
-         [](Fakes &s) { s.catalog.records = {account("ann"), account("jdoe")}; }, 0, kHeading + kJdoe, ""},
+        {"one account's row", {"-p", "--format", "csv", "sales/JDOE"}, [](Fakes &s) { s.source.found = account("jdoe"); },
+         0, kHeading + kJdoe, ""},
         {"no such account", {"-p", "--format", "csv", "sales\\nobody"},
-         [](Fakes &s) { s.catalog.listing.sources = {kDc1, kDc2}, s.catalog.records = {account("jdoe")}; }, 1, "",
-         "no user 'nobody' in 'SALES'\ndc2: timed out; its answers are missing\n"},
+         [](Fakes &s) { s.source.found.reset(), s.source.reason = "no user nobody", s.source.missing = {"dc2: x"}; },
+         1, "", "no user nobody\ndc2: x; its answers are missing\n"},
         {"no per-controller view", {"-p", "--per-dc", "pc\\x"},
-         [](Fakes &s) { s.catalog.perDc.error = "a per-controller view needs a domain account"; }, 1, "",
+         [](Fakes &s) { s.source.perDc.error = "a per-controller view needs a domain account"; }, 1, "",
          "a per-controller view needs a domain account\n"},
         {"no controller answered", {"-p", "--per-dc", "--format=csv", "sales\\x"},
-         [](Fakes &s) { s.catalog.perDc.controllers = {{kDc2, {}, {}, {}, {}, {}, {}}}; }, 1,
+         [](Fakes &s) { s.source.perDc.controllers = {{kDc2, {}, {}, {}, {}, {}, {}}}; }, 1,
          "server,answered,error,lastLogon,lastLogonTimestamp,badPwdCount,badPasswordTime,lockoutTime,pwdLastSet\r\n"
          "dc2,false,timed out,,,,,,\r\n",
          "no source answered: dc2: timed out\n"},
@@ -111,18 +121,17 @@ TEST(Windowless, StatusAndStreams)
     }
 }
 
-TEST(Windowless, WhatTheCatalogIsAskedFor)
+TEST(Windowless, WhatTheSourceIsAskedFor)
 {
     Fakes setup;
     run({"--audit", "sales.example.com", "--base", "OU=Staff", "--root", "/img", "--server", "ldap://dc1"}, setup);
     run({"-p", "--format", "json", "sales/jdoe"}, setup);
     run({"-p", "--per-dc", "jdoe"}, setup);
-    ASSERT_EQ(setup.catalog.requests.size(), 3u);
-    const auto text = [](const audit::Request &r) { return r.domain + "|" + r.base + "|" + r.user; };
-    EXPECT_EQ(text(setup.catalog.requests[0]), "SALES.EXAMPLE.COM|OU=Staff|");
-    EXPECT_EQ(text(setup.catalog.requests[1]), "SALES||jdoe");
-    EXPECT_EQ(text(setup.catalog.requests[2]), "||jdoe");
-    EXPECT_EQ(setup.catalog.options[0].root + "|" + setup.catalog.options[0].servers.at(0), "/img|ldap://dc1");
+    run({"-p", "Sales\\JDoe"}, setup);
+    ASSERT_EQ(setup.source.requests.size(), 1u);
+    EXPECT_EQ(setup.source.requests[0].domain + "|" + setup.source.requests[0].base, "SALES.EXAMPLE.COM|OU=Staff");
+    EXPECT_EQ(setup.source.asked, (std::vector<std::string>{"SALES\\jdoe", "\\jdoe", "SALES\\JDoe"}));
+    EXPECT_EQ(setup.options[0].root + "|" + setup.options[0].servers.at(0), "/img|ldap://dc1");
 }
 
 TEST(Windowless, ProgressLineRewritesItself)

@@ -137,7 +137,7 @@ void tst_frmEnterUser::badEntries()
     QCOMPARE(edit->selectedText(), edit->text());
     QCOMPARE(edit->cursorPosition(), edit->text().size());
     QVERIFY(dialog->isVisible());
-    QVERIFY(program->provider.boundPaths.empty());
+    QVERIFY(program->source.asked.empty());
     QVERIFY(window->reportText().empty());
 }
 
@@ -149,7 +149,7 @@ void tst_frmEnterUser::goodEntryIsHandedOnAsTyped()
     const QString domain = u" Sales"_s, userName = u"JDoe"_s;
     enter(domain, userName);
     QVERIFY(program->messageBox.texts.isEmpty());
-    QCOMPARE(program->provider.boundPaths, std::vector<std::string>{"WinNT:// SALES/JDoe,user"});
+    QCOMPARE(program->source.asked, std::vector<std::string>{" SALES\\JDoe"});
     QCOMPARE(window->reportText(), failureText(" SALES\\JDoe"));
     QVERIFY(dialog->isHidden());
     const QPoint place = dialog->pos();
@@ -186,7 +186,7 @@ void tst_frmEnterUser::unloadDiscardsTheTexts()
         dialog->close();  // what the close box sends
 
     QCOMPARE(program->windows.count(), 1);
-    QVERIFY(program->provider.boundPaths.empty() && program->messageBox.texts.isEmpty());
+    QVERIFY(program->source.asked.empty() && program->messageBox.texts.isEmpty());
     QTRY_VERIFY(dialog.isNull());
 
     // Loaded afresh: empty, a window of its own, the caret in the domain, tabs in order.

@@ -20,7 +20,7 @@
 #include "enter_user/qt/frmEnterUser.h"
 #include "main/qt/frmMain.h"
 #include "report/account_usage.h"
-#include "report/directory_provider.h"
+#include "report/account_source.h"
 #include "support/test_program.h"
 
 using namespace Qt::StringLiterals;
@@ -182,14 +182,13 @@ void tst_frmMain::statusBarFollowsTheClock()
 // its values in one column, no wider than Text1, and read-only.
 void tst_frmMain::fullReportShowsInOneColumnReadOnlyWithoutScrollingSideways()
 {
-    const PropertyValue late = *DateTime::fromCivil({2026, 12, 28, 22, 58, 58});
-    program->provider.bindSucceeds = true;
-    for (const std::string_view name : {property::kLastLogin, property::kLastLogoff, property::kLastFailedLogin,
-                                        property::kPasswordExpirationDate})
-        program->provider.set(std::string(name), late);
-    program->provider.set(std::string(property::kBadLoginAddress), std::string("192.168.100.200"));
-    program->provider.set(std::string(property::kBadLoginCount), 1000.0);
-    program->provider.set(std::string(property::kMaxPasswordAge), 42.0 * 86400);
+    const DateTime late = *DateTime::fromCivil({2026, 12, 28, 22, 58, 58});
+    AccountUsage &usage = program->source.found.emplace().usage;
+    usage.lastLogin = usage.lastLogoff = usage.lastFailedLogin = usage.passwordExpires = late;
+    usage.passwordLastChanged = *late.minusSeconds(42 * 86400);
+    usage.lastBadLoginAddress = std::string("192.168.100.200");
+    usage.badLoginCount = 1000;
+    usage.passwordMaxAge = MaxPasswordAge{42, false};
     window->replaceReportText(failureText("jdoe"));
     ShowAccountUsage(u"SALES"_s, u"jdoe"_s);
 
@@ -227,13 +226,13 @@ void tst_frmMain::startWith(const std::string &account, std::function<void()> on
     program = std::make_unique<TestProgram>();
     program->messageBox.onShow = std::move(onMessage);
     window = startUp(program->services, account);
-    QTRY_VERIFY(!program->provider.boundPaths.empty() || !program->messageBox.texts.isEmpty());
+    QTRY_VERIFY(!program->source.asked.empty() || !program->messageBox.texts.isEmpty());
 }
 
 void tst_frmMain::commandLineAccountIsReported()
 {
     startWith("sales\\nobody");
-    QCOMPARE(program->provider.boundPaths, std::vector<std::string>{"WinNT://SALES/nobody,user"});
+    QCOMPARE(program->source.asked, std::vector<std::string>{"SALES\\nobody"});
     QCOMPARE(window->reportText(), failureText("SALES\\nobody"));
     QVERIFY(program->messageBox.texts.isEmpty());
 }
@@ -247,7 +246,7 @@ void tst_frmMain::badCommandLineAccountIsRefusedOverTheDrawnWindow()
     qApp->removeEventFilter(&events);
     QCOMPARE(program->messageBox.texts, QStringList{u"User Name cannot be blank"_s});
     QVERIFY(drawnFirst);
-    QVERIFY(program->provider.boundPaths.empty());
+    QVERIFY(program->source.asked.empty());
     QVERIFY(window->reportText().empty());
 }
 
@@ -278,7 +277,7 @@ void tst_frmMain::readingKeepsTheWindowPaintedUnderAWaitCursor()
     // The directory answers once the test has seen the window; bounded, so
     // that a read holding the window's thread fails the test, not hangs it.
     std::binary_semaphore answer(0);
-    program->provider.onBind = [&] { (void)answer.try_acquire_for(std::chrono::seconds(60)); };
+    program->source.onLookup = [&] { (void)answer.try_acquire_for(std::chrono::seconds(60)); };
     EventRecorder events;
     qApp->installEventFilter(&events);
     std::optional<Qt::CursorShape> cursor;
@@ -317,8 +316,8 @@ void tst_frmMain::reportWarningsGoToStandardErrorAndTheStatusToolTip()
     };  // bound, the controllers missing, the warnings
     for (const auto &[bound, missing, warnings] : rows) {
         program->errorOutput.clear();
-        program->provider.bindSucceeds = bound;
-        program->provider.missing = missing;
+        program->source.found = bound ? std::optional(AccountRecord{}) : std::nullopt;
+        program->source.missing = missing;
         ShowAccountUsage(u"SALES"_s, u"jdoe"_s);
         QCOMPARE(QString::fromStdString(program->errorOutput), warnings);
         QCOMPARE(panel->toolTip(), warnings.trimmed());

@@ -12,7 +12,7 @@
 #include "platform/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
 #include "report/account_usage.h"
-#include "report/directory_provider.h"
+#include "report/account_source.h"
 #include "report/property_value.h"
 #include "support/fakes.h"
 
@@ -131,11 +131,13 @@ void tst_QtPlatform::passwordLastChangedAcrossDaylightSaving()
     qputenv("TZ", zone);
     ::tzset();
     constexpr std::int64_t kMaxAge = 120 * 86400;
-    testing::RecordingProvider provider;
-    provider.set(std::string(property::kPasswordExpirationDate),
-                 *DateTime::fromUnixSeconds(set.toSecsSinceEpoch() + kMaxAge));
-    provider.set(std::string(property::kMaxPasswordAge), std::int64_t{kMaxAge});
-    const ReportOutcome report = accountReport("SALES", "jdoe", provider, QtLocale(QLocale(u"en_US"_s)), "\n");
+    // The last change counted back from the expiry, in absolute time.
+    testing::ScriptedSource source;
+    AccountUsage &usage = source.found.emplace().usage;
+    usage.passwordExpires = *DateTime::fromUnixSeconds(set.toSecsSinceEpoch() + kMaxAge);
+    usage.passwordMaxAge = MaxPasswordAge{120, false};
+    usage.passwordLastChanged = *usage.passwordExpires->minusSeconds(kMaxAge);
+    const ReportOutcome report = accountReport("SALES", "jdoe", source, QtLocale(QLocale(u"en_US"_s)), "\n");
     qputenv("TZ", before);
     ::tzset();
 

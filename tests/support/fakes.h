@@ -1,17 +1,14 @@
-// Test doubles for the report's ports: a fixed locale, a scripted directory
+// Test doubles for the report's ports: a fixed locale, a scripted source
 // that records what it is asked, and a report area that keeps what it is given.
 #pragma once
 
 #include <algorithm>
-#include <deque>
 #include <functional>
-#include <map>
 #include <stdexcept>
 #include <string>
-#include <variant>
 #include <vector>
 
-#include "report/directory_provider.h"
+#include "report/account_source.h"
 #include "report/locale.h"
 #include "report/report_view.h"
 
@@ -72,83 +69,60 @@ private:
     std::string separator_;
 };
 
-// A directory holding one account whose properties are scripted. A property
-// may be given several answers, handed out in turn (the last one repeats).
-// A property with no answers fails to read; "throw" answers throw.
-class RecordingProvider final : public DirectoryProvider {
+// A source with scripted answers that records what it is asked. It finds
+// `found` under any name (nothing: no such account), and lists `records`.
+class ScriptedSource final : public AccountSource {
 public:
-    struct Throw {};
-    using Answer = std::variant<PropertyValue, std::monostate, Throw>;  // value, failure, throw
+    std::optional<AccountRecord> found = AccountRecord{};
+    std::string reason = "no such account";    // why not, when nothing is found
+    std::vector<std::string> missing, unread;  // what a found account's answers lack
+    std::vector<Source> sources;
+    bool throws = false;
+    std::function<void()> onLookup;            // runs first in every lookup
+    std::vector<std::string> asked;            // each name looked up, as "DOMAIN\user"
 
-    bool bindSucceeds = true;
-    bool bindThrows = false;
-    std::string reason = "no such account";  // a failed bind's
-    std::vector<std::string> missing;        // sources a bound account's answers lack
-    std::function<void()> onBind;            // runs first in every bind
-    std::vector<std::string> boundPaths;
-    std::vector<std::string> asked;
-    int released = 0;
+    std::vector<AccountRecord> records;
+    Listing listing;                           // what list() returns
+    PerController perDc;                       // what perController() returns
+    std::vector<Request> requests;
 
-    RecordingProvider &set(const std::string &name, PropertyValue value) { return script(name, {std::move(value)}); }
-    RecordingProvider &script(const std::string &name, std::deque<Answer> answers)
+    Lookup lookup(const AccountName &name) override
     {
-        answers_[name] = std::move(answers);
-        return *this;
+        if (onLookup)
+            onLookup();
+        asked.push_back(name.domain + "\\" + name.user);
+        if (throws)
+            throw std::runtime_error("lookup");
+        if (!found)
+            return {std::nullopt, {Failure::Kind::NotFound, reason}, sources, missing, {}};
+        return {found, {}, sources, missing, unread};
     }
-    RecordingProvider &fail(const std::string &name) { return script(name, {}); }
-
-    Binding bind(std::string_view path) override
+    Listing list(const Request &request, const RowSink &row, const ProgressSink &progress) override
     {
-        if (onBind)
-            onBind();
-        boundPaths.emplace_back(path);
-        if (bindThrows)
-            throw std::runtime_error("bind");
-        if (!bindSucceeds)
-            return {nullptr, reason, {}};
-        return {&account_, {}, missing};
+        requests.push_back(request);
+        if (throws)
+            throw std::runtime_error("out of memory");
+        for (AccountRecord record : records)
+            row(std::move(record));
+        progress({listing.sources.size(), listing.sources.size(), records.size()});
+        return listing;
     }
-    std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override
+    PerController perController(const AccountName &name) override
     {
-        if (&object != &account_)
-            throw std::logic_error("not the bound account");
-        asked.emplace_back(name);
-        auto it = answers_.find(std::string(name));
-        if (it == answers_.end() || it->second.empty())
-            return std::nullopt;
-        Answer answer = it->second.front();
-        if (it->second.size() > 1)
-            it->second.pop_front();
-        if (std::holds_alternative<Throw>(answer))
-            throw std::runtime_error("get");
-        if (auto *value = std::get_if<PropertyValue>(&answer))
-            return *value;
-        return std::nullopt;
+        asked.push_back(name.domain + "\\" + name.user);
+        return perDc;
     }
-    void release(DirectoryObject *object) override
-    {
-        if (object != &account_)
-            throw std::logic_error("not the bound account");
-        ++released;
-    }
-
-private:
-    DirectoryObject account_;
-    std::map<std::string, std::deque<Answer>> answers_;
 };
 
 // A report area that records every text it is given, in order.
 class RecordingView final : public ReportView {
 public:
     std::vector<std::string> texts;
-    std::vector<int> releasedAtWrite;  // the provider's release count at each write
-    const RecordingProvider *provider = nullptr;
     bool throws = false;
 
     void replaceReportText(const std::string &text) override
     {
         texts.push_back(text);
-        releasedAtWrite.push_back(provider ? provider->released : 0);
         if (throws)
             throw std::runtime_error("write");
     }

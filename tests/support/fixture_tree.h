@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/linux_provider.h"
+#include "platform/linux/linux_source.h"
 #include "report/date_time.h"
 
 namespace tramsel::testing {
@@ -153,7 +153,7 @@ struct ObservingFileReader final : linux_accounts::FileReader {
     std::optional<std::vector<std::string>> names(const std::string &path) override { return inner.names(path); }
 };
 
-// A provider on a fixture tree in UTC at a fixed time; every path it opens
+// A source on a fixture tree in UTC at a fixed time; every path it opens
 // is kept in `opened`.
 struct ProviderFixture {
     TempTree tree;
@@ -162,28 +162,26 @@ struct ProviderFixture {
 
     ProviderFixture() { ::setenv("TZ", "UTC0", 1), ::tzset(); }
 
-    std::unique_ptr<LinuxDirectoryProvider> provider(
+    std::unique_ptr<LinuxAccountSource> source(
         std::function<std::unique_ptr<linux_accounts::AccountDatabase>(linux_accounts::FileReader &)> accounts =
             [](linux_accounts::FileReader &files) { return std::make_unique<linux_accounts::TreeAccounts>(files); })
     {
-        return std::make_unique<LinuxDirectoryProvider>(std::make_unique<ObservingFileReader>(tree.root, opened),
-                                                        std::move(accounts), [this] { return now; },
-                                                        linux_accounts::DatabaseState::AtRest);
+        return std::make_unique<LinuxAccountSource>(std::make_unique<ObservingFileReader>(tree.root, opened),
+                                                    std::move(accounts), [this] { return now; },
+                                                    linux_accounts::DatabaseState::AtRest, std::string());
     }
     void utmp(const std::string &path, const std::vector<Utmp> &records) { tree.write(path, pack(records)); }
     void tally(const std::string &path, const std::vector<Tally> &records) { tree.write(path, pack(records)); }
 
     // One of the report's values of WEB01's user, as a property of that name
     // would hold it: nothing when there is none or it is not known; NullValue
-    // when the user cannot be bound.
+    // when there is no such user.
     std::optional<PropertyValue> read(const std::string &user, const std::string &property)
     {
-        auto directory = provider();
-        DirectoryObject *account = directory->bind("WinNT://WEB01/" + user + ",user").account;
-        if (!account)
+        const Lookup found = source()->lookup({"WEB01", user});
+        if (!found.record)
             return NullValue{};
-        const AccountUsage u = directory->usage(*account).usage;
-        directory->release(account);
+        const AccountUsage &u = found.record->usage;
         const auto value = [](const auto &known) {
             return known.hasValue() ? std::optional<PropertyValue>(*known) : std::nullopt;
         };

@@ -32,16 +32,16 @@ public:
 };
 
 struct TestProgram {
-    RecordingProvider provider;
+    ScriptedSource source;
     QtLocale locale{QLocale(QLocale::English, QLocale::UnitedStates)};
     RecordingMessageBox messageBox;
     LoadedWindows windows;
     QDateTime clock{QDate(2003, 6, 18), QTime(23, 25, 7)};
     std::string errorOutput;
-    Services services{provider, locale, messageBox, windows, [this] { return clock; },
+    Services services{source, locale, messageBox, windows, [this] { return clock; },
                       [this](const std::string &text) { errorOutput += text; }};
 
-    TestProgram() { provider.bindSucceeds = false; }
+    TestProgram() { source.found.reset(); }
 
     // Windows refer to the program: they all go before it does.
     ~TestProgram()

@@ -249,7 +249,7 @@ void frmMain::showAccountUsage(const std::string &domain, const std::string &use
     ReportOutcome outcome;
     reading_ = true;
     runWhileWaiting([&] {
-        outcome = tramsel::ShowAccountUsage(domain, userName, {services_.provider, locale, area});
+        outcome = tramsel::ShowAccountUsage(domain, userName, {services_.source, locale, area});
     });
     reading_ = false;
 

@@ -21,7 +21,7 @@
 #include "main/command_line.h"
 #include "main/qt/window_module.h"
 #include "platform/modules/loadable_module.h"
-#include "platform/provider_factory.h"
+#include "platform/source_factory.h"
 #include "platform/qt/qt_locale.h"
 
 using namespace Qt::StringLiterals;
@@ -102,12 +102,12 @@ int answerWithoutWindow(const tramsel::CommandLine &line)
     tramsel::AuditHooks hooks;
     // Progress only where someone watches it.
     if (isatty(STDERR_FILENO))
-        hooks.progress = [&progress](const tramsel::audit::Progress &now) {
+        hooks.progress = [&progress](const tramsel::Progress &now) {
             write(progress.update(now), stderr);
             std::fflush(stderr);
         };
     const tramsel::WindowlessResult result = tramsel::runWindowless(
-        line, locale, tramsel::makeDirectoryProvider, tramsel::makeAccountCatalog, hooks);
+        line, locale, tramsel::makeAccountSource, hooks);
     write(progress.done(), stderr);
     write(result.out, stdout);
     // A full disk shows only once the buffer is flushed, as GNU tools report it.
@@ -155,5 +155,5 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "tramsel: the window cannot be shown: %s\n", window.error.c_str());
         return tramsel::kExitNotBound;
     }
-    return window.table->run(argc, argv, tramsel::makeDirectoryProvider);
+    return window.table->run(argc, argv, tramsel::makeAccountSource);
 }

@@ -11,7 +11,7 @@
 
 namespace tramsel {
 
-class DirectoryProvider;
+class AccountSource;
 class LoadedWindows;
 class MessageBoxService;
 class QtLocale;
@@ -22,7 +22,7 @@ void writeToStandardError(const std::string &text);
 // The platform services every window uses, handed to each window so that
 // tests can put their own in.
 struct Services {
-    DirectoryProvider &provider;
+    AccountSource &source;
     const QtLocale &locale;
     MessageBoxService &messageBox;
     LoadedWindows &windows;

@@ -15,7 +15,7 @@
 #include "platform/qt/loaded_windows.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
-#include "report/directory_provider.h"
+#include "report/account_source.h"
 
 using namespace Qt::StringLiterals;
 
@@ -67,7 +67,7 @@ std::vector<std::string> arguments(const QStringList &list)
     return out;
 }
 
-int runWindow(int &argc, char **argv, const ProviderFactory &makeProvider)
+int runWindow(int &argc, char **argv, const SourceFactory &makeSource)
 {
     qtHandler = qInstallMessageHandler(holdPlatformMessages);
     QApplication app(argc, argv);
@@ -79,15 +79,15 @@ int runWindow(int &argc, char **argv, const ProviderFactory &makeProvider)
     const CommandLine line = parseCommandLine(arguments(QCoreApplication::arguments()));
     const QtLocale locale;
     if (!line.error.empty()) {
-        const WindowlessResult result = runWindowless(line, locale, makeProvider, {});
+        const WindowlessResult result = runWindowless(line, locale, makeSource);
         std::fputs(result.err.c_str(), stderr);
         return result.status;
     }
 
-    const auto provider = makeProvider({line.root, line.servers});
+    const auto source = makeSource({line.root, line.servers});
     QtMessageBox messageBox;
     LoadedWindows windows;
-    const Services services{*provider, locale, messageBox, windows};
+    const Services services{*source, locale, messageBox, windows};
     startUp(services, line.account);
     const int status = QApplication::exec();
     // Unloaded windows are deleted once the event loop is done with them.

@@ -14,7 +14,7 @@ struct WindowModule {
     // Runs the program with its window, from main()'s own argc and argv
     // (Qt takes its options out of them), reading from the directory the
     // factory makes. Returns the exit status.
-    int (*run)(int &argc, char **argv, const ProviderFactory &makeProvider);
+    int (*run)(int &argc, char **argv, const SourceFactory &makeSource);
 };
 
 inline constexpr const char *kWindowModuleFile = "window.so";

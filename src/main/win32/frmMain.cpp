@@ -291,7 +291,7 @@ void frmMain::showAccountUsage(const std::string &domain, const std::string &use
     ReportOutcome outcome;
     reading_ = true;
     win::runWhileWaiting([&] {
-        outcome = tramsel::ShowAccountUsage(domain, userName, {services_.provider, services_.locale, area});
+        outcome = tramsel::ShowAccountUsage(domain, userName, {services_.source, services_.locale, area});
     });
     reading_ = false;
 

@@ -11,13 +11,13 @@
 #include "main/command_line.h"
 #include "main/win32/frmMain.h"
 #include "main/win32/program.h"
-#include "platform/provider_factory.h"
+#include "platform/source_factory.h"
 #include "platform/win/loaded_windows.h"
 #include "platform/win/message_box.h"
 #include "platform/win/nls_locale.h"
 #include "platform/win/standard_streams.h"
 #include "platform/win/wide_text.h"
-#include "report/directory_provider.h"
+#include "report/account_source.h"
 
 namespace {
 
@@ -73,9 +73,8 @@ int answerWithoutWindow(const tramsel::CommandLine &line, const tramsel::Locale 
     DWORD mode = 0;
     const HANDLE errHandle = GetStdHandle(STD_ERROR_HANDLE);
     if (errHandle && GetConsoleMode(errHandle, &mode))
-        hooks.progress = [&](const tramsel::audit::Progress &now) { writeConsole(errHandle, progress.update(now)); };
-    const tramsel::WindowlessResult result = tramsel::runWindowless(line, locale, tramsel::makeDirectoryProvider,
-                                                              tramsel::makeAccountCatalog, hooks);
+        hooks.progress = [&](const tramsel::Progress &now) { writeConsole(errHandle, progress.update(now)); };
+    const tramsel::WindowlessResult result = tramsel::runWindowless(line, locale, tramsel::makeAccountSource, hooks);
     if (hooks.progress)
         writeConsole(errHandle, progress.done());
     const bool toFile = !result.out.empty() && inherited(STD_OUTPUT_HANDLE);
@@ -108,9 +107,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
                                         ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    const auto provider = tramsel::makeDirectoryProvider({line.root, line.servers});
+    const auto source = tramsel::makeAccountSource({line.root, line.servers});
     tramsel::win::LoadedWindows windows;
-    const tramsel::Services services{*provider, locale, windows};
+    const tramsel::Services services{*source, locale, windows};
     if (!tramsel::startUp(services, line.account))
         return 1;
 

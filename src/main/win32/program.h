@@ -7,7 +7,7 @@
 
 namespace tramsel {
 
-class DirectoryProvider;
+class AccountSource;
 class Locale;
 class frmMain;
 
@@ -17,7 +17,7 @@ class LoadedWindows;
 
 // The platform services every window uses.
 struct Services {
-    DirectoryProvider &provider;
+    AccountSource &source;
     const Locale &locale;
     win::LoadedWindows &windows;
 };

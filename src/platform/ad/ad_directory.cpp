@@ -65,6 +65,7 @@ DcAnswer readAnswer(const Entry &e, std::optional<std::string> &pso)
     a.lockoutTime = e.number("lockoutTime");
     a.accountExpires = e.number("accountExpires");
     a.displayName = e.text("displayName");
+    a.samAccountName = e.text("sAMAccountName");
     if (const auto created = e.text("whenCreated"))
         a.whenCreated = generalizedTimeToInstant(*created);
     pso = e.text("msDS-ResultantPSO");

@@ -154,6 +154,14 @@ MergedUsage mergeAnswers(const std::vector<DcAnswer> &answers)
     return usage;
 }
 
+std::optional<std::string> firstName(const std::vector<DcAnswer> &answers)
+{
+    for (const DcAnswer &answer : answers)
+        if (answer.samAccountName)
+            return answer.samAccountName;
+    return std::nullopt;
+}
+
 AccountUsage accountUsage(const MergedUsage &merged)
 {
     AccountUsage usage;

@@ -62,7 +62,11 @@ struct DcAnswer {
     std::optional<std::int64_t> lockoutDuration;  // the PSO's or the domain's, as maxPasswordAge
     std::optional<std::string> displayName;
     std::optional<DateTime> whenCreated;
+    std::optional<std::string> samAccountName;  // a listing keeps it beside the answer
 };
+
+// The directory's spelling of the user's name, from the first controller that gave it.
+std::optional<std::string> firstName(const std::vector<DcAnswer> &answers);
 
 // The user's usage over every controller that found it, as FILETIMEs and
 // counts: the latest of the per-controller times, the largest bad password

@@ -1,22 +1,15 @@
-// The domain module's table: the Active Directory provider and catalog over LDAP.
-#include "platform/ad/ad_catalog.h"
-#include "platform/ad/ad_provider.h"
+// The domain module's table: the Active Directory source over LDAP.
+#include "platform/ad/ad_source.h"
 #include "platform/modules/domain_module.h"
-#include "platform/modules/loadable_module.h"
 
 namespace {
 
-std::unique_ptr<tramsel::DirectoryProvider> makeProvider(const tramsel::ProviderOptions &options)
+std::unique_ptr<tramsel::AccountSource> makeSource(const tramsel::SourceOptions &options)
 {
-    return std::make_unique<tramsel::AdDirectoryProvider>(tramsel::AdDirectoryProvider::Options{options.servers, {}});
-}
-
-std::unique_ptr<tramsel::audit::AccountCatalog> makeCatalog(const tramsel::ProviderOptions &options)
-{
-    return std::make_unique<tramsel::AdAccountCatalog>(tramsel::AdAccountCatalog::Options{options.servers, {}});
+    return std::make_unique<tramsel::AdAccountSource>(tramsel::AdAccountSource::Options{options.servers, {}});
 }
 
 } // namespace
 
 extern "C" TRAMSEL_MODULE_EXPORT const tramsel::DomainModule tramsel_domain_module;
-const tramsel::DomainModule tramsel_domain_module{tramsel::kBuildId, &makeProvider, &makeCatalog};
+const tramsel::DomainModule tramsel_domain_module{tramsel::kBuildId, &makeSource};

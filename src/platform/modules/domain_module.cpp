@@ -1,79 +1,44 @@
-// Loading the domain module at the first bind of a domain account.
+// Loading the domain module at the first question about a domain.
 #include "platform/modules/domain_module.h"
 
-#include "platform/modules/loadable_module.h"
-
 namespace tramsel {
-namespace {
 
-// What one of the module's entries makes; nothing, and the reason in
-// `error`, when the module cannot be loaded.
-template <class T>
-std::unique_ptr<T> makeFromModule(std::unique_ptr<T> (*DomainModule::*make)(const ProviderOptions &),
-                                  const ProviderOptions &options, std::string &error)
-{
-    const auto module = loadModule<DomainModule>(kDomainModuleFile, kDomainModuleSymbol);
-    if (!module.table) {
-        error = "domain accounts cannot be read: " + module.error;
-        return nullptr;
-    }
-    return (module.table->*make)(options);
-}
+DomainModuleSource::DomainModuleSource(SourceOptions options) : options_(std::move(options)) {}
 
-} // namespace
+DomainModuleSource::~DomainModuleSource() = default;
 
-DomainModuleProvider::DomainModuleProvider(ProviderOptions options) : options_(std::move(options)) {}
-
-DomainModuleProvider::~DomainModuleProvider() = default;
-
-Binding DomainModuleProvider::bind(std::string_view path)
+AccountSource *DomainModuleSource::source()
 {
     if (!loaded_) {
         loaded_ = true;
-        provider_ = makeFromModule(&DomainModule::makeProvider, options_, loadError_);
+        const auto module = loadModule<DomainModule>(kDomainModuleFile, kDomainModuleSymbol);
+        if (module.table)
+            source_ = module.table->makeSource(options_);
+        else
+            loadError_ = "domain accounts cannot be read: " + module.error;
     }
-    if (!provider_)
-        return {nullptr, loadError_, {}};
-    return provider_->bind(path);
+    return source_.get();
 }
 
-// Only the module's provider hands out objects, so it is there for these.
-std::optional<PropertyValue> DomainModuleProvider::get(DirectoryObject &object, std::string_view name)
+Lookup DomainModuleSource::lookup(const AccountName &name)
 {
-    return provider_->get(object, name);
+    if (AccountSource *loaded = source())
+        return loaded->lookup(name);
+    return {std::nullopt, {Failure::Kind::NotFound, loadError_}, {}, {}, {}};
 }
 
-void DomainModuleProvider::release(DirectoryObject *object) { provider_->release(object); }
-
-UsageRead DomainModuleProvider::usage(DirectoryObject &object) { return provider_->usage(object); }
-
-DomainModuleCatalog::DomainModuleCatalog(ProviderOptions options) : options_(std::move(options)) {}
-
-DomainModuleCatalog::~DomainModuleCatalog() = default;
-
-audit::AccountCatalog *DomainModuleCatalog::catalog()
+Listing DomainModuleSource::list(const Request &request, const RowSink &row, const ProgressSink &progress)
 {
-    if (!loaded_) {
-        loaded_ = true;
-        catalog_ = makeFromModule(&DomainModule::makeCatalog, options_, loadError_);
-    }
-    return catalog_.get();
+    if (AccountSource *loaded = source())
+        return loaded->list(request, row, progress);
+    return {request.domain, {}, {Failure::Kind::NotFound, loadError_}, {}};
 }
 
-audit::Listing DomainModuleCatalog::listAccounts(const audit::Request &request,
-                                                 const std::function<void(AccountRecord &&)> &row,
-                                                 const std::function<void(const audit::Progress &)> &progress)
+PerController DomainModuleSource::perController(const AccountName &name)
 {
-    if (audit::AccountCatalog *loaded = catalog())
-        return loaded->listAccounts(request, row, progress);
-    return {request.domain, {}, loadError_, {}};
-}
-
-audit::PerController DomainModuleCatalog::perController(const std::string &domain, const std::string &user)
-{
-    if (audit::AccountCatalog *loaded = catalog())
-        return loaded->perController(domain, user);
-    return {domain + "\\" + user, {}, loadError_};
+    if (AccountSource *loaded = source())
+        return loaded->perController(name);
+    return {name.domain + "\\" + name.user, {}, loadError_};
 }
 
 } // namespace tramsel

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/win/property_reads.h"
 #include "platform/win/variant_value.h"
 #include "platform/win/wide_text.h"
 
@@ -19,32 +20,30 @@ DateTime systemClock()
     return DateTime::fromUnixMicroseconds((ticks - kUnixEpochTicks) / 10).value_or(DateTime());
 }
 
-Binding AdsiDirectoryProvider::bind(std::string_view path)
+AdsiBinding AdsiDirectoryProvider::bind(std::string_view path)
 {
     const auto widePath = win::terminatedWide(path);
     if (!widePath)
-        return {nullptr, "the account name is not valid text", {}};
+        return {nullptr, "the account name is not valid text"};
     auto object = std::make_unique<AdsiObject>();
     if (!object->comReady())
-        return {nullptr, "COM could not be started", {}};
+        return {nullptr, "COM could not be started"};
     IADs *ads = nullptr;
     const HRESULT result =
         ADsGetObject(widePath->c_str(), IID_IADs, reinterpret_cast<void **>(&ads));
     object->hold(ads);  // released with the object, also when the bind failed
     if (FAILED(result) || !ads)
-        return {nullptr, "ADSI could not bind " + std::string(path) + " (" + win::hresultText(result) + ")", {}};
-    return {object.release(), {}, {}};
+        return {nullptr, "ADSI could not bind " + std::string(path) + " (" + win::hresultText(result) + ")"};
+    return {object.release(), {}};
 }
 
-std::optional<PropertyValue> AdsiDirectoryProvider::get(DirectoryObject &object,
-                                                        std::string_view name)
+std::optional<PropertyValue> AdsiDirectoryProvider::get(const AdsiObject &object, std::string_view name) const
 {
-    const auto *account = dynamic_cast<const AdsiObject *>(&object);
-    if (!account || !account->ads())
+    if (!object.ads())
         return std::nullopt;
     if (name == property::kPasswordLastChanged)
-        return passwordLastChanged(*account->ads());
-    return read(*account->ads(), name);
+        return passwordLastChanged(*object.ads());
+    return read(*object.ads(), name);
 }
 
 std::optional<PropertyValue> AdsiDirectoryProvider::read(IADs &ads, std::string_view name) const
@@ -82,9 +81,9 @@ std::optional<PropertyValue> AdsiDirectoryProvider::passwordLastChanged(IADs &ad
     return std::nullopt;
 }
 
-void AdsiDirectoryProvider::release(DirectoryObject *object)
+void AdsiDirectoryProvider::release(AdsiObject *object)
 {
-    delete dynamic_cast<AdsiObject *>(object);
+    delete object;
 }
 
 } // namespace tramsel

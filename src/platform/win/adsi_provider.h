@@ -4,17 +4,19 @@
 #include <activeds.h>
 
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "platform/win/com.h"
 #include "platform/win/time_zone.h"
-#include "report/directory_provider.h"
+#include "report/property_value.h"
 
 namespace tramsel {
 
 // An account bound through ADSI. COM stays initialised on the binding thread
 // for as long as the object lives, and the object's reference is released
 // before COM is.
-class AdsiObject final : public DirectoryObject {
+class AdsiObject final {
 public:
     AdsiObject() = default;
 
@@ -33,10 +35,16 @@ private:
 using Clock = std::function<DateTime()>;
 DateTime systemClock();
 
+// A bound account, or why there is none.
+struct AdsiBinding {
+    AdsiObject *account = nullptr;  // handed back to release()
+    std::string reason;
+};
+
 // Binds paths with ADsGetObject and reads properties with IADs::Get, and
-// answers PasswordLastChanged from the password's age. Every failure,
-// whatever its HRESULT, is a bind or a read that gives nothing.
-class AdsiDirectoryProvider final : public DirectoryProvider {
+// answers PasswordLastChanged from the password's age. A property WinNT
+// does not hold is a NullValue; any other failure is a read that gives nothing.
+class AdsiDirectoryProvider final {
 public:
     // The WinNT provider's dates are on the clock of this zone (the user's);
     // the ages it counts end now.
@@ -45,9 +53,9 @@ public:
     {
     }
 
-    Binding bind(std::string_view path) override;
-    std::optional<PropertyValue> get(DirectoryObject &object, std::string_view name) override;
-    void release(DirectoryObject *object) override;
+    AdsiBinding bind(std::string_view path);
+    std::optional<PropertyValue> get(const AdsiObject &object, std::string_view name) const;
+    void release(AdsiObject *object);
 
 private:
     // A property by IADs::Get; dates as instants.

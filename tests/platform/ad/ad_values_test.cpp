@@ -6,7 +6,7 @@
 #include <ctime>
 #include <limits>
 
-#include "platform/ad/ad_catalog.h"
+#include "platform/ad/ad_source.h"
 #include "platform/ad/ad_directory.h"
 #include "platform/ad/ad_domain.h"
 #include "platform/ad/ad_state.h"

@@ -1,10 +1,10 @@
-// The Linux provider on fixture trees: binding, and each property's rules.
+// One account of a Linux machine on fixture trees: finding it, and each value's rules.
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "support/fixture_tree.h"
-#include "platform/linux/linux_provider.h"
+#include "platform/linux/linux_source.h"
 #include "report/account_usage.h"
 #include "support/fakes.h"
 
@@ -33,25 +33,28 @@ struct Fixture : testing::ProviderFixture {
     }
 };
 
-TEST(LinuxProvider, BindsThisMachinesUsersByAnyOfItsNames)
+TEST(LinuxSource, FindsThisMachinesUsersByAnyOfItsNames)
 {
     Fixture f;
-    auto directory = f.provider();
-    for (const char *path : {"WinNT://alice,user", "WinNT://WEB01/alice,user",
-                             "WinNT://WEB01.EXAMPLE.ORG/alice,user", "WinNT://LOCALHOST/alice,user",
-                             "WinNT://web01/big,user", "WinNT://CORP.EXAMPLE/dave,user"}) {
-        DirectoryObject *account = directory->bind(path).account;
-        EXPECT_NE(account, nullptr) << path;
-        directory->release(account);
-    }
-    for (const char *path : {"WinNT://WEB02/alice,user", "WinNT://WEB0/alice,user",
-                             "WinNT://WEB01.EXAMPLE/alice,user", "WinNT://WEB01/nobody,user",
-                             "WinNT://WEB01/Alice,user", "WinNT://WEB01/dave,user",
-                             "WinNT://CORP/alice,user", "WinNT://SALES/jdoe,user"})
-        EXPECT_EQ(directory->bind(path).account, nullptr) << path;
+    auto source = f.source();
+    const auto finds = [&](const std::string &domain, const std::string &user) {
+        return source->lookup({domain, user}).record.has_value();
+    };
+    const std::pair<std::string, std::string> found[] = {
+        {"", "alice"}, {"WEB01", "alice"}, {"WEB01.EXAMPLE.ORG", "alice"}, {"LOCALHOST", "alice"},
+        {"web01", "big"}, {"CORP.EXAMPLE", "dave"}};
+    for (const auto &[domain, user] : found)
+        EXPECT_TRUE(finds(domain, user)) << domain << "\\" << user;
+    const std::pair<std::string, std::string> notFound[] = {
+        {"WEB02", "alice"}, {"WEB0", "alice"}, {"WEB01.EXAMPLE", "alice"}, {"WEB01", "nobody"},
+        {"WEB01", "Alice"}, {"WEB01", "dave"}, {"CORP", "alice"}, {"SALES", "jdoe"}, {"WEB01/x", "alice"}};
+    for (const auto &[domain, user] : notFound)
+        EXPECT_FALSE(finds(domain, user)) << domain << "\\" << user;
+    EXPECT_EQ(source->lookup({"WEB01", "nobody"}).failure.text, "no user nobody on WEB01");
+    EXPECT_EQ(source->lookup({".", "x"}).failure.text, "not an account name this system can have");
     // A tree without /etc/hostname has no name of its own (LOCALHOST aside).
     std::filesystem::remove(f.tree.path("/etc/hostname"));
-    EXPECT_EQ(f.provider()->bind("WinNT://WEB02/alice,user").account, nullptr);
+    EXPECT_FALSE(f.source()->lookup({"WEB02", "alice"}).record);
 }
 
 // An account database (as NSS would be) that gives back any name it is told to.
@@ -63,33 +66,26 @@ struct NamingAccounts final : linux_accounts::AccountDatabase {
     bool isHostName(std::string_view) override { return false; }
 };
 
-TEST(LinuxProvider, OnlyASafeNameFromTheAccountDatabaseIsBound)
+TEST(LinuxSource, OnlyASafeNameFromTheAccountDatabaseIsFound)
 {
-    // Whether the account NSS calls `canonical` is bound, and whether any file is opened for it.
+    // Whether the account NSS calls `canonical` is found, and whether any file is opened for it.
     const auto bind = [](const std::string &canonical) {
         testing::ProviderFixture f;
-        auto directory = f.provider([&](auto &) { return std::make_unique<NamingAccounts>(canonical); });
-        DirectoryObject *account = directory->bind("WinNT://CORP/alice,user").account;
-        if (account) {
-            directory->usage(*account);
-            directory->release(account);
-        }
-        return std::pair(account != nullptr, !f.opened->empty());
+        const bool found = f.source([&](auto &) { return std::make_unique<NamingAccounts>(canonical); })
+                               ->lookup({"CORP", "alice"})
+                               .record.has_value();
+        return std::pair(found, !f.opened->empty());
     };
     EXPECT_EQ(bind("alice"), std::pair(true, true));
     for (const char *unsafe : {"..", "../../etc/passwd", ""})
         EXPECT_EQ(bind(unsafe), std::pair(false, false)) << unsafe;
 }
 
-TEST(LinuxProvider, ReadsOnlyTheFilesOfTheCanonicalUserEachOnce)
+TEST(LinuxSource, ReadsOnlyTheFilesOfTheCanonicalUserEachOnce)
 {
     Fixture f;
     f.tree.write("/etc/security/faillock.conf", "dir = /var/lib/faillock\n");
-    auto directory = f.provider();
-    DirectoryObject *account = directory->bind("WinNT://WEB01/alice,user").account;
-    ASSERT_NE(account, nullptr);
-    directory->usage(*account);
-    directory->release(account);
+    ASSERT_TRUE(f.source()->lookup({"WEB01", "alice"}).record);
     std::multiset<std::string> opened(f.opened->begin(), f.opened->end());  // each once
     EXPECT_EQ(opened, (std::multiset<std::string>{"/etc/hostname", "/etc/passwd", "/etc/shadow",
                                                "/etc/security/faillock.conf", "/var/lib/faillock/alice",
@@ -98,7 +94,7 @@ TEST(LinuxProvider, ReadsOnlyTheFilesOfTheCanonicalUserEachOnce)
                                                "/var/log/wtmp", "/var/log/wtmp.1"}));
 }
 
-TEST(LinuxProvider, LastLoginFromWhicheverSourceHasTheUser)
+TEST(LinuxSource, LastLoginFromWhicheverSourceHasTheUser)
 {
     Fixture f;
     EXPECT_EQ(f.read("alice", "LastLogin"), std::nullopt) << "no record anywhere";
@@ -124,7 +120,7 @@ TEST(LinuxProvider, LastLoginFromWhicheverSourceHasTheUser)
     EXPECT_EQ(f.read(longName, "LastLogin"), at(2024, 5, 3, 9, 0, 0)) << "a 40-byte name";
 }
 
-TEST(LinuxProvider, SessionsArePairedAsLastPairsThem)
+TEST(LinuxSource, SessionsArePairedAsLastPairsThem)
 {
     struct Case { const char *name; std::vector<Utmp> wtmp; std::optional<PropertyValue> logoff; };
     const Utmp login{7, "pts/1", "alice", "", t(2024, 5, 1, 9)};
@@ -148,7 +144,7 @@ TEST(LinuxProvider, SessionsArePairedAsLastPairsThem)
     }
 }
 
-TEST(LinuxProvider, RotatedFilesAreConsultedWhenTheCurrentHasNoRecord)
+TEST(LinuxSource, RotatedFilesAreConsultedWhenTheCurrentHasNoRecord)
 {
     Fixture f;
     f.utmp("/var/log/wtmp.1", {{7, "pts/1", "alice", "", t(2024, 4, 1, 9)},
@@ -159,7 +155,7 @@ TEST(LinuxProvider, RotatedFilesAreConsultedWhenTheCurrentHasNoRecord)
     EXPECT_EQ(f.read("bob", "LastLogin"), at(2024, 5, 1, 9)) << "the current file's record wins";
 }
 
-TEST(LinuxProvider, FailuresComeFromBtmpAndTheTallyWhicheverIsLater)
+TEST(LinuxSource, FailuresComeFromBtmpAndTheTallyWhicheverIsLater)
 {
     Fixture f;
     EXPECT_EQ(f.read("alice", "LastFailedLogin"), std::nullopt);
@@ -188,7 +184,7 @@ TEST(LinuxProvider, FailuresComeFromBtmpAndTheTallyWhicheverIsLater)
     }
 }
 
-TEST(LinuxProvider, BadLoginCountFromTheTallyWithinItsInterval)
+TEST(LinuxSource, BadLoginCountFromTheTallyWithinItsInterval)
 {
     Fixture f;
     f.utmp("/var/log/btmp", {{6, "ssh:notty", "alice", "h", t(2024, 5, 31)}});
@@ -208,7 +204,7 @@ TEST(LinuxProvider, BadLoginCountFromTheTallyWithinItsInterval)
     EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{1})) << "no tally there: btmp";
 }
 
-TEST(LinuxProvider, BadLoginCountFromBtmpSinceTheLastLogin)
+TEST(LinuxSource, BadLoginCountFromBtmpSinceTheLastLogin)
 {
     Fixture f;
     f.utmp("/var/log/btmp.1", {{6, "ssh:notty", "alice", "h", t(2024, 4, 1)},
@@ -225,7 +221,7 @@ TEST(LinuxProvider, BadLoginCountFromBtmpSinceTheLastLogin)
     EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{0}));
 }
 
-TEST(LinuxProvider, PasswordAgeingFollowsChage)
+TEST(LinuxSource, PasswordAgeingFollowsChage)
 {
     // The report's last three values for a shadow line; 19500 days after
     // 1970-01-01 is 2023-05-23.
@@ -252,7 +248,7 @@ TEST(LinuxProvider, PasswordAgeingFollowsChage)
             f.tree.write("/etc/shadow", std::string(c.shadow) + "\n");
         else
             std::filesystem::create_directories(f.tree.path("/etc/shadow"));  // unreadable
-        const std::string report = accountReport("web01", "alice", *f.provider(), testing::FakeLocale(), "\n").text;
+        const std::string report = accountReport("web01", "alice", *f.source(), testing::FakeLocale(), "\n").text;
         EXPECT_EQ(report.substr(report.find("Password Expiration")),
                   "Password Expiration Date: \t" + c.expires + "\nPassword Max Age (days): \t" + c.maxAge
                       + "\nPassword Last Changed: \t" + c.lastChanged + "\n\n")
@@ -260,7 +256,7 @@ TEST(LinuxProvider, PasswordAgeingFollowsChage)
     }
 }
 
-TEST(LinuxProvider, ReadingChangesNothing)
+TEST(LinuxSource, ReadingChangesNothing)
 {
     Fixture f;
     f.utmp("/var/log/wtmp", {{7, "pts/1", "alice", "192.0.2.1", t(2024, 5, 20, 8)}, {8, "pts/1", "", "", t(2024, 5, 20, 17)}});
@@ -268,7 +264,7 @@ TEST(LinuxProvider, ReadingChangesNothing)
     f.tally("/var/run/faillock/alice", {{"192.0.2.50", 0x3, t(2024, 5, 1, 13)}});
     const auto before = testing::snapshot(f.tree.root);
     for (const char *user : {"alice", "bob", "nobody"})
-        accountReport("web01", user, *f.provider(), testing::FakeLocale(), "\n");
+        accountReport("web01", user, *f.source(), testing::FakeLocale(), "\n");
     EXPECT_EQ(testing::snapshot(f.tree.root), before);
 }
 

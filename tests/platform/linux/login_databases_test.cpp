@@ -7,7 +7,7 @@
 #include <future>
 
 #include "support/fixture_tree.h"
-#include "platform/linux/linux_provider.h"
+#include "platform/linux/linux_source.h"
 #include "platform/linux/login_databases.h"
 
 namespace tramsel {

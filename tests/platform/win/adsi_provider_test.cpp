@@ -6,6 +6,7 @@
 
 #include "fake_com.h"
 #include "platform/win/adsi_provider.h"
+#include "platform/win/property_reads.h"
 #include "platform/win/nls_locale.h"
 #include "report/account_usage.h"
 
@@ -105,7 +106,8 @@ TEST(AdsiDirectoryProvider, PasswordLastChangedIsTheChangeOnTheUsersClockAcrossD
             hold(account, ads);
             AdsiDirectoryProvider provider(*zone);
             const win::NlsLocale locale(L"en-US", *zone);
-            const auto changed = readProperties(provider, account).passwordLastChanged;
+            const auto changed =
+                readProperties([&](std::string_view name) { return provider.get(account, name); }).passwordLastChanged;
             ASSERT_TRUE(changed.hasValue());
             EXPECT_EQ(valueText(*changed, locale), row.changed);
             EXPECT_EQ(locale.localTime(*changed).utcOffsetSeconds, row.offset);

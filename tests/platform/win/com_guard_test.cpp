@@ -9,7 +9,7 @@
 
 #include <thread>
 
-#include "platform/provider_factory.h"
+#include "platform/source_factory.h"
 #include "platform/win/com.h"
 #include "report/account_usage.h"
 #include "support/fakes.h"
@@ -55,12 +55,12 @@ TEST(ComGuard, InitialisesOnlyWhatItFindsUninitialisedAndTheProviderWorksInAnyAp
                 EXPECT_EQ(apartment(), c.inside) << c.name;
             }
             EXPECT_EQ(apartment(), c.after) << c.name;
-            const auto provider = makeDirectoryProvider();
+            const auto source = makeAccountSource();
             tramsel::testing::FakeLocale locale;
             tramsel::testing::RecordingView view;
-            EXPECT_FALSE(ShowAccountUsage("sales", "nobody", {*provider, locale, view})) << c.name;
+            EXPECT_FALSE(ShowAccountUsage("sales", "nobody", {*source, locale, view})) << c.name;
             EXPECT_EQ(view.texts, std::vector<std::string>{tramsel::testing::kFailureSalesNobody}) << c.name;
-            // Had the guard or the provider left a count behind, COM would outlive this.
+            // Had the guard or the source left a count behind, COM would outlive this.
             c.end();
             EXPECT_EQ(apartment(), kNoCom) << c.name;
         }).join();

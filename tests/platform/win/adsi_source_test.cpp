@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_com.h"
-#include "platform/win/adsi_catalog.h"
+#include "platform/win/adsi_source.h"
 #include "report/columns.h"
 #include "support/fakes.h"
 
@@ -20,12 +20,12 @@ Fill date(double d) { return of(VT_DATE, [=](VARIANT &v) { V_DATE(&v) = d; }); }
 Fill text(const wchar_t *t) { return of(VT_BSTR, [=](VARIANT &v) { V_BSTR(&v) = SysAllocString(t); }); }
 
 struct Listed {
-    audit::Listing listing;
+    Listing listing;
     std::vector<std::string> rows;  // every column as the report shows it, times in UTC
     std::vector<std::wstring> bound;
 };
 
-Listed list(FakeContainer &container, const audit::Request &request, HRESULT bindResult = S_OK)
+Listed list(FakeContainer &container, const Request &request, HRESULT bindResult = S_OK)
 {
     Listed out;
     const auto bind = [&](const std::wstring &path, IADsContainer **bound) {
@@ -34,18 +34,18 @@ Listed list(FakeContainer &container, const audit::Request &request, HRESULT bin
             *bound = &container, container.AddRef();
         return bindResult;
     };
-    AdsiAccountCatalog catalog(*win::TimeZone::named(L"UTC"), [] { return DateTime(); }, bind);
+    AdsiAccountSource catalog(*win::TimeZone::named(L"UTC"), [] { return DateTime(); }, bind);
     const auto row = [&](AccountRecord &&record) {
         std::string cells;
         for (const Column &column : accountColumns())
             cells.append(column.key).append("=").append(reportText(column.cell(record), testing::FakeLocale())) += ';';
         out.rows.push_back(cells);
     };
-    out.listing = catalog.listAccounts(request, row, [](const audit::Progress &) {});
+    out.listing = catalog.list(request, row, [](const Progress &) {});
     return out;
 }
 
-TEST(AdsiAccountCatalog, ListsEveryUserWithTheReportsValuesAndItsState)
+TEST(AdsiAccountSource, ListsEveryUserWithTheReportsValuesAndItsState)
 {
     FakeAds jdoe, asmith;
     jdoe.name = L"jdoe";
@@ -60,11 +60,11 @@ TEST(AdsiAccountCatalog, ListsEveryUserWithTheReportsValuesAndItsState)
     FakeContainer container;
     container.users = {&jdoe, &asmith};
 
-    const Listed listed = list(container, {"sales", "", ""});
+    const Listed listed = list(container, {"sales", ""});
     EXPECT_EQ(listed.bound, std::vector<std::wstring>{L"WinNT://SALES"});
     EXPECT_EQ(container.filter, std::vector<std::wstring>{L"user"});
     EXPECT_EQ(listed.listing.domain, "SALES");
-    EXPECT_EQ(listed.listing.error, "");
+    EXPECT_FALSE(listed.listing.failure);
     ASSERT_EQ(listed.listing.sources.size(), 1u);
     EXPECT_EQ(listed.listing.sources[0].name, "WinNT://SALES");
     EXPECT_TRUE(listed.listing.sources[0].answered);
@@ -83,20 +83,18 @@ TEST(AdsiAccountCatalog, ListsEveryUserWithTheReportsValuesAndItsState)
     EXPECT_EQ(container.refs + jdoe.refs + asmith.refs, 3u);
 }
 
-TEST(AdsiAccountCatalog, GivesNoRowsAndAReasonWhenTheContainerCannotBeListed)
+TEST(AdsiAccountSource, GivesNoRowsAndAReasonWhenTheContainerCannotBeListed)
 {
     const struct {
         const char *name;
-        audit::Request request;
+        Request request;
         HRESULT bind;
         std::size_t failAt;
         const char *error;
     } rows[] = {
-        {"bind", {"sales", "", ""}, E_ACCESSDENIED, SIZE_MAX, "ADSI could not bind WinNT://SALES (error 0x80070005)"},
-        {"broken off", {"sales", "", ""}, S_OK, 1, "ADSI could not list the users of WinNT://SALES (error 0x80004005)"},
-        {"base", {"sales", "OU=Staff", ""}, S_OK, SIZE_MAX,
-         "a base DN limits only an Active Directory listing; WinNT lists a whole domain or machine"},
-        {"name", {"sales/x", "", ""}, S_OK, SIZE_MAX, "not a domain or computer name: sales/x"},
+        {"bind", {"sales", ""}, E_ACCESSDENIED, SIZE_MAX, "ADSI could not bind WinNT://SALES (error 0x80070005)"},
+        {"broken off", {"sales", ""}, S_OK, 1, "ADSI could not list the users of WinNT://SALES (error 0x80004005)"},
+        {"name", {"sales/x", ""}, S_OK, SIZE_MAX, "not a domain or computer name: sales/x"},
     };
     for (const auto &row : rows) {
         FakeAds user;
@@ -105,9 +103,9 @@ TEST(AdsiAccountCatalog, GivesNoRowsAndAReasonWhenTheContainerCannotBeListed)
         container.users = {&user};
         container.failAt = row.failAt;
         const Listed listed = list(container, row.request, row.bind);
-        EXPECT_EQ(listed.listing.error, row.error) << row.name;
+        EXPECT_EQ(listed.listing.failure.text, row.error) << row.name;
         EXPECT_EQ(listed.rows, std::vector<std::string>{}) << row.name;
-        for (const audit::Source &source : listed.listing.sources)
+        for (const Source &source : listed.listing.sources)
             EXPECT_EQ(source.error, row.error) << row.name;
         EXPECT_EQ(listed.listing.sources.size(), listed.bound.size()) << row.name;
     }

@@ -1,5 +1,5 @@
-// The accounts of a WinNT domain or machine, listed through ADSI.
-#include "platform/win/adsi_catalog.h"
+// The accounts of a WinNT domain or machine, read through ADSI.
+#include "platform/win/adsi_source.h"
 
 #include <utility>
 #include <vector>
@@ -9,7 +9,7 @@
 #include "platform/win/variant_value.h"
 #include "platform/win/wide_text.h"
 #include "report/account_path.h"
-#include "report/account_usage.h"
+#include "platform/win/property_reads.h"
 
 namespace tramsel {
 namespace {
@@ -80,29 +80,49 @@ std::optional<std::string> text(const std::optional<PropertyValue> &value)
 
 } // namespace
 
-HRESULT AdsiAccountCatalog::bindContainer(const std::wstring &path, IADsContainer **container)
+HRESULT AdsiAccountSource::bindContainer(const std::wstring &path, IADsContainer **container)
 {
     return ADsGetObject(path.c_str(), IID_IADsContainer, reinterpret_cast<void **>(container));
 }
 
-AdsiAccountCatalog::AdsiAccountCatalog(win::TimeZone zone, Clock now, BindContainer bind)
+AdsiAccountSource::AdsiAccountSource(win::TimeZone zone, Clock now, BindContainer bind)
     : zone_(zone), provider_(zone, std::move(now)), bind_(std::move(bind))
 {
 }
 
-audit::Listing AdsiAccountCatalog::listAccounts(const audit::Request &request,
-                                                const std::function<void(AccountRecord &&)> &row,
-                                                const std::function<void(const audit::Progress &)> &progress)
+Lookup AdsiAccountSource::lookup(const AccountName &name)
 {
-    audit::Listing listing;
+    Lookup found;
+    // The path holds exactly what was typed: WinNT itself decides what it names.
+    const std::string path = "WinNT://" + (name.domain.empty() ? "" : name.domain + "/") + name.user + ",user";
+    const AdsiBinding binding = provider_.bind(path);
+    if (!binding.account) {
+        found.failure = {Failure::Kind::NotFound, binding.reason};
+        return found;
+    }
+    const auto domain = containerName(name.domain);
+    found.record = record(binding.account->ads(), domain.value_or(name.domain));
+    provider_.release(binding.account);
+    if (!found.record)
+        found.failure = {Failure::Kind::NotFound, "ADSI could not read " + path};
+    else
+        found.sources.push_back({path, true, {}});
+    return found;
+}
+
+Listing AdsiAccountSource::list(const Request &request, const RowSink &row, const ProgressSink &progress)
+{
+    Listing listing;
     if (!request.base.empty()) {
-        listing.error = "a base DN limits only an Active Directory listing; WinNT lists a whole domain or machine";
+        listing.failure = {Failure::Kind::BadRequest,
+                           "--base limits only a listing of an Active Directory domain; WinNT lists a whole domain or machine"};
         return listing;
     }
     const auto domain = containerName(request.domain);
     if (!domain) {
-        listing.error = request.domain.empty() ? "this computer's name could not be read"
-                                               : "not a domain or computer name: " + request.domain;
+        listing.failure = {Failure::Kind::NotFound, request.domain.empty()
+                                                        ? "this computer's name could not be read"
+                                                        : "not a domain or computer name: " + request.domain};
         return listing;
     }
     listing.domain = *domain;
@@ -112,7 +132,8 @@ audit::Listing AdsiAccountCatalog::listAccounts(const audit::Request &request,
     const win::ComGuard com;
     const std::string error = com.ready() ? readUsers(path, *domain, records, progress) : "COM could not be started";
     listing.sources.push_back({path, error.empty(), error});
-    listing.error = error;
+    if (!error.empty())
+        listing.failure = {Failure::Kind::NotFound, error};
     // A listing that broke off gives no rows: a part would pass for the whole.
     if (!error.empty())
         return listing;
@@ -122,9 +143,8 @@ audit::Listing AdsiAccountCatalog::listAccounts(const audit::Request &request,
     return listing;
 }
 
-std::string AdsiAccountCatalog::readUsers(const std::string &path, const std::string &domain,
-                                          std::vector<AccountRecord> &records,
-                                          const std::function<void(const audit::Progress &)> &progress)
+std::string AdsiAccountSource::readUsers(const std::string &path, const std::string &domain,
+                                         std::vector<AccountRecord> &records, const ProgressSink &progress)
 {
     const auto widePath = win::terminatedWide(path);
     IADsContainer *rawContainer = nullptr;
@@ -154,7 +174,7 @@ std::string AdsiAccountCatalog::readUsers(const std::string &path, const std::st
     return {};
 }
 
-std::optional<AccountRecord> AdsiAccountCatalog::record(IDispatch *user, const std::string &domain)
+std::optional<AccountRecord> AdsiAccountSource::record(IDispatch *user, const std::string &domain)
 {
     IADs *ads = nullptr;
     if (!user || FAILED(user->QueryInterface(IID_IADs, reinterpret_cast<void **>(&ads))) || !ads)
@@ -171,7 +191,7 @@ std::optional<AccountRecord> AdsiAccountCatalog::record(IDispatch *user, const s
     AccountRecord record;
     record.account = domain + "\\" + *userName;
     record.user = *userName;
-    record.usage = readProperties(provider_, account);
+    record.usage = readProperties([&](std::string_view property) { return provider_.get(account, property); });
     record.fullName = text(provider_.get(account, "FullName"));
     record.disabled = flag(dispatchProperty(*ads, L"AccountDisabled"));
     record.locked = flag(dispatchProperty(*ads, L"IsAccountLocked"));

@@ -1,12 +1,13 @@
 // The audit of a domain: every controller's paged listing, joined by
 // objectGUID and merged with the report's own rules.
-#include "platform/ad/ad_catalog.h"
+#include "platform/ad/ad_source.h"
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <deque>
 #include <cstdlib>
+#include <ctime>
 #include <map>
 #include <memory>
 
@@ -14,7 +15,8 @@
 #include "platform/ad/ad_directory.h"
 #include "platform/ad/ad_session.h"
 #include "platform/ad/ad_state.h"
-#include "report/directory_provider.h"
+#include "report/account_path.h"
+#include "report/account_source.h"
 
 namespace tramsel {
 namespace ad {
@@ -89,7 +91,7 @@ struct ControllerList {
     enum class Failure { None, Other, OtherDomain, BadBase } failure = Failure::None;
 };
 
-void listController(ControllerSession &session, const DomainQuery &domain, const audit::Request &request,
+void listController(ControllerSession &session, const DomainQuery &domain, const Request &request,
                     ControllerList &list, std::atomic<std::size_t> &read)
 {
     const std::string &requestedBase = request.base;
@@ -119,9 +121,7 @@ void listController(ControllerSession &session, const DomainQuery &domain, const
 
     const Policy policy = domainPolicy(session, namingContext);
     const std::map<std::string, Policy> settings = settingsObjects(session, namingContext);
-    // One account (--print with a format) is found as the report finds it.
-    const std::string filter = request.user.empty() ? std::string(kUsers) : accountFilter(request.user);
-    error = session.forEach(requestedBase.empty() ? namingContext : requestedBase, filter, accountAttributes(),
+    error = session.forEach(requestedBase.empty() ? namingContext : requestedBase, kUsers, accountAttributes(),
                             [&](const Entry &e) {
                                 const auto guid = e.text("objectGUID");
                                 auto user = e.text("sAMAccountName");
@@ -171,34 +171,66 @@ AccountRecord accountRecord(std::string account, std::string user, const std::ve
 
 } // namespace ad
 
-AdAccountCatalog::AdAccountCatalog(Options options) : options_(std::move(options))
+AdAccountSource::AdAccountSource(Options options) : options_(std::move(options))
 {
     if (const char *config = std::getenv("KRB5_CONFIG"); config && *config) {
         const std::string_view files = config;
         options_.config.krb5Conf = std::string(files.substr(0, files.find(':')));
     }
+    // localtime_r, unlike localtime, need not look at TZ again.
+    ::tzset();
 }
 
-audit::Listing AdAccountCatalog::listAccounts(const audit::Request &request,
-                                              const std::function<void(AccountRecord &&)> &row,
-                                              const std::function<void(const audit::Progress &)> &progress)
+Lookup AdAccountSource::lookup(const AccountName &name)
+{
+    Lookup found;
+    const auto fail = [&](std::string reason) {
+        found.failure = {Failure::Kind::NotFound, std::move(reason)};
+        return found;
+    };
+    if (!isSafeAccount(name) || name.domain.empty())
+        return fail("not a domain account");
+    const ad::DomainControllers controllers = ad::findControllers(name.domain, options_.servers, options_.config);
+    if (!controllers.error.empty())
+        return fail(controllers.error);
+    const auto outcomes = ad::lookUpUser(controllers.uris, controllers.domain, name.user, options_.deadline);
+    if (std::string reason = ad::lookupFailure(outcomes, name.user, controllers.domain); !reason.empty())
+        return fail(std::move(reason));
+    std::vector<ad::DcAnswer> answers;
+    using State = ad::ControllerOutcome::State;
+    for (const ad::ControllerOutcome &outcome : outcomes) {
+        if (outcome.state == State::Found)
+            answers.push_back(outcome.answer);
+        const bool answered = outcome.state == State::Found || outcome.state == State::NotFound;
+        found.sources.push_back({outcome.server, answered, answered ? std::string() : outcome.error});
+    }
+    // The directory's spelling of the name, as a listing shows it.
+    const std::string user = ad::firstName(answers).value_or(name.user);
+    found.record = ad::accountRecord(name.domain + "\\" + user, user, answers, static_cast<int>(outcomes.size()),
+                                     ad::fileTimeNow());
+    // What the record lacks: the controllers that failed while others answered.
+    found.missing = ad::missingControllers(outcomes);
+    return found;
+}
+
+Listing AdAccountSource::list(const Request &request, const RowSink &row, const ProgressSink &progress)
 {
     using ad::ControllerList;
-    audit::Listing listing;
+    Listing listing;
     listing.domain = ad::upper(request.domain);
     if (request.domain.empty()) {
-        listing.error = "not a domain";
+        listing.failure = {Failure::Kind::NotFound, "not a domain"};
         return listing;
     }
     const ad::DomainControllers found = ad::findControllers(request.domain, options_.servers, options_.config);
     if (!found.error.empty()) {
-        listing.error = found.error;
+        listing.failure = {Failure::Kind::NotFound, found.error};
         return listing;
     }
     // A base outside a domain this machine knows needs no controller to tell.
     if (const auto &dns = found.domain.dnsDomain;
         dns && !request.base.empty() && !ad::isWithin(request.base, ad::namingContextOf(*dns))) {
-        listing.error = "--base " + request.base + " is not in " + *dns;
+        listing.failure = {Failure::Kind::BadRequest, "--base " + request.base + " is not in " + *dns};
         return listing;
     }
 
@@ -209,9 +241,9 @@ audit::Listing AdAccountCatalog::listAccounts(const audit::Request &request,
     std::vector<ControllerList> lists(count);
     // Counted by the threads, told on this one.
     std::atomic<std::size_t> read = 0, done = 0;
-    audit::Progress shown{0, count, 0};
+    Progress shown{0, count, 0};
     const auto tell = [&] {
-        const audit::Progress now{done, count, read};
+        const Progress now{done, count, read};
         if (progress && (now.sourcesDone != shown.sourcesDone || now.accountsRead != shown.accountsRead))
             progress(now);
         shown = now;
@@ -238,11 +270,11 @@ audit::Listing AdAccountCatalog::listAccounts(const audit::Request &request,
             errors += (errors.empty() ? "" : "; ") + found.uris[i] + ": " + list.error;
     }
     const int answered = static_cast<int>(
-        std::count_if(listing.sources.begin(), listing.sources.end(), [](const audit::Source &s) { return s.answered; }));
+        std::count_if(listing.sources.begin(), listing.sources.end(), [](const Source &s) { return s.answered; }));
     if (answered == 0) {
-        listing.error = !badBase.empty() ? badBase
-            : !otherDomains.empty()      ? otherDomains
-                                         : "no domain controller answered: " + errors;
+        listing.failure = !badBase.empty()    ? Failure{Failure::Kind::BadRequest, badBase}
+            : !otherDomains.empty() ? Failure{Failure::Kind::NotFound, otherDomains}
+                                    : Failure{Failure::Kind::NotFound, "no domain controller answered: " + errors};
         return listing;
     }
 
@@ -279,9 +311,10 @@ audit::Listing AdAccountCatalog::listAccounts(const audit::Request &request,
     return listing;
 }
 
-audit::PerController AdAccountCatalog::perController(const std::string &domain, const std::string &user)
+PerController AdAccountSource::perController(const AccountName &name)
 {
-    audit::PerController view;
+    const std::string &domain = name.domain, &user = name.user;
+    PerController view;
     view.account = ad::upper(domain) + "\\" + user;
     const ad::DomainControllers found = ad::findControllers(domain, options_.servers, options_.config);
     if (!found.error.empty()) {
@@ -292,7 +325,7 @@ audit::PerController AdAccountCatalog::perController(const std::string &domain, 
     view.error = ad::lookupFailure(outcomes, user, found.domain);
     using State = ad::ControllerOutcome::State;
     for (const ad::ControllerOutcome &outcome : outcomes) {
-        audit::ControllerValues values;
+        ControllerValues values;
         const bool answered = outcome.state == State::Found || outcome.state == State::NotFound;
         values.source = {outcome.server, answered, answered ? std::string() : outcome.error};
         const ad::DcAnswer &a = outcome.answer;
