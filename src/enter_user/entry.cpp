@@ -1,16 +1,9 @@
 // The user entry dialog's checks, shared by every toolkit.
 #include "enter_user/entry.h"
 
-namespace tramsel::enter_user {
+#include "report/account_path.h"
 
-std::optional<std::string> userNameError(std::string_view userName)
-{
-    if (userName.empty())
-        return "User Name cannot be blank";
-    if (userName.find(' ') != std::string_view::npos || userName.find('\\') != std::string_view::npos)
-        return "Wrong User Name";
-    return std::nullopt;
-}
+namespace tramsel::enter_user {
 
 std::optional<Problem> checkEntry(std::string_view domain, std::string_view userName)
 {

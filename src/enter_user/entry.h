@@ -32,10 +32,6 @@ struct Problem {
     Field field;          // the field that gets the caret back
 };
 
-// The message a user name is refused with, or nothing when it is acceptable:
-// it must not be empty and holds neither a space nor a backslash.
-std::optional<std::string> userNameError(std::string_view userName);
-
 // OK's checks, in order: the domain is not empty, then the user name is
 // acceptable. Nothing when the entry is good.
 std::optional<Problem> checkEntry(std::string_view domain, std::string_view userName);

@@ -30,21 +30,6 @@ PanelWidths panelWidths(int barWidth, int dateTextWidth, int timeTextWidth, int 
     return widths;
 }
 
-std::string reportWarnings(const ReportOutcome &outcome)
-{
-    std::string text;
-    if (!outcome.bound && !outcome.reason.empty())
-        text = outcome.reason + "\n";
-    for (const std::string &source : outcome.missing)
-        text += missingWarning(source);
-    return text;
-}
-
-std::string missingWarning(std::string_view source)
-{
-    return std::string(source) + "; its answers are missing\n";
-}
-
 void unloadOtherWindows(std::size_t loadedCount, const std::function<void(std::size_t index)> &unloadAt)
 {
     for (std::size_t i = loadedCount; i-- > 1;) {

@@ -81,14 +81,6 @@ struct PanelWidths {
 };
 PanelWidths panelWidths(int barWidth, int dateTextWidth, int timeTextWidth, int minimum, int gap);
 
-// After a report: why the account was not bound, or whose answers the
-// report lacks ("dc2.sales.test: ...; its answers are missing"), one line
-// each, ending in LF. The first status panel shows it as its tool tip and it
-// goes to standard error; empty when there is nothing to tell.
-std::string reportWarnings(const ReportOutcome &outcome);
-// The line for one source whose answers are missing ("dc2.sales.test: ...").
-std::string missingWarning(std::string_view source);
-
 // Closing the main window: every other loaded window is unloaded, the
 // latest loaded first, down to index 1; index 0 is the main window, whose
 // unload is under way. A window that fails to unload does not stop the rest.

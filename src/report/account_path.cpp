@@ -48,6 +48,15 @@ bool isSafeName(std::string_view name)
     });
 }
 
+std::optional<std::string> userNameError(std::string_view userName)
+{
+    if (userName.empty())
+        return "User Name cannot be blank";
+    if (userName.find(' ') != std::string_view::npos || userName.find('\\') != std::string_view::npos)
+        return "Wrong User Name";
+    return std::nullopt;
+}
+
 bool isSafeAccount(const AccountName &name)
 {
     return isSafeName(name.user) && (name.domain.empty() || isSafeName(name.domain));

@@ -25,6 +25,10 @@ std::string displayName(const AccountName &name);
 // '/', no ',', no NUL or other control character, and not "." or "..".
 bool isSafeName(std::string_view name);
 
+// The message a user name is refused with, or nothing when it is acceptable:
+// it must not be empty and holds neither a space nor a backslash.
+std::optional<std::string> userNameError(std::string_view userName);
+
 // Whether a source may look the account up at all: a safe user name, and a
 // safe domain where there is one.
 bool isSafeAccount(const AccountName &name);

@@ -83,6 +83,21 @@ std::optional<DateTime> passwordLastChanged(const PropertyValue &expires, const 
     return expiry->minusSeconds(*seconds);
 }
 
+std::string reportWarnings(const ReportOutcome &outcome)
+{
+    std::string text;
+    if (!outcome.bound && !outcome.reason.empty())
+        text = outcome.reason + "\n";
+    for (const std::string &source : outcome.missing)
+        text += missingWarning(source);
+    return text;
+}
+
+std::string missingWarning(std::string_view source)
+{
+    return std::string(source) + "; its answers are missing\n";
+}
+
 std::string failureText(std::string_view displayName, std::string_view lineEnd)
 {
     std::string text;

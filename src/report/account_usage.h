@@ -39,6 +39,15 @@ struct ReportOutcome {
     explicit operator bool() const { return bound; }
 };
 
+// After a report: why the account was not found, or whose answers the
+// report lacks ("dc2.sales.test: ...; its answers are missing"), one line
+// each, ending in LF; empty when there is nothing to tell. The main
+// window's first status panel shows it as its tool tip, and it goes to
+// standard error.
+std::string reportWarnings(const ReportOutcome &outcome);
+// The line for one source whose answers are missing ("dc2.sales.test: ...").
+std::string missingWarning(std::string_view source);
+
 // Looks the account up and builds the report (or the failure text).
 // Nothing it meets escapes it.
 ReportOutcome accountReport(std::string_view domain, std::string_view userName, AccountSource &source,

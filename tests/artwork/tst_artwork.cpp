@@ -8,7 +8,7 @@
 #include "enter_user/qt/frmEnterUser.h"
 #include "main/qt/frmMain.h"
 #include "main/qt/toolbar_images.h"
-#include "platform/qt/artwork.h"
+#include "ui/qt/artwork.h"
 #include "support/test_program.h"
 
 using namespace tramsel;

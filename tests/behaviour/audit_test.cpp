@@ -2,8 +2,8 @@
 // of the table, CSV and JSON.
 #include <gtest/gtest.h>
 
-#include "audit/filters.h"
-#include "audit/writers.h"
+#include "report/filters.h"
+#include "output/writers.h"
 #include "support/fakes.h"
 
 namespace tramsel::audit {

@@ -1,7 +1,7 @@
 // Reading the command line.
 #include <gtest/gtest.h>
 
-#include "main/command_line.h"
+#include "cli/command_line.h"
 #include "support/fakes.h"
 
 namespace tramsel {

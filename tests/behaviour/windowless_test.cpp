@@ -2,7 +2,7 @@
 // and standard error for every way a run can end, with a scripted source.
 #include <gtest/gtest.h>
 
-#include "main/command_line.h"
+#include "cli/command_line.h"
 #include "support/fakes.h"
 
 namespace tramsel {

@@ -8,8 +8,8 @@
 
 #include <ctime>
 
-#include "platform/qt/loaded_windows.h"
-#include "platform/qt/message_box.h"
+#include "ui/qt/loaded_windows.h"
+#include "ui/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
 #include "report/account_usage.h"
 #include "report/account_source.h"

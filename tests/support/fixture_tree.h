@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/linux_source.h"
+#include "directory/linux/linux_source.h"
 #include "report/date_time.h"
 
 namespace tramsel::testing {

@@ -10,8 +10,8 @@
 #include <QWidget>
 
 #include "main/qt/program.h"
-#include "platform/qt/loaded_windows.h"
-#include "platform/qt/message_box.h"
+#include "ui/qt/loaded_windows.h"
+#include "ui/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
 #include "support/fakes.h"
 

@@ -7,11 +7,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/qt/artwork.h"
-#include "platform/qt/classic_font.h"
-#include "platform/qt/first_show.h"
-#include "platform/qt/loaded_windows.h"
-#include "platform/qt/twips.h"
+#include "ui/qt/artwork.h"
+#include "ui/qt/classic_font.h"
+#include "ui/qt/first_show.h"
+#include "ui/qt/loaded_windows.h"
+#include "ui/qt/twips.h"
 
 namespace tramsel {
 namespace {

@@ -1,11 +1,11 @@
 // frmAbout drawn with Win32.
 #include "about/win32/frmAbout.h"
 
-#include "platform/win/loaded_windows.h"
+#include "ui/win32/loaded_windows.h"
 #include <algorithm>
 
 #include "platform/win/wide_text.h"
-#include "platform/win/window_class.h"
+#include "ui/win32/window_class.h"
 #include "windows/resource.h"
 
 namespace tramsel {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "about/about_box.h"
-#include "platform/win/window_class.h"
-#include "platform/win/window_metrics.h"
+#include "ui/win32/window_class.h"
+#include "ui/win32/window_metrics.h"
 
 namespace tramsel {
 

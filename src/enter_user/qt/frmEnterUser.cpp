@@ -10,10 +10,10 @@
 #include <QScreen>
 #include <QShowEvent>
 
-#include "platform/qt/artwork.h"
-#include "platform/qt/loaded_windows.h"
-#include "platform/qt/message_box.h"
-#include "platform/qt/twips.h"
+#include "ui/qt/artwork.h"
+#include "ui/qt/loaded_windows.h"
+#include "ui/qt/message_box.h"
+#include "ui/qt/twips.h"
 
 using namespace Qt::StringLiterals;
 

@@ -4,10 +4,10 @@
 #include <commctrl.h>
 #include <imm.h>
 
-#include "platform/win/loaded_windows.h"
-#include "platform/win/message_box.h"
+#include "ui/win32/loaded_windows.h"
+#include "ui/win32/message_box.h"
 #include "platform/win/wide_text.h"
-#include "platform/win/window_class.h"
+#include "ui/win32/window_class.h"
 #include "windows/resource.h"
 
 namespace tramsel {

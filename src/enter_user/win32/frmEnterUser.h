@@ -8,8 +8,8 @@
 #include <string>
 
 #include "enter_user/entry.h"
-#include "platform/win/window_class.h"
-#include "platform/win/window_metrics.h"
+#include "ui/win32/window_class.h"
+#include "ui/win32/window_metrics.h"
 
 namespace tramsel {
 

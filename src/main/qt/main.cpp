@@ -18,10 +18,10 @@
 #include <QCoreApplication>
 #include <QString>
 
-#include "main/command_line.h"
+#include "cli/command_line.h"
 #include "main/qt/window_module.h"
 #include "platform/modules/loadable_module.h"
-#include "platform/source_factory.h"
+#include "directory/source_factory.h"
 #include "platform/qt/qt_locale.h"
 
 using namespace Qt::StringLiterals;

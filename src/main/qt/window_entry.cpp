@@ -11,9 +11,9 @@
 #include "main/qt/program.h"
 #include "main/qt/window_module.h"
 #include "platform/modules/loadable_module.h"
-#include "platform/qt/artwork.h"
-#include "platform/qt/loaded_windows.h"
-#include "platform/qt/message_box.h"
+#include "ui/qt/artwork.h"
+#include "ui/qt/loaded_windows.h"
+#include "ui/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
 #include "report/account_source.h"
 

@@ -3,7 +3,7 @@
 // without a window (--help, --version, --print) start without them.
 #pragma once
 
-#include "main/command_line.h"
+#include "cli/command_line.h"
 #include "platform/modules/loadable_module.h"
 
 namespace tramsel {

@@ -7,14 +7,14 @@
 
 #include "about/win32/frmAbout.h"
 #include "enter_user/win32/frmEnterUser.h"
-#include "main/command_line.h"
+#include "cli/command_line.h"
 #include "report/account_usage.h"
-#include "platform/win/loaded_windows.h"
-#include "platform/win/message_box.h"
+#include "ui/win32/loaded_windows.h"
+#include "ui/win32/message_box.h"
 #include "platform/win/standard_streams.h"
-#include "platform/win/waiting_work.h"
+#include "ui/win32/waiting_work.h"
 #include "platform/win/wide_text.h"
-#include "platform/win/window_class.h"
+#include "ui/win32/window_class.h"
 #include "windows/resource.h"
 
 namespace tramsel {

@@ -11,8 +11,8 @@
 
 #include "main/main_window.h"
 #include "main/win32/program.h"
-#include "platform/win/window_class.h"
-#include "platform/win/window_metrics.h"
+#include "ui/win32/window_class.h"
+#include "ui/win32/window_metrics.h"
 #include "report/report_view.h"
 
 namespace tramsel {

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "main/command_line.h"
+#include "cli/command_line.h"
 #include "main/win32/frmMain.h"
 #include "main/win32/program.h"
-#include "platform/source_factory.h"
-#include "platform/win/loaded_windows.h"
-#include "platform/win/message_box.h"
+#include "directory/source_factory.h"
+#include "ui/win32/loaded_windows.h"
+#include "ui/win32/message_box.h"
 #include "platform/win/nls_locale.h"
 #include "platform/win/standard_streams.h"
 #include "platform/win/wide_text.h"

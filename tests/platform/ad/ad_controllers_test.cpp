@@ -7,7 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "platform/ad/ad_controllers.h"
+#include "directory/ad/ad_controllers.h"
 
 namespace tramsel::ad {
 namespace {

@@ -6,11 +6,11 @@
 #include <ctime>
 #include <limits>
 
-#include "platform/ad/ad_source.h"
-#include "platform/ad/ad_directory.h"
-#include "platform/ad/ad_domain.h"
-#include "platform/ad/ad_state.h"
-#include "platform/ad/ad_values.h"
+#include "directory/ad/ad_source.h"
+#include "directory/ad/ad_directory.h"
+#include "directory/ad/ad_domain.h"
+#include "directory/ad/ad_state.h"
+#include "directory/ad/ad_values.h"
 
 namespace tramsel::ad {
 namespace {

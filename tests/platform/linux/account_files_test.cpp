@@ -2,7 +2,7 @@
 // password ageing table).
 #include <gtest/gtest.h>
 
-#include "platform/linux/account_files.h"
+#include "directory/linux/account_files.h"
 
 namespace tramsel::linux_accounts {
 namespace {

@@ -1,7 +1,7 @@
 // Walking logs of records across chunks and rotated files.
 #include <gtest/gtest.h>
 
-#include "platform/linux/files.h"
+#include "directory/linux/files.h"
 #include "support/fixture_tree.h"
 
 namespace tramsel::linux_accounts {

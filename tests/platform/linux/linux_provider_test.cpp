@@ -4,7 +4,7 @@
 #include <set>
 
 #include "support/fixture_tree.h"
-#include "platform/linux/linux_source.h"
+#include "directory/linux/linux_source.h"
 #include "report/account_usage.h"
 #include "support/fakes.h"
 

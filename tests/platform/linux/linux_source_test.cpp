@@ -2,7 +2,7 @@
 // and the lock and expiry state beside them.
 #include <gtest/gtest.h>
 
-#include "platform/linux/linux_source.h"
+#include "directory/linux/linux_source.h"
 #include "report/account_usage.h"
 #include "report/columns.h"
 #include "support/fakes.h"

@@ -7,8 +7,8 @@
 #include <future>
 
 #include "support/fixture_tree.h"
-#include "platform/linux/linux_source.h"
-#include "platform/linux/login_databases.h"
+#include "directory/linux/linux_source.h"
+#include "directory/linux/login_databases.h"
 
 namespace tramsel {
 namespace {

@@ -6,7 +6,7 @@
 #include <random>
 #include <set>
 
-#include "platform/linux/record_sources.h"
+#include "directory/linux/record_sources.h"
 #include "support/fixture_tree.h"
 
 namespace tramsel::linux_accounts {

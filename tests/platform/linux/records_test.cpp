@@ -1,7 +1,7 @@
 // Decoding of the fixed-size login records.
 #include <gtest/gtest.h>
 
-#include "platform/linux/records.h"
+#include "directory/linux/records.h"
 #include "support/fixture_tree.h"
 
 namespace tramsel::linux_accounts {

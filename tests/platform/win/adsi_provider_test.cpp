@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "fake_com.h"
-#include "platform/win/adsi_provider.h"
-#include "platform/win/property_reads.h"
+#include "directory/adsi/adsi_provider.h"
+#include "directory/adsi/property_reads.h"
 #include "platform/win/nls_locale.h"
 #include "report/account_usage.h"
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_com.h"
-#include "platform/win/adsi_source.h"
+#include "directory/adsi/adsi_source.h"
 #include "report/columns.h"
 #include "support/fakes.h"
 

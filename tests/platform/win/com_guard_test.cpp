@@ -9,7 +9,7 @@
 
 #include <thread>
 
-#include "platform/source_factory.h"
+#include "directory/source_factory.h"
 #include "platform/win/com.h"
 #include "report/account_usage.h"
 #include "support/fakes.h"

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <variant>
 
-#include "platform/win/property_reads.h"
+#include "directory/adsi/property_reads.h"
 #include "report/account_usage.h"
 #include "support/fakes.h"
 

@@ -6,7 +6,7 @@
 
 #include "fake_com.h"
 #include "platform/win/com.h"
-#include "platform/win/variant_value.h"
+#include "directory/adsi/variant_value.h"
 #include "platform/win/wide_text.h"
 
 namespace tramsel::win {

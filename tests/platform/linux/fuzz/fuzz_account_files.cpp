@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/linux/account_files.h"
+#include "directory/linux/account_files.h"
 
 using namespace tramsel::linux_accounts;
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/linux/login_history.h"
+#include "directory/linux/login_history.h"
 
 using namespace tramsel::linux_accounts;
 

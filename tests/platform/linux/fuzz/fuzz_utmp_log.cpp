@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/linux/login_history.h"
+#include "directory/linux/login_history.h"
 
 using namespace tramsel::linux_accounts;
 

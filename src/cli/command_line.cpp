@@ -1,0 +1,274 @@
+// Reading the command line, and its help.
+#include "cli/command_line.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "output/controller_columns.h"
+#include "report/account_path.h"
+#include "report/columns.h"
+
+namespace tramsel {
+namespace {
+
+bool oneOf(std::string_view name, std::span<const std::string_view> names)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// What an option needs beside it.
+enum class Needs { Nothing, Print, Audit, PrintOrAudit };
+
+// One option: its names, whether it takes a value, and what it does with it
+// (setting line.error when the value is bad).
+struct Option {
+    std::string_view name;
+    std::string_view shortName;
+    bool takesValue;
+    Needs needs;
+    void (*apply)(CommandLine &line, const std::string &value);
+};
+
+constexpr int kMaxDays = 3'650'000;  // ten thousand years
+
+std::optional<int> daysFrom(const std::string &text)
+{
+    int days = 0;
+    const char *end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, days);
+    if (error != std::errc() || stop != end || text.front() == '-' || days > kMaxDays)
+        return std::nullopt;
+    return days;
+}
+
+void setDays(CommandLine &line, std::optional<int> &days, std::string_view option, const std::string &value)
+{
+    days = daysFrom(value);
+    if (!days)
+        line.error = "--" + std::string(option) + " needs a whole number of days from 0 to "
+            + std::to_string(kMaxDays) + ", not '" + value + "'.";
+}
+
+const Option kOptions[] = {
+    {"print", "p", false, Needs::Nothing, [](CommandLine &l, const std::string &) { l.print = true; }},
+    {"audit", "", false, Needs::Nothing, [](CommandLine &l, const std::string &) { l.audit = true; }},
+    {"help", "h", false, Needs::Nothing, [](CommandLine &l, const std::string &) { l.help = true; }},
+    {"version", "", false, Needs::Nothing, [](CommandLine &l, const std::string &) { l.version = true; }},
+    {"root", "", true, Needs::Nothing, [](CommandLine &l, const std::string &v) { l.root = v; }},
+    {"server", "", true, Needs::Nothing, [](CommandLine &l, const std::string &v) { l.servers.push_back(v); }},
+    {"format", "", true, Needs::PrintOrAudit,
+     [](CommandLine &l, const std::string &v) {
+         l.format = audit::formatNamed(v);
+         if (!l.format)
+             l.error = "Unknown format '" + v + "': use table, csv or json.";
+     }},
+    {"per-dc", "", false, Needs::Print, [](CommandLine &l, const std::string &) { l.perController = true; }},
+    {"base", "", true, Needs::Audit, [](CommandLine &l, const std::string &v) { l.base = v; }},
+    {"inactive", "", true, Needs::Audit,
+     [](CommandLine &l, const std::string &v) { setDays(l, l.filters.inactiveDays, "inactive", v); }},
+    {"never-logged-in", "", false, Needs::Audit,
+     [](CommandLine &l, const std::string &) { l.filters.neverLoggedIn = true; }},
+    {"locked", "", false, Needs::Audit, [](CommandLine &l, const std::string &) { l.filters.locked = true; }},
+    {"disabled", "", false, Needs::Audit, [](CommandLine &l, const std::string &) { l.filters.disabled = true; }},
+    {"enabled", "", false, Needs::Audit, [](CommandLine &l, const std::string &) { l.filters.enabled = true; }},
+    {"password-expires-within", "", true, Needs::Audit,
+     [](CommandLine &l, const std::string &v) {
+         setDays(l, l.filters.passwordExpiresWithinDays, "password-expires-within", v);
+     }},
+};
+
+const Option *optionNamed(std::string_view name)
+{
+    for (const Option &option : kOptions)
+        if (name == option.name || (!option.shortName.empty() && name == option.shortName))
+            return &option;
+    return nullptr;
+}
+
+// The first option given without what it needs, and the message that says so.
+std::string missingNeed(const CommandLine &line, const std::vector<const Option *> &given)
+{
+    for (const Option *option : given) {
+        const std::string name = "--" + std::string(option->name);
+        switch (option->needs) {
+        case Needs::Print:
+            if (!line.print)
+                return name + " needs --print and an account.";
+            break;
+        case Needs::Audit:
+            if (!line.audit)
+                return name + " needs --audit.";
+            break;
+        case Needs::PrintOrAudit:
+            if (!line.print && !line.audit)
+                return name + " needs --print or --audit.";
+            break;
+        case Needs::Nothing:
+            break;
+        }
+    }
+    return {};
+}
+
+// The whole line once every argument is read: what depends on several options.
+void checkWhole(CommandLine &line, const std::vector<const Option *> &given, std::vector<std::string> &positional)
+{
+    // Help and the version are answered whatever else the line asks.
+    if (line.help || line.version)
+        return;
+    if (line.print && line.audit)
+        line.error = "Use --print or --audit, not both.";
+    else if (line.perController && line.audit)
+        line.error = "--per-dc needs --print and an account.";
+    else if (std::string need = missingNeed(line, given); !need.empty())
+        line.error = std::move(need);
+    else if (line.audit && positional.size() > 1)
+        line.error = "Name one domain to audit.";
+    else if (line.audit && positional.size() == 1 && positional.front().find_first_of("\\/") != std::string::npos)
+        line.error = "Name a domain to audit, not an account.";
+    else if (positional.size() > 1)
+        line.error = "Name one account, as DOMAIN\\user.";
+    else if (positional.empty() && line.print)
+        line.error = "--print needs an account, as DOMAIN\\user.";
+    if (line.error.empty() && positional.size() == 1)
+        line.account = positional.front();
+}
+
+// "  key    what it holds" for each column of a table.
+template <class Columns> std::string columnHelp(const Columns &columns)
+{
+    std::string text;
+    for (const auto &column : columns)
+        text.append("  ").append(column.key).append(22 - std::min<std::size_t>(20, column.key.size()), ' ')
+            .append(column.help).append("\n");
+    return text;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(std::span<const std::string> arguments, const ToolkitOptions &toolkit)
+{
+    CommandLine line;
+    std::vector<std::string> positional;
+    std::vector<const Option *> given;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size() && line.error.empty(); ++i) {
+        const std::string &argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            positional.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string_view name(argument);
+        name.remove_prefix(name.starts_with("--") ? 2 : 1);
+        std::optional<std::string> inlineValue;
+        if (const auto equals = name.find('='); equals != std::string_view::npos) {
+            inlineValue = std::string(name.substr(equals + 1));
+            name = name.substr(0, equals);
+        }
+        const auto value = [&]() -> std::optional<std::string> {
+            if (inlineValue)
+                return inlineValue;
+            if (i + 1 < arguments.size())
+                return arguments[++i];
+            line.error = "Missing value after '" + argument + "'.";
+            return std::nullopt;
+        };
+        if (const Option *option = optionNamed(name)) {
+            given.push_back(option);
+            // --audit=SALES names the domain, as --audit SALES does.
+            const bool domainValue = option->name == "audit" && inlineValue;
+            if (!option->takesValue && inlineValue && !domainValue) {
+                line.error = "Option '" + std::string(name) + "' takes no value.";
+                break;
+            }
+            const auto text = option->takesValue || domainValue ? value() : std::optional<std::string>("");
+            if (domainValue && !text->empty())
+                positional.push_back(*text);
+            if ((option->takesValue || domainValue) && text && text->empty())
+                line.error = "The value of '--" + std::string(option->name) + "' cannot be empty.";
+            else if (text)
+                option->apply(line, *text);
+        } else if (oneOf(name, toolkit.withValue))
+            value();
+        else if (!(!inlineValue && oneOf(name, toolkit.flags)))
+            line.error = "Unknown option '" + std::string(name) + "'.";
+    }
+    if (line.error.empty())
+        checkWhole(line, given, positional);
+    return line;
+}
+
+std::string helpText()
+{
+    return "Usage: tramsel [options] [DOMAIN\\user]\n"
+           "       tramsel --print [--format FORMAT | --per-dc] [options] DOMAIN\\user\n"
+           "       tramsel --audit [filters] [--format FORMAT] [options] [DOMAIN]\n"
+           "Shows how an account has been used: last login and logoff, failed logins,\n"
+           "password expiry and last password change. --audit lists every user account\n"
+           "of a domain or machine with the same values and its state.\n"
+           "\n"
+           "Options:\n"
+           "  -p, --print      Print the report to standard output; no window.\n"
+           "  --audit          List every user account of DOMAIN (without one, of this\n"
+           "                   machine), merged over every domain controller; no window.\n"
+           "  --format FORMAT  table, csv or json: with --print the account's row instead\n"
+           "                   of the report; with --audit every row (table by default).\n"
+           "  --per-dc         With --print: what each domain controller says of the\n"
+           "                   account, one row a controller.\n"
+           "  --root DIR       Read the account files below DIR instead of /.\n"
+           "  --server URI     Ask this domain controller (ldap://dc1.sales.example.com,\n"
+           "                   or ldaps:// for TLS, its certificate always verified);\n"
+           "                   may be given more than once. Without it, DNS names them.\n"
+           "  --base DN        With --audit: only the accounts below this AD container.\n"
+           "  -h, --help       Show this help.\n"
+           "  --version        Show the version.\n"
+           "\n"
+           "Filters of --audit, each narrowing the rows (all must hold):\n"
+           "  --inactive DAYS  No login in the last DAYS days, never counting, unless the\n"
+           "                   account was created within them.\n"
+           "  --never-logged-in  No login known.\n"
+           "  --locked         Locked out now.\n"
+           "  --disabled       Disabled (on Linux: the account has expired).\n"
+           "  --enabled        Not disabled.\n"
+           "  --password-expires-within DAYS\n"
+           "                   The password expires within DAYS days, or has expired.\n"
+           "\n"
+           "Columns of --audit and --format (CSV headings and JSON keys):\n"
+        + columnHelp(accountColumns())
+        + "\nColumns of --per-dc:\n"
+        + columnHelp(audit::controllerColumns())
+        + "\nTables show times as the report does. CSV (RFC 4180, UTF-8) and JSON show\n"
+          "times in ISO 8601 with their offset from UTC, flags as true or false, and\n"
+          "leave what is not known empty (null in JSON). JSON is one document:\n"
+          "{\"domain\", \"generated\", \"controllers\", \"accounts\"}, with one account for\n"
+          "--print --format json.\n"
+          "\n"
+          "Exit status: 0 every source answered (no rows is still 0); 1 nothing could\n"
+          "be read, or the account was not found (why goes to standard error); 2 a bad\n"
+          "command line; 3 some domain controllers did not answer (standard error names\n"
+          "them; what the others said is printed).\n"
+          "\n"
+          "Arguments:\n"
+          "  DOMAIN\\user   The account, as DOMAIN\\user, DOMAIN/user or user.\n"
+          "  DOMAIN        A NetBIOS or DNS domain name, or this machine's name.\n";
+}
+
+AccountArgument splitAccount(std::string_view argument, const Locale &locale)
+{
+    AccountArgument account;
+    if (const auto separator = argument.find_first_of("\\/"); separator != std::string_view::npos) {
+        account.domain = upperDomain(argument.substr(0, separator), locale);
+        argument.remove_prefix(separator + 1);
+    }
+    account.userName = std::string(argument);
+    account.error = userNameError(account.userName);
+    if (!account.error && account.userName.find('/') != std::string::npos)
+        account.error = "Wrong User Name";
+    return account;
+}
+
+} // namespace tramsel

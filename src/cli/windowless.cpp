@@ -1,0 +1,227 @@
+// What the program answers without a window: help, version, an account's
+// report or row, the per-controller view and an audit.
+#include <algorithm>
+#include <chrono>
+#include <exception>
+
+#include "report/filters.h"
+#include "output/writers.h"
+#include "cli/command_line.h"
+#include "report/account_path.h"
+#include "report/account_source.h"
+#include "report/account_usage.h"
+#include "report/locale.h"
+
+namespace tramsel {
+namespace {
+
+DateTime systemNow()
+{
+    using namespace std::chrono;
+    const auto micros = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+    return DateTime::fromUnixMicroseconds(micros).value_or(DateTime());
+}
+
+// A name as a one-line reason quotes it: a very long one is cut short.
+std::string quoted(std::string_view name)
+{
+    constexpr std::size_t kLongest = 60;
+    return "'" + std::string(name.substr(0, kLongest)) + (name.size() > kLongest ? "...'" : "'");
+}
+
+// Why an account was not bound when its provider did not say.
+std::string unboundReason(const AccountArgument &account)
+{
+    if (!account.domain.empty() && !isSafeName(account.domain))
+        return quoted(account.domain) + " is not a domain or machine name";
+    if (!isSafeName(account.userName))
+        return quoted(account.userName) + " is not a user name";
+    return "no account " + quoted(account.userName) + " could be read"
+        + (account.domain.empty() ? "" : " in " + quoted(account.domain));
+}
+
+WindowlessResult failed(const std::string &reason) { return {kExitNotBound, {}, reason + "\n"}; }
+
+// Names the sources that did not answer on standard error: status 3.
+void noteMissing(const std::vector<Source> &sources, WindowlessResult &result)
+{
+    for (const Source &source : sources)
+        if (!source.answered) {
+            result.err += missingWarning(source.name + ": " + source.error);
+            result.status = kExitPartial;
+        }
+}
+
+// Names what could not be read on standard error.
+void noteUnread(const std::vector<std::string> &unread, WindowlessResult &result)
+{
+    for (const std::string &line : unread)
+        result.err += line + "\n";
+}
+
+// Why nothing could be read, when nothing could: the listing's own reason,
+// or every source's error.
+std::optional<std::string> nothingRead(const Listing &listing)
+{
+    if (listing.failure)
+        return listing.failure.text;
+    if (listing.sources.empty() || std::any_of(listing.sources.begin(), listing.sources.end(),
+                                                [](const Source &s) { return s.answered; }))
+        return std::nullopt;
+    std::string reason = "no source answered";
+    for (const Source &source : listing.sources)
+        reason += (&source == &listing.sources.front() ? ": " : "; ") + source.name + ": " + source.error;
+    return reason;
+}
+
+struct Run {
+    const CommandLine &line;
+    const Locale &locale;
+    const SourceFactory &makeSource;
+    const AuditHooks &hooks;
+
+    DateTime now() const { return hooks.now ? hooks.now() : systemNow(); }
+    std::unique_ptr<AccountSource> source() const { return makeSource({line.root, line.servers}); }
+
+    WindowlessResult audit() const
+    {
+        const Request request{upperDomain(line.account.value_or(""), locale), line.base};
+        const DateTime generated = now();
+        const audit::Now clock = audit::nowAt(generated, locale);
+        audit::AccountOutput output(line.format.value_or(audit::Format::Table), locale);
+        const Listing listing = source()->list(
+            request,
+            [&](AccountRecord &&record) {
+                if (audit::matches(line.filters, record, clock))
+                    output.add(record);
+            },
+            hooks.progress ? hooks.progress : [](const Progress &) {});
+        // A base the domain does not hold is the command line's fault.
+        if (listing.failure.kind == Failure::Kind::BadRequest)
+            return {kExitBadCommandLine, {}, listing.failure.text + "\n"};
+        if (const auto reason = nothingRead(listing))
+            return failed(*reason);
+        WindowlessResult result{kExitSuccess,
+                                output.finish(listing.domain.empty() ? request.domain : listing.domain,
+                                              listing.sources, generated),
+                                {}};
+        noteMissing(listing.sources, result);
+        // Values left unknown are as partial an answer as a missing controller.
+        noteUnread(listing.unread, result);
+        if (!listing.unread.empty())
+            result.status = kExitPartial;
+        return result;
+    }
+
+    // The account's row, found as the report finds it.
+    WindowlessResult accountRow(const AccountArgument &account) const
+    {
+        const AccountName name{account.domain, account.userName};
+        const Lookup found = source()->lookup(name);
+        WindowlessResult result;
+        for (const std::string &missing : found.missing)
+            result.err += missingWarning(missing);
+        if (!found.missing.empty())
+            result.status = kExitPartial;
+        if (!found.record) {
+            result.status = kExitNotBound;
+            result.err.insert(0, (found.failure.text.empty() ? unboundReason(account) : found.failure.text) + "\n");
+            return result;
+        }
+        noteUnread(found.unread, result);
+        const std::string domain = found.record->account.substr(0, found.record->account.rfind('\\'));
+        audit::AccountOutput output(*line.format, locale);
+        output.add(*found.record);
+        result.out = output.finish(domain, found.sources, now());
+        return result;
+    }
+
+    WindowlessResult perController(const AccountArgument &account) const
+    {
+        const PerController view = source()->perController({account.domain, account.userName});
+        if (!view.error.empty())
+            return failed(view.error);
+        WindowlessResult result{
+            kExitSuccess, audit::perControllerText(line.format.value_or(audit::Format::Table), view, now(), locale), {}};
+        Listing asked;
+        for (const ControllerValues &values : view.controllers)
+            asked.sources.push_back(values.source);
+        // The rows show each controller's error; the status says none answered.
+        if (const auto reason = nothingRead(asked)) {
+            result.status = kExitNotBound;
+            result.err = *reason + "\n";
+        } else
+            noteMissing(asked.sources, result);
+        return result;
+    }
+};
+
+WindowlessResult printReport(const AccountArgument &account, const CommandLine &line, const Locale &locale,
+                             const SourceFactory &makeSource)
+{
+    const auto source = makeSource({line.root, line.servers});
+    ReportOutcome report = accountReport(account.domain, account.userName, *source, locale, "\n");
+    if (!report.bound && report.reason.empty())
+        report.reason = unboundReason(account);
+    WindowlessResult result{report.bound ? kExitSuccess : kExitNotBound, report.text, reportWarnings(report)};
+    if (report.bound && !report.missing.empty())
+        result.status = kExitPartial;
+    noteUnread(report.unread, result);
+    return result;
+}
+
+} // namespace
+
+WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, const SourceFactory &makeSource,
+                               const AuditHooks &hooks)
+{
+    if (!line.error.empty())
+        return {kExitBadCommandLine, {}, line.error + "\n"};
+    if (line.help)
+        return {kExitSuccess, helpText(), {}};
+    if (line.version)
+        return {kExitSuccess, "Tramsel 2.0\n", {}};
+    const Run run{line, locale, makeSource, hooks};
+    try {
+        if (line.audit)
+            return run.audit();
+        const AccountArgument account = splitAccount(line.account.value_or(std::string()), locale);
+        if (account.error)
+            return {kExitBadCommandLine, {}, *account.error + "\n"};
+        if (line.perController)
+            return run.perController(account);
+        if (line.format)
+            return run.accountRow(account);
+        return printReport(account, line, locale, makeSource);
+    } catch (const std::exception &error) {
+        return failed(std::string("the accounts could not be read: ") + error.what());
+    }
+}
+
+WindowlessResult writeFailed(std::string_view reason)
+{
+    return {kExitNotBound, {}, "write error: " + std::string(reason) + "\n"};
+}
+
+std::string ProgressLine::update(const Progress &progress)
+{
+    using namespace std::chrono;
+    const std::int64_t at = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    // Ten updates a second are enough to read; a controller done always shows.
+    if (shown_ && at - shownAt_ < 100 && progress.sourcesDone == sourcesDone_)
+        return {};
+    shownAt_ = at;
+    sourcesDone_ = progress.sourcesDone;
+    const std::string text = std::to_string(progress.sourcesDone) + " of " + std::to_string(progress.sourcesTotal)
+        + " sources done, " + std::to_string(progress.accountsRead) + " accounts read";
+    const std::size_t wider = shown_ > text.size() ? shown_ - text.size() : 0;
+    shown_ = text.size();
+    return "\r" + text + std::string(wider, ' ');
+}
+
+std::string ProgressLine::done() const
+{
+    return shown_ ? "\r" + std::string(shown_, ' ') + "\r" : std::string();
+}
+
+} // namespace tramsel

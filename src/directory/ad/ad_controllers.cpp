@@ -1,0 +1,241 @@
+// The threads that ask the controllers, and what the report asks each one.
+#include "directory/ad/ad_controllers.h"
+
+#include <ldap.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "directory/ad/ad_directory.h"
+#include "directory/ad/ad_domain.h"
+#include "directory/ad/ad_kerberos.h"
+#include "directory/ad/ad_session.h"
+
+namespace tramsel::ad {
+namespace {
+
+// A controller answers within this many seconds per step, or not at all.
+constexpr std::chrono::seconds kStepLimit{3};
+// One thread per controller: a domain with hundreds asks the first few
+// dozen (DNS lists them by priority).
+constexpr std::size_t kMaxControllers = 48;
+
+std::string upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; });
+    return text;
+}
+
+void askController(ControllerSession &session, const DomainQuery &domain, const std::string &user,
+                   ControllerOutcome &outcome)
+{
+    const auto fail = [&](std::string error, ControllerOutcome::State state = ControllerOutcome::State::Failed) {
+        outcome.state = state;
+        outcome.error = std::move(error);
+    };
+    SearchBase searchBase = openSearchBase(session, domain);
+    if (searchBase.namingContext.empty())
+        return fail(std::move(searchBase.error), searchBase.otherDomain ? ControllerOutcome::State::OtherDomain
+                                                                        : ControllerOutcome::State::Failed);
+    const std::string &base = searchBase.namingContext;
+    std::string error;
+
+    const std::string filter = accountFilter(user);
+    std::optional<std::string> pso;
+    const Lookup found = session.findOne(
+        base, false, filter, accountAttributes(),
+        [&](const Entry &e) { outcome.answer = readAnswer(e, pso); }, error);
+    if (found == Lookup::NoSuchBase) {
+        // No such domain here: say which one is.
+        std::string ignored;
+        const auto served = servedDomain(session, ignored);
+        std::string other = served ? domainMismatch(session.host(), domain.name, served->dnsName, served->netbiosName)
+                                   : std::string();
+        return other.empty() ? fail(std::move(error)) : fail(std::move(other), ControllerOutcome::State::OtherDomain);
+    }
+    if (found == Lookup::Failed)
+        return fail(error == "more than one entry matches" ? "more than one user of that name" : error);
+    if (found == Lookup::NotFound) {
+        outcome.state = ControllerOutcome::State::NotFound;
+        return;
+    }
+    applyPolicy(outcome.answer, pso, pso ? settingsObject(session, *pso) : std::nullopt,
+                pso ? Policy{} : domainPolicy(session, base));
+    outcome.state = ControllerOutcome::State::Found;
+}
+
+} // namespace
+
+DomainControllers findControllers(std::string_view domain, const std::vector<std::string> &servers,
+                                  const ConfigFiles &config)
+{
+    DomainControllers found{{std::string(domain), dnsDomainFor(domain, readConfig(config))}, {}, {}};
+    const auto &dnsDomain = found.domain.dnsDomain;
+    if (!dnsDomain && servers.empty()) {
+        found.error = "no DNS domain known for " + upper(std::string(domain))
+            + ": set realm in smb.conf, or name a domain controller with --server";
+        return found;
+    }
+    const std::string realm = upper(dnsDomain.value_or(std::string(domain)));
+    if (std::string problem = kerberosProblem(realm); !problem.empty() && !useMachineTicket(realm)) {
+        found.error = std::move(problem);
+        return found;
+    }
+    found.uris = servers.empty() ? domainControllersFromDns(*dnsDomain) : servers;
+    if (found.uris.size() > kMaxControllers)
+        found.uris.resize(kMaxControllers);
+    if (found.uris.empty())
+        found.error = "no domain controller found in DNS for " + *dnsDomain + " (_ldap._tcp.dc._msdcs." + *dnsDomain
+            + "); name one with --server";
+    return found;
+}
+
+std::vector<bool> runTogether(std::size_t count, std::size_t parallel,
+                              std::optional<std::chrono::steady_clock::time_point> deadline,
+                              const std::function<void(std::size_t)> &task,
+                              const std::function<void(std::size_t)> &stop,
+                              const std::function<void()> &waiting)
+{
+    enum class Step : char { Waiting, Running, Done };
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<Step> steps(count, Step::Waiting);
+    std::size_t next = 0, done = 0;
+    bool late = false;
+
+    // libldap's global state is set up once, before the threads share it.
+    int version = 0;
+    ldap_get_option(nullptr, LDAP_OPT_PROTOCOL_VERSION, &version);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < std::min(count, std::max<std::size_t>(parallel, 1)); ++t)
+        threads.emplace_back([&] {
+            std::unique_lock lock(mutex);
+            while (!late && next < count) {
+                const std::size_t i = next++;
+                steps[i] = Step::Running;
+                lock.unlock();
+                task(i);
+                lock.lock();
+                steps[i] = Step::Done;
+                ++done;
+                changed.notify_all();
+            }
+        });
+
+    std::vector<std::size_t> running;
+    std::vector<bool> finished(count);
+    {
+        std::unique_lock lock(mutex);
+        for (std::size_t seen = 0; done < count;) {
+            auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+            if (deadline)
+                until = std::min(until, *deadline);
+            changed.wait_until(lock, until, [&] { return done != seen; });
+            if (deadline && std::chrono::steady_clock::now() >= *deadline)
+                break;
+            seen = done;
+            if (waiting) {
+                lock.unlock();
+                waiting();
+                lock.lock();
+            }
+        }
+        late = done < count;
+        for (std::size_t i = 0; i < count; ++i) {
+            finished[i] = steps[i] == Step::Done;
+            if (steps[i] == Step::Running)
+                running.push_back(i);
+        }
+    }
+    // The tasks under way end once their sockets close; then every thread is joined.
+    for (const std::size_t i : running)
+        stop(i);
+    for (std::thread &thread : threads)
+        thread.join();
+    return finished;
+}
+
+std::vector<ControllerOutcome> lookUpUser(const std::vector<std::string> &uris, const DomainQuery &domain,
+                                          const std::string &user, std::chrono::milliseconds deadline)
+{
+    std::vector<std::unique_ptr<ControllerSession>> sessions;
+    std::vector<ControllerOutcome> outcomes(uris.size());
+    for (std::size_t i = 0; i < uris.size(); ++i) {
+        sessions.push_back(std::make_unique<ControllerSession>(uris[i], kStepLimit));
+        outcomes[i].server = uris[i];
+        outcomes[i].host = sessions[i]->host();
+    }
+    const auto done = runTogether(
+        uris.size(), uris.size(), std::chrono::steady_clock::now() + deadline,
+        [&](std::size_t i) { askController(*sessions[i], domain, user, outcomes[i]); },
+        [&](std::size_t i) { sessions[i]->interrupt(); });
+    for (std::size_t i = 0; i < uris.size(); ++i)
+        if (!done[i])
+            outcomes[i] = {outcomes[i].server, outcomes[i].host, ControllerOutcome::State::Failed, {},
+                           "no answer in time"};
+    return outcomes;
+}
+
+std::string lookupFailure(const std::vector<ControllerOutcome> &outcomes, const std::string &user,
+                          const DomainQuery &domain)
+{
+    using State = ControllerOutcome::State;
+    bool someoneAnswered = false;
+    std::string errors, otherDomains;
+    for (const ControllerOutcome &outcome : outcomes) {
+        if (outcome.state == State::Found)
+            return {};
+        if (outcome.state == State::NotFound)
+            someoneAnswered = true;
+        if (outcome.state == State::OtherDomain)
+            otherDomains += (otherDomains.empty() ? "" : "; ") + outcome.error;
+        if (outcome.state == State::Failed)
+            errors += (errors.empty() ? "" : "; ") + outcome.server + ": " + outcome.error;
+    }
+    if (!otherDomains.empty())
+        return otherDomains;
+    if (someoneAnswered)
+        return "no user " + user + " in " + domain.dnsDomain.value_or(upper(domain.name));
+    return "no domain controller answered: " + errors;
+}
+
+std::vector<std::string> missingControllers(const std::vector<ControllerOutcome> &outcomes)
+{
+    std::vector<std::string> missing;
+    for (const ControllerOutcome &outcome : outcomes) {
+        if (outcome.state == ControllerOutcome::State::Failed)
+            missing.push_back(outcome.host + ": " + outcome.error);
+        if (outcome.state == ControllerOutcome::State::OtherDomain)
+            missing.push_back(outcome.error);
+    }
+    return missing;
+}
+
+SearchBase openSearchBase(ControllerSession &session, const DomainQuery &domain)
+{
+    SearchBase base;
+    if (base.error = session.open(); !base.error.empty())
+        return base;
+    if (domain.dnsDomain) {
+        base.namingContext = namingContextOf(*domain.dnsDomain);
+        if (!base.namingContext.empty())
+            return base;
+    }
+    const auto served = servedDomain(session, base.error);
+    if (!served) {
+        if (base.error.empty())
+            base.error = "no naming context";
+        return base;
+    }
+    base.error = domainMismatch(session.host(), domain.name, served->dnsName, served->netbiosName);
+    base.otherDomain = !base.error.empty();
+    if (!base.otherDomain)
+        base.namingContext = served->namingContext;
+    return base;
+}
+
+} // namespace tramsel::ad

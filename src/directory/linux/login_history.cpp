@@ -1,0 +1,399 @@
+// The rules that turn login records into one user's history.
+#include "directory/linux/login_history.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <limits>
+#include <numeric>
+
+namespace tramsel::linux_accounts {
+namespace {
+
+// A utmp name (ut_user or ut_line, at most 32 bytes) as four words, zero
+// after its end: compared and hashed a word at a time.
+struct FieldKey {
+    std::array<std::uint64_t, 4> words{};
+    friend bool operator==(const FieldKey &a, const FieldKey &b)
+    {
+        // Word by word; the library's compare is a call per record.
+        return ((a.words[0] ^ b.words[0]) | (a.words[1] ^ b.words[1]) | (a.words[2] ^ b.words[2])
+                | (a.words[3] ^ b.words[3])) == 0;
+    }
+};
+constexpr std::size_t kFieldBytes = 32;
+
+// A name as a record holds it: `text` views a field of a record, so all
+// 32 bytes from its start may be read, and whole words are.
+FieldKey recordKey(std::string_view text)
+{
+    FieldKey key;
+    for (std::size_t w = 0; w < key.words.size(); ++w) {
+        const std::size_t start = w * 8;
+        if (text.size() <= start)
+            break;
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + start, 8);
+        const std::size_t kept = text.size() - start;
+        key.words[w] = kept >= 8 ? word : word & ((std::uint64_t{1} << (8 * kept)) - 1);
+    }
+    return key;
+}
+
+// Any text, cut where a record would cut it.
+FieldKey textKey(std::string_view text)
+{
+    std::array<char, kFieldBytes> field{};
+    text = text.substr(0, kFieldBytes);
+    std::memcpy(field.data(), text.data(), text.size());
+    return recordKey({field.data(), text.size()});
+}
+
+// Names numbered in the order they were added, found through one flat table
+// of small slots probed in place: a walk looks a name up for every record.
+class NameIndex {
+public:
+    static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+
+    explicit NameIndex(std::size_t expected = 0) { rehash(std::max<std::size_t>(16, std::bit_ceil(expected * 2 + 1))); }
+
+    std::size_t find(const FieldKey &key) const
+    {
+        const std::uint32_t hash = hashOf(key);
+        for (std::size_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
+            const Slot at = slots_[slot];
+            if (at.number == kEmpty)
+                return kNone;
+            if (at.hash == hash && keys_[at.number] == key)
+                return at.number;
+        }
+    }
+
+    // The name's number, adding it when it is new.
+    std::size_t add(const FieldKey &key)
+    {
+        if (const std::size_t number = find(key); number != kNone)
+            return number;
+        if ((keys_.size() + 1) * 2 > slots_.size())
+            rehash(slots_.size() * 2);
+        keys_.push_back(key);
+        place(hashOf(key), static_cast<std::uint32_t>(keys_.size() - 1));
+        return keys_.size() - 1;
+    }
+
+private:
+    static constexpr std::uint32_t kEmpty = std::numeric_limits<std::uint32_t>::max();
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t number = kEmpty;
+    };
+
+    // Every word mixed in by a multiply, then every bit spread to the low
+    // ones the table uses: names differ in few bits ("user0001").
+    static std::uint32_t hashOf(const FieldKey &key)
+    {
+        std::uint64_t hash = 0;
+        for (const std::uint64_t word : key.words)
+            hash = (hash ^ word) * 0x9e3779b97f4a7c15u;
+        hash ^= hash >> 33;
+        hash *= 0xc4ceb9fe1a85ec53u;
+        return static_cast<std::uint32_t>(hash ^ (hash >> 33));
+    }
+
+    void place(std::uint32_t hash, std::uint32_t number)
+    {
+        std::size_t slot = hash & mask_;
+        while (slots_[slot].number != kEmpty)
+            slot = (slot + 1) & mask_;
+        slots_[slot] = {hash, number};
+    }
+
+    void rehash(std::size_t size)
+    {
+        slots_.assign(size, Slot{});
+        mask_ = size - 1;
+        for (std::size_t i = 0; i < keys_.size(); ++i)
+            place(hashOf(keys_[i]), static_cast<std::uint32_t>(i));
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    std::vector<FieldKey> keys_;
+};
+
+// Users found by the name a utmp record holds for them. Names that share
+// their first 32 bytes share a record, so each name leads to a chain.
+class UtmpUsers {
+public:
+    explicit UtmpUsers(std::span<const std::string> users) : names_(users.size()), next_(users.size(), kEnd)
+    {
+        for (std::size_t i = users.size(); i-- > 0;) {
+            if (users[i].empty())
+                continue;
+            const std::size_t name = names_.add(textKey(users[i]));
+            if (name == first_.size())
+                first_.push_back(kEnd);
+            next_[i] = first_[name];
+            first_[name] = i;
+        }
+    }
+
+    // Calls visit(index) for each user whose records carry `recordUser`
+    // (a view of a record's ut_user).
+    template <class Visit> void forEach(std::string_view recordUser, Visit visit) const
+    {
+        if (recordUser.empty())
+            return;
+        const std::size_t name = names_.find(recordKey(recordUser));
+        if (name == NameIndex::kNone)
+            return;
+        for (std::size_t i = first_[name]; i != kEnd; i = next_[i])
+            visit(i);
+    }
+
+private:
+    static constexpr std::size_t kEnd = NameIndex::kNone;
+    NameIndex names_;
+    std::vector<std::size_t> first_;  // by name number
+    std::vector<std::size_t> next_;   // by user
+};
+
+} // namespace
+
+bool utmpUserIs(std::string_view recordUser, std::string_view user)
+{
+    constexpr std::size_t kUserField = 32;
+    return !user.empty() && recordUser == user.substr(0, kUserField);
+}
+
+SessionSummary latestSession(RecordLog &wtmp, std::string_view user)
+{
+    SessionSummary summary;
+    std::optional<RecordLog::Position> loginAt;
+    std::string line;
+    summary.readable = wtmp.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position at) {
+        if (!utmpUserIs(utmpUser(bytes), user))
+            return true;
+        const UtmpRecord record = decodeUtmp(bytes);
+        if (effectiveUtmpType(record) != UtmpRecord::kUserProcess)
+            return true;
+        summary.login = record.seconds;
+        line = record.line;
+        loginAt = at;
+        return false;
+    });
+    if (!loginAt)
+        return summary;
+
+    // Walking back, last(1) closes a login with the nearest later record on
+    // its line (a logout, or the next login there) unless a boot or shutdown
+    // came first, which closes every session then open. Walking forward from
+    // the login finds the same record without remembering every line.
+    wtmp.walkForward(*loginAt, [&](std::span<const unsigned char> bytes, RecordLog::Position) {
+        const UtmpRecord record = decodeUtmp(bytes);
+        const int type = effectiveUtmpType(record);
+        const bool sameLine = (type == UtmpRecord::kUserProcess || type == UtmpRecord::kDeadProcess)
+            && !record.line.empty() && record.line == line;
+        if (sameLine || endsAllSessions(record, type)) {
+            summary.logoff = record.seconds;
+            return false;
+        }
+        return true;
+    });
+    return summary;
+}
+
+FailureSummary summarizeFailures(RecordLog &btmp, std::string_view user, const FailureQuery &query)
+{
+    FailureSummary summary;
+    bool counting = query.count;
+    summary.readable = btmp.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position) {
+        if (counting && query.after && utmpSeconds(bytes) <= *query.after)
+            counting = false;
+        const bool mine = utmpUserIs(utmpUser(bytes), user);
+        if (mine && counting)
+            ++summary.countAfter;
+        if (mine && !summary.when) {
+            UtmpRecord record = decodeUtmp(bytes);
+            summary.when = record.seconds;
+            summary.host = std::move(record.host);
+        }
+        return counting || !summary.when;
+    });
+    return summary;
+}
+
+std::optional<LastlogRecord> lastlogEntry(const ReadableFile &lastlog, std::uint32_t uid)
+{
+    const std::uint64_t offset = std::uint64_t{uid} * LastlogRecord::kSize;
+    if (lastlog.size() < offset + LastlogRecord::kSize)
+        return std::nullopt;
+    std::array<unsigned char, LastlogRecord::kSize> bytes{};
+    const auto read = lastlog.readAt(bytes, offset);
+    if (!read || *read != bytes.size())
+        return std::nullopt;
+    LastlogRecord record = decodeLastlog(bytes);
+    if (record.seconds == 0)
+        return std::nullopt;
+    return record;
+}
+
+std::vector<SessionSummary> latestSessions(RecordLog &wtmp, std::span<const std::string> users)
+{
+    // Walking back, the first login of a user met is its latest. Its end is
+    // the nearest later record on its line or the nearest later boot,
+    // whichever comes first (as latestSession finds walking forward), so
+    // the walk keeps the nearest of each so far.
+    struct Event {
+        std::uint64_t distance;  // records from the log's end: more is earlier
+        std::uint32_t seconds;
+    };
+    const UtmpUsers index(users);
+    std::vector<SessionSummary> sessions(users.size());
+    NameIndex lines;
+    std::vector<Event> nextOnLine;  // by line number; distance 0: none yet
+    std::optional<Event> nextBoot;
+    std::uint64_t distance = 0;
+    const bool readable = wtmp.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position) {
+        const UtmpFields record = utmpFields(bytes);
+        const int type = effectiveUtmpType(record);
+        ++distance;
+        if (type == UtmpRecord::kUserProcess) {
+            index.forEach(record.user, [&](std::size_t i) {
+                SessionSummary &session = sessions[i];
+                if (session.login)
+                    return;
+                session.login = record.seconds;
+                const Event *end = nextBoot ? &*nextBoot : nullptr;
+                if (!record.line.empty())
+                    if (const std::size_t line = lines.find(recordKey(record.line));
+                        line != NameIndex::kNone && (!end || nextOnLine[line].distance > end->distance))
+                        end = &nextOnLine[line];
+                if (end)
+                    session.logoff = end->seconds;
+            });
+        }
+        if ((type == UtmpRecord::kUserProcess || type == UtmpRecord::kDeadProcess) && !record.line.empty()) {
+            const std::size_t line = lines.add(recordKey(record.line));
+            if (line == nextOnLine.size())
+                nextOnLine.emplace_back();
+            nextOnLine[line] = {distance, record.seconds};
+        }
+        if (endsAllSessions(record, type))
+            nextBoot = Event{distance, record.seconds};
+        return true;
+    });
+    for (SessionSummary &session : sessions)
+        session.readable = readable;
+    return sessions;
+}
+
+std::vector<FailureSummary> summarizeFailures(RecordLog &btmp, std::span<const std::string> users,
+                                              std::span<const FailureQuery> queries)
+{
+    // summarizeFailures stops counting at the first record, walking back,
+    // that is not newer than the user's last login: a record counts while
+    // every record from it to the log's end is newer.
+    const UtmpUsers index(users);
+    std::vector<FailureSummary> summaries(users.size());
+    std::int64_t oldestSoFar = std::numeric_limits<std::int64_t>::max();
+    const bool readable = btmp.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position) {
+        oldestSoFar = std::min<std::int64_t>(oldestSoFar, utmpSeconds(bytes));
+        index.forEach(utmpUser(bytes), [&](std::size_t i) {
+            const FailureQuery &query = queries[i];
+            FailureSummary &summary = summaries[i];
+            if (query.count && (!query.after || oldestSoFar > *query.after))
+                ++summary.countAfter;
+            if (!summary.when) {
+                UtmpRecord record = decodeUtmp(bytes);
+                summary.when = record.seconds;
+                summary.host = std::move(record.host);
+            }
+        });
+        return true;
+    });
+    for (FailureSummary &summary : summaries)
+        summary.readable = readable;
+    return summaries;
+}
+
+std::vector<std::optional<LastlogRecord>> lastlogEntries(const ReadableFile &lastlog,
+                                                         std::span<const std::uint32_t> uids)
+{
+    constexpr std::uint64_t kChunk = 64 * 1024;
+    constexpr std::uint64_t kRecord = LastlogRecord::kSize;
+    std::vector<std::optional<LastlogRecord>> entries(uids.size());
+    std::vector<std::size_t> order(uids.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return uids[a] < uids[b]; });
+
+    // One read covers a uid and the uids after it within a chunk's reach;
+    // the holes of a sparse file between far-apart uids are never read.
+    std::vector<unsigned char> buffer;
+    std::uint64_t bufferAt = 0;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const std::uint64_t offset = std::uint64_t{uids[order[k]]} * kRecord;
+        if (lastlog.size() < offset + kRecord)
+            break;  // so are all larger uids
+        if (offset < bufferAt || offset + kRecord > bufferAt + buffer.size()) {
+            std::uint64_t end = offset + kRecord;
+            for (std::size_t j = k + 1; j < order.size(); ++j) {
+                const std::uint64_t next = std::uint64_t{uids[order[j]]} * kRecord + kRecord;
+                if (next - offset > kChunk || next > lastlog.size())
+                    break;
+                end = next;
+            }
+            buffer.resize(static_cast<std::size_t>(end - offset));
+            const auto read = lastlog.readAt(buffer, offset);
+            buffer.resize(read ? *read : 0);
+            bufferAt = offset;
+            if (buffer.size() < kRecord)
+                continue;
+        }
+        LastlogRecord record = decodeLastlog(std::span(buffer).subspan(offset - bufferAt, kRecord));
+        if (record.seconds != 0)
+            entries[order[k]] = std::move(record);
+    }
+    return entries;
+}
+
+std::optional<TallySummary> summarizeTally(RecordLog &tally, std::int64_t now,
+                                           std::int64_t failIntervalSeconds)
+{
+    // pam_faillock forgets failures older than the interval (and a time
+    // ahead of the clock counts too, as it does there).
+    const std::int64_t oldest = now - failIntervalSeconds;
+    TallySummary summary;
+    std::vector<std::int64_t> valid;
+    const bool readable = tally.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position) {
+        TallyRecord record = decodeTally(bytes);
+        if (record.seconds > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+            return true;
+        const auto seconds = static_cast<std::int64_t>(record.seconds);
+        if (record.status & TallyRecord::kValid) {
+            valid.push_back(seconds);
+            if (seconds >= oldest)
+                ++summary.countNow;
+        }
+        if (!summary.latest || seconds > *summary.latest) {
+            summary.latest = seconds;
+            const bool remote = record.status & TallyRecord::kRemoteHost;
+            const bool tty = record.status & TallyRecord::kTty;
+            summary.address = remote || tty ? std::move(record.source) : std::string();
+        }
+        return true;
+    });
+    if (!readable)
+        return std::nullopt;
+    if (!valid.empty()) {
+        const std::int64_t latest = *std::max_element(valid.begin(), valid.end());
+        summary.latestValid = latest;
+        summary.validNearLatest = std::count_if(valid.begin(), valid.end(), [&](std::int64_t seconds) {
+            return latest - seconds < failIntervalSeconds;
+        });
+    }
+    return summary;
+}
+
+} // namespace tramsel::linux_accounts

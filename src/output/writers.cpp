@@ -1,0 +1,297 @@
+// The table, CSV and JSON writers.
+#include "output/writers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+#include <variant>
+
+#include <nlohmann/json.hpp>
+
+#include "output/controller_columns.h"
+#include "report/locale.h"
+
+namespace tramsel::audit {
+namespace {
+
+// Objects keep their members in column order.
+using Json = nlohmann::ordered_json;
+
+template <class... Ts> struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+
+// Text that is not UTF-8 (a passwd file in another encoding) is carried
+// with U+FFFD for each byte that does not decode.
+std::string dumped(const Json &json) { return json.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+std::string validUtf8(const std::string &text)
+{
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return c >= 0; });
+    return ascii ? text : Json::parse(dumped(text)).get<std::string>();
+}
+
+// A whole number of a double is written without a fraction: 42, not 42.0.
+Json number(double value)
+{
+    if (!std::isfinite(value))
+        return nullptr;
+    if (value == std::trunc(value) && std::fabs(value) < 9.007199254740992e15)
+        return static_cast<std::int64_t>(value);
+    return value;
+}
+
+// A cell as programs read it.
+Json machineValue(const Field &field, const Cell &cell, const Locale &locale)
+{
+    if (!cell)
+        return nullptr;
+    const bool flag = field.kind == ColumnKind::Flag;
+    return std::visit(
+        Overloaded{
+            [&](EmptyValue) -> Json { return field.kind == ColumnKind::Text ? Json("") : Json(nullptr); },
+            [](NullValue) -> Json { return nullptr; },
+            [&](std::int64_t n) -> Json { return flag ? Json(n != 0) : Json(n); },
+            [&](double d) -> Json { return flag && std::isfinite(d) ? Json(d != 0) : number(d); },
+            [&](const DateTime &dateTime) -> Json { return isoTime(dateTime, locale); },
+            // Passwords that never expire have no maximum age: passwordNeverExpires says so.
+            [&](const std::string &text) -> Json {
+                return field.kind == ColumnKind::Days && text == kNeverExpires ? Json(nullptr) : Json(text);
+            },
+        },
+        *cell);
+}
+
+// A cell as the report shows it, on one line.
+std::string peopleText(const Field &field, const Cell &cell, const Locale &locale)
+{
+    std::string text;
+    if (field.kind == ColumnKind::Flag && cell && numberValue(*cell))
+        text = *numberValue(*cell) != 0 ? "yes" : "no";
+    else
+        text = validUtf8(reportText(cell, locale));
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
+    return text;
+}
+
+// Characters on the screen, counted as code points.
+std::size_t width(const std::string &text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+class TableWriter final : public RowWriter {
+public:
+    TableWriter(std::vector<Field> fields, const Locale &locale) : fields_(std::move(fields)), locale_(locale)
+    {
+        std::vector<std::string> headings;
+        for (const Field &field : fields_)
+            headings.emplace_back(field.key);
+        rows_.push_back(std::move(headings));
+    }
+
+    void add(std::span<const Cell> cells) override
+    {
+        std::vector<std::string> texts;
+        for (std::size_t i = 0; i < fields_.size(); ++i)
+            texts.push_back(peopleText(fields_[i], cells[i], locale_));
+        rows_.push_back(std::move(texts));
+    }
+
+    std::string finish() override
+    {
+        std::vector<std::size_t> widths(fields_.size(), 0);
+        for (const auto &row : rows_)
+            for (std::size_t i = 0; i < row.size(); ++i)
+                widths[i] = std::max(widths[i], width(row[i]));
+        std::string text;
+        for (const auto &row : rows_) {
+            std::string line;
+            for (std::size_t i = 0; i < row.size(); ++i) {
+                const std::string padding(widths[i] - width(row[i]), ' ');
+                // Counts line up on their last digit.
+                const bool right = fields_[i].kind == ColumnKind::Count;
+                line += (i ? "  " : "") + (right ? padding + row[i] : row[i] + padding);
+            }
+            line.erase(line.find_last_not_of(' ') + 1);
+            text += line + '\n';
+        }
+        return text;
+    }
+
+private:
+    std::vector<Field> fields_;
+    const Locale &locale_;
+    std::vector<std::vector<std::string>> rows_;  // the headings first
+};
+
+// RFC 4180: CR LF line ends; a field holding a comma, a double quote or a
+// line break is quoted, with its double quotes doubled.
+class CsvWriter final : public RowWriter {
+public:
+    CsvWriter(std::vector<Field> fields, const Locale &locale) : fields_(std::move(fields)), locale_(locale)
+    {
+        for (std::size_t i = 0; i < fields_.size(); ++i)
+            text_.append(i ? "," : "").append(fields_[i].key);
+        text_ += "\r\n";
+    }
+
+    void add(std::span<const Cell> cells) override
+    {
+        for (std::size_t i = 0; i < fields_.size(); ++i) {
+            const Json value = machineValue(fields_[i], cells[i], locale_);
+            text_.append(i ? "," : "")
+                .append(quoted(value.is_null() ? "" : value.is_string() ? validUtf8(value.get<std::string>()) : dumped(value)));
+        }
+        text_ += "\r\n";
+    }
+
+    std::string finish() override { return std::move(text_); }
+
+private:
+    static std::string quoted(const std::string &field)
+    {
+        if (field.find_first_of(",\"\r\n") == std::string::npos)
+            return field;
+        std::string out = "\"";
+        for (const char c : field)
+            out += c == '"' ? "\"\"" : std::string(1, c);
+        return out + '"';
+    }
+
+    std::vector<Field> fields_;
+    const Locale &locale_;
+    std::string text_;
+};
+
+// One object a line, so that a large listing stays readable line by line.
+class JsonWriter final : public RowWriter {
+public:
+    JsonWriter(std::vector<Field> fields, const Locale &locale) : fields_(std::move(fields)), locale_(locale) {}
+
+    void add(std::span<const Cell> cells) override
+    {
+        Json object = Json::object();
+        for (std::size_t i = 0; i < fields_.size(); ++i)
+            object[std::string(fields_[i].key)] = machineValue(fields_[i], cells[i], locale_);
+        text_.append(text_.empty() ? "[\n    " : ",\n    ").append(dumped(object));
+    }
+
+    std::string finish() override { return text_.empty() ? "[]" : std::move(text_) + "\n  ]"; }
+
+private:
+    std::vector<Field> fields_;
+    const Locale &locale_;
+    std::string text_;
+};
+
+template <class Columns> std::vector<Field> fieldsOf(const Columns &columns)
+{
+    std::vector<Field> fields;
+    for (const auto &column : columns)
+        fields.push_back({column.key, column.kind});
+    return fields;
+}
+
+template <class Columns, class Row> std::vector<Cell> cellsOf(const Columns &columns, const Row &row)
+{
+    std::vector<Cell> cells;
+    for (const auto &column : columns)
+        cells.push_back(column.cell(row));
+    return cells;
+}
+
+// A document of members in order, each value JSON text already.
+std::string jsonDocument(std::initializer_list<std::pair<std::string_view, std::string>> members)
+{
+    std::string text = "{";
+    for (const auto &[key, value] : members)
+        text.append(text.size() > 1 ? ",\n  " : "\n  ").append(dumped(std::string(key))).append(": ").append(value);
+    return text + "\n}\n";
+}
+
+std::string sourcesArray(const std::vector<Source> &sources, const Locale &locale)
+{
+    JsonWriter writer(fieldsOf(sourceColumns()), locale);
+    for (const Source &source : sources)
+        writer.add(cellsOf(sourceColumns(), ControllerValues{source, {}, {}, {}, {}, {}, {}}));
+    return writer.finish();
+}
+
+} // namespace
+
+std::optional<Format> formatNamed(std::string_view name)
+{
+    if (name == "table")
+        return Format::Table;
+    if (name == "csv")
+        return Format::Csv;
+    if (name == "json")
+        return Format::Json;
+    return std::nullopt;
+}
+
+std::unique_ptr<RowWriter> makeRowWriter(Format format, std::vector<Field> fields, const Locale &locale)
+{
+    switch (format) {
+    case Format::Csv:
+        return std::make_unique<CsvWriter>(std::move(fields), locale);
+    case Format::Json:
+        return std::make_unique<JsonWriter>(std::move(fields), locale);
+    case Format::Table:
+        break;
+    }
+    return std::make_unique<TableWriter>(std::move(fields), locale);
+}
+
+std::string isoTime(const DateTime &dateTime, const Locale &locale)
+{
+    const LocalTime local = locale.localTime(dateTime);
+    CivilDateTime civil = local.civil;
+    int offset = local.utcOffsetSeconds;
+    // ISO 8601 offsets have no seconds (local mean times before 1900 do): UTC then.
+    if (offset % 60 != 0 && dateTime.isInstant()) {
+        civil = dateTime.civil();
+        offset = 0;
+    }
+    const int minutes = std::abs(offset) / 60;
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", civil.year, civil.month, civil.day,
+                  civil.hour, civil.minute, civil.second, offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
+    return text;
+}
+
+AccountOutput::AccountOutput(Format format, const Locale &locale)
+    : format_(format), locale_(locale), rows_(makeRowWriter(format, fieldsOf(accountColumns()), locale))
+{
+}
+
+void AccountOutput::add(const AccountRecord &record) { rows_->add(cellsOf(accountColumns(), record)); }
+
+std::string AccountOutput::finish(const std::string &domain, const std::vector<Source> &sources,
+                                  const DateTime &generated)
+{
+    if (format_ != Format::Json)
+        return rows_->finish();
+    return jsonDocument({{"domain", dumped(domain)},
+                         {"generated", dumped(isoTime(generated, locale_))},
+                         {"controllers", sourcesArray(sources, locale_)},
+                         {"accounts", rows_->finish()}});
+}
+
+std::string perControllerText(Format format, const PerController &view, const DateTime &generated,
+                              const Locale &locale)
+{
+    const auto writer = makeRowWriter(format, fieldsOf(controllerColumns()), locale);
+    for (const ControllerValues &values : view.controllers)
+        writer->add(cellsOf(controllerColumns(), values));
+    if (format != Format::Json)
+        return writer->finish();
+    return jsonDocument({{"account", dumped(view.account)},
+                         {"generated", dumped(isoTime(generated, locale))},
+                         {"controllers", writer->finish()}});
+}
+
+} // namespace tramsel::audit
