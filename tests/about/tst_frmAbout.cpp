@@ -1,16 +1,8 @@
 // The Qt about box: its texts fit and take no clicks; Help, About opens it
 // modal over the main window; every way out closes it. (That it blocks
 // Ctrl+E to the main window: x11_about_test.sh, on a real display.)
-#include <QAction>
-#include <QApplication>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPointer>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include <memory>
+#include <QtTest>
+#include <QtWidgets>
 
 #include "about/about_box.h"
 #include "about/qt/frmAbout.h"
@@ -23,97 +15,87 @@ using tramsel::testing::TestProgram;
 class tst_frmAbout : public QObject {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup() { program.reset(); }
-
-    void textsFitAndTakeNoClicks();
-    void aboutShowsTheBoxModallyOverTheMainWindow_data();
-    void aboutShowsTheBoxModallyOverTheMainWindow();
-
-private:
     std::unique_ptr<TestProgram> program;
     QPointer<frmMain> window;
-};
 
-void tst_frmAbout::init()
-{
-    program = std::make_unique<TestProgram>();
-    window = startUp(program->services);
-    QVERIFY(QTest::qWaitForWindowActive(window));
-}
-
-void tst_frmAbout::textsFitAndTakeNoClicks()
-{
-    // "In black" holds even where the default text colour is another.
-    const QPalette before = QApplication::palette();
-    QPalette blue = before;
-    blue.setColor(QPalette::WindowText, Qt::darkBlue);
-    QApplication::setPalette(blue);
-    frmAbout box(window, program->windows);
-    box.setAttribute(Qt::WA_DeleteOnClose, false);
-    QCOMPARE(box.picIcon->pixmap().size(), QSize(32, 32));
-
-    QCOMPARE(box.Frame1->findChildren<QLabel *>().size(), qsizetype(about_box::kLabels.size()));
-    for (const about_box::Label &shared : about_box::kLabels) {
-        const auto *l = box.Frame1->findChild<QLabel *>(shared.name);
-        QCOMPARE(l->text(), QString::fromUtf8(shared.text));
-        QCOMPARE(l->textFormat(), Qt::PlainText);
-        const bool black = shared.face == about_box::Face::Black || shared.face == about_box::Face::TitleBold;
-        QCOMPARE(l->palette().color(QPalette::WindowText), QColor(black ? Qt::black : Qt::darkBlue));
-        QCOMPARE(l->textInteractionFlags(), Qt::NoTextInteraction);
-        const QFontMetrics metrics = l->fontMetrics();
-        QVERIFY2(l == box.lblVersion  // the one label that takes two lines
-                     ? metrics.boundingRect(QRect(0, 0, l->width(), 1000), Qt::TextWordWrap,
-                                            l->text()).height() <= l->height()
-                     : metrics.horizontalAdvance(l->text()) <= l->width(),
-                 shared.name);
+private slots:
+    void init()
+    {
+        program = std::make_unique<TestProgram>();
+        window = startUp(program->services);
+        QVERIFY(QTest::qWaitForWindowActive(window));
     }
-    QApplication::setPalette(before);
-}
+    void cleanup() { program.reset(); }
 
-void tst_frmAbout::aboutShowsTheBoxModallyOverTheMainWindow_data()
-{
-    QTest::addColumn<int>("how");  // it is closed
-    QTest::newRow("Enter") << int(Qt::Key_Return);
-    QTest::newRow("Esc") << int(Qt::Key_Escape);
-    QTest::newRow("OK clicked") << 0;
-    QTest::newRow("close box") << -1;
-}
+    void textsFitAndTakeNoClicks()
+    {
+        // "In black" holds even where the default text colour is another.
+        const QPalette before = QApplication::palette();
+        QPalette blue = before;
+        blue.setColor(QPalette::WindowText, Qt::darkBlue);
+        QApplication::setPalette(blue);
+        frmAbout box(window, program->windows);
+        box.setAttribute(Qt::WA_DeleteOnClose, false);
+        QCOMPARE(box.picIcon->pixmap().size(), QSize(32, 32));
+        QCOMPARE(box.Frame1->findChildren<QLabel *>().size(), qsizetype(about_box::kLabels.size()));
+        for (const about_box::Label &shared : about_box::kLabels) {
+            const auto *l = box.Frame1->findChild<QLabel *>(shared.name);
+            const bool black = shared.face == about_box::Face::Black || shared.face == about_box::Face::TitleBold;
+            QCOMPARE(l->text(), QString::fromUtf8(shared.text));
+            QCOMPARE(l->palette().color(QPalette::WindowText), QColor(black ? Qt::black : Qt::darkBlue));
+            QCOMPARE(std::pair(l->textFormat(), l->textInteractionFlags()),
+                     std::pair(Qt::PlainText, Qt::TextInteractionFlags(Qt::NoTextInteraction)));
+            const QFontMetrics metrics = l->fontMetrics();
+            QVERIFY2(l == box.lblVersion  // the one label that takes two lines
+                         ? metrics.boundingRect(QRect(0, 0, l->width(), 1000), Qt::TextWordWrap, l->text()).height() <= l->height()
+                         : metrics.horizontalAdvance(l->text()) <= l->width(),
+                     shared.name);
+        }
+        QApplication::setPalette(before);
+    }
 
-void tst_frmAbout::aboutShowsTheBoxModallyOverTheMainWindow()
-{
-    QFETCH(int, how);
-    QPointer<frmAbout> shown;
-    int clicks = 0;
-    // The box runs its own event loop: look at it and close it from inside.
-    // A box left open by a failed check is closed later, so as not to hang.
-    QTimer::singleShot(0, [&] {
-        shown = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
-        QVERIFY(shown && QTest::qWaitForWindowActive(shown));
-        connect(shown->cmdOK, &QPushButton::clicked, [&] { ++clicks; });
-        QCOMPARE(shown->parentWidget(), window.data());
-        QCOMPARE(shown->windowModality(), Qt::ApplicationModal);
-        QCOMPARE(program->windows.count(), 2);
-        QCOMPARE(shown->focusWidget(), shown->cmdOK);
-        if (how > 0)
-            QTest::keyClick(shown->windowHandle(), Qt::Key(how));
-        else if (how == 0)
-            QTest::mouseClick(shown->cmdOK, Qt::LeftButton);
-        else
-            shown->close();
-    });
-    QTimer::singleShot(5000, [] {
-        if (QWidget *w = QApplication::activeModalWidget())
-            w->close();
-    });
-    window->findChild<QAction *>("mnuHelpAbout")->trigger();
-
-    // Every way out presses OK once; back in the main window, the box is unloaded.
-    QCOMPARE(clicks, 1);
-    QTRY_VERIFY(shown.isNull());
-    QCOMPARE(program->windows.count(), 1);
-}
+    // Every way out (Enter, Esc, OK clicked, the close box) presses OK once;
+    // back in the main window, the box is unloaded.
+    void aboutShowsTheBoxModallyOverTheMainWindow_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("Esc") << int(Qt::Key_Escape);
+        QTest::newRow("OK clicked") << 0;
+        QTest::newRow("close box") << -1;
+    }
+    void aboutShowsTheBoxModallyOverTheMainWindow()
+    {
+        QFETCH(int, how);
+        QPointer<frmAbout> shown;
+        int clicks = 0;
+        // The box runs its own event loop: look at it and close it from inside.
+        // A box left open by a failed check is closed later, so as not to hang.
+        QTimer::singleShot(0, [&] {
+            shown = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
+            QVERIFY(shown && QTest::qWaitForWindowActive(shown));
+            connect(shown->cmdOK, &QPushButton::clicked, [&] { ++clicks; });
+            QCOMPARE(shown->parentWidget(), window.data());
+            QCOMPARE(shown->windowModality(), Qt::ApplicationModal);
+            QCOMPARE(program->windows.count(), 2);
+            QCOMPARE(shown->focusWidget(), shown->cmdOK);
+            if (how > 0)
+                QTest::keyClick(shown->windowHandle(), Qt::Key(how));
+            else if (how == 0)
+                QTest::mouseClick(shown->cmdOK, Qt::LeftButton);
+            else
+                shown->close();
+        });
+        QTimer::singleShot(5000, [] {
+            if (QWidget *w = QApplication::activeModalWidget())
+                w->close();
+        });
+        window->findChild<QAction *>("mnuHelpAbout")->trigger();
+        QCOMPARE(clicks, 1);
+        QTRY_VERIFY(shown.isNull());
+        QCOMPARE(program->windows.count(), 1);
+    }
+};
 
 QTEST_MAIN(tst_frmAbout)
 #include "tst_frmAbout.moc"

@@ -8,12 +8,9 @@ set -euo pipefail
 program=$1
 . "$(dirname "$0")/../support/x11_session.sh"
 
-"$program" >"$work/tramsel.log" 2>&1 &
-pids+=($!)
-wait_until 60 visible '^Tramsel V\. 2\.0$' || { cat "$work/tramsel.log"; fail "the main window did not show"; }
-main=$(visible '^Tramsel V\. 2\.0$')
-
-xdotool windowactivate --sync "$main"
+start "$program"
+main=$(main_window)
+activate "$main"
 xdotool key --clearmodifiers --delay 300 alt+h a
 wait_until 20 visible '^About Tramsel$' || fail "Help, About did not show the box"
 about=$(visible '^About Tramsel$')

@@ -1,10 +1,7 @@
 // The Qt platform services: the user's locale, the loaded windows and the
 // message box.
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMessageBox>
-#include <QTimer>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <ctime>
 
@@ -12,26 +9,11 @@
 #include "ui/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
 #include "report/account_usage.h"
-#include "report/account_source.h"
 #include "report/property_value.h"
 #include "support/fakes.h"
 
 using namespace Qt::StringLiterals;
 using namespace tramsel;
-
-class tst_QtPlatform : public QObject {
-    Q_OBJECT
-
-private slots:
-    void localeTexts_data();
-    void localeTexts();
-    void formats_data();
-    void formats();
-    void passwordLastChangedAcrossDaylightSaving_data();
-    void passwordLastChangedAcrossDaylightSaving();
-    void loadingAWindowAgainChangesNothing();
-    void messageBoxIsAnInformationWithOneOk();
-};
 
 namespace {
 
@@ -39,152 +21,122 @@ QString text(const std::string &s) { return QString::fromStdString(s); }
 
 } // namespace
 
-// A late date and time, the first day at midnight, 41 2/3 days, the status
-// bar's date and a time with a one-digit minute: through the report's own conversions.
-void tst_QtPlatform::localeTexts_data()
-{
-    QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("en_US") << QLocale(u"en_US"_s)
-                           << QStringList{u"6/18/2003 11:25:07 PM"_s, u"1/1/0100"_s, u"41.6666666666667"_s,
-                                          u"6/18/2003"_s, u"11:05 PM"_s};
-    QTest::newRow("de_DE") << QLocale(u"de_DE"_s)
-                           << QStringList{u"18.06.2003 23:25:07"_s, u"01.01.0100"_s, u"41,6666666666667"_s,
-                                          u"18.06.2003"_s, u"23:05"_s};
-    // The C locale's short time shows seconds; the status bar drops them.
-    QTest::newRow("C") << QLocale::c()
-                       << QStringList{u"18 Jun 2003 23:25:07"_s, u"1 Jan 0100"_s, u"41.6666666666667"_s,
-                                      u"18 Jun 2003"_s, u"23:05"_s};
-}
+class tst_QtPlatform : public QObject {
+    Q_OBJECT
 
-void tst_QtPlatform::localeTexts()
-{
-    QFETCH(QLocale, locale);
-    QFETCH(QStringList, texts);
-    const QtLocale qtLocale(locale);
-    const auto late = DateTime::fromCivil({2003, 6, 18, 23, 25, 7});
-    const auto first = DateTime::fromCivil({100, 1, 1, 0, 0, 0});
-    QCOMPARE((QStringList{text(dateTimeText(*late, qtLocale)), text(dateTimeText(*first, qtLocale)),
-                          text(numberText(3600000.0 / 86400, qtLocale).value_or("none")),
-                          qtLocale.shortDate(QDate(2003, 6, 18)), qtLocale.shortTime(QTime(23, 5, 7))}),
-             texts);
-    QCOMPARE(text(qtLocale.toUpper(std::string("sales-jdöe"))), u"SALES-JDÖE"_s);
-}
+private slots:
+    // A late date and time, the first day at midnight, 41 2/3 days, the status
+    // bar's date and a time with a one-digit minute: through the report's own
+    // conversions. The C locale's short time shows seconds; the status bar drops them.
+    void localeTexts()
+    {
+        const auto late = DateTime::fromCivil({2003, 6, 18, 23, 25, 7});
+        const auto first = DateTime::fromCivil({100, 1, 1, 0, 0, 0});
+        for (const auto &[locale, texts] :
+             {std::pair(QLocale(u"en_US"_s), u"6/18/2003 11:25:07 PM|1/1/0100|41.6666666666667|6/18/2003|11:05 PM"_s),
+              {QLocale(u"de_DE"_s), u"18.06.2003 23:25:07|01.01.0100|41,6666666666667|18.06.2003|23:05"_s},
+              {QLocale::c(), u"18 Jun 2003 23:25:07|1 Jan 0100|41.6666666666667|18 Jun 2003|23:05"_s}}) {
+            const QtLocale qtLocale(locale);
+            QCOMPARE((QStringList{text(dateTimeText(*late, qtLocale)), text(dateTimeText(*first, qtLocale)),
+                                  text(numberText(3600000.0 / 86400, qtLocale).value_or("none")),
+                                  qtLocale.shortDate(QDate(2003, 6, 18)), qtLocale.shortTime(QTime(23, 5, 7))})
+                         .join(u'|'),
+                     texts);
+            QCOMPARE(text(qtLocale.toUpper(std::string("sales-jdöe"))), u"SALES-JDÖE"_s);
+        }
+    }
 
-// The locale's formats, as the report and the status bar use them: no time
-// zone in the time, four digits in the year.
-void tst_QtPlatform::formats_data()
-{
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<QString>("expected");
+    // The locale's formats, as the report and the status bar use them: no time
+    // zone in the time, four digits in the year.
+    void formats()
+    {
+        const std::pair<QString, QString> rows[]{
+            {u"h:mm:ss AP t"_s, u"h:mm:ss AP"_s},               // zone last
+            {u"t HH:mm:ss"_s, u"HH:mm:ss"_s},                   // zone first
+            {u"h:mm:ss t AP"_s, u"h:mm:ss AP"_s},               // zone inside
+            {u"h:mm:sstAP"_s, u"h:mm:ssAP"_s},                  // zone inside, no spaces
+            {u"h:mm  AP "_s, u"h:mm  AP "_s},                   // no zone, spaces kept
+            {u"H:mm:ss (t)"_s, u"H:mm:ss"_s},                   // zone in brackets
+            {u"HH:mm(t)"_s, u"HH:mm"_s},                        // brackets right after
+            {u"HH:mm:ss tttt"_s, u"HH:mm:ss"_s},                // long zone
+            {u"h:mm:ss\u202fAP t"_s, u"h:mm:ss\u202fAP"_s},     // no-break space kept
+            {u"HH 'h' mm 'at' t"_s, u"HH 'h' mm 'at'"_s},       // quoted t kept
+            {u"HH 'o''clock' t"_s, u"HH 'o''clock'"_s},         // escaped quote
+            {u"M/d/yy"_s, u"M/d/yyyy"_s},                       // two-digit year
+            {u"dd.MM.yyyy"_s, u"dd.MM.yyyy"_s},                 // four-digit year
+            {u"d/M/y"_s, u"d/M/y"_s},                           // one-digit year
+            {u"d 'yy' yy"_s, u"d 'yy' yyyy"_s},                 // quoted yy
+        };
+        for (const auto &[format, expected] : rows)
+            QCOMPARE(withFullYear(withoutTimeZone(format)), expected);
+    }
 
-    QTest::newRow("zone last") << u"h:mm:ss AP t"_s << u"h:mm:ss AP"_s;
-    QTest::newRow("zone first") << u"t HH:mm:ss"_s << u"HH:mm:ss"_s;
-    QTest::newRow("zone inside") << u"h:mm:ss t AP"_s << u"h:mm:ss AP"_s;
-    QTest::newRow("zone inside, no spaces") << u"h:mm:sstAP"_s << u"h:mm:ssAP"_s;
-    QTest::newRow("no zone, spaces kept") << u"h:mm  AP "_s << u"h:mm  AP "_s;
-    QTest::newRow("zone in brackets") << u"H:mm:ss (t)"_s << u"H:mm:ss"_s;
-    QTest::newRow("brackets right after") << u"HH:mm(t)"_s << u"HH:mm"_s;
-    QTest::newRow("long zone") << u"HH:mm:ss tttt"_s << u"HH:mm:ss"_s;
-    QTest::newRow("no-break space kept") << u"h:mm:ss\u202fAP t"_s << u"h:mm:ss\u202fAP"_s;
-    QTest::newRow("quoted t kept") << u"HH 'h' mm 'at' t"_s << u"HH 'h' mm 'at'"_s;
-    QTest::newRow("escaped quote") << u"HH 'o''clock' t"_s << u"HH 'o''clock'"_s;
-    QTest::newRow("two-digit year") << u"M/d/yy"_s << u"M/d/yyyy"_s;
-    QTest::newRow("four-digit year") << u"dd.MM.yyyy"_s << u"dd.MM.yyyy"_s;
-    QTest::newRow("one-digit year") << u"d/M/y"_s << u"d/M/y"_s;
-    QTest::newRow("quoted yy") << u"d 'yy' yy"_s << u"d 'yy' yyyy"_s;
-}
+    // A 120-day policy and a password set in winter, at 2:24:44 on the local
+    // clock: the expiry falls after the clocks moved forward (half an hour on
+    // Lord Howe Island), and the last change is still the time it was set. A
+    // zone behind UTC in the north, one ahead of it in the south.
+    void passwordLastChangedAcrossDaylightSaving()
+    {
+        constexpr std::int64_t kMaxAge = 120 * 86400;
+        const QByteArray before = qgetenv("TZ");
+        for (const auto &[zone, set, expires, changed] :
+             {std::tuple("America/New_York"_ba, QDateTime(QDate(2026, 1, 15), QTime(7, 24, 44), Qt::UTC),
+                         u"5/15/2026 3:24:44 AM"_s, u"1/15/2026 2:24:44 AM"_s),
+              std::tuple("Australia/Lord_Howe"_ba, QDateTime(QDate(2026, 6, 30), QTime(15, 54, 44), Qt::UTC),
+                         u"10/29/2026 2:54:44 AM"_s, u"7/1/2026 2:24:44 AM"_s)}) {
+            qputenv("TZ", zone);
+            ::tzset();
+            // The last change counted back from the expiry, in absolute time.
+            testing::ScriptedSource source;
+            AccountUsage &usage = source.found.emplace().usage;
+            usage.passwordExpires = *DateTime::fromUnixSeconds(set.toSecsSinceEpoch() + kMaxAge);
+            usage.passwordMaxAge = MaxPasswordAge{120, false};
+            usage.passwordLastChanged = *usage.passwordExpires->minusSeconds(kMaxAge);
+            const ReportOutcome report = accountReport("SALES", "jdoe", source, QtLocale(QLocale(u"en_US"_s)), "\n");
+            qputenv("TZ", before);
+            ::tzset();
+            QCOMPARE(text(report.text).split(u'\n').filter(u"Password"_s),
+                     (QStringList{u"Password Expiration Date: \t"_s + expires, u"Password Max Age (days): \t120"_s,
+                                  u"Password Last Changed: \t"_s + changed}));
+        }
+    }
 
-void tst_QtPlatform::formats()
-{
-    QFETCH(QString, format);
-    QFETCH(QString, expected);
-    QCOMPARE(tramsel::withFullYear(tramsel::withoutTimeZone(format)), expected);
-}
+    // Loading a window again changes nothing. (Load order, unloading, windows
+    // destroyed without an unload and find: the window tests, through frmMain's
+    // Exit and the dialogs.)
+    void loadingAWindowAgainChangesNothing()
+    {
+        LoadedWindows windows;
+        QWidget main, dialog;
+        windows.load(&main);
+        windows.load(&dialog);
+        windows.load(&main);
+        QCOMPARE(windows.count(), 2);
+        QCOMPARE(windows.at(1), &dialog);
+    }
 
-// A 120-day policy and a password set in winter, at 2:24:44 on the local
-// clock: the expiry falls after the clocks moved forward (half an hour on
-// Lord Howe Island), and the last change is still the time it was set. A
-// zone behind UTC in the north, one ahead of it in the south.
-void tst_QtPlatform::passwordLastChangedAcrossDaylightSaving_data()
-{
-    QTest::addColumn<QByteArray>("zone");
-    QTest::addColumn<QDateTime>("set");  // in UTC
-    QTest::addColumn<QString>("expires");
-    QTest::addColumn<QString>("changed");
-    const auto utc = [](int y, int m, int d, int h, int min) {
-        return QDateTime(QDate(y, m, d), QTime(h, min, 44), Qt::UTC);
-    };
-    QTest::newRow("New York") << "America/New_York"_ba << utc(2026, 1, 15, 7, 24) << u"5/15/2026 3:24:44 AM"_s
-                              << u"1/15/2026 2:24:44 AM"_s;
-    QTest::newRow("Lord Howe") << "Australia/Lord_Howe"_ba << utc(2026, 6, 30, 15, 54)
-                               << u"10/29/2026 2:54:44 AM"_s << u"7/1/2026 2:24:44 AM"_s;
-}
-
-void tst_QtPlatform::passwordLastChangedAcrossDaylightSaving()
-{
-    QFETCH(QByteArray, zone);
-    QFETCH(QDateTime, set);
-    QFETCH(QString, expires);
-    QFETCH(QString, changed);
-    const QByteArray before = qgetenv("TZ");
-    qputenv("TZ", zone);
-    ::tzset();
-    constexpr std::int64_t kMaxAge = 120 * 86400;
-    // The last change counted back from the expiry, in absolute time.
-    testing::ScriptedSource source;
-    AccountUsage &usage = source.found.emplace().usage;
-    usage.passwordExpires = *DateTime::fromUnixSeconds(set.toSecsSinceEpoch() + kMaxAge);
-    usage.passwordMaxAge = MaxPasswordAge{120, false};
-    usage.passwordLastChanged = *usage.passwordExpires->minusSeconds(kMaxAge);
-    const ReportOutcome report = accountReport("SALES", "jdoe", source, QtLocale(QLocale(u"en_US"_s)), "\n");
-    qputenv("TZ", before);
-    ::tzset();
-
-    const QStringList lines = text(report.text).split(u'\n').filter(u"Password"_s);
-    QCOMPARE(lines, (QStringList{u"Password Expiration Date: \t"_s + expires, u"Password Max Age (days): \t120"_s,
-                                 u"Password Last Changed: \t"_s + changed}));
-}
-
-// Loading a window again changes nothing. (Load order, unloading, windows
-// destroyed without an unload and find: the window tests, through frmMain's
-// Exit and the dialogs.)
-void tst_QtPlatform::loadingAWindowAgainChangesNothing()
-{
-    LoadedWindows windows;
-    QWidget main;
-    QWidget dialog;
-    windows.load(&main);
-    windows.load(&dialog);
-    windows.load(&main);
-    QCOMPARE(windows.count(), 2);
-    QCOMPARE(windows.at(1), &dialog);
-}
-
-void tst_QtPlatform::messageBoxIsAnInformationWithOneOk()
-{
-    QWidget owner;
-    owner.show();
-
-    // The box runs its own event loop: answer it from inside that loop.
-    QStringList seen;
-    std::function<void()> answer = [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return QTimer::singleShot(10, answer);
-        seen << box->windowTitle() << box->text() << QString::number(box->icon())
-             << QString::number(box->buttons().size()) << QString::number(box->windowModality());
-        box->button(QMessageBox::Ok)->click();
-    };
-    QTimer::singleShot(0, answer);
-
-    QtMessageBox().showError(&owner, u"Domain cannot be blank\r\nEnter a machine name"_s);
-
-    QCOMPARE(seen, (QStringList{u"Tramsel - Error"_s, u"Domain cannot be blank\nEnter a machine name"_s,
-                                QString::number(QMessageBox::Information), u"1"_s,
-                                QString::number(Qt::ApplicationModal)}));
-    QCOMPARE(QApplication::activeModalWidget(), nullptr);
-}
+    void messageBoxIsAnInformationWithOneOk()
+    {
+        QWidget owner;
+        owner.show();
+        // The box runs its own event loop: answer it from inside that loop.
+        QStringList seen;
+        std::function<void()> answer = [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return QTimer::singleShot(10, answer);
+            seen << box->windowTitle() << box->text() << QString::number(box->icon())
+                 << QString::number(box->buttons().size()) << QString::number(box->windowModality());
+            box->button(QMessageBox::Ok)->click();
+        };
+        QTimer::singleShot(0, answer);
+        QtMessageBox().showError(&owner, u"Domain cannot be blank\r\nEnter a machine name"_s);
+        QCOMPARE(seen, (QStringList{u"Tramsel - Error"_s, u"Domain cannot be blank\nEnter a machine name"_s,
+                                    QString::number(QMessageBox::Information), u"1"_s,
+                                    QString::number(Qt::ApplicationModal)}));
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    }
+};
 
 QTEST_MAIN(tst_QtPlatform)
 #include "tst_qt_platform.moc"

@@ -4,10 +4,7 @@
 
 #include <functional>
 
-#include <QCoreApplication>
-#include <QDateTime>
-#include <QStringList>
-#include <QWidget>
+#include <QtWidgets>
 
 #include "main/qt/program.h"
 #include "ui/qt/loaded_windows.h"
@@ -26,8 +23,7 @@ public:
     void showError(QWidget *, const QString &text) override
     {
         texts << text;
-        if (onShow)
-            onShow();
+        (onShow ? onShow : [] {})();
     }
 };
 

@@ -1,8 +1,9 @@
 # Sourced by the tests that run Tramsel on a real X display: a display of our
 # own (Xvfb, whichever number is free) with openbox managing it, and helpers
 # to wait, to find windows, to give them the keyboard, to read and set the
-# clipboard, and to fail. Everything started is stopped when the test exits.
-# Sets: work (a scratch folder), pids (what cleanup stops), DISPLAY.
+# clipboard, to start and quit Tramsel, and to fail. Everything started is
+# stopped when the test exits.
+# Sets: work (a scratch folder), pids (what cleanup stops), DISPLAY; start: tramsel.
 # Each helper waits on what it needs (a window mapped, focused or gone, the
 # clipboard's text), with a bound, and none takes a half-done answer for one:
 # a loaded machine makes the tests slower, never red.
@@ -70,4 +71,22 @@ clipboard_is() { [ "$(clipboard; echo x)" = "${1}x" ]; }
 set_clipboard() {
     printf '%s' "$1" | xclip -i -selection clipboard 2>/dev/null
     wait_until 20 clipboard_is "$1" || fail "the clipboard does not take '$1'"
+}
+
+# start COMMAND...: Tramsel (the command that runs it), until its main window shows.
+main_window() { visible '^Tramsel V\. 2\.0$'; }
+start() {
+    "$@" >"$work/tramsel.log" 2>&1 &
+    tramsel=$!
+    pids+=("$tramsel")
+    wait_until 90 main_window || { cat "$work/tramsel.log"; fail "the main window did not show"; }
+}
+# quit: Ctrl+Q in the main window ends the program, with status 0.
+quit() {
+    activate "$(main_window)"
+    xdotool key --clearmodifiers ctrl+q
+    wait_until 30 eval "! kill -0 $tramsel" || fail "Ctrl+Q did not end the program"
+    local status=0
+    wait "$tramsel" || status=$?
+    [ "$status" -eq 0 ] || { cat "$work/tramsel.log"; fail "the program ended with status $status"; }
 }

@@ -5,11 +5,7 @@
 #                                           agrees with USER's row
 # audit_check.py expr FILE.json EXPR...     each EXPR holds, of the document d
 #                                           and its rows by user name
-# audit_check.py filter AUDIT.json FILTERED.json EXPR   the filtered audit holds
-#                                           exactly the rows where EXPR (of a) holds
-# audit_check.py csv AUDIT.json AUDIT.csv   the CSV holds the JSON's rows
 # Prints what differs and exits 1 when anything does.
-import csv
 import json
 import os
 import sys
@@ -60,20 +56,6 @@ def problems(command, audit, *rest):
                     yield f"{user}: {label}: report {shown[label]!r}, audit {want!r}"
     elif command == "expr":
         yield from (f"not so: {e}" for e in rest if not eval(e, {}, {"d": document, "rows": accounts}))
-    elif command == "filter":
-        got = set(rows(json.load(open(rest[0], encoding="utf-8"))))
-        want = {user for user, a in accounts.items() if eval(rest[1], {}, {"a": a})}
-        if got != want:
-            yield f"{rest[1]}: extra {sorted(got - want)}, missing {sorted(want - got)}"
-    elif command == "csv":
-        with open(rest[0], newline="", encoding="utf-8") as f:
-            table = {r["user"]: r for r in csv.DictReader(f)}
-        for user, a in accounts.items():
-            r = table.get(user, {})
-            if r.get("account") != a["account"] or r.get("fullName") != (a["fullName"] or ""):
-                yield f"{user}: CSV {r.get('account')!r} {r.get('fullName')!r}"
-        if len(table) != len(accounts):
-            yield f"CSV has {len(table)} rows, JSON {len(accounts)}"
     else:
         yield f"unknown check {command}"
 

@@ -5,8 +5,8 @@
 # every Samba file lives below the work folder (bind-mounted over Samba's
 # own folders inside the namespace).
 #
-# Every setup step first looks whether what it makes is already there, so a
-# step run twice, or one that a controller did for itself, is no failure.
+# Each setup step runs once, on a fresh work folder; only what a controller
+# may do for itself (dc2's DNS records) is looked for first.
 #
 # ad_can_run                         why this machine cannot run a domain (empty: it can)
 # ad_start_work                      the work folder, cleaned up by ad_cleanup
@@ -87,25 +87,21 @@ ad_has_namespaces() {
 ad_add_dc() {
     local n=$1 dir=$AD_WORK/dc$1 d
     mkdir -p "$dir"/{etc,lib,run,log,cache}
-    [ -e "$dir/etc/smb.conf" ] || : >"$dir/etc/smb.conf"
+    : >"$dir/etc/smb.conf"
     printf 'search %s\nnameserver %s.1\noptions timeout:1 attempts:1\n' "$AD_DNS" "$AD_NET" >"$dir/resolv.conf"
-    if ! ad_has_namespaces "$n"; then
-        unshare --net --mount --uts --propagation private sleep infinity </dev/null >/dev/null 2>&1 &
-        echo $! >"$dir/holder.pid"
-        wait_until 30 ad_has_namespaces "$n" || { echo "no namespaces for dc$n"; return 1; }
-    fi
+    unshare --net --mount --uts --propagation private sleep infinity </dev/null >/dev/null 2>&1 &
+    echo $! >"$dir/holder.pid"
+    wait_until 30 ad_has_namespaces "$n" || { echo "no namespaces for dc$n"; return 1; }
     ad_in "$n" hostname "dc$n"
     ad_in "$n" ip link set lo up
-    # Each file or folder of ours over the system's, unless it is there already.
+    # Each file or folder of ours over the system's.
     for d in "$AD_WORK/hosts:/etc/hosts" "$dir/resolv.conf:/etc/resolv.conf" "$dir/etc:/etc/samba" \
              "$dir/lib:/var/lib/samba" "$dir/run:/run/samba" "$dir/log:/var/log/samba" "$dir/cache:/var/cache/samba"; do
-        [ "$(ad_in "$n" stat -Lc %d:%i "${d#*:}")" = "$(stat -Lc %d:%i "${d%%:*}")" ] ||
-            ad_in "$n" mount --bind "${d%%:*}" "${d#*:}" || return 1
+        ad_in "$n" mount --bind "${d%%:*}" "${d#*:}" || return 1
     done
     if [ "$n" = 2 ]; then
-        ad_in 1 ip link show tsad1 >/dev/null 2>&1 ||
-            ip link add tsad1 netns "$(cat "$AD_WORK/dc1/holder.pid")" type veth peer name tsad2 \
-                netns "$(cat "$AD_WORK/dc2/holder.pid")" || return 1
+        ip link add tsad1 netns "$(cat "$AD_WORK/dc1/holder.pid")" type veth peer name tsad2 \
+            netns "$(cat "$AD_WORK/dc2/holder.pid")" || return 1
         local i
         for i in 1 2; do
             ad_in "$i" ip addr replace "$AD_NET.$i/24" dev "tsad$i" &&
@@ -117,23 +113,9 @@ ad_add_dc() {
     fi
 }
 
-# Controller N holds the domain: its own computer object is in its database.
-ad_is_dc() {
-    ad_in "$1" samba-tool computer show "DC$1" >/dev/null 2>&1
-}
-
-# What a step that failed half-way left is thrown away before it runs again.
-ad_start_afresh() {
-    ad_stop_dc "$1"
-    : >"$AD_WORK/dc$1/etc/smb.conf"
-    rm -rf "${AD_WORK:?}/dc$1/lib/"* "$AD_WORK/dc$1/cache/"*
-}
-
 # ad_make_dc N: dc1 provisions the domain, dc2 joins it.
 ad_make_dc() {
     local n=$1 how
-    ad_is_dc "$n" && return 0
-    ad_start_afresh "$n"
     if [ "$n" = 1 ]; then
         how=(provision --realm="$AD_REALM" --domain="$AD_NETBIOS" --server-role=dc --adminpass="$AD_ADMIN_PASSWORD"
              --host-name=dc1 --host-ip="$AD_NET.1")
@@ -179,11 +161,9 @@ ad_answers() {
 ad_up_or_gone() { ad_answers "$1" || ! kill -0 "$2" 2>/dev/null; }
 ad_start_dc() {
     local n=$1 pid
-    pid=$(cat "$AD_WORK/dc$n/samba.pid" 2>/dev/null) && kill -0 "$pid" 2>/dev/null || {
-        ad_in "$n" samba -i -s /etc/samba/smb.conf >>"$AD_WORK/dc$n/samba.log" 2>&1 &
-        pid=$!
-        echo "$pid" >"$AD_WORK/dc$n/samba.pid"
-    }
+    ad_in "$n" samba -i -s /etc/samba/smb.conf >>"$AD_WORK/dc$n/samba.log" 2>&1 &
+    pid=$!
+    echo "$pid" >"$AD_WORK/dc$n/samba.pid"
     wait_until 180 ad_up_or_gone "$n" "$pid" && ad_answers "$n" || { echo "dc$n did not start:"; tail -20 "$AD_WORK/dc$n/samba.log"; return 1; }
 }
 

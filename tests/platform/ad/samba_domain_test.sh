@@ -4,7 +4,7 @@
 # Samba's and Kerberos' own tools, and the program's printed reports
 # compared byte for byte with what the test works out from each
 # controller's raw attributes; then the audit's rows compared with those
-# reports (audit_check.py), its states, filters and paging.
+# reports (audit_check.py), its states, base and paging.
 # Each phase says how long it took: every wait in it has its own bound.
 # Usage: samba_domain_test.sh PATH/TO/tramsel
 set -uo pipefail
@@ -35,29 +35,24 @@ ad_add_dc 1 && ad_add_dc 2 || die "cannot make the namespaces"
 ad_make_dc 1 || die "cannot provision"
 password='Us3r-Passw0rd!'
 st() { ad_in 1 samba-tool "$@"; }
-# ensure KIND NAME ARGS...: "samba-tool KIND create NAME ARGS...", unless
-# "KIND show NAME" finds it; apply_pso PSO USER: applied, unless it is.
-ensure() { st $1 show "$2" >/dev/null 2>&1 || st $1 create "${@:2}"; }
-apply_pso() { st domain passwordsettings pso show-user "$2" | grep "'$1'" >/dev/null || st domain passwordsettings pso apply "$1" "$2"; }
-# Each step looks first, so that setting up twice changes nothing. For the
-# audit: a disabled account, one whose lockout runs out after five seconds
-# (a PSO of its own), a display name that CSV must quote, and more users
+pso() { st domain passwordsettings pso "$@"; }
+# For the audit: a disabled account, one whose lockout runs out after five seconds
+# (a PSO of its own), a display name with a comma, quotes and É, and more users
 # than a page holds, imported as LDIF (550 to a transaction: one
 # transaction's cost grows with the square of its size).
 make_accounts() {
     local user first
     st domain passwordsettings set --account-lockout-threshold=3 --max-pwd-age=30 --min-pwd-age=0 || return 1
     for user in jdoe ann neverexp willexp newbie locked émile 'j(1)' plain relocked; do
-        ensure user "$user" "$password" || return 1
+        st user create "$user" "$password" || return 1
     done
     # A password that must be changed at the next login has no date set.
-    ensure user mustchange "$password" --must-change-at-next-login &&
+    st user create mustchange "$password" --must-change-at-next-login &&
         st user setexpiry neverexp --noexpiry && st user setexpiry willexp --days=10 &&
-        ensure "domain passwordsettings pso" weekly 1 --max-pwd-age=7 && apply_pso weekly willexp &&
-        ensure "domain passwordsettings pso" quick 2 --account-lockout-threshold=3 --account-lockout-duration=1 \
-            --reset-account-lockout-after=1 && apply_pso quick relocked || return 1
-    { st ou list | grep -x 'OU=Staff' >/dev/null || st ou create OU=Staff; } &&
-        ensure user gone "$password" --userou=OU=Staff && st user disable gone || return 1
+        pso create weekly 1 --max-pwd-age=7 && pso apply weekly willexp &&
+        pso create quick 2 --account-lockout-threshold=3 --account-lockout-duration=1 \
+            --reset-account-lockout-after=1 && pso apply quick relocked || return 1
+    st ou create OU=Staff && st user create gone "$password" --userou=OU=Staff && st user disable gone || return 1
     python3 - "$AD_BASE" "$AD_WORK" <<'PY' || return 1
 import base64, sys
 base, work = sys.argv[1:]
@@ -73,10 +68,7 @@ for first in (0, 550):
             ldif.write(f"dn: CN=bulk{i:05d},CN=Users,{base}\nobjectClass: user\nsAMAccountName: bulk{i:05d}\n\n")
 PY
     ad_in 1 ldbmodify -H /var/lib/samba/private/sam.ldb "$AD_WORK/audit.ldif" || return 1
-    for first in 0 550; do
-        ad_in 1 ldbsearch -H /var/lib/samba/private/sam.ldb "(sAMAccountName=bulk$(printf %05d $((first + 549))))" dn |
-            grep '^dn:' >/dev/null || ad_in 1 ldbadd -H /var/lib/samba/private/sam.ldb "$AD_WORK/bulk$first.ldif" || return 1
-    done
+    for first in 0 550; do ad_in 1 ldbadd -H /var/lib/samba/private/sam.ldb "$AD_WORK/bulk$first.ldif" || return 1; done
 }
 make_accounts >"$AD_WORK/accounts.log" 2>&1 || { cat "$AD_WORK/accounts.log"; die "cannot make the accounts"; }
 ad_start_dc 1 || die "dc1 does not start"
@@ -168,8 +160,6 @@ while IFS='|' read -r what dc user attr want; do
     got=$(raw "$dc" "$user" "$attr" </dev/null | awk -v a="$attr" '$1 == a { print (a ~ /^lastLogon(Timestamp)?$|Time$/ && $2 > 0 ? "set" : $2) }')
     [ "$got" == "$want" ] && echo "ok: $what" || fail "$what: $attr on $dc is '$got', not '$want'"
 done <<'LOGINS'
-jdoe's failure at dc1 reset by the login there|dc1|jdoe|badPwdCount|0
-jdoe's two failures at dc2|dc2|jdoe|badPwdCount|2
 ann logged on at dc2|dc2|ann|lastLogon|set
 ann never at dc1|dc1|ann|lastLogon|0
 locked has three failures|dc1|locked|badPwdCount|3
@@ -211,9 +201,7 @@ ad_in 1 samba-tool domain exportkeytab "$AD_WORK/machine.keytab" --principal='DC
 cases <<'CASES'
 failures split across two controllers|0|expected 'SALES\jdoe' jdoe dc1 dc2||5|"$program" --print "${both[@]}" 'SALES\jdoe'
 logged on only at the second controller|0|expected 'SALES\ann' ann dc1 dc2||5|"$program" --print "${both[@]}" 'SALES\ann'
-password never expires|0|expected 'SALES\neverexp' neverexp dc1 dc2||5|"$program" --print "${both[@]}" 'SALES\neverexp'
 account that expires, password policy from a PSO|0|expected 'SALES\willexp' willexp dc1 dc2||5|"$program" --print "${both[@]}" 'SALES\willexp'
-never logged on|0|expected 'SALES\newbie' newbie dc1 dc2||5|"$program" --print "${both[@]}" 'SALES\newbie'
 locked out|0|expected 'SALES\locked' locked dc1 dc2||5|"$program" --print "${both[@]}" 'SALES\locked'
 non-ASCII name|0|expected 'SALES\émile' '\c3\a9mile' dc1 dc2||5|"$program" --print "${both[@]}" 'SALES\émile'
 parentheses in the name|0|expected 'SALES\j(1)' 'j\281\29' dc1 dc2||5|"$program" --print "${both[@]}" 'SALES\j(1)'
@@ -223,16 +211,13 @@ a reader who may not read the PSO|0|expected 'SALES\willexp' willexp dc1 dc2||5|
 controllers from DNS, DNS domain typed|0|expected 'SALES.TEST\jdoe' jdoe dc1 dc2||5|"$program" --print 'sales.test\jdoe'
 controllers from DNS, NetBIOS name|0|expected 'SALES\jdoe' jdoe dc1 dc2||5|"$program" --print 'sales\jdoe'
 unmapped domain name, controller named|1|failure_text 'OTHER\jdoe'|dc1.$AD_DNS serves SALES, not OTHER|5|"$program" --print --server "ldap://dc1.$AD_DNS" 'other\jdoe'
-wrong DNS domain, controller named|1|failure_text 'OTHER.TEST\jdoe'|dc1.$AD_DNS serves $AD_DNS, not other.test|5|"$program" --print --server "ldap://dc1.$AD_DNS" 'other.test\jdoe'
 a controller named by its address|1|failure_text 'SALES\jdoe'|no domain controller answered: ldap://$AD_NET.1: $gss|5|"$program" --print --server "ldap://$AD_NET.1" 'SALES\jdoe'
 one controller named by its address|3|expected 'SALES\jdoe' jdoe dc1|$AD_NET.2: $gss; its answers are missing|5|"$program" --print --server "ldap://dc1.$AD_DNS" --server "ldap://$AD_NET.2" 'SALES\jdoe'
 ldaps, the certificate verified|0|expected 'SALES\jdoe' jdoe dc1||5|LDAPTLS_CACERT=$AD_WORK/dc1/lib/private/tls/ca.pem "$program" --print --server "ldaps://dc1.$AD_DNS" 'SALES\jdoe'
 ldaps, a certificate of another CA|1|failure_text 'SALES\jdoe'|no domain controller answered: ldaps://dc1.$AD_DNS: Can't contact LDAP server, or its certificate is not trusted (LDAPTLS_CACERT names a CA file)|5|LDAPTLS_CACERT=$AD_WORK/dc2/lib/private/tls/ca.pem LDAPTLS_REQCERT=never "$program" --print --server "ldaps://dc1.$AD_DNS" 'SALES\jdoe'
-unmapped domain name, no controller named|1|failure_text 'OTHER\jdoe'|no DNS domain known for OTHER: set realm in smb.conf, or name a domain controller with --server|1|"$program" --print 'other\jdoe'
-a wildcard matches no one|1|failure_text 'SALES\j*'|no user j* in sales.test|5|"$program" --print "${both[@]}" 'SALES\j*'
-a filter cannot be widened|1|failure_text 'SALES\jdoe)(x'|no user jdoe)(x in sales.test|5|"$program" --print "${both[@]}" 'SALES\jdoe)(x'
 no ticket|1|failure_text 'SALES\jdoe'|no Kerberos ticket for SALES.TEST (run kinit)|5|KRB5CCNAME=FILE:$AD_WORK/none.cc "$program" --print 'SALES\jdoe'
 root with the machine keytab, kept in memory|0|expected 'SALES\jdoe' jdoe dc1 dc2||5|KRB5CCNAME=FILE:$AD_WORK/none.cc KRB5_KTNAME=FILE:$AD_WORK/machine.keytab "$program" --print "${both[@]}" 'SALES\jdoe'
+one controller black-holed|3|expected 'SALES\jdoe' jdoe dc1|dc9.$AD_DNS: Can't contact LDAP server; its answers are missing|6|"$program" --print --server "ldap://dc1.$AD_DNS" --server "ldap://dc9.$AD_DNS" 'SALES\jdoe'
 CASES
 # Root without a ticket on a joined machine (here dc1 itself) uses the
 # machine account's ticket, from its keytab, and writes no cache.
@@ -249,15 +234,6 @@ audit() {
 verify() {  # verify NAME ARGS...: what audit_check.py ARGS says
     python3 "$here/audit_check.py" "${@:2}" && echo "ok: $1" || fail "$1"
 }
-agree() {  # agree NAME AUDIT-JSON ARGS...: every row (but the bulk's) and its --print report
-    local user
-    rm -rf "$AD_WORK/reports" && mkdir "$AD_WORK/reports"
-    python3 -c 'import json, sys; [print(a["user"]) for a in json.load(open(sys.argv[1]))["accounts"] if not a["user"].startswith("bulk")]' \
-        "$2" | while IFS= read -r user; do
-        ad_in 1 env KRB5CCNAME="$KRB5CCNAME" "$program" --print "${@:3}" "SALES\\$user" >"$AD_WORK/reports/$user" 2>/dev/null
-    done
-    verify "$1" agree "$2" "$AD_WORK/reports"
-}
 # relocked's lockout has run out once dc1 no longer computes it (checked below).
 lockout_over() { [ "$(raw dc1 relocked msDS-User-Account-Control-Computed | awk '{ print $2 }')" = 0 ]; }
 wait_until 30 lockout_over
@@ -265,20 +241,17 @@ users=$(ad_in 1 ldapsearch -LLL -N -Q -Y GSSAPI -H "ldap://dc1.$AD_DNS" -b "$AD_
     '(&(objectCategory=person)(objectClass=user))' dn | grep -c '^dn:')
 json=$AD_WORK/audit.json
 audit "the audit of both controllers" 0 "$json" "" "${both[@]}" --format json
-agree "every row agrees with the account's report" "$json" "${both[@]}"
+# Every row (but the bulk's) agrees with the account's --print report.
+mkdir "$AD_WORK/reports"
+python3 -c 'import json, sys; [print(a["user"]) for a in json.load(open(sys.argv[1]))["accounts"] if not a["user"].startswith("bulk")]' \
+    "$json" | while IFS= read -r user; do
+    ad_in 1 env KRB5CCNAME="$KRB5CCNAME" "$program" --print "${both[@]}" "SALES\\$user" >"$AD_WORK/reports/$user" 2>/dev/null
+done
+verify "every row agrees with the account's report" agree "$json" "$AD_WORK/reports"
 # Past the first page; locked, a lockout run out, disabled; a display name with a comma, quotes and É.
 verify "all $users users, their states and names" expr "$json" "len(rows) == $users and $users > 1000" \
     'rows["locked"]["locked"] and rows["relocked"]["locked"] is False and rows["gone"]["disabled"]' \
     'rows["jdoe"]["fullName"] == "Doe, \"J\" Émile"'
-audit "the audit as CSV" 0 "$AD_WORK/audit.csv" "" "${both[@]}" --format csv
-verify "CSV holds the same rows and names" csv "$json" "$AD_WORK/audit.csv"
-for filter in 'locked:a["locked"]' 'disabled:a["disabled"]' 'enabled:a["disabled"] is False' \
-    'never-logged-in:a["lastLogin"] is None'; do
-    audit "--${filter%%:*}" 0 "$AD_WORK/filtered.json" "" "${both[@]}" --format json "--${filter%%:*}"
-    verify "--${filter%%:*} selects exactly its accounts" filter "$json" "$AD_WORK/filtered.json" "${filter#*:}"
-done
-audit "a --base outside the domain" 2 "$out" "--base OU=x,DC=other,DC=test is not in sales.test" \
-    "${both[@]}" --base OU=x,DC=other,DC=test
 audit "a --base not in the domain's tree" 2 "$out" "--base OU=x,$AD_BASE does not exist in sales.test" \
     --server "ldap://dc1.$AD_DNS" --base "OU=x,$AD_BASE"
 audit "a --base inside it" 0 "$AD_WORK/users.json" "" "${both[@]}" --base "OU=Staff,$AD_BASE" --format json
@@ -287,11 +260,7 @@ ad_in 1 env KRB5CCNAME="$KRB5CCNAME" "$program" --print --per-dc --format json "
 verify "per controller: jdoe's failures at dc2" expr "$AD_WORK/perdc.json" \
     '[c["badPwdCount"] for c in d["controllers"]] == [0, 2] and all(c["answered"] for c in d["controllers"])'
 
-phase "a controller that never answers, hangs, or is stopped"
-cases <<'CASES'
-one controller black-holed|3|expected 'SALES\jdoe' jdoe dc1|dc9.$AD_DNS: Can't contact LDAP server; its answers are missing|6|"$program" --print --server "ldap://dc1.$AD_DNS" --server "ldap://dc9.$AD_DNS" 'SALES\jdoe'
-the only controller black-holed|1|failure_text 'SALES\jdoe'|no domain controller answered: ldap://dc9.$AD_DNS: Can't contact LDAP server|6|"$program" --print --server "ldap://dc9.$AD_DNS" 'SALES\jdoe'
-CASES
+phase "a controller that hangs, or is stopped"
 ad_signal_dc 2 STOP
 cases <<'CASES'
 one controller hung|3|expected 'SALES\jdoe' jdoe dc1|dc2.$AD_DNS: Timed out; its answers are missing|6|"$program" --print "${both[@]}" 'SALES\jdoe'
@@ -299,14 +268,12 @@ CASES
 ad_signal_dc 2 CONT
 ad_stop_dc 2
 cases <<'CASES'
-one controller stopped|3|expected 'SALES\jdoe' jdoe dc1|dc2.$AD_DNS: Can't contact LDAP server; its answers are missing|6|"$program" --print "${both[@]}" 'SALES\jdoe'
 the newest lastLogon's controller stopped|3|expected 'SALES\ann' ann dc1|dc2.$AD_DNS: Can't contact LDAP server; its answers are missing|6|"$program" --print "${both[@]}" 'SALES\ann'
 CASES
 audit "the audit with one controller stopped" 3 "$AD_WORK/down.json" \
     "ldap://dc2.$AD_DNS: Can't contact LDAP server; its answers are missing" "${both[@]}" --format json
 verify "every row, from the other controller" expr "$AD_WORK/down.json" \
     'len(rows) == '"$users"' and all(a["controllersAnswered"] == 1 for a in rows.values()) and not d["controllers"][1]["answered"]'
-agree "rows agree with the reports, one controller stopped" "$AD_WORK/down.json" "${both[@]}"
 
 phase ""
 echo "done: $failures failed"

@@ -3,7 +3,8 @@
 # (useradd, chpasswd, chage, utmpdump, lastlog, pam_faillock through
 # pamtester) inside a private mount namespace, so that the machine's files
 # stay untouched, and checks that the report agrees with what chage, last,
-# lastb, lastlog and faillock print for the same user.
+# lastb, lastlog and faillock print for the same user. (lastlog2's and
+# wtmpdb's databases, which Debian 12 has no tools for: login_databases_test.)
 # Usage: real_tools_test.sh PATH/TO/tramsel
 set -euo pipefail
 
@@ -14,7 +15,7 @@ if [ "${1:-}" != --inside ]; then
     [ "$(id -u)" -eq 0 ] || skip "needs root (it adds a user and writes login records in a private mount namespace)"
     unshare --mount --propagation private true 2>/dev/null ||
         skip "unshare --mount is not permitted here"
-    for tool in useradd chpasswd chage utmpdump last lastb lastlog faillock pamtester sqlite3; do
+    for tool in useradd chpasswd chage utmpdump last lastb lastlog faillock pamtester; do
         command -v "$tool" >/dev/null || skip "$tool is not installed"
     done
     [ -n "$(find /lib /usr/lib -name pam_faillock.so -print -quit 2>/dev/null)" ] || skip "pam_faillock is not installed"
@@ -116,16 +117,6 @@ password expires (chage)|Password Expiration Date:|date -d "$(field 'Password ex
 last password change (chage)|Password Last Changed:|date -d "$(field 'Last password change')" +%F
 maximum age (chage)|Password Max Age|field 'Maximum number of days'
 CHECKS
-# A maximum of 0 asks for a change at once; Debian's default 99999 never expires.
-for max in 0:0 99999:None; do
-    chage -M "${max%:*}" tramseltest
-    checks tramseltest <<CHECKS
-last password change, maximum ${max%:*} (chage)|Password Last Changed:|date -d "\$(field 'Last password change')" +%F
-maximum age ${max%:*}|Password Max Age|echo ${max#*:}
-CHECKS
-done
-chage -M 45 tramseltest
-
 crash=$(report tramselcrash)
 crashSession=$(last -w --time-format iso tramselcrash | head -1)
 grep -q crash <<<"$crashSession" || check "last shows a crash" "crash" "$crashSession"
@@ -168,35 +159,6 @@ check "locked as pam_faillock decides, 2 failures" "$(refused tramseltest)" "$(l
 fail_login rhost=192.0.2.11
 check "locked as pam_faillock decides, 3 failures" "$(refused tramseltest)" "$(locked tramseltest)"
 check "pam_faillock refuses after 3 failures" true "$(refused tramseltest)"
-
-# --- Stage 3: lastlog2's and wtmpdb's databases (their tools are not in
-# Debian 12: the rows are written with sqlite3 as they would write them, and
-# read back as `lastlog2` and `wtmpdb last` print them).
-echo "== lastlog2 and wtmpdb"
-now=$(date +%s) lastlog2=/var/lib/lastlog/lastlog2.db wtmpdb=/var/lib/wtmpdb/wtmp.db
-mkdir -p /var/lib/lastlog /var/lib/wtmpdb
-sqlite3 $lastlog2 "CREATE TABLE Lastlog2(Name TEXT PRIMARY KEY, Time INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);
-    INSERT INTO Lastlog2 VALUES('tramseltest', $((now + 3600)), 'pts/5', '192.0.2.20', 'sshd');"
-sqlite3 $wtmpdb "CREATE TABLE wtmp(ID INTEGER PRIMARY KEY, Type INTEGER, User TEXT NOT NULL, Login INTEGER,
-                       Logout INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);
-     INSERT INTO wtmp(Type, User, Login, Logout, TTY, RemoteHost, Service) VALUES
-         (1, 'reboot', $((now + 60))000000, NULL, '~', '', ''),
-         (3, 'tramseltest', $((now + 7200))123456, $((now + 9000))654321, 'pts/6', '192.0.2.21', 'sshd'),
-         (3, 'tramselcrash', $((now + 7300))000000, NULL, 'pts/7', '', 'sshd'),
-         (1, 'reboot', $((now + 9999))000000, NULL, '~', '', '');"
-checks tramseltest <<'CHECKS'
-last login (wtmpdb)|Last Login:|sqlite3 $wtmpdb "SELECT datetime(Login / 1000000, 'unixepoch') FROM wtmp WHERE User = 'tramseltest' ORDER BY ID DESC LIMIT 1"
-last logoff (wtmpdb)|Last Logoff:|sqlite3 $wtmpdb "SELECT datetime(Logout / 1000000, 'unixepoch') FROM wtmp WHERE User = 'tramseltest' ORDER BY ID DESC LIMIT 1"
-CHECKS
-checks tramselcrash <<'CHECKS'
-crashed session ends at the next boot (wtmpdb)|Last Logoff:|sqlite3 $wtmpdb "SELECT datetime(Login / 1000000, 'unixepoch') FROM wtmp WHERE Type = 1 AND ID > 3 ORDER BY ID LIMIT 1"
-CHECKS
-sqlite3 $wtmpdb "DELETE FROM wtmp WHERE User = 'tramseltest'"
-checks tramseltest <<'CHECKS'
-last login (lastlog2)|Last Login:|sqlite3 $lastlog2 "SELECT datetime(Time, 'unixepoch') FROM Lastlog2 WHERE Name = 'tramseltest'"
-CHECKS
-check "no journal, WAL or lock files beside the databases" "lastlog2.db wtmp.db" \
-    "$(ls -A /var/lib/lastlog /var/lib/wtmpdb | grep -v -e '^$' -e ':$' | paste -sd' ')"
 
 [ ! -e "$scratch/differ" ] || failures=$((failures + $(wc -l <"$scratch/differ")))
 echo "$failures failed"
