@@ -19,14 +19,17 @@ bool oneOf(std::string_view name, std::span<const std::string_view> names)
 // What an option needs beside it.
 enum class Needs { Nothing, Print, Audit, PrintOrAudit };
 
-// One option: its names, whether it takes a value, and what it does with it
-// (setting line.error when the value is bad).
+// One option: its names, its value's name (none: it takes no value), what
+// it needs, what it does with its value (setting line.error when the value
+// is bad), and its help, whose later lines are indented as it shows them.
 struct Option {
     std::string_view name;
     std::string_view shortName;
-    bool takesValue;
+    std::string_view valueName;
     Needs needs;
     void (*apply)(CommandLine &line, const std::string &value);
+    std::string_view help;
+    bool takesValue() const { return !valueName.empty(); }
 };
 
 constexpr int kMaxDays = 3'650'000;  // ten thousand years
@@ -49,33 +52,77 @@ void setDays(CommandLine &line, std::optional<int> &days, std::string_view optio
             + std::to_string(kMaxDays) + ", not '" + value + "'.";
 }
 
+// --help's Options, then its Filters (the options that need --audit and narrow the rows).
 const Option kOptions[] = {
-    {"print", "p", false, Needs::Nothing, [](CommandLine &l, const std::string &) { l.print = true; }},
-    {"audit", "", false, Needs::Nothing, [](CommandLine &l, const std::string &) { l.audit = true; }},
-    {"help", "h", false, Needs::Nothing, [](CommandLine &l, const std::string &) { l.help = true; }},
-    {"version", "", false, Needs::Nothing, [](CommandLine &l, const std::string &) { l.version = true; }},
-    {"root", "", true, Needs::Nothing, [](CommandLine &l, const std::string &v) { l.root = v; }},
-    {"server", "", true, Needs::Nothing, [](CommandLine &l, const std::string &v) { l.servers.push_back(v); }},
-    {"format", "", true, Needs::PrintOrAudit,
+    {"print", "p", "", Needs::Nothing, [](CommandLine &l, const std::string &) { l.print = true; },
+     "Print the report to standard output; no window."},
+    {"audit", "", "", Needs::Nothing, [](CommandLine &l, const std::string &) { l.audit = true; },
+     "List every user account of DOMAIN (without one, of this\n"
+     "machine), merged over every domain controller; no window."},
+    {"format", "", "FORMAT", Needs::PrintOrAudit,
      [](CommandLine &l, const std::string &v) {
          l.format = audit::formatNamed(v);
          if (!l.format)
-             l.error = "Unknown format '" + v + "': use table, csv or json.";
-     }},
-    {"per-dc", "", false, Needs::Print, [](CommandLine &l, const std::string &) { l.perController = true; }},
-    {"base", "", true, Needs::Audit, [](CommandLine &l, const std::string &v) { l.base = v; }},
-    {"inactive", "", true, Needs::Audit,
-     [](CommandLine &l, const std::string &v) { setDays(l, l.filters.inactiveDays, "inactive", v); }},
-    {"never-logged-in", "", false, Needs::Audit,
-     [](CommandLine &l, const std::string &) { l.filters.neverLoggedIn = true; }},
-    {"locked", "", false, Needs::Audit, [](CommandLine &l, const std::string &) { l.filters.locked = true; }},
-    {"disabled", "", false, Needs::Audit, [](CommandLine &l, const std::string &) { l.filters.disabled = true; }},
-    {"enabled", "", false, Needs::Audit, [](CommandLine &l, const std::string &) { l.filters.enabled = true; }},
-    {"password-expires-within", "", true, Needs::Audit,
+             l.error = "Unknown format '" + v + "': use " + audit::formatNames() + ".";
+     },
+     "{formats}: with --print the account's row instead\n"
+     "of the report; with --audit every row (table by default)."},
+    {"per-dc", "", "", Needs::Print, [](CommandLine &l, const std::string &) { l.perController = true; },
+     "With --print: what each domain controller says of the\n"
+     "account, one row a controller."},
+    {"root", "", "DIR", Needs::Nothing, [](CommandLine &l, const std::string &v) { l.root = v; },
+     "Read the account files below DIR instead of /."},
+    {"server", "", "URI", Needs::Nothing, [](CommandLine &l, const std::string &v) { l.servers.push_back(v); },
+     "Ask this domain controller (ldap://dc1.sales.example.com,\n"
+     "or ldaps:// for TLS, its certificate always verified);\n"
+     "may be given more than once. Without it, DNS names them."},
+    {"base", "", "DN", Needs::Audit, [](CommandLine &l, const std::string &v) { l.base = v; },
+     "With --audit: only the accounts below this AD container."},
+    {"help", "h", "", Needs::Nothing, [](CommandLine &l, const std::string &) { l.help = true; }, "Show this help."},
+    {"version", "", "", Needs::Nothing, [](CommandLine &l, const std::string &) { l.version = true; },
+     "Show the version."},
+    {"inactive", "", "DAYS", Needs::Audit,
+     [](CommandLine &l, const std::string &v) { setDays(l, l.filters.inactiveDays, "inactive", v); },
+     "No login in the last DAYS days, never counting, unless the\n"
+     "account was created within them."},
+    {"never-logged-in", "", "", Needs::Audit, [](CommandLine &l, const std::string &) { l.filters.neverLoggedIn = true; },
+     "No login known."},
+    {"locked", "", "", Needs::Audit, [](CommandLine &l, const std::string &) { l.filters.locked = true; },
+     "Locked out now."},
+    {"disabled", "", "", Needs::Audit, [](CommandLine &l, const std::string &) { l.filters.disabled = true; },
+     "Disabled (on Linux: the account has expired)."},
+    {"enabled", "", "", Needs::Audit, [](CommandLine &l, const std::string &) { l.filters.enabled = true; },
+     "Not disabled."},
+    {"password-expires-within", "", "DAYS", Needs::Audit,
      [](CommandLine &l, const std::string &v) {
          setDays(l, l.filters.passwordExpiresWithinDays, "password-expires-within", v);
-     }},
+     },
+     "The password expires within DAYS days, or has expired."},
 };
+
+bool isFilter(const Option &option) { return option.needs == Needs::Audit && option.name != "base"; }
+
+// "  -p, --print      Print ..." with the help's later lines under its first.
+std::string optionHelp(bool filters)
+{
+    constexpr std::size_t kHelpColumn = 19;
+    std::string text;
+    for (const Option &option : kOptions) {
+        if (isFilter(option) != filters)
+            continue;
+        std::string label = "  " + (option.shortName.empty() ? "" : "-" + std::string(option.shortName) + ", ")
+            + "--" + std::string(option.name) + (option.takesValue() ? " " + std::string(option.valueName) : "");
+        label += label.size() > kHelpColumn ? "\n" + std::string(kHelpColumn, ' ')
+                                            : std::string(std::max(kHelpColumn, label.size() + 2) - label.size(), ' ');
+        std::string help(option.help);
+        if (const auto at = help.find("{formats}"); at != std::string::npos)
+            help.replace(at, 9, audit::formatNames());
+        for (std::size_t at = 0; (at = help.find('\n', at)) != std::string::npos; at += kHelpColumn + 1)
+            help.insert(at + 1, kHelpColumn, ' ');
+        text += label + help + "\n";
+    }
+    return text;
+}
 
 const Option *optionNamed(std::string_view name)
 {
@@ -181,14 +228,14 @@ CommandLine parseCommandLine(std::span<const std::string> arguments, const Toolk
             given.push_back(option);
             // --audit=SALES names the domain, as --audit SALES does.
             const bool domainValue = option->name == "audit" && inlineValue;
-            if (!option->takesValue && inlineValue && !domainValue) {
+            if (!option->takesValue() && inlineValue && !domainValue) {
                 line.error = "Option '" + std::string(name) + "' takes no value.";
                 break;
             }
-            const auto text = option->takesValue || domainValue ? value() : std::optional<std::string>("");
+            const auto text = option->takesValue() || domainValue ? value() : std::optional<std::string>("");
             if (domainValue && !text->empty())
                 positional.push_back(*text);
-            if ((option->takesValue || domainValue) && text && text->empty())
+            if ((option->takesValue() || domainValue) && text && text->empty())
                 line.error = "The value of '--" + std::string(option->name) + "' cannot be empty.";
             else if (text)
                 option->apply(line, *text);
@@ -212,32 +259,8 @@ std::string helpText()
            "of a domain or machine with the same values and its state.\n"
            "\n"
            "Options:\n"
-           "  -p, --print      Print the report to standard output; no window.\n"
-           "  --audit          List every user account of DOMAIN (without one, of this\n"
-           "                   machine), merged over every domain controller; no window.\n"
-           "  --format FORMAT  table, csv or json: with --print the account's row instead\n"
-           "                   of the report; with --audit every row (table by default).\n"
-           "  --per-dc         With --print: what each domain controller says of the\n"
-           "                   account, one row a controller.\n"
-           "  --root DIR       Read the account files below DIR instead of /.\n"
-           "  --server URI     Ask this domain controller (ldap://dc1.sales.example.com,\n"
-           "                   or ldaps:// for TLS, its certificate always verified);\n"
-           "                   may be given more than once. Without it, DNS names them.\n"
-           "  --base DN        With --audit: only the accounts below this AD container.\n"
-           "  -h, --help       Show this help.\n"
-           "  --version        Show the version.\n"
-           "\n"
-           "Filters of --audit, each narrowing the rows (all must hold):\n"
-           "  --inactive DAYS  No login in the last DAYS days, never counting, unless the\n"
-           "                   account was created within them.\n"
-           "  --never-logged-in  No login known.\n"
-           "  --locked         Locked out now.\n"
-           "  --disabled       Disabled (on Linux: the account has expired).\n"
-           "  --enabled        Not disabled.\n"
-           "  --password-expires-within DAYS\n"
-           "                   The password expires within DAYS days, or has expired.\n"
-           "\n"
-           "Columns of --audit and --format (CSV headings and JSON keys):\n"
+        + optionHelp(false) + "\nFilters of --audit, each narrowing the rows (all must hold):\n" + optionHelp(true)
+        + "\nColumns of --audit and --format (CSV headings and JSON keys):\n"
         + columnHelp(accountColumns())
         + "\nColumns of --per-dc:\n"
         + columnHelp(audit::controllerColumns())

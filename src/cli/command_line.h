@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <span>
@@ -77,6 +78,9 @@ struct WindowlessResult {
 struct AuditHooks {
     std::function<void(const Progress &)> progress;
     std::function<DateTime()> now;
+    // Where an audit's rows are written as they come (CSV at once; a table
+    // and JSON once they are all there); nothing: into the result.
+    std::ostream *out = nullptr;
 };
 
 WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, const SourceFactory &makeSource,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <sstream>
 
 #include "report/filters.h"
 #include "output/writers.h"
@@ -88,7 +89,9 @@ struct Run {
         const Request request{upperDomain(line.account.value_or(""), locale), line.base};
         const DateTime generated = now();
         const audit::Now clock = audit::nowAt(generated, locale);
-        audit::AccountOutput output(line.format.value_or(audit::Format::Table), locale);
+        // The rows go out as they come where the caller takes them so.
+        std::ostringstream held;
+        audit::AccountOutput output(line.format.value_or(audit::Format::Table), locale, hooks.out ? *hooks.out : held);
         const Listing listing = source()->list(
             request,
             [&](AccountRecord &&record) {
@@ -101,10 +104,8 @@ struct Run {
             return {kExitBadCommandLine, {}, listing.failure.text + "\n"};
         if (const auto reason = nothingRead(listing))
             return failed(*reason);
-        WindowlessResult result{kExitSuccess,
-                                output.finish(listing.domain.empty() ? request.domain : listing.domain,
-                                              listing.sources, generated),
-                                {}};
+        output.finish(listing.domain.empty() ? request.domain : listing.domain, listing.sources, generated);
+        WindowlessResult result{kExitSuccess, held.str(), {}};
         noteMissing(listing.sources, result);
         // Values left unknown are as partial an answer as a missing controller.
         noteUnread(listing.unread, result);
@@ -130,9 +131,11 @@ struct Run {
         }
         noteUnread(found.unread, result);
         const std::string domain = found.record->account.substr(0, found.record->account.rfind('\\'));
-        audit::AccountOutput output(*line.format, locale);
+        std::ostringstream text;
+        audit::AccountOutput output(*line.format, locale, text);
         output.add(*found.record);
-        result.out = output.finish(domain, found.sources, now());
+        output.finish(domain, found.sources, now());
+        result.out = text.str();
         return result;
     }
 
@@ -141,8 +144,9 @@ struct Run {
         const PerController view = source()->perController({account.domain, account.userName});
         if (!view.error.empty())
             return failed(view.error);
-        WindowlessResult result{
-            kExitSuccess, audit::perControllerText(line.format.value_or(audit::Format::Table), view, now(), locale), {}};
+        std::ostringstream text;
+        audit::writePerController(line.format.value_or(audit::Format::Table), view, now(), locale, text);
+        WindowlessResult result{kExitSuccess, text.str(), {}};
         Listing asked;
         for (const ControllerValues &values : view.controllers)
             asked.sources.push_back(values.source);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <utility>
 #include <variant>
 
@@ -84,7 +85,8 @@ std::size_t width(const std::string &text)
 
 class TableWriter final : public RowWriter {
 public:
-    TableWriter(std::vector<Field> fields, const Locale &locale) : fields_(std::move(fields)), locale_(locale)
+    TableWriter(std::vector<Field> fields, const Locale &locale, std::ostream &out)
+        : fields_(std::move(fields)), locale_(locale), out_(out)
     {
         std::vector<std::string> headings;
         for (const Field &field : fields_)
@@ -100,13 +102,12 @@ public:
         rows_.push_back(std::move(texts));
     }
 
-    std::string finish() override
+    void finish() override
     {
         std::vector<std::size_t> widths(fields_.size(), 0);
         for (const auto &row : rows_)
             for (std::size_t i = 0; i < row.size(); ++i)
                 widths[i] = std::max(widths[i], width(row[i]));
-        std::string text;
         for (const auto &row : rows_) {
             std::string line;
             for (std::size_t i = 0; i < row.size(); ++i) {
@@ -116,14 +117,14 @@ public:
                 line += (i ? "  " : "") + (right ? padding + row[i] : row[i] + padding);
             }
             line.erase(line.find_last_not_of(' ') + 1);
-            text += line + '\n';
+            out_ << line << '\n';
         }
-        return text;
     }
 
 private:
     std::vector<Field> fields_;
     const Locale &locale_;
+    std::ostream &out_;
     std::vector<std::vector<std::string>> rows_;  // the headings first
 };
 
@@ -131,24 +132,24 @@ private:
 // line break is quoted, with its double quotes doubled.
 class CsvWriter final : public RowWriter {
 public:
-    CsvWriter(std::vector<Field> fields, const Locale &locale) : fields_(std::move(fields)), locale_(locale)
+    CsvWriter(std::vector<Field> fields, const Locale &locale, std::ostream &out)
+        : fields_(std::move(fields)), locale_(locale), out_(out)
     {
-        for (std::size_t i = 0; i < fields_.size(); ++i)
-            text_.append(i ? "," : "").append(fields_[i].key);
-        text_ += "\r\n";
     }
 
     void add(std::span<const Cell> cells) override
     {
+        headings();
+        std::string line;
         for (std::size_t i = 0; i < fields_.size(); ++i) {
             const Json value = machineValue(fields_[i], cells[i], locale_);
-            text_.append(i ? "," : "")
+            line.append(i ? "," : "")
                 .append(quoted(value.is_null() ? "" : value.is_string() ? validUtf8(value.get<std::string>()) : dumped(value)));
         }
-        text_ += "\r\n";
+        out_ << line << "\r\n";
     }
 
-    std::string finish() override { return std::move(text_); }
+    void finish() override { headings(); }
 
 private:
     static std::string quoted(const std::string &field)
@@ -161,15 +162,29 @@ private:
         return out + '"';
     }
 
+    // Written with the first row, so that a listing that fails writes nothing.
+    void headings()
+    {
+        if (std::exchange(headed_, true))
+            return;
+        for (std::size_t i = 0; i < fields_.size(); ++i)
+            out_ << (i ? "," : "") << fields_[i].key;
+        out_ << "\r\n";
+    }
+
     std::vector<Field> fields_;
     const Locale &locale_;
-    std::string text_;
+    std::ostream &out_;
+    bool headed_ = false;
 };
 
 // One object a line, so that a large listing stays readable line by line.
 class JsonWriter final : public RowWriter {
 public:
-    JsonWriter(std::vector<Field> fields, const Locale &locale) : fields_(std::move(fields)), locale_(locale) {}
+    JsonWriter(std::vector<Field> fields, const Locale &locale, std::ostream &out)
+        : fields_(std::move(fields)), locale_(locale), out_(out)
+    {
+    }
 
     void add(std::span<const Cell> cells) override
     {
@@ -179,11 +194,12 @@ public:
         text_.append(text_.empty() ? "[\n    " : ",\n    ").append(dumped(object));
     }
 
-    std::string finish() override { return text_.empty() ? "[]" : std::move(text_) + "\n  ]"; }
+    void finish() override { out_ << (text_.empty() ? "[]" : text_ + "\n  ]"); }
 
 private:
     std::vector<Field> fields_;
     const Locale &locale_;
+    std::ostream &out_;
     std::string text_;
 };
 
@@ -203,47 +219,63 @@ template <class Columns, class Row> std::vector<Cell> cellsOf(const Columns &col
     return cells;
 }
 
-// A document of members in order, each value JSON text already.
-std::string jsonDocument(std::initializer_list<std::pair<std::string_view, std::string>> members)
+// The start of a document of members in order, each value JSON text
+// already, up to the last member's value, which the caller writes before "\n}\n".
+void documentStart(std::ostream &out, std::initializer_list<std::pair<std::string_view, std::string>> members,
+                   std::string_view last)
 {
-    std::string text = "{";
+    out << '{';
     for (const auto &[key, value] : members)
-        text.append(text.size() > 1 ? ",\n  " : "\n  ").append(dumped(std::string(key))).append(": ").append(value);
-    return text + "\n}\n";
+        out << "\n  " << dumped(std::string(key)) << ": " << value << ',';
+    out << "\n  " << dumped(std::string(last)) << ": ";
 }
 
+// The sources as an array of one object a line, as the rows are written.
 std::string sourcesArray(const std::vector<Source> &sources, const Locale &locale)
 {
-    JsonWriter writer(fieldsOf(sourceColumns()), locale);
+    std::ostringstream text;
+    JsonWriter writer(fieldsOf(sourceColumns()), locale, text);
     for (const Source &source : sources)
         writer.add(cellsOf(sourceColumns(), ControllerValues{source, {}, {}, {}, {}, {}, {}}));
-    return writer.finish();
+    writer.finish();
+    return text.str();
 }
+
+constexpr FormatName kFormats[] = {{"table", Format::Table}, {"csv", Format::Csv}, {"json", Format::Json}};
 
 } // namespace
 
+std::span<const FormatName> formats() { return kFormats; }
+
+std::string formatNames()
+{
+    std::string names;
+    for (std::size_t i = 0; i < std::size(kFormats); ++i)
+        names.append(i == 0 ? "" : i + 1 == std::size(kFormats) ? " or " : ", ").append(kFormats[i].name);
+    return names;
+}
+
 std::optional<Format> formatNamed(std::string_view name)
 {
-    if (name == "table")
-        return Format::Table;
-    if (name == "csv")
-        return Format::Csv;
-    if (name == "json")
-        return Format::Json;
+    for (const FormatName &known : kFormats)
+        if (std::equal(name.begin(), name.end(), known.name.begin(), known.name.end(),
+                       [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; }))
+            return known.format;
     return std::nullopt;
 }
 
-std::unique_ptr<RowWriter> makeRowWriter(Format format, std::vector<Field> fields, const Locale &locale)
+std::unique_ptr<RowWriter> makeRowWriter(Format format, std::vector<Field> fields, const Locale &locale,
+                                         std::ostream &out)
 {
     switch (format) {
     case Format::Csv:
-        return std::make_unique<CsvWriter>(std::move(fields), locale);
+        return std::make_unique<CsvWriter>(std::move(fields), locale, out);
     case Format::Json:
-        return std::make_unique<JsonWriter>(std::move(fields), locale);
+        return std::make_unique<JsonWriter>(std::move(fields), locale, out);
     case Format::Table:
         break;
     }
-    return std::make_unique<TableWriter>(std::move(fields), locale);
+    return std::make_unique<TableWriter>(std::move(fields), locale, out);
 }
 
 std::string isoTime(const DateTime &dateTime, const Locale &locale)
@@ -263,35 +295,38 @@ std::string isoTime(const DateTime &dateTime, const Locale &locale)
     return text;
 }
 
-AccountOutput::AccountOutput(Format format, const Locale &locale)
-    : format_(format), locale_(locale), rows_(makeRowWriter(format, fieldsOf(accountColumns()), locale))
+AccountOutput::AccountOutput(Format format, const Locale &locale, std::ostream &out)
+    : format_(format), locale_(locale), out_(out), rows_(makeRowWriter(format, fieldsOf(accountColumns()), locale, out))
 {
 }
 
 void AccountOutput::add(const AccountRecord &record) { rows_->add(cellsOf(accountColumns(), record)); }
 
-std::string AccountOutput::finish(const std::string &domain, const std::vector<Source> &sources,
-                                  const DateTime &generated)
+void AccountOutput::finish(const std::string &domain, const std::vector<Source> &sources, const DateTime &generated)
 {
-    if (format_ != Format::Json)
-        return rows_->finish();
-    return jsonDocument({{"domain", dumped(domain)},
-                         {"generated", dumped(isoTime(generated, locale_))},
-                         {"controllers", sourcesArray(sources, locale_)},
-                         {"accounts", rows_->finish()}});
+    if (format_ == Format::Json)
+        documentStart(out_,
+                      {{"domain", dumped(domain)},
+                       {"generated", dumped(isoTime(generated, locale_))},
+                       {"controllers", sourcesArray(sources, locale_)}},
+                      "accounts");
+    rows_->finish();
+    if (format_ == Format::Json)
+        out_ << "\n}\n";
 }
 
-std::string perControllerText(Format format, const PerController &view, const DateTime &generated,
-                              const Locale &locale)
+void writePerController(Format format, const PerController &view, const DateTime &generated, const Locale &locale,
+                        std::ostream &out)
 {
-    const auto writer = makeRowWriter(format, fieldsOf(controllerColumns()), locale);
+    const auto writer = makeRowWriter(format, fieldsOf(controllerColumns()), locale, out);
     for (const ControllerValues &values : view.controllers)
         writer->add(cellsOf(controllerColumns(), values));
-    if (format != Format::Json)
-        return writer->finish();
-    return jsonDocument({{"account", dumped(view.account)},
-                         {"generated", dumped(isoTime(generated, locale))},
-                         {"controllers", writer->finish()}});
+    if (format == Format::Json)
+        documentStart(out, {{"account", dumped(view.account)}, {"generated", dumped(isoTime(generated, locale))}},
+                      "controllers");
+    writer->finish();
+    if (format == Format::Json)
+        out << "\n}\n";
 }
 
 } // namespace tramsel::audit

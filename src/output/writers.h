@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,7 +18,15 @@ namespace tramsel::audit {
 
 enum class Format { Table, Csv, Json };
 
-// "table", "csv" or "json"; nothing for any other name.
+// Every format by name, in the order --help names them.
+struct FormatName {
+    std::string_view name;
+    Format format;
+};
+std::span<const FormatName> formats();
+// "table, csv or json".
+std::string formatNames();
+// The format of that name, in any case; nothing for any other name.
 std::optional<Format> formatNamed(std::string_view name);
 
 // What a writer needs of a column.
@@ -26,20 +35,23 @@ struct Field {
     ColumnKind kind;
 };
 
-// Rows in one format: each row's cells in column order, then the text.
+// Rows in one format, written to a stream: each row's cells in column order,
+// then finish(). CSV writes each row as it comes, its headings before the
+// first; a table holds its rows to measure its columns; JSON holds its
+// objects until finish() writes them as an array laid out to stand as a
+// member of a document.
 class RowWriter {
 public:
     virtual ~RowWriter() = default;
     virtual void add(std::span<const Cell> cells) = 0;
-    // Table and CSV: the whole text, headings first. JSON: an array holding
-    // one object a row, laid out to stand as a member of a document.
-    virtual std::string finish() = 0;
+    virtual void finish() = 0;
 };
 
 // The table shows values as the report does (in the user's locale); CSV and
 // JSON as programs read them: times in ISO 8601, numbers with a point,
 // flags as true or false, nothing known as null (empty in CSV).
-std::unique_ptr<RowWriter> makeRowWriter(Format format, std::vector<Field> fields, const Locale &locale);
+std::unique_ptr<RowWriter> makeRowWriter(Format format, std::vector<Field> fields, const Locale &locale,
+                                         std::ostream &out);
 
 // A date-time on the user's clock with its offset from UTC, in ISO 8601:
 // "2026-12-07T09:30:00+01:00".
@@ -50,19 +62,20 @@ std::string isoTime(const DateTime &dateTime, const Locale &locale);
 // "accounts": [...]}.
 class AccountOutput {
 public:
-    AccountOutput(Format format, const Locale &locale);
+    AccountOutput(Format format, const Locale &locale, std::ostream &out);
     void add(const AccountRecord &record);
-    std::string finish(const std::string &domain, const std::vector<Source> &sources, const DateTime &generated);
+    void finish(const std::string &domain, const std::vector<Source> &sources, const DateTime &generated);
 
 private:
     Format format_;
     const Locale &locale_;
+    std::ostream &out_;
     std::unique_ptr<RowWriter> rows_;
 };
 
 // What each controller says of one account, in one format. JSON is one
 // document: {"account", "generated", "controllers": [...]}.
-std::string perControllerText(Format format, const PerController &view, const DateTime &generated,
-                              const Locale &locale);
+void writePerController(Format format, const PerController &view, const DateTime &generated, const Locale &locale,
+                        std::ostream &out);
 
 } // namespace tramsel::audit

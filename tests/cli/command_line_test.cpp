@@ -46,6 +46,7 @@ TEST(CommandLine, GoodLines)
         {{"--server", "ldap://a", "--server=ldap://b", "x"}, "server=ldap://a server=ldap://b account=x"},
         {{"-platform", "offscreen", "-reverse", "x"}, "account=x"}, {{"--", "-p"}, "account=-p"},
         {{"-"}, "account=-"}, {{"--help"}, "help "}, {{"--version", "-h"}, "help version "},
+        {{"--audit", "--format", "CSV"}, "audit format=csv "},
     };
     for (const auto &[arguments, expected] : rows) {
         const CommandLine line = parse(arguments);

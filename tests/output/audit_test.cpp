@@ -2,6 +2,8 @@
 // of the table, CSV and JSON.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "report/filters.h"
 #include "output/writers.h"
 #include "support/fakes.h"
@@ -141,10 +143,12 @@ const std::vector<Source> kSources{{"ldap://dc1.sales.test", true, {}}, {"ldap:/
 std::string listing(Format format, std::vector<AccountRecord> records)
 {
     const OffsetLocale locale(3600);
-    AccountOutput output(format, locale);
+    std::ostringstream text;
+    AccountOutput output(format, locale, text);
     for (const AccountRecord &record : records)
         output.add(record);
-    return output.finish("SALES", kSources, utc(2026, 12, 7, 8, 30));
+    output.finish("SALES", kSources, utc(2026, 12, 7, 8, 30));
+    return text.str();
 }
 
 TEST(Audit, JsonIsOneDocument)
@@ -224,12 +228,19 @@ TEST(Audit, TableAlignsForPeople)
               "n/a       n/a     n/a             n/a              n/a                   n/a                                      0                 0\n");
 }
 
+std::string perController(Format format, const PerController &view, const DateTime &generated, const Locale &locale)
+{
+    std::ostringstream text;
+    writePerController(format, view, generated, locale, text);
+    return text.str();
+}
+
 TEST(Audit, PerControllerView)
 {
     PerController view{"SALES\\jdoe", {{kSources[0], utc(2026, 12, 7, 8, 30), {}, 3, {}, {}, wall(2026, 12, 1)},
                                        {kSources[1], {}, {}, {}, {}, {}, {}}}, {}};
     const OffsetLocale locale(-18000);
-    EXPECT_EQ(perControllerText(Format::Json, view, utc(2026, 12, 7, 8, 30), locale),
+    EXPECT_EQ(perController(Format::Json, view, utc(2026, 12, 7, 8, 30), locale),
               "{\n"
               "  \"account\": \"SALES\\\\jdoe\",\n"
               "  \"generated\": \"2026-12-07T03:30:00-05:00\",\n"
@@ -242,7 +253,7 @@ TEST(Audit, PerControllerView)
               "\"badPasswordTime\":null,\"lockoutTime\":null,\"pwdLastSet\":null}\n"
               "  ]\n"
               "}\n");
-    EXPECT_EQ(perControllerText(Format::Csv, view, {}, locale),
+    EXPECT_EQ(perController(Format::Csv, view, {}, locale),
               "server,answered,error,lastLogon,lastLogonTimestamp,badPwdCount,badPasswordTime,lockoutTime,pwdLastSet\r\n"
               "ldap://dc1.sales.test,true,,2026-12-07T03:30:00-05:00,,3,,,2026-12-01T00:00:00-05:00\r\n"
               "ldap://dc2.sales.test,false,timed out,,,,,,\r\n");

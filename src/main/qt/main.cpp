@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -106,6 +107,10 @@ int answerWithoutWindow(const tramsel::CommandLine &line)
             write(progress.update(now), stderr);
             std::fflush(stderr);
         };
+    // A file or a pipe takes an audit's rows as they come, so that a large
+    // listing is never held whole; a terminal gets them after the progress line.
+    if (!isatty(STDOUT_FILENO))
+        hooks.out = &std::cout;
     const tramsel::WindowlessResult result = tramsel::runWindowless(
         line, locale, tramsel::makeAccountSource, hooks);
     write(progress.done(), stderr);
