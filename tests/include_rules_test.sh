@@ -28,6 +28,11 @@ RULES
 for file in $(grep -rl '#include "directory/' main); do
     case $file in main/qt/main.cpp | main/win32/main.cpp) ;; *) fail "$file includes a source" ;; esac
 done
+# The AD rules know their transport only through DomainAccess; only the
+# domain module's entry names it.
+for file in $(grep -rl '#include "directory/ad/openldap/' directory main); do
+    case $file in directory/ad/openldap/* | directory/module/domain_entry.cpp) ;; *) fail "$file includes libldap's adapter" ;; esac
+done
 # No toolkit in the core, the outputs, the command line, the sources or
 # the windows' toolkit-free parts.
 for file in $(grep -rlE '#include [<"](Q[A-Za-z]*|windows\.h|ui/(qt|win32)/|platform/(qt|win)/)' \

@@ -1,8 +1,6 @@
 // The threads that ask the controllers, and what the report asks each one.
 #include "directory/ad/ad_controllers.h"
 
-#include <ldap.h>
-
 #include <algorithm>
 #include <condition_variable>
 #include <memory>
@@ -11,26 +9,13 @@
 
 #include "directory/ad/ad_directory.h"
 #include "directory/ad/ad_domain.h"
-#include "directory/ad/ad_kerberos.h"
-#include "directory/ad/ad_session.h"
 
 namespace tramsel::ad {
 namespace {
 
 // A controller answers within this many seconds per step, or not at all.
 constexpr std::chrono::seconds kStepLimit{3};
-// One thread per controller: a domain with hundreds asks the first few
-// dozen (DNS lists them by priority).
-constexpr std::size_t kMaxControllers = 48;
-
-std::string upper(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; });
-    return text;
-}
-
-void askController(ControllerSession &session, const DomainQuery &domain, const std::string &user,
+void askController(Session &session, const DomainQuery &domain, const std::string &user,
                    ControllerOutcome &outcome)
 {
     const auto fail = [&](std::string error, ControllerOutcome::State state = ControllerOutcome::State::Failed) {
@@ -70,30 +55,6 @@ void askController(ControllerSession &session, const DomainQuery &domain, const 
 
 } // namespace
 
-DomainControllers findControllers(std::string_view domain, const std::vector<std::string> &servers,
-                                  const ConfigFiles &config)
-{
-    DomainControllers found{{std::string(domain), dnsDomainFor(domain, readConfig(config))}, {}, {}};
-    const auto &dnsDomain = found.domain.dnsDomain;
-    if (!dnsDomain && servers.empty()) {
-        found.error = "no DNS domain known for " + upper(std::string(domain))
-            + ": set realm in smb.conf, or name a domain controller with --server";
-        return found;
-    }
-    const std::string realm = upper(dnsDomain.value_or(std::string(domain)));
-    if (std::string problem = kerberosProblem(realm); !problem.empty() && !useMachineTicket(realm)) {
-        found.error = std::move(problem);
-        return found;
-    }
-    found.uris = servers.empty() ? domainControllersFromDns(*dnsDomain) : servers;
-    if (found.uris.size() > kMaxControllers)
-        found.uris.resize(kMaxControllers);
-    if (found.uris.empty())
-        found.error = "no domain controller found in DNS for " + *dnsDomain + " (_ldap._tcp.dc._msdcs." + *dnsDomain
-            + "); name one with --server";
-    return found;
-}
-
 std::vector<bool> runTogether(std::size_t count, std::size_t parallel,
                               std::optional<std::chrono::steady_clock::time_point> deadline,
                               const std::function<void(std::size_t)> &task,
@@ -107,9 +68,6 @@ std::vector<bool> runTogether(std::size_t count, std::size_t parallel,
     std::size_t next = 0, done = 0;
     bool late = false;
 
-    // libldap's global state is set up once, before the threads share it.
-    int version = 0;
-    ldap_get_option(nullptr, LDAP_OPT_PROTOCOL_VERSION, &version);
     std::vector<std::thread> threads;
     for (std::size_t t = 0; t < std::min(count, std::max<std::size_t>(parallel, 1)); ++t)
         threads.emplace_back([&] {
@@ -159,13 +117,14 @@ std::vector<bool> runTogether(std::size_t count, std::size_t parallel,
     return finished;
 }
 
-std::vector<ControllerOutcome> lookUpUser(const std::vector<std::string> &uris, const DomainQuery &domain,
-                                          const std::string &user, std::chrono::milliseconds deadline)
+std::vector<ControllerOutcome> lookUpUser(DomainAccess &access, const std::vector<std::string> &uris,
+                                          const DomainQuery &domain, const std::string &user,
+                                          std::chrono::milliseconds deadline)
 {
-    std::vector<std::unique_ptr<ControllerSession>> sessions;
+    std::vector<std::unique_ptr<Session>> sessions;
     std::vector<ControllerOutcome> outcomes(uris.size());
     for (std::size_t i = 0; i < uris.size(); ++i) {
-        sessions.push_back(std::make_unique<ControllerSession>(uris[i], kStepLimit));
+        sessions.push_back(access.session(uris[i], kStepLimit));
         outcomes[i].server = uris[i];
         outcomes[i].host = sessions[i]->host();
     }
@@ -215,7 +174,7 @@ std::vector<std::string> missingControllers(const std::vector<ControllerOutcome>
     return missing;
 }
 
-SearchBase openSearchBase(ControllerSession &session, const DomainQuery &domain)
+SearchBase openSearchBase(Session &session, const DomainQuery &domain)
 {
     SearchBase base;
     if (base.error = session.open(); !base.error.empty())

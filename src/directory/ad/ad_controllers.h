@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "directory/ad/ad_domain.h"
+#include "directory/ad/domain_access.h"
 #include "directory/ad/ad_values.h"
 
 namespace tramsel::ad {
@@ -27,14 +28,6 @@ struct ControllerOutcome {
     std::string error;   // when Failed or OtherDomain: why, as one line
 };
 
-// The domain a user named, as far as this machine's configuration tells.
-struct DomainQuery {
-    std::string name;                      // as typed: a NetBIOS or DNS name
-    std::optional<std::string> dnsDomain;  // nothing: the one the controllers serve
-};
-
-class ControllerSession;
-
 // Where a controller's searches start: the naming context of the DNS name
 // this machine knows, or else the one the controller serves, which must be
 // the domain asked for. Opens the session first.
@@ -43,16 +36,7 @@ struct SearchBase {
     std::string error;
     bool otherDomain = false;   // the controller serves another domain
 };
-SearchBase openSearchBase(ControllerSession &session, const DomainQuery &domain);
-
-// The controllers to ask about a domain, or why there are none.
-struct DomainControllers {
-    DomainQuery domain;
-    std::vector<std::string> uris;  // those named, else those DNS names (the first few dozen)
-    std::string error;              // set when there are none, or no ticket to ask them with
-};
-DomainControllers findControllers(std::string_view domain, const std::vector<std::string> &servers,
-                                  const ConfigFiles &config);
+SearchBase openSearchBase(Session &session, const DomainQuery &domain);
 
 // Runs task(0) ... task(count - 1) on threads of their own, at most
 // `parallel` at once, and returns once every thread has ended. When the
@@ -68,8 +52,9 @@ std::vector<bool> runTogether(std::size_t count, std::size_t parallel,
 
 // Every controller asked at once about one user (its sAMAccountName), within
 // the deadline; one outcome a controller, in the order given.
-std::vector<ControllerOutcome> lookUpUser(const std::vector<std::string> &uris, const DomainQuery &domain,
-                                          const std::string &user, std::chrono::milliseconds deadline);
+std::vector<ControllerOutcome> lookUpUser(DomainAccess &access, const std::vector<std::string> &uris,
+                                          const DomainQuery &domain, const std::string &user,
+                                          std::chrono::milliseconds deadline);
 
 // Why no controller found the user ("no user jdoe in sales.test", "dc1...
 // serves SALES, not OTHER", "no domain controller answered: ..."); empty

@@ -19,7 +19,7 @@ std::string namingContextOf(const std::string &dnsDomain)
     return dn;
 }
 
-std::optional<ServedDomain> servedDomain(ControllerSession &session, std::string &error)
+std::optional<ServedDomain> servedDomain(Session &session, std::string &error)
 {
     ServedDomain served;
     std::string configuration;
@@ -72,7 +72,7 @@ DcAnswer readAnswer(const Entry &e, std::optional<std::string> &pso)
     return a;
 }
 
-Policy domainPolicy(ControllerSession &session, const std::string &namingContext)
+Policy domainPolicy(Session &session, const std::string &namingContext)
 {
     Policy policy;
     std::string error;
@@ -100,7 +100,7 @@ const std::vector<const char *> kSettingsAttributes{"msDS-MaximumPasswordAge", "
 
 } // namespace
 
-std::optional<Policy> settingsObject(ControllerSession &session, const std::string &dn)
+std::optional<Policy> settingsObject(Session &session, const std::string &dn)
 {
     std::optional<Policy> policy;
     std::string error;
@@ -109,7 +109,7 @@ std::optional<Policy> settingsObject(ControllerSession &session, const std::stri
     return policy;
 }
 
-std::map<std::string, Policy> settingsObjects(ControllerSession &session, const std::string &namingContext)
+std::map<std::string, Policy> settingsObjects(Session &session, const std::string &namingContext)
 {
     std::map<std::string, Policy> policies;
     // A reader who may not list them finds none: each user's age then

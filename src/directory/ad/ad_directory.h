@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "directory/ad/ad_session.h"
+#include "directory/ad/domain_access.h"
 #include "directory/ad/ad_values.h"
 
 namespace tramsel::ad {
@@ -20,7 +20,7 @@ std::string namingContextOf(const std::string &dnsDomain);
 struct ServedDomain {
     std::string namingContext, dnsName, netbiosName;
 };
-std::optional<ServedDomain> servedDomain(ControllerSession &session, std::string &error);
+std::optional<ServedDomain> servedDomain(Session &session, std::string &error);
 
 // The attributes of an account that the report and the audit read.
 const std::vector<const char *> &accountAttributes();
@@ -37,10 +37,10 @@ struct Policy {
 };
 // The domain's policy, read from its naming context; the settings objects
 // this reader may read, by distinguished name (lower case).
-Policy domainPolicy(ControllerSession &session, const std::string &namingContext);
-std::map<std::string, Policy> settingsObjects(ControllerSession &session, const std::string &namingContext);
+Policy domainPolicy(Session &session, const std::string &namingContext);
+std::map<std::string, Policy> settingsObjects(Session &session, const std::string &namingContext);
 // One settings object's policy; nothing when it cannot be read.
-std::optional<Policy> settingsObject(ControllerSession &session, const std::string &dn);
+std::optional<Policy> settingsObject(Session &session, const std::string &dn);
 
 // The policy that applies to an account: its settings object's when it has
 // one (unknown when that cannot be read: the age then comes from the

@@ -2,10 +2,6 @@
 // controllers from DNS SRV records.
 #include "directory/ad/ad_domain.h"
 
-#include <arpa/nameser.h>
-#include <netinet/in.h>
-#include <resolv.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -23,13 +19,6 @@ std::string lower(std::string_view text)
     return result;
 }
 
-std::string upper(std::string_view text)
-{
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; });
-    return result;
-}
 
 std::string_view trimmed(std::string_view text)
 {
@@ -91,6 +80,17 @@ std::string readFile(const std::string &path)
 }
 
 // A DNS name safe to put into an LDAP URI.
+
+} // namespace
+
+std::string upper(std::string_view text)
+{
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; });
+    return result;
+}
+
 bool isHostName(std::string_view name)
 {
     return !name.empty() && name.size() <= 253 && std::all_of(name.begin(), name.end(), [](char c) {
@@ -98,8 +98,6 @@ bool isHostName(std::string_view name)
             || c == '-' || c == '.' || c == '_';
     });
 }
-
-} // namespace
 
 ConfigTexts readConfig(const ConfigFiles &files)
 {
@@ -168,56 +166,6 @@ std::string domainMismatch(std::string_view host, std::string_view typed, std::s
         return {};
     return std::string(host) + " serves " + (served.empty() ? std::string("another domain") : served) + ", not "
         + asked;
-}
-
-std::vector<std::string> domainControllersFromDns(const std::string &dnsDomain)
-{
-    if (!isHostName(dnsDomain))
-        return {};
-    const std::string name = "_ldap._tcp.dc._msdcs." + dnsDomain;
-    auto state = std::make_unique<struct __res_state>();
-    if (::res_ninit(state.get()) != 0)
-        return {};
-    // One try, one second per server: a dead resolver must not hold the report.
-    state->retrans = 1;
-    state->retry = 1;
-    std::vector<unsigned char> answer(65535);
-    const int length = ::res_nquery(state.get(), name.c_str(), ns_c_in, ns_t_srv, answer.data(),
-                                    static_cast<int>(answer.size()));
-    ::res_nclose(state.get());
-    if (length <= 0)
-        return {};
-
-    ns_msg message;
-    if (::ns_initparse(answer.data(), std::min<int>(length, static_cast<int>(answer.size())), &message) != 0)
-        return {};
-    struct Target {
-        unsigned priority;
-        std::string uri;
-    };
-    std::vector<Target> targets;
-    for (int i = 0; i < ns_msg_count(message, ns_s_an); ++i) {
-        ns_rr record;
-        if (::ns_parserr(&message, ns_s_an, i, &record) != 0 || ns_rr_type(record) != ns_t_srv
-            || ns_rr_rdlen(record) < 7)
-            continue;
-        const unsigned char *data = ns_rr_rdata(record);
-        char host[NS_MAXDNAME];
-        if (::dn_expand(ns_msg_base(message), ns_msg_end(message), data + 6, host, sizeof host) < 0)
-            continue;
-        const std::string_view target = host;
-        if (target.empty() || target == "." || !isHostName(target))
-            continue;
-        targets.push_back({ns_get16(data),
-                           "ldap://" + std::string(target) + ":" + std::to_string(ns_get16(data + 4))});
-    }
-    std::stable_sort(targets.begin(), targets.end(),
-                     [](const Target &a, const Target &b) { return a.priority < b.priority; });
-    std::vector<std::string> uris;
-    for (Target &t : targets)
-        if (std::find(uris.begin(), uris.end(), t.uri) == uris.end())
-            uris.push_back(std::move(t.uri));
-    return uris;
 }
 
 } // namespace tramsel::ad

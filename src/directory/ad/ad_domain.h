@@ -42,9 +42,10 @@ std::string dnsNameOf(std::string_view namingContext);
 std::string domainMismatch(std::string_view host, std::string_view typed, std::string_view servedDns,
                            std::string_view servedNetbios);
 
-// The LDAP URIs of the domain's controllers from its SRV records
-// (_ldap._tcp.dc._msdcs.DOMAIN), lowest priority first; empty when DNS has
-// none or does not answer within about two seconds.
-std::vector<std::string> domainControllersFromDns(const std::string &dnsDomain);
+// The text with its ASCII letters in upper case, as domain names compare.
+std::string upper(std::string_view text);
+
+// Whether the text can be a DNS host name (letters, digits, hyphens, dots).
+bool isHostName(std::string_view name);
 
 } // namespace tramsel::ad

@@ -13,7 +13,6 @@
 
 #include "directory/ad/ad_controllers.h"
 #include "directory/ad/ad_directory.h"
-#include "directory/ad/ad_session.h"
 #include "directory/ad/ad_state.h"
 #include "report/account_path.h"
 #include "report/account_source.h"
@@ -26,13 +25,6 @@ namespace {
 constexpr std::chrono::seconds kPageLimit{30};
 constexpr std::size_t kParallel = 16;
 constexpr const char *kUsers = "(&(objectCategory=person)(objectClass=user))";
-
-std::string upper(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; });
-    return text;
-}
 
 // One account as one controller listed it, packed: a domain's accounts are
 // held from every controller until the last has answered.
@@ -91,7 +83,7 @@ struct ControllerList {
     enum class Failure { None, Other, OtherDomain, BadBase } failure = Failure::None;
 };
 
-void listController(ControllerSession &session, const DomainQuery &domain, const Request &request,
+void listController(Session &session, const DomainQuery &domain, const Request &request,
                     ControllerList &list, std::atomic<std::size_t> &read)
 {
     const std::string &requestedBase = request.base;
@@ -171,12 +163,9 @@ AccountRecord accountRecord(std::string account, std::string user, const std::ve
 
 } // namespace ad
 
-AdAccountSource::AdAccountSource(Options options) : options_(std::move(options))
+AdAccountSource::AdAccountSource(Options options, std::unique_ptr<ad::DomainAccess> access)
+    : options_(std::move(options)), access_(std::move(access))
 {
-    if (const char *config = std::getenv("KRB5_CONFIG"); config && *config) {
-        const std::string_view files = config;
-        options_.config.krb5Conf = std::string(files.substr(0, files.find(':')));
-    }
     // localtime_r, unlike localtime, need not look at TZ again.
     ::tzset();
 }
@@ -190,10 +179,10 @@ Lookup AdAccountSource::lookup(const AccountName &name)
     };
     if (!isSafeAccount(name) || name.domain.empty())
         return fail("not a domain account");
-    const ad::DomainControllers controllers = ad::findControllers(name.domain, options_.servers, options_.config);
+    const ad::DomainControllers controllers = access_->findControllers(name.domain, options_.servers);
     if (!controllers.error.empty())
         return fail(controllers.error);
-    const auto outcomes = ad::lookUpUser(controllers.uris, controllers.domain, name.user, options_.deadline);
+    const auto outcomes = ad::lookUpUser(*access_, controllers.uris, controllers.domain, name.user, options_.deadline);
     if (std::string reason = ad::lookupFailure(outcomes, name.user, controllers.domain); !reason.empty())
         return fail(std::move(reason));
     std::vector<ad::DcAnswer> answers;
@@ -222,7 +211,7 @@ Listing AdAccountSource::list(const Request &request, const RowSink &row, const 
         listing.failure = {Failure::Kind::NotFound, "not a domain"};
         return listing;
     }
-    const ad::DomainControllers found = ad::findControllers(request.domain, options_.servers, options_.config);
+    const ad::DomainControllers found = access_->findControllers(request.domain, options_.servers);
     if (!found.error.empty()) {
         listing.failure = {Failure::Kind::NotFound, found.error};
         return listing;
@@ -235,9 +224,9 @@ Listing AdAccountSource::list(const Request &request, const RowSink &row, const 
     }
 
     const std::size_t count = found.uris.size();
-    std::vector<std::unique_ptr<ad::ControllerSession>> sessions;
+    std::vector<std::unique_ptr<ad::Session>> sessions;
     for (const std::string &uri : found.uris)
-        sessions.push_back(std::make_unique<ad::ControllerSession>(uri, ad::kPageLimit));
+        sessions.push_back(access_->session(uri, ad::kPageLimit));
     std::vector<ControllerList> lists(count);
     // Counted by the threads, told on this one.
     std::atomic<std::size_t> read = 0, done = 0;
@@ -316,12 +305,12 @@ PerController AdAccountSource::perController(const AccountName &name)
     const std::string &domain = name.domain, &user = name.user;
     PerController view;
     view.account = ad::upper(domain) + "\\" + user;
-    const ad::DomainControllers found = ad::findControllers(domain, options_.servers, options_.config);
+    const ad::DomainControllers found = access_->findControllers(domain, options_.servers);
     if (!found.error.empty()) {
         view.error = found.error;
         return view;
     }
-    const auto outcomes = ad::lookUpUser(found.uris, found.domain, user, options_.deadline);
+    const auto outcomes = ad::lookUpUser(*access_, found.uris, found.domain, user, options_.deadline);
     view.error = ad::lookupFailure(outcomes, user, found.domain);
     using State = ad::ControllerOutcome::State;
     for (const ad::ControllerOutcome &outcome : outcomes) {

@@ -4,11 +4,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "report/account_source.h"
-#include "directory/ad/ad_domain.h"
+#include "directory/ad/domain_access.h"
 #include "directory/ad/ad_values.h"
 
 namespace tramsel {
@@ -25,12 +26,11 @@ class AdAccountSource final : public AccountSource {
 public:
     struct Options {
         std::vector<std::string> servers;  // LDAP URIs; empty: those DNS names
-        ad::ConfigFiles config;
         // How long the controllers together may take for one account.
         std::chrono::milliseconds deadline{4500};
     };
 
-    explicit AdAccountSource(Options options);
+    AdAccountSource(Options options, std::unique_ptr<ad::DomainAccess> access);
 
     Lookup lookup(const AccountName &name) override;
     Listing list(const Request &request, const RowSink &row, const ProgressSink &progress) override;
@@ -38,6 +38,7 @@ public:
 
 private:
     Options options_;
+    std::unique_ptr<ad::DomainAccess> access_;
 };
 
 namespace ad {

@@ -1,5 +1,5 @@
-// One domain controller, connected and bound once: the searches the report
-// and the audit make of it, and a way to end them from another thread.
+// A session with one domain controller over libldap: connected and bound
+// once with SASL GSSAPI, its searches, and a way to end them from another thread.
 #pragma once
 
 #include <chrono>
@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "directory/ad/domain_access.h"
 
 // libldap's handles, without its header.
 struct ldap;
@@ -22,55 +24,40 @@ struct sockbuf;
 namespace tramsel::ad {
 
 // One entry of a search result, read where it lies.
-class Entry {
+class LdapEntry final : public Entry {
 public:
-    Entry(ldap *ld, ldapmsg *entry) : ld_(ld), entry_(entry) {}
-    // The first value of an attribute as its bytes; nothing when absent.
-    std::optional<std::string> text(const char *attribute) const;
-    // The first value as a whole decimal number; nothing when absent or
-    // anything else (a controller's garbage is no value, never a crash).
-    std::optional<std::int64_t> number(const char *attribute) const;
-    // Its distinguished name.
-    std::string dn() const;
+    LdapEntry(ldap *ld, ldapmsg *entry) : ld_(ld), entry_(entry) {}
+    std::optional<std::string> text(const char *attribute) const override;
+    std::optional<std::int64_t> number(const char *attribute) const override;
+    std::string dn() const override;
 
 private:
     ldap *ld_;
     ldapmsg *entry_;
 };
 
-// What a search of one entry found. NoSuchBase: the base is not there.
-enum class Lookup { Found, NotFound, NoSuchBase, Failed };
-
 // A connection to one controller (an LDAP URI), bound with SASL GSSAPI and
 // nothing else: sealed over ldap://, with no SASL layer inside the verified
 // TLS of ldaps://. Every request has a time limit; interrupt() ends the
 // request under way and every later one.
-class ControllerSession {
+class ControllerSession final : public Session {
 public:
     ControllerSession(std::string uri, std::chrono::seconds stepLimit);
     ~ControllerSession();
     ControllerSession(const ControllerSession &) = delete;
     ControllerSession &operator=(const ControllerSession &) = delete;
 
-    const std::string &uri() const { return uri_; }
-    // The URI's host as messages name it ("dc1.sales.test").
-    const std::string &host() const { return host_; }
-
-    // Connects and binds; empty, or why not as one line.
-    std::string open();
-    // May be called from any thread, before or during any request.
-    void interrupt();
-
-    // The first entry below `base` (its scope: the object itself when
-    // `onlyBase`, else the subtree) that `filter` matches: Found calls
-    // `found` with it; more than one match is Failed.
+    const std::string &uri() const override { return uri_; }
+    const std::string &host() const override { return host_; }
+    std::string open() override;
+    void interrupt() override;
     Lookup findOne(const std::string &base, bool onlyBase, const std::string &filter,
                    const std::vector<const char *> &attributes, const std::function<void(const Entry &)> &found,
-                   std::string &error);
-    // Every entry of a subtree search, a page at a time (RFC 2696); empty,
-    // or why the search failed part-way.
+                   std::string &error) override;
+    // Pages of RFC 2696.
     std::string forEach(const std::string &base, const std::string &filter,
-                        const std::vector<const char *> &attributes, const std::function<void(const Entry &)> &each);
+                        const std::vector<const char *> &attributes,
+                        const std::function<void(const Entry &)> &each) override;
 
     // The entries one page asks for: a server with a smaller limit sends
     // fewer, and the cookie leads on.

@@ -1,5 +1,5 @@
 // The caller's Kerberos ticket, and root's fallback to the machine keytab.
-#include "directory/ad/ad_kerberos.h"
+#include "directory/ad/openldap/kerberos.h"
 
 #include <krb5.h>
 #include <unistd.h>

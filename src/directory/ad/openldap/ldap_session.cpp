@@ -1,6 +1,6 @@
 // A session with one domain controller: connect, GSSAPI bind, searches one
 // entry or a page at a time, and the socket shut from another thread.
-#include "directory/ad/ad_session.h"
+#include "directory/ad/openldap/ldap_session.h"
 
 #include <arpa/inet.h>
 #include <ldap.h>
@@ -68,7 +68,7 @@ bool verifyingTls(LDAP *ld)
 
 } // namespace
 
-std::optional<std::string> Entry::text(const char *attribute) const
+std::optional<std::string> LdapEntry::text(const char *attribute) const
 {
     berval **values = ldap_get_values_len(ld_, entry_, attribute);
     if (!values)
@@ -80,13 +80,13 @@ std::optional<std::string> Entry::text(const char *attribute) const
     return value;
 }
 
-std::optional<std::int64_t> Entry::number(const char *attribute) const
+std::optional<std::int64_t> LdapEntry::number(const char *attribute) const
 {
     const auto value = text(attribute);
     return value ? integerValue(*value) : std::nullopt;
 }
 
-std::string Entry::dn() const
+std::string LdapEntry::dn() const
 {
     char *dn = ldap_get_dn(ld_, entry_);
     std::string text = dn ? dn : "";
@@ -232,7 +232,7 @@ Lookup ControllerSession::findOne(const std::string &base, bool onlyBase, const 
     LDAPMessage *entry = ldap_first_entry(ld_, raw);
     if (!entry)
         return Lookup::NotFound;
-    found(Entry(ld_, entry));
+    found(LdapEntry(ld_, entry));
     return Lookup::Found;
 }
 
@@ -274,7 +274,7 @@ std::string ControllerSession::forEach(const std::string &base, const std::strin
                 return failure(rc);
             }
             if (type == LDAP_RES_SEARCH_ENTRY) {
-                each(Entry(ld_, raw));
+                each(LdapEntry(ld_, raw));
                 continue;
             }
             if (type != LDAP_RES_SEARCH_RESULT)
