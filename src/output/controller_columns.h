@@ -12,12 +12,7 @@
 
 namespace tramsel::audit {
 
-struct ControllerColumn {
-    std::string_view key;
-    ColumnKind kind;
-    Cell (*cell)(const ControllerValues &values);
-    std::string_view help;  // for --help
-};
+using ControllerColumn = Column<ControllerValues>;
 
 // server, answered, error, lastLogon, lastLogonTimestamp, badPwdCount,
 // badPasswordTime, lockoutTime, pwdLastSet.

@@ -83,6 +83,22 @@ std::optional<DateTime> passwordLastChanged(const PropertyValue &expires, const 
     return expiry->minusSeconds(*seconds);
 }
 
+std::span<const ReportLine> reportLines()
+{
+    // The TABs line the values up at the tab stops of the classic report area.
+    static constexpr ReportLine kLines[] = {
+        {"lastLogin", "Last Login: ", "\t\t"},
+        {"lastLogoff", "Last Logoff: ", "\t\t"},
+        {"lastFailedLogin", "Last Failed Login: ", "\t\t"},
+        {"lastBadLoginAddress", "Last Bad Login Address: ", "\t"},
+        {"badLoginCount", "Bad Login Count: ", "\t\t"},
+        {"passwordExpires", "Password Expiration Date: ", "\t"},
+        {"passwordMaxAgeDays", "Password Max Age (days): ", "\t"},
+        {"passwordLastChanged", "Password Last Changed: ", "\t"},
+    };
+    return kLines;
+}
+
 std::string reportWarnings(const ReportOutcome &outcome)
 {
     std::string text;
@@ -118,12 +134,10 @@ std::string usageReport(std::string_view displayName, const AccountUsage &usage,
     appendLines<std::string_view>(text, lineEnd, {"", title, "has been used:", ""});
     AccountRecord record;
     record.usage = usage;
-    for (const Column &column : accountColumns()) {
-        if (column.label.empty())
-            continue;
+    for (const ReportLine &line : reportLines()) {
         std::string value = "n/a";
-        guarded([&] { value = reportText(column.cell(record), locale); });
-        text.append(column.label).append(column.tabs).append(value).append(lineEnd);
+        guarded([&] { value = reportText(accountColumn(line.key)->cell(record), locale); });
+        text.append(line.label).append(line.tabs).append(value).append(lineEnd);
     }
     text.append(lineEnd);
     return text;

@@ -2,6 +2,7 @@
 // writes the report (or why there is none).
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,15 @@ struct ReportServices {
 };
 
 inline constexpr std::string_view kCrLf = "\r\n";
+
+// The report's lines: the column each shows, its label and what stands
+// between the label and the value.
+struct ReportLine {
+    std::string_view key;
+    std::string_view label;
+    std::string_view tabs;
+};
+std::span<const ReportLine> reportLines();
 
 // The texts written to the report area, with the given line ends.
 std::string failureText(std::string_view displayName, std::string_view lineEnd = kCrLf);

@@ -39,62 +39,70 @@ std::optional<bool> neverExpires(const Known<MaxPasswordAge> &age)
 }
 
 const std::array kColumns{
-    Column{"account", "", "", ColumnKind::Text, [](const AccountRecord &r) { return Cell(r.account); },
+    Column<AccountRecord>{"account", ColumnKind::Text, [](const AccountRecord &r) { return Cell(r.account); },
            "the account, as DOMAIN\\user"},
-    Column{"user", "", "", ColumnKind::Text, [](const AccountRecord &r) { return Cell(r.user); },
+    Column<AccountRecord>{"user", ColumnKind::Text, [](const AccountRecord &r) { return Cell(r.user); },
            "the user name"},
-    Column{"fullName", "", "", ColumnKind::Text, [](const AccountRecord &r) { return optionalCell(r.fullName); },
+    Column<AccountRecord>{"fullName", ColumnKind::Text, [](const AccountRecord &r) { return optionalCell(r.fullName); },
            "the full name"},
-    Column{"lastLogin", "Last Login: ", "\t\t", ColumnKind::Time,
+    Column<AccountRecord>{"lastLogin", ColumnKind::Time,
            [](const AccountRecord &r) { return knownCell(r.usage.lastLogin); },
            "the last login"},
-    Column{"lastLogoff", "Last Logoff: ", "\t\t", ColumnKind::Time,
+    Column<AccountRecord>{"lastLogoff", ColumnKind::Time,
            [](const AccountRecord &r) { return knownCell(r.usage.lastLogoff); },
            "the last logoff"},
-    Column{"lastFailedLogin", "Last Failed Login: ", "\t\t", ColumnKind::Time,
+    Column<AccountRecord>{"lastFailedLogin", ColumnKind::Time,
            [](const AccountRecord &r) { return knownCell(r.usage.lastFailedLogin); },
            "the last failed login"},
-    Column{"lastBadLoginAddress", "Last Bad Login Address: ", "\t", ColumnKind::Text,
+    Column<AccountRecord>{"lastBadLoginAddress", ColumnKind::Text,
            [](const AccountRecord &r) { return knownCell(r.usage.lastBadLoginAddress); },
            "where the last failed login came from"},
-    Column{"badLoginCount", "Bad Login Count: ", "\t\t", ColumnKind::Count,
+    Column<AccountRecord>{"badLoginCount", ColumnKind::Count,
            [](const AccountRecord &r) { return knownCell(r.usage.badLoginCount); },
            "failed logins since the last good one"},
-    Column{"passwordExpires", "Password Expiration Date: ", "\t", ColumnKind::Time,
+    Column<AccountRecord>{"passwordExpires", ColumnKind::Time,
            [](const AccountRecord &r) { return knownCell(r.usage.passwordExpires); },
            "when the password expires"},
-    Column{"passwordMaxAgeDays", "Password Max Age (days): ", "\t", ColumnKind::Days,
+    Column<AccountRecord>{"passwordMaxAgeDays", ColumnKind::Days,
            [](const AccountRecord &r) { return maxAgeCell(r.usage.passwordMaxAge); },
            "the password's maximum age (None: never expires)"},
-    Column{"passwordLastChanged", "Password Last Changed: ", "\t", ColumnKind::Time,
+    Column<AccountRecord>{"passwordLastChanged", ColumnKind::Time,
            [](const AccountRecord &r) { return knownCell(r.usage.passwordLastChanged); },
            "when the password was last changed"},
-    Column{"disabled", "", "", ColumnKind::Flag, [](const AccountRecord &r) { return flagCell(r.disabled); },
+    Column<AccountRecord>{"disabled", ColumnKind::Flag, [](const AccountRecord &r) { return flagCell(r.disabled); },
            "the account is disabled"},
-    Column{"locked", "", "", ColumnKind::Flag, [](const AccountRecord &r) { return flagCell(r.locked); },
+    Column<AccountRecord>{"locked", ColumnKind::Flag, [](const AccountRecord &r) { return flagCell(r.locked); },
            "the account is locked out now"},
-    Column{"accountExpires", "", "", ColumnKind::Time,
+    Column<AccountRecord>{"accountExpires", ColumnKind::Time,
            [](const AccountRecord &r) { return optionalCell(r.accountExpires); },
            "when the account expires"},
-    Column{"passwordExpired", "", "", ColumnKind::Flag,
+    Column<AccountRecord>{"passwordExpired", ColumnKind::Flag,
            [](const AccountRecord &r) { return flagCell(r.passwordExpired); },
            "the password has expired"},
-    Column{"passwordNeverExpires", "", "", ColumnKind::Flag,
+    Column<AccountRecord>{"passwordNeverExpires", ColumnKind::Flag,
            [](const AccountRecord &r) { return flagCell(neverExpires(r.usage.passwordMaxAge)); },
            "the password never expires"},
-    Column{"created", "", "", ColumnKind::Time, [](const AccountRecord &r) { return optionalCell(r.created); },
+    Column<AccountRecord>{"created", ColumnKind::Time, [](const AccountRecord &r) { return optionalCell(r.created); },
            "when the account was created"},
-    Column{"controllersAnswered", "", "", ColumnKind::Count,
+    Column<AccountRecord>{"controllersAnswered", ColumnKind::Count,
            [](const AccountRecord &r) { return Cell(std::int64_t{r.controllersAnswered}); },
            "domain controllers that answered (1 on a machine)"},
-    Column{"controllersAsked", "", "", ColumnKind::Count,
+    Column<AccountRecord>{"controllersAsked", ColumnKind::Count,
            [](const AccountRecord &r) { return Cell(std::int64_t{r.controllersAsked}); },
            "domain controllers asked"},
 };
 
 } // namespace
 
-std::span<const Column> accountColumns() { return kColumns; }
+std::span<const Column<AccountRecord>> accountColumns() { return kColumns; }
+
+const Column<AccountRecord> *accountColumn(std::string_view key)
+{
+    for (const auto &column : kColumns)
+        if (column.key == key)
+            return &column;
+    return nullptr;
+}
 
 std::string reportText(const Cell &cell, const Locale &locale)
 {

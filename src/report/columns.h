@@ -29,18 +29,20 @@ inline constexpr std::string_view kNeverExpires = "None";
 // A value of a column; nothing when there is none or it is not known.
 using Cell = std::optional<PropertyValue>;
 
-struct Column {
-    std::string_view key;    // the JSON key and CSV header: "lastLogin"
-    std::string_view label;  // the report's label with its trailing space; empty: not in the report
-    std::string_view tabs;   // what stands between the label and the value
+// One column of a table of rows: the accounts', or the controllers' of the
+// per-controller view.
+template <class Row> struct Column {
+    std::string_view key;  // the JSON key and CSV header: "lastLogin"
     ColumnKind kind;
-    Cell (*cell)(const AccountRecord &record);
-    std::string_view help = {};  // what the column holds, in a few words, for --help
+    Cell (*cell)(const Row &row);
+    std::string_view help;  // what the column holds, in a few words, for --help
 };
 
-// Every column, in order: account, user, full name, the report's eight
-// values, then the audit's state and how many controllers answered.
-std::span<const Column> accountColumns();
+// Every column of an account, in order: account, user, full name, the
+// report's eight values, then the audit's state and how many controllers answered.
+std::span<const Column<AccountRecord>> accountColumns();
+// The column of that key; nullptr when there is none.
+const Column<AccountRecord> *accountColumn(std::string_view key);
 
 // A cell as the report writes it: "n/a" when it is not known or has no text.
 std::string reportText(const Cell &cell, const Locale &locale);

@@ -37,7 +37,7 @@ Listed list(FakeContainer &container, const Request &request, HRESULT bindResult
     AdsiAccountSource catalog(*win::TimeZone::named(L"UTC"), [] { return DateTime(); }, bind);
     const auto row = [&](AccountRecord &&record) {
         std::string cells;
-        for (const Column &column : accountColumns())
+        for (const auto &column : accountColumns())
             cells.append(column.key).append("=").append(reportText(column.cell(record), testing::FakeLocale())) += ';';
         out.rows.push_back(cells);
     };

@@ -66,8 +66,11 @@ struct Fixture : testing::ProviderFixture {
 std::string state(const AccountRecord &record)
 {
     std::string text;
-    for (const Column &column : accountColumns())
-        if (column.label.empty() && column.key != "account" && column.key != "user")
+    const auto inReport = [](std::string_view key) {
+        return std::any_of(reportLines().begin(), reportLines().end(), [&](const ReportLine &l) { return l.key == key; });
+    };
+    for (const auto &column : accountColumns())
+        if (!inReport(column.key) && column.key != "account" && column.key != "user")
             text += std::string(column.key) + "=" + reportText(column.cell(record), testing::FakeLocale()) + " ";
     return text;
 }
