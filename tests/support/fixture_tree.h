@@ -12,13 +12,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "directory/linux/linux_source.h"
+#include "report/columns.h"
 #include "report/date_time.h"
+#include "support/fakes.h"
 
 namespace tramsel::testing {
 
@@ -96,10 +97,10 @@ inline std::uint32_t t(int year, int month, int day, int hour = 0, int minute = 
 {
     return static_cast<std::uint32_t>(civilSeconds(year, month, day, hour, minute, second));
 }
-// An instant, given in UTC.
-inline PropertyValue at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+// An instant given in UTC, as the report shows it.
+inline std::string at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
-    return *DateTime::instantFromCivil({year, month, day, hour, minute, second});
+    return reportText(*DateTime::instantFromCivil({year, month, day, hour, minute, second}), FakeLocale());
 }
 
 // A temporary folder that is removed with everything in it.
@@ -153,14 +154,26 @@ struct ObservingFileReader final : linux_accounts::FileReader {
     std::optional<std::vector<std::string>> names(const std::string &path) override { return inner.names(path); }
 };
 
-// A source on a fixture tree in UTC at a fixed time; every path it opens
-// is kept in `opened`.
+// A source on a fixture tree of this machine, WEB01, with six users, in UTC
+// at a fixed time; every path it opens is kept in `opened`.
 struct ProviderFixture {
     TempTree tree;
     std::shared_ptr<std::vector<std::string>> opened = std::make_shared<std::vector<std::string>>();
     std::int64_t now = civilSeconds(2024, 6, 1, 12, 0, 0);
+    static constexpr const char *kWeb01Passwd = "root:x:0:0:root:/root:/bin/bash\n"
+                                           "alice:x:1000:1000::/home/alice:/bin/bash\n"
+                                           "bob:x:1001:1001::/home/bob:/bin/bash\n"
+                                           "carol:x:1002:1002::/home/carol:/bin/bash\n"
+                                           "dave@corp.example:x:1003:1003::/home/dave:/bin/bash\n"
+                                           "big:x:3000000000:100::/home/big:/bin/sh\n";
 
-    ProviderFixture() { ::setenv("TZ", "UTC0", 1), ::tzset(); }
+    ProviderFixture()
+    {
+        ::setenv("TZ", "UTC0", 1), ::tzset();
+        tree.write("/etc/passwd", kWeb01Passwd);
+        tree.write("/etc/hostname", "web01.example.org\n");
+        tree.write("/etc/shadow", "alice:$y$x:19500:0:90:7:::\n");
+    }
 
     std::unique_ptr<LinuxAccountSource> source(
         std::function<std::unique_ptr<linux_accounts::AccountDatabase>(linux_accounts::FileReader &)> accounts =
@@ -173,23 +186,16 @@ struct ProviderFixture {
     void utmp(const std::string &path, const std::vector<Utmp> &records) { tree.write(path, pack(records)); }
     void tally(const std::string &path, const std::vector<Tally> &records) { tree.write(path, pack(records)); }
 
-    // One of the report's values of WEB01's user, as a property of that name
-    // would hold it: nothing when there is none or it is not known; NullValue
-    // when there is no such user.
-    std::optional<PropertyValue> read(const std::string &user, const std::string &property)
+    // The report's usage values of WEB01's user as one line, "|" after each:
+    // last login, logoff, failed login, bad login address and count.
+    std::string values(const std::string &user)
     {
         const Lookup found = source()->lookup({"WEB01", user});
-        if (!found.record)
-            return NullValue{};
-        const AccountUsage &u = found.record->usage;
-        const auto value = [](const auto &known) {
-            return known.hasValue() ? std::optional<PropertyValue>(*known) : std::nullopt;
-        };
-        const std::map<std::string, std::optional<PropertyValue>> values{
-            {"LastLogin", value(u.lastLogin)}, {"LastLogoff", value(u.lastLogoff)},
-            {"LastFailedLogin", value(u.lastFailedLogin)}, {"BadLoginAddress", value(u.lastBadLoginAddress)},
-            {"BadLoginCount", value(u.badLoginCount)}};
-        return values.at(property);
+        std::string line = found.record ? "" : "no user";
+        for (const char *key : {"lastLogin", "lastLogoff", "lastFailedLogin", "lastBadLoginAddress", "badLoginCount"})
+            if (found.record)
+                line += reportText(accountColumn(key)->cell(*found.record), FakeLocale()) + "|";
+        return line;
     }
 };
 

@@ -22,78 +22,61 @@ constexpr std::int64_t kLater = kMay1 + 50'000'000;
 
 std::string civilText(std::optional<DateTime> t)
 {
-    if (!t)
-        return "none";
-    const CivilDateTime c = t->civil();
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour,
-                  c.minute, c.second);
+    char text[32] = "none";
+    if (const auto c = t ? std::optional(t->civil()) : std::nullopt)
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", c->year, c->month, c->day, c->hour, c->minute, c->second);
     return text;
 }
 
-TEST(AdValues, FilterEscaping)
-{
-    const struct { const char *name; std::string in, out; } rows[] = {
-        {"plain", "jdoe", "jdoe"}, {"wildcard", "j*", "j\\2a"}, {"parentheses", "a)(cn=*", "a\\29\\28cn=\\2a"},
-        {"backslash", "a\\b", "a\\5cb"}, {"NUL", std::string("a\0b", 3), "a\\00b"},
-        {"non-ASCII", "\xc3\xa9mile", "\\c3\\a9mile"}, {"control and DEL", "\t\x7f", "\\09\\7f"},
-    };
-    for (const auto &row : rows)
-        EXPECT_EQ(escapeFilterValue(row.in), row.out) << row.name;
-}
+std::string numberText(std::optional<std::int64_t> n) { return n ? std::to_string(*n) : "none"; }
 
-TEST(AdValues, IntegerOrNothing)
+TEST(AdValues, TextsAndNumbersInAndOut)
 {
-    const struct { const char *text; std::optional<std::int64_t> value; } rows[] = {
-        {"133590276000000000", 133590276000000000}, {"-36288000000000", -36288000000000},
-        {"", std::nullopt}, {"12x", std::nullopt}, {" 1", std::nullopt}, {"+1", std::nullopt},
-        {"9223372036854775808", std::nullopt}, {"1.5", std::nullopt},
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    const std::pair<std::string, std::string> rows[] = {
+        // Filter values escaped; the filter for a person or a computer.
+        {escapeFilterValue("jdoe"), "jdoe"}, {escapeFilterValue("a)(cn=*"), "a\\29\\28cn=\\2a"},
+        {escapeFilterValue("a\\b"), "a\\5cb"}, {escapeFilterValue(std::string("a\0b", 3)), "a\\00b"},
+        {escapeFilterValue("\xc3\xa9mile"), "\\c3\\a9mile"}, {escapeFilterValue("\t\x7f"), "\\09\\7f"},
+        {accountFilter("j*"), "(&(objectCategory=person)(objectClass=user)(sAMAccountName=j\\2a))"},
+        {accountFilter("DC1$"), "(&(objectCategory=computer)(sAMAccountName=DC1$))"},
+        // Integers, or nothing.
+        {numberText(integerValue("133590276000000000")), "133590276000000000"},
+        {numberText(integerValue("-36288000000000")), "-36288000000000"}, {numberText(integerValue("")), "none"},
+        {numberText(integerValue("12x")), "none"}, {numberText(integerValue(" 1")), "none"},
+        {numberText(integerValue("+1")), "none"}, {numberText(integerValue("9223372036854775808")), "none"},
+        {numberText(integerValue("1.5")), "none"},
+        // FILETIMEs: the fraction dropped; zero (never happened), never and negative are none.
+        {civilText(fileTimeToInstant(kMay1)), "2024-05-01 09:00:00"},
+        {civilText(fileTimeToInstant(kMay1 + 9'999'999)), "2024-05-01 09:00:00"},
+        {civilText(fileTimeToInstant(116444736000000000)), "1970-01-01 00:00:00"},
+        {civilText(fileTimeToInstant(0)), "none"}, {civilText(fileTimeToInstant(kNever)), "none"},
+        {civilText(fileTimeToInstant(-1)), "none"},
+        // whenCreated.
+        {civilText(generalizedTimeToInstant("20240501090000.0Z")), "2024-05-01 09:00:00"},
+        {civilText(generalizedTimeToInstant("20240501090000Z")), "2024-05-01 09:00:00"},
+        {civilText(generalizedTimeToInstant("20240501090000.0+0100")), "none"},
+        {civilText(generalizedTimeToInstant("2024050109000x.0Z")), "none"},
+        {civilText(generalizedTimeToInstant("20241301090000.0Z")), "none"}, {civilText(generalizedTimeToInstant("")), "none"},
+        // The maximum password age in seconds: never as 0 or the smallest number; positive is no age.
+        {numberText(passwordAgeSeconds(-36288000000000)), "3628800"}, {numberText(passwordAgeSeconds(0)), "0"},
+        {numberText(passwordAgeSeconds(kMin)), "0"}, {numberText(passwordAgeSeconds(5)), "none"},
     };
-    for (const auto &row : rows)
-        EXPECT_EQ(integerValue(row.text), row.value) << row.text;
-}
-
-TEST(AdValues, AccountFilter)
-{
-    EXPECT_EQ(accountFilter("j*"), "(&(objectCategory=person)(objectClass=user)(sAMAccountName=j\\2a))");
-    EXPECT_EQ(accountFilter("DC1$"), "(&(objectCategory=computer)(sAMAccountName=DC1$))");
-}
-
-TEST(AdValues, FileTimeToInstant)
-{
-    const struct { const char *name; std::int64_t fileTime; std::string utc; } rows[] = {
-        {"UTC", kMay1, "2024-05-01 09:00:00"}, {"fraction dropped", kMay1 + 9'999'999, "2024-05-01 09:00:00"},
-        {"the Unix epoch", 116444736000000000, "1970-01-01 00:00:00"}, {"zero: never happened", 0, "none"},
-        {"never", kNever, "none"}, {"negative", -1, "none"},
-    };
-    for (const auto &row : rows)
-        EXPECT_EQ(civilText(fileTimeToInstant(row.fileTime)), row.utc) << row.name;
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(rows[i].first, rows[i].second) << "row " << i;
 }
 
 TEST(AdValues, MergeOfControllers)
 {
-    DcAnswer first, second;
-    first.lastLogon = kMay1;
-    first.lastLogonTimestamp = kMay1 - 1;
-    first.badPwdCount = 2;
-    first.badPasswordTime = kLater;
-    first.maxPasswordAge = -36288000000000;  // 42 days
-    second.lastLogon = kLater;
-    second.lastLogoff = 0;
-    second.badPwdCount = 0;
-    second.badPasswordTime = kMay1;
-    second.passwordExpiryComputed = kNever;
-    second.maxPasswordAge = std::numeric_limits<std::int64_t>::min();
-    DcAnswer derived;  // a controller that cannot compute the expiry
-    derived.pwdLastSet = kMay1;
-    derived.userAccountControl = 0x200;
-    derived.maxPasswordAge = -36288000000000;
+    const DcAnswer first{.lastLogon = kMay1, .lastLogonTimestamp = kMay1 - 1, .badPwdCount = 2, .badPasswordTime = kLater,
+                         .maxPasswordAge = -36288000000000};  // 42 days
+    const DcAnswer second{.lastLogon = kLater, .lastLogoff = 0, .badPwdCount = 0, .badPasswordTime = kMay1,
+                          .passwordExpiryComputed = kNever, .maxPasswordAge = std::numeric_limits<std::int64_t>::min()};
+    // A controller that cannot compute the expiry; one whose PSO is unreadable (no maximum age).
+    const DcAnswer derived{.pwdLastSet = kMay1, .userAccountControl = 0x200, .maxPasswordAge = -36288000000000};
     DcAnswer neverExpires = derived;
     neverExpires.userAccountControl = 0x10200;
-    DcAnswer psoUnreadable;  // the expiry, but no maximum age
-    psoUnreadable.pwdLastSet = kMay1;
-    psoUnreadable.passwordExpiryComputed = kMay1 + 6048000000000;
-
+    const DcAnswer psoUnreadable{.pwdLastSet = kMay1, .passwordExpiryComputed = kMay1 + 6048000000000};
     const struct { const char *name; std::vector<DcAnswer> answers; MergedUsage merged; } rows[] = {
         {"latest times, largest count, first policy", {first, second},
          {kLater, std::nullopt, kLater, 2, kNever, -36288000000000, std::nullopt}},
@@ -119,23 +102,10 @@ TEST(AdValues, PasswordLastChangedIsPwdLastSet)
         {"not readable", std::nullopt, "none"},
     };
     for (const auto &row : rows) {
-        DcAnswer answer;
-        answer.pwdLastSet = row.pwdLastSet;
-        const auto changed = accountUsage(mergeAnswers({answer})).passwordLastChanged;
+        const auto changed = accountUsage(mergeAnswers({DcAnswer{.pwdLastSet = row.pwdLastSet}})).passwordLastChanged;
         EXPECT_TRUE(changed.known()) << row.name;
         EXPECT_EQ(civilText(changed.optional()), row.utc) << row.name;
     }
-}
-
-TEST(AdValues, MaxPasswordAgeSeconds)
-{
-    const struct { const char *name; std::int64_t interval; std::optional<std::int64_t> seconds; } rows[] = {
-        {"42 days", -36288000000000, 3628800}, {"never as 0", 0, 0},
-        {"never as the smallest number", std::numeric_limits<std::int64_t>::min(), 0},
-        {"positive is not an age", 5, std::nullopt},
-    };
-    for (const auto &row : rows)
-        EXPECT_EQ(passwordAgeSeconds(row.interval), row.seconds) << row.name;
 }
 
 TEST(AdDomain, DnsNameFromConfiguration)
@@ -168,44 +138,24 @@ TEST(AdDomain, WhatTheControllerServes)
         EXPECT_EQ(domainMismatch("dc1.sales.test", row.typed, "sales.test", "SALES"), row.reason) << row.typed;
 }
 
-TEST(AdValues, WhenCreated)
-{
-    const struct { const char *text; std::string utc; } rows[] = {
-        {"20240501090000.0Z", "2024-05-01 09:00:00"}, {"20240501090000Z", "2024-05-01 09:00:00"},
-        {"20240501090000.0+0100", "none"}, {"2024050109000x.0Z", "none"}, {"20241301090000.0Z", "none"}, {"", "none"},
-    };
-    for (const auto &row : rows)
-        EXPECT_EQ(civilText(generalizedTimeToInstant(row.text)), row.utc) << row.text;
-}
-
 TEST(AdState, Rules)
 {
     constexpr std::int64_t kHour = 36'000'000'000;
     const std::int64_t now = kMay1;
-    DcAnswer plain;
-    plain.userAccountControl = 0x200;
-    plain.accountExpires = kNever;
-    DcAnswer disabled = plain;
-    disabled.userAccountControl = 0x202;
-    disabled.accountExpires = 0;
-    DcAnswer lockedAnHourAgo = plain;  // no computed bits: the lockout time and duration decide
-    lockedAnHourAgo.lockoutTime = now - kHour;
-    lockedAnHourAgo.lockoutDuration = -2 * kHour;
-    DcAnswer runOut = lockedAnHourAgo;
-    runOut.lockoutDuration = -kHour / 2;
-    DcAnswer untilUnlocked = runOut;
+    const DcAnswer plain{.userAccountControl = 0x200, .accountExpires = kNever};
+    const DcAnswer disabled{.userAccountControl = 0x202, .accountExpires = 0};
+    // No computed bits: the lockout time and duration decide.
+    const DcAnswer lockedAnHourAgo{.userAccountControl = 0x200, .lockoutTime = now - kHour, .accountExpires = kNever,
+                                   .lockoutDuration = -2 * kHour};
+    DcAnswer runOut = lockedAnHourAgo, untilUnlocked = lockedAnHourAgo, computedLock = lockedAnHourAgo;
+    runOut.lockoutDuration = computedLock.lockoutDuration = -kHour / 2;
     untilUnlocked.lockoutDuration = std::numeric_limits<std::int64_t>::min();
-    DcAnswer computedLock = runOut;  // a controller's own word wins
-    computedLock.userAccountControlComputed = 0x10;
-    DcAnswer computedNothing = lockedAnHourAgo;
+    computedLock.userAccountControlComputed = 0x10;  // a controller's own word wins
+    DcAnswer computedNothing = lockedAnHourAgo, lockedLongAgo = lockedAnHourAgo;
     computedNothing.userAccountControlComputed = 0;
-    DcAnswer lockedLongAgo = lockedAnHourAgo;  // a controller that missed the latest lockout
-    lockedLongAgo.lockoutTime = now - 3 * kHour;
-    DcAnswer expiring = plain;
-    expiring.accountExpires = kLater;
-    expiring.passwordExpiryComputed = now - 1;
-    DcAnswer mustChange = plain;
-    mustChange.userAccountControlComputed = 0x800000;
+    lockedLongAgo.lockoutTime = now - 3 * kHour;  // a controller that missed the latest lockout
+    const DcAnswer expiring{.userAccountControl = 0x200, .passwordExpiryComputed = now - 1, .accountExpires = kLater};
+    const DcAnswer mustChange{.userAccountControl = 0x200, .userAccountControlComputed = 0x800000, .accountExpires = kNever};
 
     struct State { std::optional<bool> disabled, locked; std::string expires; std::optional<bool> passwordExpired; };
     const struct { const char *name; std::vector<DcAnswer> answers; State state; } rows[] = {
@@ -231,16 +181,9 @@ TEST(AdState, Rules)
 
 TEST(AdCatalog, RowAgreesWithTheReport)
 {
-    DcAnswer first, second;
-    first.lastLogon = kMay1;
-    first.badPwdCount = 1;
-    first.pwdLastSet = kMay1;
-    first.passwordExpiryComputed = kNever;
-    first.displayName = "Doe, \"J\" \xc3\x89mile";
-    first.whenCreated = generalizedTimeToInstant("20240501090000.0Z");
-    second.lastLogon = kLater;
-    second.badPwdCount = 3;
-    second.whenCreated = fileTimeToInstant(kLater);
+    const DcAnswer first{.lastLogon = kMay1, .badPwdCount = 1, .pwdLastSet = kMay1, .passwordExpiryComputed = kNever,
+                         .displayName = "Doe, \"J\" \xc3\x89mile", .whenCreated = generalizedTimeToInstant("20240501090000.0Z")};
+    const DcAnswer second{.lastLogon = kLater, .badPwdCount = 3, .whenCreated = fileTimeToInstant(kLater)};
     const std::vector<DcAnswer> answers{first, second};
     const AccountRecord r = accountRecord("SALES\\jdoe", "jdoe", answers, 3, kLater);
     // The row holds what the report of this account shows, and its state.

@@ -16,10 +16,9 @@ TEST(AccountFiles, PasswdEntries)
         "short:x:5\n"
         "alice:x:1000:1000:Alice,,,:/home/alice:/bin/bash\r\n"
         "big:x:3000000000:100::/home/big:/bin/sh";
-    EXPECT_EQ(findPasswdEntry(passwd, "root")->uid, 0u);
-    EXPECT_EQ(findPasswdEntry(passwd, "alice")->uid, 1000u);
-    EXPECT_EQ(findPasswdEntry(passwd, "alice")->name, "alice");
-    EXPECT_EQ(findPasswdEntry(passwd, "big")->uid, 3'000'000'000u);
+    EXPECT_EQ(std::tuple(findPasswdEntry(passwd, "root")->uid, findPasswdEntry(passwd, "alice")->uid,
+                         findPasswdEntry(passwd, "alice")->name, findPasswdEntry(passwd, "big")->uid),
+              std::tuple(0u, 1000u, "alice", 3'000'000'000u));
     for (const char *missing : {"ali", "alice ", "nisuser", "+nisuser", "broken", "short", "ROOT", ""})
         EXPECT_FALSE(findPasswdEntry(passwd, missing)) << missing;
     EXPECT_FALSE(findPasswdEntry("", "root"));
@@ -33,13 +32,11 @@ TEST(AccountFiles, FaillockConf)
         "deny=3\n"
         "fail_interval=120\n"
         "silent\n");
-    EXPECT_EQ(set.dir, "/var/lib/faillock");
-    EXPECT_EQ(set.failIntervalSeconds, 120);
+    EXPECT_EQ(std::pair(set.dir, set.failIntervalSeconds), std::pair(std::string("/var/lib/faillock"), std::int64_t{120}));
 
     // Unusable values keep the defaults.
     const FaillockSettings bad = parseFaillockConf("dir = relative/path\nfail_interval = -5\n");
-    EXPECT_EQ(bad.dir, "/var/run/faillock");
-    EXPECT_EQ(bad.failIntervalSeconds, 900);
+    EXPECT_EQ(std::pair(bad.dir, bad.failIntervalSeconds), std::pair(std::string("/var/run/faillock"), std::int64_t{900}));
 }
 
 TEST(AccountFiles, HostnameFile)

@@ -13,33 +13,16 @@ namespace {
 
 using testing::Tally;
 using testing::Utmp;
-using testing::at;
 using testing::t;
 
-const char *const kPasswd =
-    "root:x:0:0:root:/root:/bin/bash\n"
-    "alice:x:1000:1000::/home/alice:/bin/bash\n"
-    "bob:x:1001:1001::/home/bob:/bin/bash\n"
-    "carol:x:1002:1002::/home/carol:/bin/bash\n"
-    "dave@corp.example:x:1003:1003::/home/dave:/bin/bash\n"
-    "big:x:3000000000:100::/home/big:/bin/sh\n";
-
-struct Fixture : testing::ProviderFixture {
-    Fixture()
-    {
-        tree.write("/etc/passwd", kPasswd);
-        tree.write("/etc/hostname", "web01.example.org\n");
-        tree.write("/etc/shadow", "alice:$y$x:19500:0:90:7:::\n");
-    }
-};
+using Fixture = testing::ProviderFixture;
+const std::string kPasswd = Fixture::kWeb01Passwd;
 
 TEST(LinuxSource, FindsThisMachinesUsersByAnyOfItsNames)
 {
     Fixture f;
     auto source = f.source();
-    const auto finds = [&](const std::string &domain, const std::string &user) {
-        return source->lookup({domain, user}).record.has_value();
-    };
+    const auto finds = [&](const std::string &domain, const std::string &user) { return !!source->lookup({domain, user}).record; };
     const std::pair<std::string, std::string> found[] = {
         {"", "alice"}, {"WEB01", "alice"}, {"WEB01.EXAMPLE.ORG", "alice"}, {"LOCALHOST", "alice"},
         {"web01", "big"}, {"CORP.EXAMPLE", "dave"}};
@@ -59,8 +42,8 @@ TEST(LinuxSource, FindsThisMachinesUsersByAnyOfItsNames)
 
 // An account database (as NSS would be) that gives back any name it is told to.
 struct NamingAccounts final : linux_accounts::AccountDatabase {
-    std::string canonical;
     explicit NamingAccounts(std::string name) : canonical(std::move(name)) {}
+    std::string canonical;
     std::optional<linux_accounts::PasswdEntry> findUser(const std::string &) override { return {{canonical, 1000, {}}}; }
     std::optional<linux_accounts::ShadowEntry> findShadow(const std::string &) override { return {}; }
     bool isHostName(std::string_view) override { return false; }
@@ -94,131 +77,113 @@ TEST(LinuxSource, ReadsOnlyTheFilesOfTheCanonicalUserEachOnce)
                                                "/var/log/wtmp", "/var/log/wtmp.1"}));
 }
 
+// An instant of 2024 in UTC, as the report shows it.
+std::string at(int month, int day, int hour) { return testing::at(2024, month, day, hour); }
+
 TEST(LinuxSource, LastLoginFromWhicheverSourceHasTheUser)
 {
     Fixture f;
-    EXPECT_EQ(f.read("alice", "LastLogin"), std::nullopt) << "no record anywhere";
+    EXPECT_EQ(f.values("alice"), "n/a|n/a|n/a|n/a|n/a|") << "no record anywhere";
 
     f.tree.write("/var/log/lastlog", testing::lastlogRecord(t(2024, 5, 1, 8, 0, 0), "pts/0", "h"), 1000 * 292);
-    EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 5, 1, 8, 0, 0)) << "lastlog only";
-    EXPECT_EQ(f.read("bob", "LastLogin"), std::nullopt) << "bob's lastlog slot is past the end";
+    EXPECT_EQ(f.values("alice"), at(5, 1, 8) + "|n/a|n/a|n/a|n/a|") << "lastlog only";
+    EXPECT_EQ(f.values("bob"), "n/a|n/a|n/a|n/a|n/a|") << "bob's lastlog slot is past the end";
     f.tree.write("/var/log/lastlog", testing::lastlogRecord(t(2039, 1, 2, 3, 4, 5), "tty1", ""), 3'000'000'000ull * 292);
-    EXPECT_EQ(f.read("big", "LastLogin"), at(2039, 1, 2, 3, 4, 5)) << "a uid past 2^31 in a sparse file";
-    EXPECT_EQ(f.read("alice", "LastLogin"), std::nullopt) << "a hole reads as never";
+    EXPECT_EQ(f.values("big"), testing::at(2039, 1, 2, 3, 4, 5) + "|n/a|n/a|n/a|n/a|") << "a uid past 2^31 in a sparse file";
+    EXPECT_EQ(f.values("alice"), "n/a|n/a|n/a|n/a|n/a|") << "a hole reads as never";
 
-    f.utmp("/var/log/wtmp", {{7, "pts/2", "bob", "", t(2024, 5, 2, 9, 0, 0)}});
-    EXPECT_EQ(f.read("bob", "LastLogin"), at(2024, 5, 2, 9, 0, 0)) << "wtmp only";
     f.utmp("/var/log/wtmp", {{7, "pts/2", "bob", "", t(2024, 5, 2, 9)}, {8, "pts/2", "bob", "", t(2024, 5, 2, 10)}});
-    EXPECT_EQ(f.read("bob", "LastLogin"), at(2024, 5, 2, 9)) << "a logout that keeps the name";
-    EXPECT_EQ(f.read("bob", "LastLogoff"), at(2024, 5, 2, 10));
+    EXPECT_EQ(f.values("bob"), at(5, 2, 9) + "|" + at(5, 2, 10) + "|n/a|n/a|n/a|") << "wtmp; a logout that keeps the name";
 
     // wtmp keeps the first 32 bytes of a longer name.
     const std::string longName(40, 'z');
-    f.tree.write("/etc/passwd", std::string(kPasswd) + longName + ":x:1004:1004::/:/bin/sh\n");
-    f.utmp("/var/log/wtmp", {{7, "pts/3", longName, "", t(2024, 5, 3, 9, 0, 0)},
-                             {7, "pts/4", longName.substr(0, 31), "", t(2024, 5, 4, 9, 0, 0)}});
-    EXPECT_EQ(f.read(longName, "LastLogin"), at(2024, 5, 3, 9, 0, 0)) << "a 40-byte name";
+    f.tree.write("/etc/passwd", kPasswd + longName + ":x:1004:1004::/:/bin/sh\n");
+    f.utmp("/var/log/wtmp", {{7, "pts/3", longName, "", t(2024, 5, 3, 9)}, {7, "pts/4", longName.substr(0, 31), "", t(2024, 5, 4, 9)}});
+    EXPECT_EQ(f.values(longName), at(5, 3, 9) + "|n/a|n/a|n/a|n/a|") << "a 40-byte name";
 }
 
 TEST(LinuxSource, SessionsArePairedAsLastPairsThem)
 {
-    struct Case { const char *name; std::vector<Utmp> wtmp; std::optional<PropertyValue> logoff; };
+    // alice's last login and logoff.
+    struct Case { const char *name; std::vector<Utmp> wtmp; std::vector<Utmp> rotated; std::string values; };
     const Utmp login{7, "pts/1", "alice", "", t(2024, 5, 1, 9)};
     const Case cases[] = {
         {"logout on the same line, other lines in between",
          {login, {7, "pts/2", "bob", "", t(2024, 5, 1, 10)}, {8, "pts/2", "", "", t(2024, 5, 1, 11)},
-          {8, "pts/1", "", "", t(2024, 5, 1, 12)}, {8, "pts/1", "", "", t(2024, 5, 1, 13)}},
-         at(2024, 5, 1, 12)},
-        {"still logged in", {login, {8, "pts/2", "", "", t(2024, 5, 1, 10)}}, std::nullopt},
+          {8, "pts/1", "", "", t(2024, 5, 1, 12)}, {8, "pts/1", "", "", t(2024, 5, 1, 13)}}, {},
+         at(5, 1, 9) + "|" + at(5, 1, 12)},
+        {"still logged in", {login, {8, "pts/2", "", "", t(2024, 5, 1, 10)}}, {}, at(5, 1, 9) + "|n/a"},
         {"closed by a reboot (crash)",
-         {login, {2, "~", "reboot", "6.1.0", t(2024, 5, 1, 14)}, {8, "pts/1", "", "", t(2024, 5, 1, 15)}},
-         at(2024, 5, 1, 14)},
-        {"the next login on the line ends it", {login, {7, "pts/1", "bob", "", t(2024, 5, 1, 18)}}, at(2024, 5, 1, 18)},
+         {login, {2, "~", "reboot", "6.1.0", t(2024, 5, 1, 14)}, {8, "pts/1", "", "", t(2024, 5, 1, 15)}}, {},
+         at(5, 1, 9) + "|" + at(5, 1, 14)},
+        {"the next login on the line ends it", {login, {7, "pts/1", "bob", "", t(2024, 5, 1, 18)}}, {},
+         at(5, 1, 9) + "|" + at(5, 1, 18)},
         {"only the latest session counts",
-         {login, {8, "pts/1", "", "", t(2024, 5, 1, 10)}, {7, "pts/4", "alice", "", t(2024, 5, 2, 9)}}, std::nullopt},
+         {login, {8, "pts/1", "", "", t(2024, 5, 1, 10)}, {7, "pts/4", "alice", "", t(2024, 5, 2, 9)}}, {}, at(5, 2, 9) + "|n/a"},
+        {"the rotated file's login, closed in the current file",
+         {{7, "pts/2", "bob", "", t(2024, 5, 1, 9)}, {8, "pts/1", "", "", t(2024, 5, 1, 10)}},
+         {{7, "pts/1", "alice", "", t(2024, 4, 1, 9)}, {7, "pts/3", "bob", "", t(2024, 4, 2, 9)}},
+         at(4, 1, 9) + "|" + at(5, 1, 10)},
     };
     for (const Case &c : cases) {
         Fixture f;
         f.utmp("/var/log/wtmp", c.wtmp);
-        EXPECT_EQ(f.read("alice", "LastLogoff"), c.logoff) << c.name;
+        f.utmp("/var/log/wtmp.1", c.rotated);
+        EXPECT_EQ(f.values("alice"), c.values + "|n/a|n/a|n/a|") << c.name;
     }
-}
-
-TEST(LinuxSource, RotatedFilesAreConsultedWhenTheCurrentHasNoRecord)
-{
-    Fixture f;
-    f.utmp("/var/log/wtmp.1", {{7, "pts/1", "alice", "", t(2024, 4, 1, 9)},
-                               {7, "pts/3", "bob", "", t(2024, 4, 2, 9)}});
-    f.utmp("/var/log/wtmp", {{7, "pts/2", "bob", "", t(2024, 5, 1, 9)}, {8, "pts/1", "", "", t(2024, 5, 1, 10)}});
-    EXPECT_EQ(f.read("alice", "LastLogin"), at(2024, 4, 1, 9));
-    EXPECT_EQ(f.read("alice", "LastLogoff"), at(2024, 5, 1, 10)) << "closed in the current file";
-    EXPECT_EQ(f.read("bob", "LastLogin"), at(2024, 5, 1, 9)) << "the current file's record wins";
 }
 
 TEST(LinuxSource, FailuresComeFromBtmpAndTheTallyWhicheverIsLater)
 {
     Fixture f;
-    EXPECT_EQ(f.read("alice", "LastFailedLogin"), std::nullopt);
-    EXPECT_EQ(f.read("alice", "BadLoginAddress"), std::nullopt);
-    EXPECT_EQ(f.read("alice", "BadLoginCount"), std::nullopt) << "nothing readable";
-
+    f.utmp("/var/log/wtmp", {{7, "pts/2", "bob", "", t(2024, 5, 1, 9)}});
+    f.utmp("/var/log/wtmp.1", {{7, "pts/3", "bob", "", t(2024, 4, 2, 9)}});
     f.utmp("/var/log/btmp", {{6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 1, 10)},
                              {7, "tty3", "alice", "", t(2024, 5, 1, 11)},
                              {6, "ssh:notty", "bob", "203.0.113.1", t(2024, 5, 1, 12)}});
-    EXPECT_EQ(f.read("alice", "LastFailedLogin"), at(2024, 5, 1, 11)) << "any record type";
-    EXPECT_EQ(f.read("alice", "BadLoginAddress"), PropertyValue(std::string())) << "no host recorded";
-    EXPECT_EQ(f.read("carol", "LastFailedLogin"), std::nullopt);
-    EXPECT_EQ(f.read("carol", "BadLoginCount"), PropertyValue(std::int64_t{0}));
+    // Any record type; no host recorded. The current wtmp's record wins over the rotated one.
+    EXPECT_EQ(f.values("alice"), "n/a|n/a|" + at(5, 1, 11) + "||2|");
+    EXPECT_EQ(f.values("bob"), at(5, 1, 9) + "|n/a|" + at(5, 1, 12) + "|203.0.113.1|1|");
+    EXPECT_EQ(f.values("carol"), "n/a|n/a|n/a|n/a|0|");
 
     // The tally's latest entry (source, status) at 13:00, or at 9:00 when older than btmp's.
-    const std::tuple<Tally, PropertyValue, std::string> cases[] = {
-        {{"192.0.2.50", 0x3, t(2024, 5, 1, 13)}, at(2024, 5, 1, 13), "192.0.2.50"},  // remote host
-        {{"/dev/tty2", 0x5, t(2024, 5, 1, 13)}, at(2024, 5, 1, 13), "/dev/tty2"},
-        {{"sudo", 0x1, t(2024, 5, 1, 13)}, at(2024, 5, 1, 13), ""},  // a service
-        {{"192.0.2.50", 0x3, t(2024, 5, 1, 9)}, at(2024, 5, 1, 11), ""},
+    const std::tuple<Tally, std::string> cases[] = {
+        {{"192.0.2.50", 0x3, t(2024, 5, 1, 13)}, at(5, 1, 13) + "|192.0.2.50"},  // remote host
+        {{"/dev/tty2", 0x5, t(2024, 5, 1, 13)}, at(5, 1, 13) + "|/dev/tty2"},
+        {{"sudo", 0x1, t(2024, 5, 1, 13)}, at(5, 1, 13) + "|"},  // a service
+        {{"192.0.2.50", 0x3, t(2024, 5, 1, 9)}, at(5, 1, 11) + "|"},
     };
-    for (const auto &[latest, when, address] : cases) {
+    for (const auto &[latest, failure] : cases) {
         f.tally("/var/run/faillock/alice", {{"10.0.0.1", 0x3, t(2024, 4, 1)}, latest});
-        EXPECT_EQ(f.read("alice", "LastFailedLogin"), when) << latest.source;
-        EXPECT_EQ(f.read("alice", "BadLoginAddress"), PropertyValue(address)) << latest.source;
+        EXPECT_EQ(f.values("alice"), "n/a|n/a|" + failure + "|0|") << latest.source;
     }
 }
 
-TEST(LinuxSource, BadLoginCountFromTheTallyWithinItsInterval)
+TEST(LinuxSource, BadLoginCount)
 {
+    // From the tally within its interval: outside the 900 s interval, within it, no longer valid, within it.
     Fixture f;
+    const auto count = [&f] { const std::string v = f.values("alice"); return v.substr(v.rfind('|', v.size() - 2) + 1); };
     f.utmp("/var/log/btmp", {{6, "ssh:notty", "alice", "h", t(2024, 5, 31)}});
     const auto ago = [&f](std::int64_t seconds) { return static_cast<std::uint64_t>(f.now - seconds); };
-    // Outside the 900 s interval, within it, no longer valid, within it.
-    f.tally("/var/run/faillock/alice", {{"h", 0x3, ago(3600)}, {"h", 0x3, ago(899)}, {"h", 0x2, ago(600)},
-                                        {"h", 0x3, ago(10)}});
-    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{2}));
-
+    f.tally("/var/run/faillock/alice", {{"h", 0x3, ago(3600)}, {"h", 0x3, ago(899)}, {"h", 0x2, ago(600)}, {"h", 0x3, ago(10)}});
+    EXPECT_EQ(count(), "2|");
     f.tree.write("/etc/security/faillock.conf", "fail_interval = 7200\n");
-    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{3}));
-
+    EXPECT_EQ(count(), "3|");
     f.now += 86400;
-    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{0})) << "all expired";
-
+    EXPECT_EQ(count(), "0|") << "all expired";
     f.tree.write("/etc/security/faillock.conf", "dir = /var/lib/faillock\n");
-    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{1})) << "no tally there: btmp";
-}
+    EXPECT_EQ(count(), "1|") << "no tally there: btmp";
 
-TEST(LinuxSource, BadLoginCountFromBtmpSinceTheLastLogin)
-{
-    Fixture f;
-    f.utmp("/var/log/btmp.1", {{6, "ssh:notty", "alice", "h", t(2024, 4, 1)},
-                               {6, "ssh:notty", "alice", "h", t(2024, 4, 2)}});
-    f.utmp("/var/log/btmp", {{6, "ssh:notty", "alice", "h", t(2024, 5, 1)},
-                             {6, "ssh:notty", "bob", "h", t(2024, 5, 2)},
+    // From btmp since the last login.
+    f.utmp("/var/log/btmp.1", {{6, "ssh:notty", "alice", "h", t(2024, 4, 1)}, {6, "ssh:notty", "alice", "h", t(2024, 4, 2)}});
+    f.utmp("/var/log/btmp", {{6, "ssh:notty", "alice", "h", t(2024, 5, 1)}, {6, "ssh:notty", "bob", "h", t(2024, 5, 2)},
                              {6, "ssh:notty", "alice", "h", t(2024, 5, 3)}});
-    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{4})) << "never logged in";
-
+    EXPECT_EQ(count(), "4|") << "never logged in";
     f.utmp("/var/log/wtmp", {{7, "pts/1", "alice", "", t(2024, 5, 1, 12)}});
-    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{1}));
-
+    EXPECT_EQ(count(), "1|");
     f.tree.write("/var/log/lastlog", testing::lastlogRecord(t(2024, 5, 4), "", ""), 1000 * 292);
-    EXPECT_EQ(f.read("alice", "BadLoginCount"), PropertyValue(std::int64_t{0}));
+    EXPECT_EQ(count(), "0|");
 }
 
 TEST(LinuxSource, PasswordAgeingFollowsChage)
@@ -254,18 +219,6 @@ TEST(LinuxSource, PasswordAgeingFollowsChage)
                       + "\nPassword Last Changed: \t" + c.lastChanged + "\n\n")
             << (c.shadow ? c.shadow : "a folder");
     }
-}
-
-TEST(LinuxSource, ReadingChangesNothing)
-{
-    Fixture f;
-    f.utmp("/var/log/wtmp", {{7, "pts/1", "alice", "192.0.2.1", t(2024, 5, 20, 8)}, {8, "pts/1", "", "", t(2024, 5, 20, 17)}});
-    f.utmp("/var/log/btmp", {{6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 21, 7)}});
-    f.tally("/var/run/faillock/alice", {{"192.0.2.50", 0x3, t(2024, 5, 1, 13)}});
-    const auto before = testing::snapshot(f.tree.root);
-    for (const char *user : {"alice", "bob", "nobody"})
-        accountReport("web01", user, *f.source(), testing::FakeLocale(), "\n");
-    EXPECT_EQ(testing::snapshot(f.tree.root), before);
 }
 
 } // namespace
