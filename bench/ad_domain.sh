@@ -22,7 +22,7 @@ if [ -z "$program" ]; then
     program=build/release/src/tramsel
 fi
 program=$(realpath "$program")
-. tests/platform/ad/samba_domain.sh
+. tests/directory/ad/samba_domain.sh
 why=$(ad_can_run)
 [ -z "$why" ] || { echo "cannot run: $why" >&2; exit 1; }
 trap ad_cleanup EXIT

@@ -69,7 +69,7 @@ for i in $(seq "$runs"); do
         tests/main/win32/wine_walkthrough.sh build/windows-cross/src/tramsel.exe
 done
 for i in $(seq "$runs"); do
-    run samba_domain "$logs/samba_domain.$i.log" tests/platform/ad/samba_domain_test.sh build/default/src/tramsel
+    run samba_domain "$logs/samba_domain.$i.log" tests/directory/ad/samba_domain_test.sh build/default/src/tramsel
 done
 
 echo "passed: wine_walkthrough ${passed[wine_walkthrough]:-0}/$runs, samba_domain ${passed[samba_domain]:-0}/$runs" \
