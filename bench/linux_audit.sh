@@ -23,7 +23,7 @@ if [ -z "$program" ]; then
     program=$work/build/src/tramsel
 fi
 
-tree=$work/audit-$records-$accounts
+tree=$work/audit-random-$records-$accounts
 [ -s "$tree/var/log/btmp" ] || python3 bench/make_linux_tree.py "$tree" "$records" files "$accounts"
 cat "$tree"/var/log/wtmp "$tree"/var/log/btmp >/dev/null  # a warm page cache, as on a busy server
 
