@@ -162,7 +162,9 @@ public:
     explicit UtmpUsers(std::span<const std::string> users)
         : next_(users.size(), kEnd), slotOf_(users.size(), kEnd)
     {
-        slots_.resize(std::max<std::size_t>(16, std::bit_ceil(users.size() + users.size() / 2 + 1)));
+        // At most four slots in five full: a name not in the table is known
+        // after a few slots, and 100,000 users take 8 MiB.
+        slots_.resize(std::max<std::size_t>(16, std::bit_ceil(users.size() + users.size() / 4 + 1)));
         mask_ = slots_.size() - 1;
         for (std::size_t i = users.size(); i-- > 0;) {
             if (users[i].empty())
