@@ -3,8 +3,11 @@
 # --format csv` on a tree of 10,000 accounts whose wtmp and btmp hold
 # 1,000,000 records each (384 MB apiece), timed against a `cat` of both files
 # in the same run (medians, the two taking turns), and its peak memory
-# (maximum resident set size, /usr/bin/time -v). Prints the machine's load
-# with the figures. The aims: at most 1.3 times the cat, at most 64 MiB.
+# (maximum resident set size, /usr/bin/time -v). Then the peak memory of
+# auditing BIG_ACCOUNTS (100,000) accounts to a CSV file, whole and per
+# account. Login records are drawn at random, as in real logs. Prints the
+# machine's load with the figures. The aims: at most 1.3 times the cat, at
+# most 64 MiB; for the large tree at most 128 MiB and 1 KiB an account.
 # Usage: bench/linux_audit.sh [PROGRAM]
 #   PROGRAM takes --audit --root TREE --format csv and writes the CSV to
 #   standard output; without it tramsel is built (Release) and used. A
@@ -13,6 +16,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 records=${RECORDS:-1000000}
 accounts=${ACCOUNTS:-10000}
+big_accounts=${BIG_ACCOUNTS:-100000}
 runs=${RUNS:-11}
 work=build/bench
 
@@ -23,7 +27,7 @@ if [ -z "$program" ]; then
     program=$work/build/src/tramsel
 fi
 
-tree=$work/audit-$records-$accounts
+tree=$work/audit-random-$records-$accounts
 [ -s "$tree/var/log/btmp" ] || python3 bench/make_linux_tree.py "$tree" "$records" files "$accounts"
 cat "$tree"/var/log/wtmp "$tree"/var/log/btmp >/dev/null  # a warm page cache, as on a busy server
 
@@ -54,3 +58,12 @@ PY
 kb=$(/usr/bin/time -v "$program" --audit --root "$tree" --format csv 2>&1 >/dev/null |
      awk -F': ' '/Maximum resident/ {print $2}')
 printf 'peak memory:   %6s KiB (%s MiB; aim: at most 64 MiB)\n' "$kb" "$((kb / 1024))"
+
+big=$work/audit-random-$records-$big_accounts
+[ -s "$big/var/log/btmp" ] || python3 bench/make_linux_tree.py "$big" "$records" files "$big_accounts"
+csv=$work/audit-$big_accounts.csv
+kb=$(/usr/bin/time -v "$program" --audit --root "$big" --format csv 2>&1 >"$csv" |
+     awk -F': ' '/Maximum resident/ {print $2}')
+echo "large tree: $big ($big_accounts accounts, $(($(wc -l <"$csv") - 1)) rows written to $csv)"
+printf 'peak memory:   %6s KiB (%s MiB; aim: at most 128 MiB), %s bytes an account (aim: at most 1024)\n' \
+       "$kb" "$((kb / 1024))" "$((kb * 1024 / big_accounts))"

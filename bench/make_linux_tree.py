@@ -4,16 +4,20 @@
 make_linux_tree.py TREE RECORDS [files|databases] [ACCOUNTS]
 
 TREE/etc/{passwd,shadow,hostname}, and the login records of ACCOUNTS (1000
-unless given, at most 10000) background users and of three more: `endu`
-(uid 3,000,000,000) has the last records, `midu` records in the middle,
+unless given) background users and of three more: `endu` (uid
+3,000,000,000) has the last records, `midu` records in the middle,
 `absentu` none.
 - files (the default): TREE/var/log/wtmp and btmp with RECORDS records each
   (384 bytes apiece), a sparse lastlog with a record at uid x 292, and a
-  pam_faillock tally for every hundredth background user.
+  pam_faillock tally for every hundredth background user. As in real logs,
+  each login in wtmp (its logout names nobody) and each record of btmp
+  names a user drawn at random (seeded: the same tree every time) from the
+  accounts and 5% more names that have none (removed users, guesses).
 - databases: only lastlog2's database and a wtmpdb with RECORDS rows, as on
   systems that no longer write wtmp.
 """
 import os
+import random
 import sqlite3
 import struct
 import sys
@@ -30,16 +34,21 @@ def utmp(kind, line, user, host, seconds, pid=1000):
                        user.encode(), host.encode(), 0, 0, 0, seconds, 0, 0, 0, 0, 0, b"")
 
 
-def write_log(path, special):
-    """Background login/logout pairs; `special` maps a record index to a record."""
+def write_log(path, special, failures):
+    """Background login/logout pairs, or failures; `special` maps a record
+    index to a record."""
+    draw = random.Random(f"{path.rsplit('/', 1)[-1]} {count} {accounts}").randrange
+    names = accounts * 21 // 20
     chunk = []
     with open(path, "wb") as out:
         for i in range(count):
             seconds = START + i * 10
             if i in special:
                 chunk.append(special[i](seconds))
+            elif failures:
+                chunk.append(utmp(6, "ssh:notty", f"user{draw(names):04d}", "192.0.2.1", seconds))
             elif i % 2 == 0:
-                chunk.append(utmp(7, f"pts/{i // 2 % 100}", f"user{i // 2 % accounts:04d}", "192.0.2.1", seconds))
+                chunk.append(utmp(7, f"pts/{i // 2 % 100}", f"user{draw(names):04d}", "192.0.2.1", seconds))
             else:
                 chunk.append(utmp(8, f"pts/{i // 2 % 100}", "", "", seconds))
             if len(chunk) == 10000:
@@ -102,11 +111,11 @@ write_log(f"{tree}/var/log/wtmp", {
     mid + 1: lambda s: utmp(8, "tty7", "", "", s),
     count - 2: lambda s: utmp(7, "tty8", "endu", "", s),
     count - 1: lambda s: utmp(8, "tty8", "", "", s),
-})
+}, failures=False)
 write_log(f"{tree}/var/log/btmp", {
     mid: lambda s: utmp(6, "ssh:notty", "midu", "198.51.100.9", s),
     count - 1: lambda s: utmp(6, "ssh:notty", "endu", "198.51.100.9", s),
-})
+}, failures=True)
 with open(f"{tree}/var/log/lastlog", "wb") as f:
     f.seek(END_UID * 292)
     f.write(struct.pack("<i32s256s", START + (count - 2) * 10, b"tty8", b""))

@@ -127,10 +127,15 @@ public:
         });
     }
 
-private:
-    // Whole records, read together, and where the first lies.
+    // Whole records, read together (about 64 KiB), and where the first lies;
+    // walkChunksBackward gives the newest chunk first. One call a chunk:
+    // walks that look records up in large tables fetch a chunk's entries
+    // together.
     using ChunkVisit = std::function<bool(std::span<const unsigned char> records, Position first)>;
     bool walkChunksBackward(const ChunkVisit &visit);
+    std::size_t recordSize() const { return recordSize_; }
+
+private:
     bool walkChunksForward(Position after, const ChunkVisit &visit);
     const ReadableFile *file(std::size_t index);
     void reserveBuffer(std::uint64_t fileBytes);

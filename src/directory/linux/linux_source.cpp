@@ -154,25 +154,31 @@ Listing LinuxAccountSource::list(const Request &request, const RowSink &row, con
     if (!request.domain.empty() && !namesThisHost(request.domain, {}) && !accounts_->isHostName(request.domain))
         return fail(request.domain + " is not " + (root_.empty() ? "this machine" : "the machine in " + root_));
     const auto passwd = files_->open("/etc/passwd");
-    const auto passwdText = passwd ? readText(*passwd) : std::nullopt;
+    auto passwdText = passwd ? readText(*passwd) : std::nullopt;
     if (!passwdText)
         return fail("cannot read " + root_ + "/etc/passwd");
     source.answered = true;
 
-    // A name is listed once, as getpwnam finds it: its first entry.
+    // A name is listed once, as getpwnam finds it: its first entry. The
+    // text and the names seen go before the records of every user come.
     std::vector<PasswdEntry> users;
-    std::unordered_set<std::string> seen;
-    for (PasswdEntry &entry : passwdEntries(*passwdText))
-        if (isSafeName(entry.name) && seen.insert(entry.name).second)
-            users.push_back(std::move(entry));
-    std::vector<std::string> names;
-    for (const PasswdEntry &user : users)
-        names.push_back(user.name);
+    {
+        std::unordered_set<std::string> seen;
+        for (PasswdEntry &entry : passwdEntries(*passwdText))
+            if (isSafeName(entry.name) && seen.insert(entry.name).second)
+                users.push_back(std::move(entry));
+        passwdText.reset();
+    }
     if (progress)
         progress({0, 1, 0});
 
     const std::int64_t now = now_();
-    const auto shadows = accounts_->findShadows(names);
+    const auto shadows = [&] {
+        std::vector<std::string> names;
+        for (const PasswdEntry &user : users)
+            names.push_back(user.name);
+        return accounts_->findShadows(names);
+    }();
     RecordSources sources(*files_, databaseState_, root_);
     // Users without an entry, or a shadow file that cannot be read?
     const auto unreadShadow = shadows.size() < users.size() ? sources.unreadShadow() : std::nullopt;

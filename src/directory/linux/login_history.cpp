@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <numeric>
+#include <utility>
 
 namespace tramsel::linux_accounts {
 namespace {
@@ -122,41 +123,128 @@ private:
     std::vector<FieldKey> keys_;
 };
 
+// A record's 32-byte name field, read in place: its bytes up to the first
+// NUL, as recordKey gives them, without measuring the field first.
+FieldKey fieldKey(const unsigned char *field)
+{
+    FieldKey key;
+    std::uint64_t keep = ~std::uint64_t{0};
+    for (std::size_t w = 0; w < key.words.size(); ++w) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, field + w * 8, 8);
+        // The lowest zero byte shows as the lowest set bit; the bytes below it stay.
+        const std::uint64_t zero = (word - 0x0101010101010101u) & ~word & 0x8080808080808080u;
+        const std::uint64_t below = zero ? ((zero & (~zero + 1)) >> 7) - 1 : ~std::uint64_t{0};
+        key.words[w] = word & keep & below;
+        keep = zero ? 0 : keep;
+    }
+    return key;
+}
+
+constexpr std::size_t kUserOffset = 44;
+
 // Users found by the name a utmp record holds for them. Names that share
-// their first 32 bytes share a record, so each name leads to a chain.
+// their first 32 bytes share a record, so each name leads to a chain of
+// users. Each name has a slot of one cache line holding the name itself
+// and what a walk has met of it, so that a lookup reads one line; the
+// walks below fetch the slots of a batch of records together.
 class UtmpUsers {
 public:
-    explicit UtmpUsers(std::span<const std::string> users) : names_(users.size()), next_(users.size(), kEnd)
+    static constexpr std::uint32_t kEnd = std::numeric_limits<std::uint32_t>::max();
+    struct alignas(64) Slot {
+        FieldKey key;
+        std::uint32_t hash = 0;
+        std::uint32_t first = kEnd;  // the first user of the chain; kEnd: an empty slot
+        std::uint64_t seen = 0;      // records of the name met so far
+        bool met = false;            // whether the walk has acted on the name yet
+    };
+
+    explicit UtmpUsers(std::span<const std::string> users)
+        : next_(users.size(), kEnd), slotOf_(users.size(), kEnd)
     {
+        // At most four slots in five full: a name not in the table is known
+        // after a few slots, and 100,000 users take 8 MiB.
+        slots_.resize(std::max<std::size_t>(16, std::bit_ceil(users.size() + users.size() / 4 + 1)));
+        mask_ = slots_.size() - 1;
         for (std::size_t i = users.size(); i-- > 0;) {
             if (users[i].empty())
                 continue;
-            const std::size_t name = names_.add(textKey(users[i]));
-            if (name == first_.size())
-                first_.push_back(kEnd);
-            next_[i] = first_[name];
-            first_[name] = i;
+            const FieldKey key = textKey(users[i]);
+            const std::uint32_t hash = hashOf(key);
+            std::size_t at = hash & mask_;
+            while (slots_[at].first != kEnd && !(slots_[at].hash == hash && slots_[at].key == key))
+                at = (at + 1) & mask_;
+            Slot &slot = slots_[at];
+            slot.key = key;
+            slot.hash = hash;
+            next_[i] = slot.first;
+            slot.first = static_cast<std::uint32_t>(i);
+            slotOf_[i] = static_cast<std::uint32_t>(at);
         }
     }
 
-    // Calls visit(index) for each user whose records carry `recordUser`
-    // (a view of a record's ut_user).
-    template <class Visit> void forEach(std::string_view recordUser, Visit visit) const
+    // Every word mixed in by a multiply, then every bit spread to the low
+    // ones the table uses: names differ in few bits ("user0001").
+    static std::uint32_t hashOf(const FieldKey &key)
     {
-        if (recordUser.empty())
-            return;
-        const std::size_t name = names_.find(recordKey(recordUser));
-        if (name == NameIndex::kNone)
-            return;
-        for (std::size_t i = first_[name]; i != kEnd; i = next_[i])
-            visit(i);
+        std::uint64_t hash = 0;
+        for (const std::uint64_t word : key.words)
+            hash = (hash ^ word) * 0x9e3779b97f4a7c15u;
+        hash ^= hash >> 33;
+        hash *= 0xc4ceb9fe1a85ec53u;
+        return static_cast<std::uint32_t>(hash ^ (hash >> 33));
+    }
+
+    void prefetch(std::uint32_t hash) const { __builtin_prefetch(&slots_[hash & mask_]); }
+
+    // The slot of users named `key`, or nullptr.
+    Slot *find(const FieldKey &key, std::uint32_t hash)
+    {
+        if (key.words[0] == 0)
+            return nullptr;  // an empty name
+        for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
+            Slot &slot = slots_[at];
+            if (slot.first == kEnd)
+                return nullptr;
+            if (slot.hash == hash && slot.key == key)
+                return &slot;
+        }
+    }
+
+    // The users of a slot's chain: for (i = slot.first; i != kEnd; i = next(i)).
+    std::uint32_t next(std::uint32_t user) const { return next_[user]; }
+    // The slot of a user's name; nullptr for an empty name.
+    const Slot *slotOf(std::size_t user) const { return slotOf_[user] == kEnd ? nullptr : &slots_[slotOf_[user]]; }
+
+    // Walks the log back, calling visit(record bytes, the slot of its
+    // ut_user or nullptr) for every record, newest first. The slots of a
+    // chunk's records are fetched from memory together before any is used.
+    template <class Visit> bool walkBackward(RecordLog &log, Visit visit)
+    {
+        const std::size_t size = log.recordSize();
+        std::vector<FieldKey> keys;
+        std::vector<std::uint32_t> hashes;
+        return log.walkChunksBackward([&](std::span<const unsigned char> chunk, RecordLog::Position) {
+            const std::size_t count = chunk.size() / size;
+            keys.resize(count);
+            hashes.resize(count);
+            const unsigned char *newest = chunk.data() + (count - 1) * size;
+            for (std::size_t k = 0; k < count; ++k) {
+                keys[k] = fieldKey(newest - k * size + kUserOffset);
+                hashes[k] = hashOf(keys[k]);
+                prefetch(hashes[k]);
+            }
+            for (std::size_t k = 0; k < count; ++k)
+                visit(std::span(newest - k * size, size), find(keys[k], hashes[k]));
+            return true;
+        });
     }
 
 private:
-    static constexpr std::size_t kEnd = NameIndex::kNone;
-    NameIndex names_;
-    std::vector<std::size_t> first_;  // by name number
-    std::vector<std::size_t> next_;   // by user
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    std::vector<std::uint32_t> next_;    // by user
+    std::vector<std::uint32_t> slotOf_;  // by user
 };
 
 } // namespace
@@ -249,30 +337,27 @@ std::vector<SessionSummary> latestSessions(RecordLog &wtmp, std::span<const std:
         std::uint64_t distance;  // records from the log's end: more is earlier
         std::uint32_t seconds;
     };
-    const UtmpUsers index(users);
+    UtmpUsers index(users);
     std::vector<SessionSummary> sessions(users.size());
     NameIndex lines;
     std::vector<Event> nextOnLine;  // by line number; distance 0: none yet
     std::optional<Event> nextBoot;
     std::uint64_t distance = 0;
-    const bool readable = wtmp.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position) {
+    const bool readable = index.walkBackward(wtmp, [&](std::span<const unsigned char> bytes, UtmpUsers::Slot *user) {
         const UtmpFields record = utmpFields(bytes);
         const int type = effectiveUtmpType(record);
         ++distance;
-        if (type == UtmpRecord::kUserProcess) {
-            index.forEach(record.user, [&](std::size_t i) {
-                SessionSummary &session = sessions[i];
-                if (session.login)
-                    return;
-                session.login = record.seconds;
-                const Event *end = nextBoot ? &*nextBoot : nullptr;
-                if (!record.line.empty())
-                    if (const std::size_t line = lines.find(recordKey(record.line));
-                        line != NameIndex::kNone && (!end || nextOnLine[line].distance > end->distance))
-                        end = &nextOnLine[line];
+        if (type == UtmpRecord::kUserProcess && user && !std::exchange(user->met, true)) {
+            const Event *end = nextBoot ? &*nextBoot : nullptr;
+            if (!record.line.empty())
+                if (const std::size_t line = lines.find(recordKey(record.line));
+                    line != NameIndex::kNone && (!end || nextOnLine[line].distance > end->distance))
+                    end = &nextOnLine[line];
+            for (std::uint32_t i = user->first; i != UtmpUsers::kEnd; i = index.next(i)) {
+                sessions[i].login = record.seconds;
                 if (end)
-                    session.logoff = end->seconds;
-            });
+                    sessions[i].logoff = end->seconds;
+            }
         }
         if ((type == UtmpRecord::kUserProcess || type == UtmpRecord::kDeadProcess) && !record.line.empty()) {
             const std::size_t line = lines.add(recordKey(record.line));
@@ -282,7 +367,6 @@ std::vector<SessionSummary> latestSessions(RecordLog &wtmp, std::span<const std:
         }
         if (endsAllSessions(record, type))
             nextBoot = Event{distance, record.seconds};
-        return true;
     });
     for (SessionSummary &session : sessions)
         session.readable = readable;
@@ -295,24 +379,38 @@ std::vector<FailureSummary> summarizeFailures(RecordLog &btmp, std::span<const s
     // summarizeFailures stops counting at the first record, walking back,
     // that is not newer than the user's last login: a record counts while
     // every record from it to the log's end is newer.
-    const UtmpUsers index(users);
+    UtmpUsers index(users);
     std::vector<FailureSummary> summaries(users.size());
+    // Each name's slot counts its records; a user's count is what its slot
+    // had counted when the records stopped being newer than its `after`.
+    std::vector<std::size_t> byAfter;
+    for (std::size_t i = 0; i < users.size(); ++i)
+        if (queries[i].count && queries[i].after && index.slotOf(i))
+            byAfter.push_back(i);
+    std::sort(byAfter.begin(), byAfter.end(),
+              [&](std::size_t a, std::size_t b) { return *queries[a].after > *queries[b].after; });
+    std::size_t stopped = 0;
     std::int64_t oldestSoFar = std::numeric_limits<std::int64_t>::max();
-    const bool readable = btmp.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position) {
+    const bool readable = index.walkBackward(btmp, [&](std::span<const unsigned char> bytes, UtmpUsers::Slot *user) {
         oldestSoFar = std::min<std::int64_t>(oldestSoFar, utmpSeconds(bytes));
-        index.forEach(utmpUser(bytes), [&](std::size_t i) {
-            const FailureQuery &query = queries[i];
-            FailureSummary &summary = summaries[i];
-            if (query.count && (!query.after || oldestSoFar > *query.after))
-                ++summary.countAfter;
-            if (!summary.when) {
-                UtmpRecord record = decodeUtmp(bytes);
-                summary.when = record.seconds;
-                summary.host = std::move(record.host);
+        for (; stopped < byAfter.size() && *queries[byAfter[stopped]].after >= oldestSoFar; ++stopped)
+            summaries[byAfter[stopped]].countAfter = static_cast<std::int64_t>(index.slotOf(byAfter[stopped])->seen);
+        if (!user)
+            return;
+        ++user->seen;
+        if (!std::exchange(user->met, true)) {
+            UtmpRecord record = decodeUtmp(bytes);
+            for (std::uint32_t i = user->first; i != UtmpUsers::kEnd; i = index.next(i)) {
+                summaries[i].when = record.seconds;
+                summaries[i].host = record.host;
             }
-        });
-        return true;
+        }
     });
+    for (; stopped < byAfter.size(); ++stopped)
+        summaries[byAfter[stopped]].countAfter = static_cast<std::int64_t>(index.slotOf(byAfter[stopped])->seen);
+    for (std::size_t i = 0; i < users.size(); ++i)
+        if (queries[i].count && !queries[i].after && index.slotOf(i))
+            summaries[i].countAfter = static_cast<std::int64_t>(index.slotOf(i)->seen);
     for (FailureSummary &summary : summaries)
         summary.readable = readable;
     return summaries;
