@@ -165,6 +165,8 @@ void checkWhole(CommandLine &line, const std::vector<const Option *> &given, std
         return;
     if (line.print && line.audit)
         line.error = "Use --print or --audit, not both.";
+    else if (line.filters.disabled && line.filters.enabled)
+        line.error = "Use --disabled or --enabled, not both.";
     else if (line.perController && line.audit)
         line.error = "--per-dc needs --print and an account.";
     else if (std::string need = missingNeed(line, given); !need.empty())
@@ -242,7 +244,7 @@ CommandLine parseCommandLine(std::span<const std::string> arguments, const Toolk
         } else if (oneOf(name, toolkit.withValue))
             value();
         else if (!(!inlineValue && oneOf(name, toolkit.flags)))
-            line.error = "Unknown option '" + std::string(name) + "'.";
+            line.error = "Unknown option '" + argument.substr(0, argument.find('=')) + "'.";
     }
     if (line.error.empty())
         checkWhole(line, given, positional);

@@ -167,8 +167,14 @@ public:
     {
         headings();
         std::string line;
-        for (std::size_t i = 0; i < fields_.size(); ++i)
-            line.append(i ? "," : "").append(quoted(csvText(fields_[i], cells[i], locale_)));
+        for (std::size_t i = 0; i < fields_.size(); ++i) {
+            std::string text = csvText(fields_[i], cells[i], locale_);
+            // A text a spreadsheet would run as a formula (a display name of
+            // "=HYPERLINK(...)") is kept text by a leading quote.
+            if (fields_[i].kind == ColumnKind::Text && !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos)
+                text.insert(0, 1, '\'');
+            line.append(i ? "," : "").append(quoted(text));
+        }
         line.append("\r\n");
         out_.write(line.data(), static_cast<std::streamsize>(line.size()));
     }

@@ -86,7 +86,7 @@ const std::array kColumns{
            "when the account was created"},
     Column<AccountRecord>{"controllersAnswered", ColumnKind::Count,
            [](const AccountRecord &r) { return Cell(std::int64_t{r.controllersAnswered}); },
-           "domain controllers that answered (1 on a machine)"},
+           "domain controllers that listed the account (1 on a machine)"},
     Column<AccountRecord>{"controllersAsked", ColumnKind::Count,
            [](const AccountRecord &r) { return Cell(std::int64_t{r.controllersAsked}); },
            "domain controllers asked"},

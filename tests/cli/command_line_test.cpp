@@ -58,7 +58,8 @@ TEST(CommandLine, GoodLines)
 TEST(CommandLine, BadLines)
 {
     const std::pair<std::vector<std::string>, const char *> rows[] = {
-        {{"--bogus"}, "Unknown option 'bogus'."}, {{"--print=yes", "x"}, "Option 'print' takes no value."},
+        {{"--bogus"}, "Unknown option '--bogus'."}, {{"---audit"}, "Unknown option '---audit'."},
+        {{"--audit", "--disabled", "--enabled"}, "Use --disabled or --enabled, not both."}, {{"--print=yes", "x"}, "Option 'print' takes no value."},
         {{"-p=", "x"}, "Option 'p' takes no value."},
         {{"--server=", "x"}, "The value of '--server' cannot be empty."},
         {{"--root", "", "x"}, "The value of '--root' cannot be empty."}, {{"--audit="}, "The value of '--audit' cannot be empty."},
@@ -80,7 +81,7 @@ TEST(CommandLine, BadLines)
     for (const auto &[arguments, expected] : rows)
         EXPECT_EQ(parse(arguments).error, expected);
     EXPECT_EQ(parseCommandLine(std::vector<std::string>{"-platform", "x"}).error,
-              "Unknown option 'platform'.");
+              "Unknown option '-platform'.");
 }
 
 TEST(CommandLine, AccountIsSplitAtItsFirstSeparator)

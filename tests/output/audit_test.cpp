@@ -197,7 +197,9 @@ TEST(Audit, CsvQuotesWhereNeeded)
                     "2003-06-19T00:25:07+01:00,1,2\r\n");
     const std::pair<const char *, const char *> names[] = {
         {"plain", "plain"}, {"", ""}, {"two\nlines", "\"two\nlines\""}, {"cr\r", "\"cr\r\""},
-        {"\"", "\"\"\"\""}, {"a,b", "\"a,b\""}, {"Gro\xC3\x9F", "Gro\xC3\x9F"}, {"Gro\xDF", "Gro\xEF\xBF\xBD"},
+        {"\"", "\"\"\"\""}, {"a,b", "\"a,b\""},
+        // A formula stays text for a spreadsheet.
+        {"=1+1", "'=1+1"}, {"+x", "'+x"}, {"-x", "'-x"}, {"@x", "'@x"}, {"\tx", "'\tx"}, {"\rx", "\"'\rx\""}, {"Gro\xC3\x9F", "Gro\xC3\x9F"}, {"Gro\xDF", "Gro\xEF\xBF\xBD"},
     };
     for (const auto &[name, field] : names) {
         AccountRecord r;
