@@ -34,6 +34,13 @@ Known<MaxPasswordAge> maxAge(const ShadowEntry &entry)
     return MaxPasswordAge{static_cast<double>(entry.maxDays), false};
 }
 
+// A remote host, not a terminal (tty3, pts/1, /dev/tty2, :0) or nothing (a service).
+bool isAddress(std::string_view text)
+{
+    return !text.empty() && !text.starts_with("tty") && !text.starts_with("pts/") && !text.starts_with("/dev/")
+        && !text.starts_with(':') && text != "console";
+}
+
 } // namespace
 
 FailureQuery btmpQuery(const UserRecords &records)
@@ -86,8 +93,8 @@ AccountUsage accountUsage(const UserRecords &records, const Known<ShadowEntry> &
     usage.lastLogoff = Known<DateTime>::from(instant(merged.lastLogoff), sessions);
     const auto &failure = merged.lastFailure;
     usage.lastFailedLogin = Known<DateTime>::from(failure ? instant(failure->when) : std::nullopt, failures);
-    usage.lastBadLoginAddress =
-        Known<std::string>::from(failure ? std::optional(failure->address) : std::nullopt, failures);
+    usage.lastBadLoginAddress = Known<std::string>::from(
+        failure && isAddress(failure->address) ? std::optional(failure->address) : std::nullopt, failures);
     usage.badLoginCount = Known<std::int64_t>::from(merged.badLoginCount, failures);
 
     if (!shadow.known())

@@ -141,17 +141,17 @@ TEST(LinuxSource, FailuresComeFromBtmpAndTheTallyWhicheverIsLater)
     f.utmp("/var/log/btmp", {{6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 1, 10)},
                              {7, "tty3", "alice", "", t(2024, 5, 1, 11)},
                              {6, "ssh:notty", "bob", "203.0.113.1", t(2024, 5, 1, 12)}});
-    // Any record type; no host recorded. The current wtmp's record wins over the rotated one.
-    EXPECT_EQ(f.values("alice"), "n/a|n/a|" + at(5, 1, 11) + "||2|");
+    // Any record type; no host recorded is no address. The current wtmp's record wins over the rotated one.
+    EXPECT_EQ(f.values("alice"), "n/a|n/a|" + at(5, 1, 11) + "|n/a|2|");
     EXPECT_EQ(f.values("bob"), at(5, 1, 9) + "|n/a|" + at(5, 1, 12) + "|203.0.113.1|1|");
     EXPECT_EQ(f.values("carol"), "n/a|n/a|n/a|n/a|0|");
 
     // The tally's latest entry (source, status) at 13:00, or at 9:00 when older than btmp's.
     const std::tuple<Tally, std::string> cases[] = {
         {{"192.0.2.50", 0x3, t(2024, 5, 1, 13)}, at(5, 1, 13) + "|192.0.2.50"},  // remote host
-        {{"/dev/tty2", 0x5, t(2024, 5, 1, 13)}, at(5, 1, 13) + "|/dev/tty2"},
-        {{"sudo", 0x1, t(2024, 5, 1, 13)}, at(5, 1, 13) + "|"},  // a service
-        {{"192.0.2.50", 0x3, t(2024, 5, 1, 9)}, at(5, 1, 11) + "|"},
+        {{"/dev/tty2", 0x5, t(2024, 5, 1, 13)}, at(5, 1, 13) + "|n/a"},  // a terminal is no address
+        {{"sudo", 0x1, t(2024, 5, 1, 13)}, at(5, 1, 13) + "|n/a"},  // a service
+        {{"192.0.2.50", 0x3, t(2024, 5, 1, 9)}, at(5, 1, 11) + "|n/a"},
     };
     for (const auto &[latest, failure] : cases) {
         f.tally("/var/run/faillock/alice", {{"10.0.0.1", 0x3, t(2024, 4, 1)}, latest});
