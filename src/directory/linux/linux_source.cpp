@@ -124,7 +124,7 @@ Lookup LinuxAccountSource::lookup(const AccountName &name)
     found.sources.push_back({root_.empty() ? "/" : root_, true, {}});
     const std::int64_t now = now_();
     RecordSources sources(*files_, databaseState_, root_);
-    const UserRecords records = sources.forUser(*user, now);
+    const UserRecords records = sources.forUser(*user);
     // A user without an entry, or a shadow file that cannot be read?
     const auto shadow = accounts_->findShadow(user->name);
     const auto unreadShadow = shadow ? std::nullopt : sources.unreadShadow();
@@ -182,7 +182,7 @@ Listing LinuxAccountSource::list(const Request &request, const RowSink &row, con
     RecordSources sources(*files_, databaseState_, root_);
     // Users without an entry, or a shadow file that cannot be read?
     const auto unreadShadow = shadows.size() < users.size() ? sources.unreadShadow() : std::nullopt;
-    const auto records = sources.forUsers(users, now);
+    const auto records = sources.forUsers(users);
     UnknownValues unknown;
     for (std::size_t i = 0; i < users.size(); ++i) {
         const auto found = shadows.find(users[i].name);

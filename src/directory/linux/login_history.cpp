@@ -456,12 +456,8 @@ std::vector<std::optional<LastlogRecord>> lastlogEntries(const ReadableFile &las
     return entries;
 }
 
-std::optional<TallySummary> summarizeTally(RecordLog &tally, std::int64_t now,
-                                           std::int64_t failIntervalSeconds)
+std::optional<TallySummary> summarizeTally(RecordLog &tally, std::int64_t failIntervalSeconds)
 {
-    // pam_faillock forgets failures older than the interval (and a time
-    // ahead of the clock counts too, as it does there).
-    const std::int64_t oldest = now - failIntervalSeconds;
     TallySummary summary;
     std::vector<std::int64_t> valid;
     const bool readable = tally.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position) {
@@ -469,10 +465,10 @@ std::optional<TallySummary> summarizeTally(RecordLog &tally, std::int64_t now,
         if (record.seconds > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
             return true;
         const auto seconds = static_cast<std::int64_t>(record.seconds);
+        // What faillock --user lists as valid, until a good login resets the tally.
         if (record.status & TallyRecord::kValid) {
             valid.push_back(seconds);
-            if (seconds >= oldest)
-                ++summary.countNow;
+            ++summary.validCount;
         }
         if (!summary.latest || seconds > *summary.latest) {
             summary.latest = seconds;

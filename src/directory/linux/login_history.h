@@ -52,7 +52,7 @@ std::optional<LastlogRecord> lastlogEntry(const ReadableFile &lastlog, std::uint
 struct TallySummary {
     std::optional<std::int64_t> latest;  // the latest failure, valid or not
     std::string address;                 // its remote host or tty; empty for a service
-    std::int64_t countNow = 0;           // valid failures within the interval
+    std::int64_t validCount = 0;         // valid failures since the tally was reset
     // pam_faillock's view: its latest valid failure, and the valid failures
     // less than the interval before that one.
     std::optional<std::int64_t> latestValid;
@@ -60,8 +60,7 @@ struct TallySummary {
     friend bool operator==(const TallySummary &, const TallySummary &) = default;
 };
 // `tally` is a log of the one tally file; nothing when it cannot be read.
-std::optional<TallySummary> summarizeTally(RecordLog &tally, std::int64_t now,
-                                           std::int64_t failIntervalSeconds);
+std::optional<TallySummary> summarizeTally(RecordLog &tally, std::int64_t failIntervalSeconds);
 
 // A ut_user field holds at most 32 bytes: longer names are cut there.
 bool utmpUserIs(std::string_view recordUser, std::string_view user);

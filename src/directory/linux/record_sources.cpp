@@ -88,11 +88,11 @@ const FaillockSettings &RecordSources::faillock()
     return *faillock_;
 }
 
-std::optional<TallySummary> RecordSources::tally(const std::string &user, std::int64_t now)
+std::optional<TallySummary> RecordSources::tally(const std::string &user)
 {
     const FaillockSettings &settings = faillock();
     RecordLog file(TallyRecord::kSize, {[this, path = settings.dir + "/" + user] { return files_.open(path); }});
-    return summarizeTally(file, now, settings.failIntervalSeconds);
+    return summarizeTally(file, settings.failIntervalSeconds);
 }
 
 // A SQLite database opened by SQLite itself, once `files` has found it. A
@@ -112,7 +112,7 @@ auto RecordSources::queryDatabase(const std::string &path, Query query) -> declt
     return query(databaseUri(held, databaseState_));
 }
 
-UserRecords RecordSources::forUser(const PasswdEntry &user, std::int64_t now)
+UserRecords RecordSources::forUser(const PasswdEntry &user)
 {
     UserRecords records;
     records.lastlog2 = queryDatabase(kLastlog2, [&](const std::string &uri) { return lastlog2Login(uri, user.name); });
@@ -125,13 +125,13 @@ UserRecords RecordSources::forUser(const PasswdEntry &user, std::int64_t now)
     }
     RecordLog wtmp = log(kWtmp);
     records.wtmp = latestSession(wtmp, user.name);
-    records.tally = tally(user.name, now);
+    records.tally = tally(user.name);
     RecordLog btmp = log(kBtmp);
     records.btmp = summarizeFailures(btmp, user.name, btmpQuery(records));
     return records;
 }
 
-std::vector<UserRecords> RecordSources::forUsers(std::span<const PasswdEntry> users, std::int64_t now)
+std::vector<UserRecords> RecordSources::forUsers(std::span<const PasswdEntry> users)
 {
     if (users.empty())
         return {};
@@ -174,7 +174,7 @@ std::vector<UserRecords> RecordSources::forUsers(std::span<const PasswdEntry> us
     std::vector<FailureQuery> queries;
     for (std::size_t i = 0; i < users.size(); ++i) {
         if (!listed || present.contains(names[i]))
-            records[i].tally = tally(names[i], now);
+            records[i].tally = tally(names[i]);
         queries.push_back(btmpQuery(records[i]));
     }
     RecordLog btmp = log(kBtmp);

@@ -29,10 +29,10 @@ public:
 
     // One user's records: each file is read at most once, and each walk
     // stops as soon as it knows the answer.
-    UserRecords forUser(const PasswdEntry &user, std::int64_t now);
+    UserRecords forUser(const PasswdEntry &user);
     // Every user's records, one per user in the order given: each file is
     // read once for all of them.
-    std::vector<UserRecords> forUsers(std::span<const PasswdEntry> users, std::int64_t now);
+    std::vector<UserRecords> forUsers(std::span<const PasswdEntry> users);
 
     // pam_faillock's settings, from faillock.conf.
     const FaillockSettings &faillock();
@@ -46,7 +46,7 @@ public:
 
 private:
     RecordLog log(const std::string &path);
-    std::optional<TallySummary> tally(const std::string &user, std::int64_t now);
+    std::optional<TallySummary> tally(const std::string &user);
     template <typename Query> auto queryDatabase(const std::string &path, Query query) -> decltype(query(std::string()));
 
     std::unique_ptr<ReadableFile> open(const std::string &path);

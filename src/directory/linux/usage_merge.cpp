@@ -69,7 +69,7 @@ MergedUsage mergeRecords(const UserRecords &records)
         usage.lastFailure = MergedUsage::Failure{*tally->latest, tally->address};
 
     if (records.tally)
-        usage.badLoginCount = records.tally->countNow;
+        usage.badLoginCount = records.tally->validCount;
     else if (records.btmp.readable)
         usage.badLoginCount = records.btmp.countAfter;
     return usage;

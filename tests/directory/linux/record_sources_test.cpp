@@ -84,13 +84,13 @@ TEST(RecordSources, EveryUserAtOnceAgreesWithEachAlone)
     for (unsigned seed = 1; seed <= 200; ++seed) {
         f.fill(seed);
         f.opened->clear();
-        const auto all = RecordSources(files, DatabaseState::AtRest).forUsers(kUsers, f.now);
+        const auto all = RecordSources(files, DatabaseState::AtRest).forUsers(kUsers);
         std::set<std::string> once;
         for (const std::string &path : *f.opened)
             EXPECT_TRUE(once.insert(path).second) << path << " opened twice, seed " << seed;
         ASSERT_EQ(all.size(), kUsers.size());
         for (std::size_t i = 0; i < kUsers.size(); ++i)
-            EXPECT_TRUE(all[i] == RecordSources(files, DatabaseState::AtRest).forUser(kUsers[i], f.now))
+            EXPECT_TRUE(all[i] == RecordSources(files, DatabaseState::AtRest).forUser(kUsers[i]))
                 << kUsers[i].name << ", seed " << seed;
     }
 }

@@ -11,19 +11,16 @@ using namespace tramsel::linux_accounts;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    if (size < 16)
+    if (size < 8)
         return 0;
-    std::int64_t now = 0;
     std::int64_t interval = 0;
-    std::memcpy(&now, data, 8);
-    std::memcpy(&interval, data + 8, 8);
-    now >>= 2;  // keep now - interval from overflowing
+    std::memcpy(&interval, data, 8);
     interval = (interval >> 2) & 0x3fffffffffffffff;
-    const std::vector<unsigned char> bytes(data + 16, data + size);
+    const std::vector<unsigned char> bytes(data + 8, data + size);
     RecordLog tally(TallyRecord::kSize, {[&bytes] { return std::make_unique<MemoryFile>(bytes); }});
-    const auto summary = summarizeTally(tally, now, interval);
-    if (!summary || summary->countNow < 0
-        || summary->countNow > static_cast<std::int64_t>(bytes.size() / TallyRecord::kSize)
+    const auto summary = summarizeTally(tally, interval);
+    if (!summary || summary->validCount < 0
+        || summary->validCount > static_cast<std::int64_t>(bytes.size() / TallyRecord::kSize)
         || summary->address.size() > 52)
         __builtin_trap();
     return 0;
