@@ -93,6 +93,11 @@ const Option kOptions[] = {
      "Disabled (on Linux: the account has expired)."},
     {"enabled", "", "", Needs::Audit, [](CommandLine &l, const std::string &) { l.filters.enabled = true; },
      "Not disabled."},
+    {"account-expired", "", "", Needs::Audit, [](CommandLine &l, const std::string &) { l.filters.accountExpired = true; },
+     "Its expiry has passed (in AD that is no disabled\naccount; on Linux it is)."},
+    {"password-never-expires", "", "", Needs::Audit,
+     [](CommandLine &l, const std::string &) { l.filters.passwordNeverExpires = true; },
+     "By the policy, or by the account's own flag\n(AD's userAccountControl bit 0x10000)."},
     {"password-expires-within", "", "DAYS", Needs::Audit,
      [](CommandLine &l, const std::string &v) {
          setDays(l, l.filters.passwordExpiresWithinDays, "password-expires-within", v);

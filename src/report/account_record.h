@@ -43,6 +43,12 @@ std::optional<MaxPasswordAge> passwordMaxAge(const PropertyValue &maxAge);
 // expiry is not a date-time, the age not a number, or the result out of range.
 std::optional<DateTime> passwordLastChanged(const PropertyValue &expires, const PropertyValue &maxAgeSeconds);
 
+// Whether passwords never expire by the maximum age; nothing when it is not known.
+inline std::optional<bool> neverExpires(const Known<MaxPasswordAge> &age)
+{
+    return age.hasValue() ? std::optional(age->never) : std::nullopt;
+}
+
 // One account as an audit lists it.
 struct AccountRecord {
     std::string account;  // "SALES\jdoe"
@@ -52,7 +58,9 @@ struct AccountRecord {
     std::optional<bool> disabled;
     std::optional<bool> locked;
     std::optional<DateTime> accountExpires;  // nothing: never, or not known
+    std::optional<bool> accountExpired;      // its expiry has passed
     std::optional<bool> passwordExpired;
+    std::optional<bool> passwordNeverExpires;  // by the policy's age, or by the account's own flag
     std::optional<DateTime> created;
     int controllersAnswered = 0;
     int controllersAsked = 0;

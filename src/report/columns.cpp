@@ -33,10 +33,7 @@ Cell maxAgeCell(const Known<MaxPasswordAge> &age)
     return age->never ? PropertyValue(std::string(kNeverExpires)) : PropertyValue(age->days);
 }
 
-std::optional<bool> neverExpires(const Known<MaxPasswordAge> &age)
-{
-    return age.hasValue() ? std::optional(age->never) : std::nullopt;
-}
+
 
 const std::array kColumns{
     Column<AccountRecord>{"account", ColumnKind::Text, [](const AccountRecord &r) { return Cell(r.account); },
@@ -70,23 +67,25 @@ const std::array kColumns{
            [](const AccountRecord &r) { return knownCell(r.usage.passwordLastChanged); },
            "when the password was last changed"},
     Column<AccountRecord>{"disabled", ColumnKind::Flag, [](const AccountRecord &r) { return flagCell(r.disabled); },
-           "the account is disabled"},
+           "the account is disabled (on Linux: it has expired)"},
     Column<AccountRecord>{"locked", ColumnKind::Flag, [](const AccountRecord &r) { return flagCell(r.locked); },
            "the account is locked out now"},
     Column<AccountRecord>{"accountExpires", ColumnKind::Time,
            [](const AccountRecord &r) { return optionalCell(r.accountExpires); },
            "when the account expires"},
+    Column<AccountRecord>{"accountExpired", ColumnKind::Flag, [](const AccountRecord &r) { return flagCell(r.accountExpired); },
+           "the account's expiry has passed"},
     Column<AccountRecord>{"passwordExpired", ColumnKind::Flag,
            [](const AccountRecord &r) { return flagCell(r.passwordExpired); },
            "the password has expired"},
     Column<AccountRecord>{"passwordNeverExpires", ColumnKind::Flag,
-           [](const AccountRecord &r) { return flagCell(neverExpires(r.usage.passwordMaxAge)); },
+           [](const AccountRecord &r) { return flagCell(r.passwordNeverExpires); },
            "the password never expires"},
     Column<AccountRecord>{"created", ColumnKind::Time, [](const AccountRecord &r) { return optionalCell(r.created); },
            "when the account was created"},
     Column<AccountRecord>{"controllersAnswered", ColumnKind::Count,
            [](const AccountRecord &r) { return Cell(std::int64_t{r.controllersAnswered}); },
-           "domain controllers that listed the account (1 on a machine)"},
+           "controllers that listed the account (1 on a machine)"},
     Column<AccountRecord>{"controllersAsked", ColumnKind::Count,
            [](const AccountRecord &r) { return Cell(std::int64_t{r.controllersAsked}); },
            "domain controllers asked"},

@@ -67,6 +67,10 @@ bool matches(const Filters &filters, const AccountRecord &record, const Now &now
         return false;
     if (filters.enabled && record.disabled != false)
         return false;
+    if (filters.accountExpired && record.accountExpired != true)
+        return false;
+    if (filters.passwordNeverExpires && record.passwordNeverExpires != true)
+        return false;
     return !filters.passwordExpiresWithinDays
         || passwordExpiresWithin(record, now, *filters.passwordExpiresWithinDays);
 }

@@ -29,6 +29,8 @@ struct Filters {
     bool locked = false;
     bool disabled = false;
     bool enabled = false;
+    bool accountExpired = false;
+    bool passwordNeverExpires = false;
     // The password expires within N days, or has expired already.
     std::optional<int> passwordExpiresWithinDays;
 };

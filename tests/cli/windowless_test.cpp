@@ -47,9 +47,9 @@ AccountRecord account(const std::string &user)
 const Source kDc1{"dc1", true, {}}, kDc2{"dc2", false, "timed out"}, kDc3{"dc3", false, "refused"};
 const std::string kHeading = "account,user,fullName,lastLogin,lastLogoff,lastFailedLogin,lastBadLoginAddress,"
                              "badLoginCount,passwordExpires,passwordMaxAgeDays,passwordLastChanged,disabled,"
-                             "locked,accountExpires,passwordExpired,passwordNeverExpires,created,controllersAnswered,"
+                             "locked,accountExpires,accountExpired,passwordExpired,passwordNeverExpires,created,controllersAnswered,"
                              "controllersAsked\r\n";
-const std::string kJdoe = "SALES\\jdoe,jdoe,,,,,,,,,,,,,,,,0,0\r\n";
+const std::string kJdoe = "SALES\\jdoe,jdoe,,,,,,,,,,,,,,,,,0,0\r\n";
 
 TEST(Windowless, StatusAndStreams)
 {

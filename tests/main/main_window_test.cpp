@@ -34,9 +34,9 @@ TEST(MainWindow, ReportWarnings)
         std::string warnings;
     };
     const Row rows[] = {
-        {{false, "failure", "no user x on WEB01", {}}, "no user x on WEB01\n"},
-        {{false, "failure", "", {}}, ""},
-        {{true, "report", "ignored once bound", {"dc2.sales.test: down", "dc3.sales.test: timed out"}},
+        {{false, "failure", "no user x on WEB01", {}, {}}, "no user x on WEB01\n"},
+        {{false, "failure", "", {}, {}}, ""},
+        {{true, "report", "ignored once bound", {"dc2.sales.test: down", "dc3.sales.test: timed out"}, {}},
          "dc2.sales.test: down; its answers are missing\ndc3.sales.test: timed out; its answers are missing\n"},
     };
     for (const Row &row : rows)

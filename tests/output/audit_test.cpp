@@ -87,6 +87,13 @@ TEST(Audit, FiltersAtTheirBoundaries)
         {"disabled: not", filters([](Filters &f) { f.disabled = true; }), record([](AccountRecord &r) { r.disabled = false; }), false},
         {"enabled", filters([](Filters &f) { f.enabled = true; }), record([](AccountRecord &r) { r.disabled = false; }), true},
         {"enabled: not known", filters([](Filters &f) { f.enabled = true; }), AccountRecord{}, false},
+        {"account expired", filters([](Filters &f) { f.accountExpired = true; }),
+         record([](AccountRecord &r) { r.accountExpired = true; }), true},
+        {"account expired: not known", filters([](Filters &f) { f.accountExpired = true; }), AccountRecord{}, false},
+        {"password never expires", filters([](Filters &f) { f.passwordNeverExpires = true; }),
+         record([](AccountRecord &r) { r.passwordNeverExpires = true; }), true},
+        {"password never expires: it does", filters([](Filters &f) { f.passwordNeverExpires = true; }),
+         record([](AccountRecord &r) { r.passwordNeverExpires = false; }), false},
         {"expires in exactly 14 days", within14, record(expires(inFourteenDays)), true},
         {"a second later", within14, record(expires(*inFourteenDays.minusSeconds(-1))), false},
         {"expired already", within14, record(expires(ninetyDaysAgo)), true},
@@ -132,6 +139,7 @@ AccountRecord everyKind()
     r.usage.passwordLastChanged = wall(2026, 12, 7);
     r.disabled = false;
     r.locked = true;
+    r.passwordNeverExpires = false;
     r.created = utc(2003, 6, 18, 23, 25, 7);
     r.controllersAnswered = 1;
     r.controllersAsked = 2;
@@ -156,6 +164,7 @@ TEST(Audit, JsonIsOneDocument)
     AccountRecord never = everyKind();
     never.usage = {};
     never.usage.passwordMaxAge = MaxPasswordAge{0, true};
+    never.passwordNeverExpires = true;
     never.fullName = "\xFF";
     EXPECT_EQ(listing(Format::Json, {everyKind(), never}),
               "{\n"
@@ -170,13 +179,13 @@ TEST(Audit, JsonIsOneDocument)
               "\"lastLogin\":\"2026-12-07T09:30:00+01:00\",\"lastLogoff\":null,\"lastFailedLogin\":null,"
               "\"lastBadLoginAddress\":\"\",\"badLoginCount\":2,\"passwordExpires\":\"2027-01-19T00:59:59+01:00\","
               "\"passwordMaxAgeDays\":42.5,\"passwordLastChanged\":\"2026-12-07T00:00:00+01:00\",\"disabled\":false,"
-              "\"locked\":true,\"accountExpires\":null,\"passwordExpired\":null,\"passwordNeverExpires\":false,"
+              "\"locked\":true,\"accountExpires\":null,\"accountExpired\":null,\"passwordExpired\":null,\"passwordNeverExpires\":false,"
               "\"created\":\"2003-06-19T00:25:07+01:00\",\"controllersAnswered\":1,\"controllersAsked\":2},\n"
               "    {\"account\":\"SALES\\\\jdoe\",\"user\":\"jdoe\",\"fullName\":\"\xEF\xBF\xBD\","
               "\"lastLogin\":null,\"lastLogoff\":null,\"lastFailedLogin\":null,"
               "\"lastBadLoginAddress\":null,\"badLoginCount\":null,\"passwordExpires\":null,"
               "\"passwordMaxAgeDays\":null,\"passwordLastChanged\":null,\"disabled\":false,"
-              "\"locked\":true,\"accountExpires\":null,\"passwordExpired\":null,\"passwordNeverExpires\":true,"
+              "\"locked\":true,\"accountExpires\":null,\"accountExpired\":null,\"passwordExpired\":null,\"passwordNeverExpires\":true,"
               "\"created\":\"2003-06-19T00:25:07+01:00\",\"controllersAnswered\":1,\"controllersAsked\":2}\n"
               "  ]\n"
               "}\n");
@@ -188,12 +197,12 @@ TEST(Audit, CsvQuotesWhereNeeded)
 {
     const std::string heading = "account,user,fullName,lastLogin,lastLogoff,lastFailedLogin,lastBadLoginAddress,"
                                 "badLoginCount,passwordExpires,passwordMaxAgeDays,passwordLastChanged,disabled,"
-                                "locked,accountExpires,passwordExpired,passwordNeverExpires,created,"
+                                "locked,accountExpires,accountExpired,passwordExpired,passwordNeverExpires,created,"
                                 "controllersAnswered,controllersAsked\r\n";
     EXPECT_EQ(listing(Format::Csv, {everyKind()}),
               heading
                   + "SALES\\jdoe,jdoe,\"Doe, \"\"J\"\" J\xC3\xBCrgen\",2026-12-07T09:30:00+01:00,,,,2,"
-                    "2027-01-19T00:59:59+01:00,42.5,2026-12-07T00:00:00+01:00,false,true,,,false,"
+                    "2027-01-19T00:59:59+01:00,42.5,2026-12-07T00:00:00+01:00,false,true,,,,false,"
                     "2003-06-19T00:25:07+01:00,1,2\r\n");
     const std::pair<const char *, const char *> names[] = {
         {"plain", "plain"}, {"", ""}, {"two\nlines", "\"two\nlines\""}, {"cr\r", "\"cr\r\""},
@@ -206,7 +215,7 @@ TEST(Audit, CsvQuotesWhereNeeded)
         r.account = "D\\u";
         r.user = "u";
         r.fullName = name;
-        EXPECT_EQ(listing(Format::Csv, {r}), heading + "D\\u,u," + field + std::string(14, ',') + ",0,0\r\n") << name;
+        EXPECT_EQ(listing(Format::Csv, {r}), heading + "D\\u,u," + field + std::string(15, ',') + ",0,0\r\n") << name;
     }
 }
 
@@ -220,14 +229,15 @@ TEST(Audit, TableAlignsForPeople)
     EXPECT_EQ(listing(Format::Table, {everyKind(), quiet}),
               "account     user  fullName         lastLogin             lastLogoff  lastFailedLogin  "
               "lastBadLoginAddress  badLoginCount  passwordExpires        passwordMaxAgeDays  passwordLastChanged  "
-              "disabled  locked  accountExpires  passwordExpired  passwordNeverExpires  created                controllersAnswered  "
+              "disabled  locked  accountExpires  accountExpired  passwordExpired  passwordNeverExpires  created                "
+              "controllersAnswered  "
               "controllersAsked\n"
               "SALES\\jdoe  jdoe  Doe, \"J\" J\xC3\xBCrgen  12/7/2026 9:30:00 AM  n/a         n/a              "
               "                                 2  1/19/2027 12:59:59 AM  42,5                12/7/2026            "
-              "no        yes     n/a             n/a              no                    6/19/2003 12:25:07 AM                    1                 2\n"
+              "no        yes     n/a             n/a             n/a              no                    6/19/2003 12:25:07 AM                    1                 2\n"
               "SALES\\\xC3\xA5sa   \xC3\xA5sa   two lines        n/a                   n/a         n/a              "
               "n/a                             12  n/a                    n/a                 n/a                  "
-              "n/a       n/a     n/a             n/a              n/a                   n/a                                      0                 0\n");
+              "n/a       n/a     n/a             n/a             n/a              n/a                   n/a                                      0                 0\n");
 }
 
 std::string perController(Format format, const PerController &view, const DateTime &generated, const Locale &locale)

@@ -155,7 +155,9 @@ AccountRecord accountRecord(std::string account, std::string user, const std::ve
     record.disabled = state.disabled;
     record.locked = state.locked;
     record.accountExpires = state.accountExpires;
+    record.accountExpired = state.accountExpired;
     record.passwordExpired = state.passwordExpired;
+    record.passwordNeverExpires = state.passwordNeverExpires;
     record.controllersAnswered = static_cast<int>(answers.size());
     record.controllersAsked = controllersAsked;
     return record;

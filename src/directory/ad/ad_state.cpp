@@ -8,6 +8,7 @@ namespace tramsel::ad {
 namespace {
 
 constexpr std::int64_t kAccountDisabled = 0x2;
+constexpr std::int64_t kDontExpirePassword = 0x10000;
 constexpr std::int64_t kLockedOut = 0x10;           // computed
 constexpr std::int64_t kPasswordExpired = 0x800000;  // computed
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
@@ -53,8 +54,13 @@ AccountState accountState(const std::vector<DcAnswer> &answers, const MergedUsag
     if (const auto control = firstHaving(answers, &DcAnswer::userAccountControl))
         state.disabled = (*control & kAccountDisabled) != 0;
     state.locked = lockedOut(answers, now);
-    if (const auto expires = firstHaving(answers, &DcAnswer::accountExpires))
+    if (const auto expires = firstHaving(answers, &DcAnswer::accountExpires)) {
         state.accountExpires = fileTimeToInstant(*expires);
+        state.accountExpired = state.accountExpires.has_value() && *expires <= now;
+    }
+    const auto age = usage.maxPasswordAge ? passwordAgeSeconds(*usage.maxPasswordAge) : std::nullopt;
+    if (const auto control = firstHaving(answers, &DcAnswer::userAccountControl); control || age)
+        state.passwordNeverExpires = (control && (*control & kDontExpirePassword)) || age == 0;
     const auto computed = computedBit(answers, kPasswordExpired);
     const bool past = usage.passwordExpiry && *usage.passwordExpiry > 0 && *usage.passwordExpiry != kNever
         && *usage.passwordExpiry <= now;

@@ -16,7 +16,9 @@ struct AccountState {
     std::optional<bool> disabled;
     std::optional<bool> locked;
     std::optional<DateTime> accountExpires;  // nothing: never, or not known
+    std::optional<bool> accountExpired;
     std::optional<bool> passwordExpired;
+    std::optional<bool> passwordNeverExpires;
 };
 
 // The rules, with `now` as a FILETIME:
@@ -25,7 +27,8 @@ struct AccountState {
 //   controller computes it (any one that says locked); else lockoutTime > 0
 //   and now before lockoutTime plus the effective lockout duration (a
 //   "never" duration: until an administrator unlocks).
-// - accountExpires: 0 and 0x7FFFFFFFFFFFFFFF are never.
+// - accountExpires: 0 and 0x7FFFFFFFFFFFFFFF are never; accountExpired: it is past.
+// - passwordNeverExpires: userAccountControl bit 0x10000, or a policy of "never".
 // - passwordExpired: bit 0x800000 of msDS-User-Account-Control-Computed,
 //   or a password expiry already past.
 AccountState accountState(const std::vector<DcAnswer> &answers, const MergedUsage &usage, std::int64_t now);

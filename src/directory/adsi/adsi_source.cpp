@@ -86,7 +86,7 @@ HRESULT AdsiAccountSource::bindContainer(const std::wstring &path, IADsContainer
 }
 
 AdsiAccountSource::AdsiAccountSource(win::TimeZone zone, Clock now, BindContainer bind)
-    : zone_(zone), provider_(zone, std::move(now)), bind_(std::move(bind))
+    : zone_(zone), now_(now), provider_(zone, std::move(now)), bind_(std::move(bind))
 {
 }
 
@@ -201,6 +201,8 @@ std::optional<AccountRecord> AdsiAccountSource::record(IDispatch *user, const st
     if (const auto *date = expires ? std::get_if<DateTime>(&*expires) : nullptr)
         if (zone_.localTime(*date).civil != CivilDateTime{1970, 1, 1})
             record.accountExpires = *date;
+    record.accountExpired = record.accountExpires && record.accountExpires->microseconds() <= now_().microseconds();
+    record.passwordNeverExpires = neverExpires(record.usage.passwordMaxAge);
     record.controllersAnswered = record.controllersAsked = 1;
     return record;
 }

@@ -35,6 +35,7 @@ private:
     std::optional<AccountRecord> record(IDispatch *user, const std::string &domain);
 
     win::TimeZone zone_;
+    Clock now_;
     AdsiDirectoryProvider provider_;
     BindContainer bind_;
 };

@@ -47,7 +47,9 @@ AccountRecord userRecord(const std::string &machine, const PasswdEntry &user, co
     record.locked = state.locked;
     record.disabled = state.disabled;
     record.accountExpires = state.accountExpires;
+    record.accountExpired = state.disabled;  // on Linux, an expired account is what disables it
     record.passwordExpired = state.passwordExpired;
+    record.passwordNeverExpires = neverExpires(record.usage.passwordMaxAge);
     record.controllersAsked = 1;
     record.controllersAnswered = anyRecordRead(records, shadow.has_value()) ? 1 : 0;
     return record;

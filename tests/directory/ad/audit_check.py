@@ -22,8 +22,9 @@ LABELS = {
 def report_text(key, row):
     """A row's value as the report writes it (C locale, TZ's wall clock)."""
     value = row.get(key)
-    if key == "passwordMaxAgeDays" and row.get("passwordNeverExpires"):
-        return "None" if value is None else "(a maximum age %s beside passwordNeverExpires)" % value
+    # A policy of "never" has no maximum age; an account's own flag keeps the policy's.
+    if key == "passwordMaxAgeDays" and value is None and row.get("passwordNeverExpires"):
+        return "None"
     if value is None:
         return "n/a"
     if key == "passwordMaxAgeDays":

@@ -71,11 +71,11 @@ TEST(AdsiAccountSource, ListsEveryUserWithTheReportsValuesAndItsState)
     EXPECT_EQ(listed.rows, (std::vector<std::string>{
         "account=SALES\\jdoe;user=jdoe;fullName=John Doe;lastLogin=12/1/2026 12:00:00 PM;lastLogoff=n/a;"
         "lastFailedLogin=n/a;lastBadLoginAddress=n/a;badLoginCount=n/a;passwordExpires=3/1/2027;"
-        "passwordMaxAgeDays=120;passwordLastChanged=11/1/2026;disabled=0;locked=1;accountExpires=n/a;"
+        "passwordMaxAgeDays=120;passwordLastChanged=11/1/2026;disabled=0;locked=1;accountExpires=n/a;accountExpired=0;"
         "passwordExpired=0;passwordNeverExpires=0;created=n/a;controllersAnswered=1;controllersAsked=1;",
         "account=SALES\\asmith;user=asmith;fullName=;lastLogin=n/a;lastLogoff=n/a;lastFailedLogin=n/a;"
         "lastBadLoginAddress=n/a;badLoginCount=n/a;passwordExpires=n/a;passwordMaxAgeDays=None;"
-        "passwordLastChanged=n/a;disabled=1;locked=n/a;accountExpires=1/31/2027;passwordExpired=1;passwordNeverExpires=1;created=n/a;"
+        "passwordLastChanged=n/a;disabled=1;locked=n/a;accountExpires=1/31/2027;accountExpired=0;passwordExpired=1;passwordNeverExpires=1;created=n/a;"
         "controllersAnswered=1;controllersAsked=1;"}));
     // This computer's own container, not a domain of the same name.
     container.next = 0;

@@ -104,12 +104,12 @@ TEST(LinuxSource, EveryAccountAgreesWithItsReport)
     EXPECT_EQ(users, (std::vector<std::string>{"root", "alice", "bob", "carol", "dave", "erin"}));
 
     const std::vector<std::string> expected = {
-        "fullName=root disabled=0 locked=0 accountExpires=n/a passwordExpired=0 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=Alice Liddell disabled=0 locked=0 accountExpires=n/a passwordExpired=0 passwordNeverExpires=0 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=n/a disabled=0 locked=1 accountExpires=n/a passwordExpired=1 passwordNeverExpires=0 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=n/a disabled=0 locked=1 accountExpires=n/a passwordExpired=0 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=n/a disabled=0 locked=0 accountExpires=n/a passwordExpired=0 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=n/a disabled=1 locked=0 accountExpires=6/1/2024 passwordExpired=1 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=root disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=Alice Liddell disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=0 created=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=0 locked=1 accountExpires=n/a accountExpired=0 passwordExpired=1 passwordNeverExpires=0 created=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=0 locked=1 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=1 locked=0 accountExpires=6/1/2024 accountExpired=1 passwordExpired=1 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
     };
     for (std::size_t i = 0; i < std::min(rows.size(), expected.size()); ++i) {
         EXPECT_EQ(rows[i].account, "WEB01\\" + rows[i].user);
