@@ -106,7 +106,12 @@ struct Run {
             return failed(*reason);
         output.finish(listing.domain.empty() ? request.domain : listing.domain, listing.sources, generated);
         WindowlessResult result{kExitSuccess, held.str(), {}};
-        noteMissing(listing.sources, result);
+        if (listing.missing.empty())
+            noteMissing(listing.sources, result);
+        for (const std::string &missing : listing.missing)
+            result.err += missingWarning(missing);
+        if (!listing.missing.empty())
+            result.status = kExitPartial;
         // Values left unknown are as partial an answer as a missing controller.
         noteUnread(listing.unread, result);
         if (!listing.unread.empty())

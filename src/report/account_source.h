@@ -85,6 +85,9 @@ struct Listing {
     std::vector<Source> sources;  // every source asked, in order
     Failure failure;              // set when nothing could be read at all
     std::vector<std::string> unread;  // as Lookup's
+    // The sources that did not answer, as Lookup's missing names them; none:
+    // each source's name and error.
+    std::vector<std::string> missing;
 };
 
 /// One controller's own values of one account, as the per-controller view shows them.

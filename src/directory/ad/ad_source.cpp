@@ -247,12 +247,17 @@ Listing AdAccountSource::list(const Request &request, const RowSink &row, const 
         },
         [&](std::size_t i) { sessions[i]->interrupt(); }, tell);
     tell();
+    std::vector<std::string> hosts;
+    for (const auto &session : sessions)
+        hosts.push_back(session->host());
     sessions.clear();
 
     std::string errors, otherDomains, badBase;
     for (std::size_t i = 0; i < count; ++i) {
         const ControllerList &list = lists[i];
         listing.sources.push_back({found.uris[i], list.failure == ControllerList::Failure::None, list.error});
+        if (list.failure != ControllerList::Failure::None)
+            listing.missing.push_back(hosts[i] + ": " + list.error);
         if (list.failure == ControllerList::Failure::BadBase)
             badBase = list.error;
         if (list.failure == ControllerList::Failure::OtherDomain)

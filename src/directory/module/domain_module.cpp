@@ -31,7 +31,7 @@ Listing DomainModuleSource::list(const Request &request, const RowSink &row, con
 {
     if (AccountSource *loaded = source())
         return loaded->list(request, row, progress);
-    return {request.domain, {}, {Failure::Kind::NotFound, loadError_}, {}};
+    return {request.domain, {}, {Failure::Kind::NotFound, loadError_}, {}, {}};
 }
 
 PerController DomainModuleSource::perController(const AccountName &name)

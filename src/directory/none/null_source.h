@@ -10,7 +10,7 @@ public:
     Lookup lookup(const AccountName &) override { return {std::nullopt, unsupported(), {}, {}, {}}; }
     Listing list(const Request &request, const RowSink &, const ProgressSink &) override
     {
-        return {request.domain, {}, unsupported(), {}};
+        return {request.domain, {}, unsupported(), {}, {}};
     }
 
 private:
