@@ -30,7 +30,7 @@ std::string quoted(std::string_view name)
     return "'" + std::string(name.substr(0, kLongest)) + (name.size() > kLongest ? "...'" : "'");
 }
 
-// Why an account was not bound when its provider did not say.
+// Why an account was not bound when its source did not say.
 std::string unboundReason(const AccountArgument &account)
 {
     if (!account.domain.empty() && !isSafeName(account.domain))

@@ -1,4 +1,4 @@
-// Date-times as directory providers report them: an instant (a moment in
+// Date-times as account sources read them: an instant (a moment in
 // UTC, as FILETIMEs and the Unix clock count it) or a wall-clock date and
 // time with no zone attached (a shadow day, an OLE DATE).
 #pragma once

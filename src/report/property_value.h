@@ -1,4 +1,4 @@
-// What a directory provider returns for a property, and its text.
+// What a source reads for a property, and its text.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
-// Fixture trees for the Linux provider: a temporary root folder with account
-// files and login records packed in code, and a provider on it that records
+// Fixture trees for the Linux source: a temporary root folder with account
+// files and login records packed in code, and a source on it that records
 // every path it opens.
 #pragma once
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "report/account_source.h"
-#include "directory/adsi/adsi_provider.h"
+#include "directory/adsi/adsi_reader.h"
 
 namespace tramsel {
 
@@ -36,7 +36,7 @@ private:
 
     win::TimeZone zone_;
     Clock now_;
-    AdsiDirectoryProvider provider_;
+    AdsiReader provider_;
     BindContainer bind_;
 };
 

@@ -1,4 +1,4 @@
-// Where the provider looks accounts up: the running system through NSS, or
+// Where the Linux source looks accounts up: the running system through NSS, or
 // the account files of a folder tree (a mounted disk image, a test fixture).
 #pragma once
 

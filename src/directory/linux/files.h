@@ -1,4 +1,4 @@
-// How the Linux provider reaches files: read-only, by position, never mapped.
+// How the Linux source reaches files: read-only, by position, never mapped.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-// The pure parts of the Active Directory provider: filter escaping,
+// The pure parts of the Active Directory source: filter escaping,
 // FILETIMEs, the controllers' merge and the domain's DNS name.
 #include <gtest/gtest.h>
 

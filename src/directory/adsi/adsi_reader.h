@@ -44,11 +44,11 @@ struct AdsiBinding {
 // Binds paths with ADsGetObject and reads properties with IADs::Get, and
 // answers PasswordLastChanged from the password's age. A property WinNT
 // does not hold is a NullValue; any other failure is a read that gives nothing.
-class AdsiDirectoryProvider final {
+class AdsiReader final {
 public:
     // The WinNT provider's dates are on the clock of this zone (the user's);
     // the ages it counts end now.
-    explicit AdsiDirectoryProvider(win::TimeZone zone = {}, Clock now = systemClock)
+    explicit AdsiReader(win::TimeZone zone = {}, Clock now = systemClock)
         : zone_(zone), now_(std::move(now))
     {
     }

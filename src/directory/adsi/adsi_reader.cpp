@@ -1,5 +1,5 @@
 // The directory on Windows: ADSI's WinNT provider.
-#include "directory/adsi/adsi_provider.h"
+#include "directory/adsi/adsi_reader.h"
 
 #include <adserr.h>
 
@@ -20,7 +20,7 @@ DateTime systemClock()
     return DateTime::fromUnixMicroseconds((ticks - kUnixEpochTicks) / 10).value_or(DateTime());
 }
 
-AdsiBinding AdsiDirectoryProvider::bind(std::string_view path)
+AdsiBinding AdsiReader::bind(std::string_view path)
 {
     const auto widePath = win::terminatedWide(path);
     if (!widePath)
@@ -37,7 +37,7 @@ AdsiBinding AdsiDirectoryProvider::bind(std::string_view path)
     return {object.release(), {}};
 }
 
-std::optional<PropertyValue> AdsiDirectoryProvider::get(const AdsiObject &object, std::string_view name) const
+std::optional<PropertyValue> AdsiReader::get(const AdsiObject &object, std::string_view name) const
 {
     if (!object.ads())
         return std::nullopt;
@@ -46,7 +46,7 @@ std::optional<PropertyValue> AdsiDirectoryProvider::get(const AdsiObject &object
     return read(*object.ads(), name);
 }
 
-std::optional<PropertyValue> AdsiDirectoryProvider::read(IADs &ads, std::string_view name) const
+std::optional<PropertyValue> AdsiReader::read(IADs &ads, std::string_view name) const
 {
     const auto wideName = win::terminatedWide(name);
     if (!wideName)
@@ -67,7 +67,7 @@ std::optional<PropertyValue> AdsiDirectoryProvider::read(IADs &ads, std::string_
     return value;
 }
 
-std::optional<PropertyValue> AdsiDirectoryProvider::passwordLastChanged(IADs &ads) const
+std::optional<PropertyValue> AdsiReader::passwordLastChanged(IADs &ads) const
 {
     // WinNT keeps the password's age in seconds, not the date it was set. A
     // password that must be changed at the next logon was set at no date.
@@ -81,7 +81,7 @@ std::optional<PropertyValue> AdsiDirectoryProvider::passwordLastChanged(IADs &ad
     return std::nullopt;
 }
 
-void AdsiDirectoryProvider::release(AdsiObject *object)
+void AdsiReader::release(AdsiObject *object)
 {
     delete object;
 }

@@ -1,11 +1,11 @@
-// The ADSI provider reading through IADs::Get from a scripted object. Its real
+// The ADSI reader reading through IADs::Get from a scripted object. Its real
 // bind, in each apartment a thread may be in, is tested with the COM guard.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "fake_com.h"
-#include "directory/adsi/adsi_provider.h"
+#include "directory/adsi/adsi_reader.h"
 #include "directory/adsi/property_reads.h"
 #include "platform/win/nls_locale.h"
 #include "report/account_usage.h"
@@ -17,10 +17,10 @@ using win::testing::FakeAds;
 using win::testing::FakeLargeInteger;
 using win::testing::of;
 
-// An object the provider did not bind, holding one reference to the fake.
+// An object the reader did not bind, holding one reference to the fake.
 void hold(AdsiObject &account, FakeAds &ads) { ads.AddRef(), account.hold(&ads); }
 
-TEST(AdsiDirectoryProvider, ReadsPropertiesByNameAndGivesBackEverything)
+TEST(AdsiReader, ReadsPropertiesByNameAndGivesBackEverything)
 {
     FakeLargeInteger large(0, 3628800);
     FakeAds ads;
@@ -28,7 +28,7 @@ TEST(AdsiDirectoryProvider, ReadsPropertiesByNameAndGivesBackEverything)
         win::testing::of(VT_DISPATCH, [&](VARIANT &v) { V_DISPATCH(&v) = &large, large.AddRef(); });
     auto *account = new AdsiObject;
     hold(*account, ads);
-    AdsiDirectoryProvider provider;
+    AdsiReader provider;
     EXPECT_EQ(provider.get(*account, "MaxPasswordAge"), PropertyValue(std::int64_t{3628800}));
     // WinNT keeps no value for what never happened: none, not a failed read.
     EXPECT_EQ(provider.get(*account, "LastFailedLogin"), PropertyValue(NullValue{}));
@@ -46,7 +46,7 @@ TEST(AdsiDirectoryProvider, ReadsPropertiesByNameAndGivesBackEverything)
 }
 
 // WinNT keeps the password's age in seconds, not the date it was set.
-TEST(AdsiDirectoryProvider, PasswordLastChangedIsNowLessThePasswordAge)
+TEST(AdsiReader, PasswordLastChangedIsNowLessThePasswordAge)
 {
     const DateTime now = *DateTime::instantFromCivil({2026, 12, 7, 8, 44, 54});
     const auto seconds = [](LONG n) { return of(VT_I4, [=](VARIANT &v) { V_I4(&v) = n; }); };
@@ -64,7 +64,7 @@ TEST(AdsiDirectoryProvider, PasswordLastChangedIsNowLessThePasswordAge)
         ads.properties = {{L"PasswordExpired", row.expired}, {L"PasswordAge", row.age}};
         AdsiObject account;
         hold(account, ads);
-        AdsiDirectoryProvider provider({}, [&] { return now; });
+        AdsiReader provider({}, [&] { return now; });
         EXPECT_EQ(provider.get(account, "PasswordLastChanged"), row.expected) << row.name;
     }
 }
@@ -73,7 +73,7 @@ TEST(AdsiDirectoryProvider, PasswordLastChangedIsNowLessThePasswordAge)
 // 120 days later in summer time (half an hour later on Lord Howe). The change
 // shows on the winter clock. Each zone is named, and is also the user's own
 // when the test runs with TZ set to it (Wine takes the zone from TZ).
-TEST(AdsiDirectoryProvider, PasswordLastChangedIsTheChangeOnTheUsersClockAcrossDaylightSaving)
+TEST(AdsiReader, PasswordLastChangedIsTheChangeOnTheUsersClockAcrossDaylightSaving)
 {
     const struct {
         const char *tz;
@@ -104,7 +104,7 @@ TEST(AdsiDirectoryProvider, PasswordLastChangedIsTheChangeOnTheUsersClockAcrossD
                               {L"MaxPasswordAge", of(VT_I4, [](VARIANT &v) { V_I4(&v) = 120 * 86400; })}};
             AdsiObject account;
             hold(account, ads);
-            AdsiDirectoryProvider provider(*zone);
+            AdsiReader provider(*zone);
             const win::NlsLocale locale(L"en-US", *zone);
             const auto changed =
                 readProperties([&](std::string_view name) { return provider.get(account, name); }).passwordLastChanged;
