@@ -62,7 +62,13 @@ a domain of 5,000 characters|1|failure_text "$domain\\x"|not an account name thi
 a full disk, said as GNU tools say it|1||write error: No space left on device|"$program" --print --root "$tree" 'pc\jdoe' >/dev/full
 a Latin-1 argument names the UTF-8 user|0|"$program" --print --root "$tree" $'pc\\j\303\274rgen'||LOCPATH="$tree" LC_ALL=de_DE.ISO-8859-1 "$program" --print --root "$tree" $'pc\\j\374rgen'
 CASES
-"$program" --help | grep -q -- '--print' && echo "ok: help names --print" || fail "help does not name --print"
+grep -q -- '--print' <<<"$("$program" --help)" && echo "ok: help names --print" || fail "help does not name --print"
+# A reader that went away ends the program quietly, as it ends ls (-13: SIGPIPE).
+closed=$(python3 -c 'import os, subprocess, sys
+r, w = os.pipe(); os.close(r)
+p = subprocess.run(sys.argv[1:], stdout=w, stderr=subprocess.PIPE)
+print(p.returncode, repr(p.stderr))' "$program" --audit --root "$tree")
+[ "$closed" = "-13 b''" ] && echo "ok: a closed pipe" || fail "a closed pipe: $closed"
 
 # Logs that cannot be read leave logins unknown, not "never": no account is
 # inactive, and what could not be read is named (an audit's status is 3).
