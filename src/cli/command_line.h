@@ -3,7 +3,6 @@
 #pragma once
 
 #include <functional>
-#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <span>
@@ -80,7 +79,7 @@ struct AuditHooks {
     std::function<DateTime()> now;
     // Where an audit's rows are written as they come (CSV at once; a table
     // and JSON once they are all there); nothing: into the result.
-    std::ostream *out = nullptr;
+    audit::TextOut *out = nullptr;
 };
 
 WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, const SourceFactory &makeSource,

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
-#include <sstream>
 
 #include "report/filters.h"
 #include "output/writers.h"
@@ -90,7 +89,7 @@ struct Run {
         const DateTime generated = now();
         const audit::Now clock = audit::nowAt(generated, locale);
         // The rows go out as they come where the caller takes them so.
-        std::ostringstream held;
+        audit::StringOut held;
         audit::AccountOutput output(line.format.value_or(audit::Format::Table), locale, hooks.out ? *hooks.out : held);
         const Listing listing = source()->list(
             request,
@@ -105,7 +104,7 @@ struct Run {
         if (const auto reason = nothingRead(listing))
             return failed(*reason);
         output.finish(listing.domain.empty() ? request.domain : listing.domain, listing.sources, generated);
-        WindowlessResult result{kExitSuccess, held.str(), {}};
+        WindowlessResult result{kExitSuccess, std::move(held.text), {}};
         if (listing.missing.empty())
             noteMissing(listing.sources, result);
         for (const std::string &missing : listing.missing)
@@ -136,11 +135,11 @@ struct Run {
         }
         noteUnread(found.unread, result);
         const std::string domain = found.record->account.substr(0, found.record->account.rfind('\\'));
-        std::ostringstream text;
+        audit::StringOut text;
         audit::AccountOutput output(*line.format, locale, text);
         output.add(*found.record);
         output.finish(domain, found.sources, now());
-        result.out = text.str();
+        result.out = std::move(text.text);
         return result;
     }
 
@@ -149,9 +148,9 @@ struct Run {
         const PerController view = source()->perController({account.domain, account.userName});
         if (!view.error.empty())
             return failed(view.error);
-        std::ostringstream text;
+        audit::StringOut text;
         audit::writePerController(line.format.value_or(audit::Format::Table), view, now(), locale, text);
-        WindowlessResult result{kExitSuccess, text.str(), {}};
+        WindowlessResult result{kExitSuccess, std::move(text.text), {}};
         Listing asked;
         for (const ControllerValues &values : view.controllers)
             asked.sources.push_back(values.source);

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <sstream>
 #include <utility>
 #include <variant>
 
@@ -111,7 +110,7 @@ std::size_t width(const std::string &text)
 
 class TableWriter final : public RowWriter {
 public:
-    TableWriter(std::vector<Field> fields, const Locale &locale, std::ostream &out)
+    TableWriter(std::vector<Field> fields, const Locale &locale, TextOut &out)
         : fields_(std::move(fields)), locale_(locale), out_(out)
     {
         std::vector<std::string> headings;
@@ -143,14 +142,15 @@ public:
                 line += (i ? "  " : "") + (right ? padding + row[i] : row[i] + padding);
             }
             line.erase(line.find_last_not_of(' ') + 1);
-            out_ << line << '\n';
+            out_.write(line);
+            out_.write("\n");
         }
     }
 
 private:
     std::vector<Field> fields_;
     const Locale &locale_;
-    std::ostream &out_;
+    TextOut &out_;
     std::vector<std::vector<std::string>> rows_;  // the headings first
 };
 
@@ -158,7 +158,7 @@ private:
 // line break is quoted, with its double quotes doubled.
 class CsvWriter final : public RowWriter {
 public:
-    CsvWriter(std::vector<Field> fields, const Locale &locale, std::ostream &out)
+    CsvWriter(std::vector<Field> fields, const Locale &locale, TextOut &out)
         : fields_(std::move(fields)), locale_(locale), out_(out)
     {
     }
@@ -176,7 +176,7 @@ public:
             line.append(i ? "," : "").append(quoted(text));
         }
         line.append("\r\n");
-        out_.write(line.data(), static_cast<std::streamsize>(line.size()));
+        out_.write(line);
     }
 
     void finish() override { headings(); }
@@ -198,20 +198,20 @@ private:
         if (std::exchange(headed_, true))
             return;
         for (std::size_t i = 0; i < fields_.size(); ++i)
-            out_ << (i ? "," : "") << fields_[i].key;
-        out_ << "\r\n";
+            out_.write(i ? "," : ""), out_.write(fields_[i].key);
+        out_.write("\r\n");
     }
 
     std::vector<Field> fields_;
     const Locale &locale_;
-    std::ostream &out_;
+    TextOut &out_;
     bool headed_ = false;
 };
 
 // One object a line, so that a large listing stays readable line by line.
 class JsonWriter final : public RowWriter {
 public:
-    JsonWriter(std::vector<Field> fields, const Locale &locale, std::ostream &out)
+    JsonWriter(std::vector<Field> fields, const Locale &locale, TextOut &out)
         : fields_(std::move(fields)), locale_(locale), out_(out)
     {
     }
@@ -224,12 +224,12 @@ public:
         text_.append(text_.empty() ? "[\n    " : ",\n    ").append(dumped(object));
     }
 
-    void finish() override { out_ << (text_.empty() ? "[]" : text_ + "\n  ]"); }
+    void finish() override { out_.write(text_.empty() ? "[]" : text_ + "\n  ]"); }
 
 private:
     std::vector<Field> fields_;
     const Locale &locale_;
-    std::ostream &out_;
+    TextOut &out_;
     std::string text_;
 };
 
@@ -251,24 +251,24 @@ template <class Columns, class Row> std::vector<Cell> cellsOf(const Columns &col
 
 // The start of a document of members in order, each value JSON text
 // already, up to the last member's value, which the caller writes before "\n}\n".
-void documentStart(std::ostream &out, std::initializer_list<std::pair<std::string_view, std::string>> members,
+void documentStart(TextOut &out, std::initializer_list<std::pair<std::string_view, std::string>> members,
                    std::string_view last)
 {
-    out << '{';
+    std::string text = "{";
     for (const auto &[key, value] : members)
-        out << "\n  " << dumped(std::string(key)) << ": " << value << ',';
-    out << "\n  " << dumped(std::string(last)) << ": ";
+        text.append("\n  ").append(dumped(std::string(key))).append(": ").append(value).append(",");
+    out.write(text.append("\n  ").append(dumped(std::string(last))).append(": "));
 }
 
 // The sources as an array of one object a line, as the rows are written.
 std::string sourcesArray(const std::vector<Source> &sources, const Locale &locale)
 {
-    std::ostringstream text;
+    StringOut text;
     JsonWriter writer(fieldsOf(sourceColumns()), locale, text);
     for (const Source &source : sources)
         writer.add(cellsOf(sourceColumns(), ControllerValues{source, {}, {}, {}, {}, {}, {}}));
     writer.finish();
-    return text.str();
+    return text.text;
 }
 
 constexpr FormatName kFormats[] = {{"table", Format::Table}, {"csv", Format::Csv}, {"json", Format::Json}};
@@ -295,7 +295,7 @@ std::optional<Format> formatNamed(std::string_view name)
 }
 
 std::unique_ptr<RowWriter> makeRowWriter(Format format, std::vector<Field> fields, const Locale &locale,
-                                         std::ostream &out)
+                                         TextOut &out)
 {
     switch (format) {
     case Format::Csv:
@@ -345,7 +345,7 @@ std::string isoTime(const DateTime &dateTime, const Locale &locale)
     return text;
 }
 
-AccountOutput::AccountOutput(Format format, const Locale &locale, std::ostream &out)
+AccountOutput::AccountOutput(Format format, const Locale &locale, TextOut &out)
     : format_(format), locale_(locale), out_(out), rows_(makeRowWriter(format, fieldsOf(accountColumns()), locale, out))
 {
 }
@@ -362,11 +362,11 @@ void AccountOutput::finish(const std::string &domain, const std::vector<Source> 
                       "accounts");
     rows_->finish();
     if (format_ == Format::Json)
-        out_ << "\n}\n";
+        out_.write("\n}\n");
 }
 
 void writePerController(Format format, const PerController &view, const DateTime &generated, const Locale &locale,
-                        std::ostream &out)
+                        TextOut &out)
 {
     const auto writer = makeRowWriter(format, fieldsOf(controllerColumns()), locale, out);
     for (const ControllerValues &values : view.controllers)
@@ -376,7 +376,7 @@ void writePerController(Format format, const PerController &view, const DateTime
                       "controllers");
     writer->finish();
     if (format == Format::Json)
-        out << "\n}\n";
+        out.write("\n}\n");
 }
 
 } // namespace tramsel::audit

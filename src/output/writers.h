@@ -4,7 +4,7 @@
 #pragma once
 
 #include <memory>
-#include <ostream>
+#include <cstdio>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,6 +17,29 @@
 namespace tramsel::audit {
 
 enum class Format { Table, Csv, Json };
+
+// Where a writer's text goes. (Not an ostream: the iostreams would double
+// the size of a statically linked tramsel.exe.)
+class TextOut {
+public:
+    virtual ~TextOut() = default;
+    virtual void write(std::string_view text) = 0;
+};
+// Into a string.
+class StringOut final : public TextOut {
+public:
+    std::string text;
+    void write(std::string_view more) override { text.append(more); }
+};
+// Onto a C stream; its error indicator tells a failed write.
+class FileOut final : public TextOut {
+public:
+    explicit FileOut(std::FILE *file) : file_(file) {}
+    void write(std::string_view more) override { std::fwrite(more.data(), 1, more.size(), file_); }
+
+private:
+    std::FILE *file_;
+};
 
 // Every format by name, in the order --help names them.
 struct FormatName {
@@ -51,7 +74,7 @@ public:
 // JSON as programs read them: times in ISO 8601, numbers with a point,
 // flags as true or false, nothing known as null (empty in CSV).
 std::unique_ptr<RowWriter> makeRowWriter(Format format, std::vector<Field> fields, const Locale &locale,
-                                         std::ostream &out);
+                                         TextOut &out);
 
 // A date-time on the user's clock with its offset from UTC, in ISO 8601:
 // "2026-12-07T09:30:00+01:00".
@@ -62,20 +85,20 @@ std::string isoTime(const DateTime &dateTime, const Locale &locale);
 // "accounts": [...]}.
 class AccountOutput {
 public:
-    AccountOutput(Format format, const Locale &locale, std::ostream &out);
+    AccountOutput(Format format, const Locale &locale, TextOut &out);
     void add(const AccountRecord &record);
     void finish(const std::string &domain, const std::vector<Source> &sources, const DateTime &generated);
 
 private:
     Format format_;
     const Locale &locale_;
-    std::ostream &out_;
+    TextOut &out_;
     std::unique_ptr<RowWriter> rows_;
 };
 
 // What each controller says of one account, in one format. JSON is one
 // document: {"account", "generated", "controllers": [...]}.
 void writePerController(Format format, const PerController &view, const DateTime &generated, const Locale &locale,
-                        std::ostream &out);
+                        TextOut &out);
 
 } // namespace tramsel::audit

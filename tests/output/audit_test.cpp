@@ -2,7 +2,6 @@
 // of the table, CSV and JSON.
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 #include "report/filters.h"
 #include "output/writers.h"
@@ -151,12 +150,12 @@ const std::vector<Source> kSources{{"ldap://dc1.sales.test", true, {}}, {"ldap:/
 std::string listing(Format format, std::vector<AccountRecord> records)
 {
     const OffsetLocale locale(3600);
-    std::ostringstream text;
+    StringOut text;
     AccountOutput output(format, locale, text);
     for (const AccountRecord &record : records)
         output.add(record);
     output.finish("SALES", kSources, utc(2026, 12, 7, 8, 30));
-    return text.str();
+    return text.text;
 }
 
 TEST(Audit, JsonIsOneDocument)
@@ -242,9 +241,9 @@ TEST(Audit, TableAlignsForPeople)
 
 std::string perController(Format format, const PerController &view, const DateTime &generated, const Locale &locale)
 {
-    std::ostringstream text;
+    StringOut text;
     writePerController(format, view, generated, locale, text);
-    return text.str();
+    return text.text;
 }
 
 TEST(Audit, PerControllerView)

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,8 +108,9 @@ int answerWithoutWindow(const tramsel::CommandLine &line)
         };
     // A file or a pipe takes an audit's rows as they come, so that a large
     // listing is never held whole; a terminal gets them after the progress line.
+    tramsel::audit::FileOut standardOutput(stdout);
     if (!isatty(STDOUT_FILENO))
-        hooks.out = &std::cout;
+        hooks.out = &standardOutput;
     const tramsel::WindowlessResult result = tramsel::runWindowless(
         line, locale, tramsel::makeAccountSource, hooks);
     write(progress.done(), stderr);
