@@ -51,6 +51,18 @@ FieldKey textKey(std::string_view text)
     return recordKey({field.data(), text.size()});
 }
 
+// Every word mixed in by a multiply, then every bit spread to the low ones
+// a table uses: names differ in few bits ("user0001").
+std::uint32_t hashOf(const FieldKey &key)
+{
+    std::uint64_t hash = 0;
+    for (const std::uint64_t word : key.words)
+        hash = (hash ^ word) * 0x9e3779b97f4a7c15u;
+    hash ^= hash >> 33;
+    hash *= 0xc4ceb9fe1a85ec53u;
+    return static_cast<std::uint32_t>(hash ^ (hash >> 33));
+}
+
 // Names numbered in the order they were added, found through one flat table
 // of small slots probed in place: a walk looks a name up for every record.
 class NameIndex {
@@ -90,17 +102,6 @@ private:
         std::uint32_t number = kEmpty;
     };
 
-    // Every word mixed in by a multiply, then every bit spread to the low
-    // ones the table uses: names differ in few bits ("user0001").
-    static std::uint32_t hashOf(const FieldKey &key)
-    {
-        std::uint64_t hash = 0;
-        for (const std::uint64_t word : key.words)
-            hash = (hash ^ word) * 0x9e3779b97f4a7c15u;
-        hash ^= hash >> 33;
-        hash *= 0xc4ceb9fe1a85ec53u;
-        return static_cast<std::uint32_t>(hash ^ (hash >> 33));
-    }
 
     void place(std::uint32_t hash, std::uint32_t number)
     {
@@ -183,17 +184,6 @@ public:
         }
     }
 
-    // Every word mixed in by a multiply, then every bit spread to the low
-    // ones the table uses: names differ in few bits ("user0001").
-    static std::uint32_t hashOf(const FieldKey &key)
-    {
-        std::uint64_t hash = 0;
-        for (const std::uint64_t word : key.words)
-            hash = (hash ^ word) * 0x9e3779b97f4a7c15u;
-        hash ^= hash >> 33;
-        hash *= 0xc4ceb9fe1a85ec53u;
-        return static_cast<std::uint32_t>(hash ^ (hash >> 33));
-    }
 
     void prefetch(std::uint32_t hash) const { __builtin_prefetch(&slots_[hash & mask_]); }
 
