@@ -4,6 +4,7 @@
 
 
 #include "report/filters.h"
+#include "report/sorting.h"
 #include "output/writers.h"
 #include "support/fakes.h"
 
@@ -102,6 +103,47 @@ TEST(Audit, FiltersAtTheirBoundaries)
     };
     for (const Row &row : rows)
         EXPECT_EQ(matches(row.filters, row.account, now), row.passes) << row.name;
+}
+
+TEST(Audit, SortsEachKindWithUnknownLastEitherWay)
+{
+    const auto record = [](const char *user, Known<DateTime> login, Known<MaxPasswordAge> age, std::optional<bool> off) {
+        AccountRecord r;
+        r.user = user;
+        r.usage.lastLogin = login;
+        r.usage.passwordMaxAge = age;
+        r.disabled = off;
+        return r;
+    };
+    const std::vector<AccountRecord> records{
+        record("bob", utc(2026, 1, 2), MaxPasswordAge{42}, true),
+        record("carl", Known<DateTime>::none(), MaxPasswordAge{0, true}, false),
+        record("alice", utc(2025, 1, 2), MaxPasswordAge{7}, std::nullopt),
+        record("Alice", {}, {}, false),
+        record("dave", utc(2026, 1, 1, 23, 59, 59), MaxPasswordAge{100}, true),
+    };
+    const auto key = [](const char *name, bool descending = false) { return SortKey{accountColumn(name), descending}; };
+    const std::pair<std::vector<SortKey>, const char *> rows[] = {
+        {{key("user")}, "Alice alice bob carl dave"},
+        {{key("user", true)}, "dave carl bob alice Alice"},
+        {{key("lastLogin")}, "alice dave bob carl Alice"},
+        {{key("lastLogin", true)}, "bob dave alice carl Alice"},
+        // Days: passwords that never expire ("None") after every number.
+        {{key("passwordMaxAgeDays")}, "alice bob dave carl Alice"},
+        {{key("passwordMaxAgeDays", true)}, "carl dave bob alice Alice"},
+        {{key("disabled"), key("lastLogin", true)}, "carl Alice bob dave alice"},
+    };
+    for (const auto &[keys, expected] : rows) {
+        std::vector<AccountRecord> sorted = records;
+        sortRecords(sorted, keys);
+        std::string users;
+        for (const AccountRecord &r : sorted)
+            users += (users.empty() ? "" : " ") + r.user;
+        EXPECT_EQ(users, expected);
+        for (std::size_t i = 1; i < sorted.size(); ++i)
+            EXPECT_FALSE(sortsBefore(keys, sorted[i], sorted[i - 1])) << expected;
+    }
+    EXPECT_EQ(compareCells(ColumnKind::Count, std::int64_t{9}, std::int64_t{10}), -1);
 }
 
 TEST(Audit, IsoTimesCarryTheOffsetOfTheUsersClock)
