@@ -308,6 +308,11 @@ std::unique_ptr<RowWriter> makeRowWriter(Format format, std::vector<Field> field
     return std::make_unique<TableWriter>(std::move(fields), locale, out);
 }
 
+std::string tableText(ColumnKind kind, const Cell &cell, const Locale &locale)
+{
+    return peopleText({{}, kind}, cell, locale);
+}
+
 std::string isoTime(const DateTime &dateTime, const Locale &locale)
 {
     const LocalTime local = locale.localTime(dateTime);
