@@ -56,7 +56,10 @@ audit::Filters filtersOf(const FilterControls &controls)
 bool hasControllers(const Listing &listing)
 {
     return std::any_of(listing.sources.begin(), listing.sources.end(),
-                       [](const Source &source) { return source.name.find("://") != std::string::npos; });
+                       [](const Source &source) {
+                           // A WinNT container ("WinNT://SALES") is a path, not a controller.
+                           return source.name.starts_with("ldap://") || source.name.starts_with("ldaps://");
+                       });
 }
 
 Rows::Rows() = default;

@@ -57,7 +57,8 @@ struct FilterControls {
 audit::Filters filtersOf(const FilterControls &controls);
 
 // Whether a listing's rows come from domain controllers, which the
-// per-controller view can ask one by one: a controller is named by its URI.
+// per-controller view can ask one by one: a controller is named by its LDAP
+// URI, where a WinNT container is named by its path.
 bool hasControllers(const Listing &listing);
 
 // The rows of a listing: every account it handed over, and those shown, in

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "about/win32/frmAbout.h"
+#include "audit/win32/frmAudit.h"
 #include "enter_user/win32/frmEnterUser.h"
 #include "cli/command_line.h"
 #include "report/account_usage.h"
@@ -185,9 +186,6 @@ void frmMain::createMenus()
         const HMENU popup = CreatePopupMenu();
         for (std::size_t i = 0; i < menu.count; ++i) {
             const MenuItem &item = menu.items[i];
-            // The audit window has no Win32 front-end yet: its item waits for it.
-            if (item.command == Command::Audit)
-                continue;
             const auto id = static_cast<UINT_PTR>(kFirstMenuCommand + static_cast<int>(item.command));
             if (!*item.text) {
                 AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
@@ -281,6 +279,8 @@ bool frmMain::translate(MSG *message)
 {
     if (frmEnterUser *dialog = frmEnterUser::instance(); dialog && dialog->dialogMessage(message))
         return true;
+    if (frmAudit *audit = frmAudit::instance(); audit && audit->dialogMessage(message))
+        return true;
     // The shortcuts act while the main window is the active window.
     return (message->hwnd == hwnd_ || IsChild(hwnd_, message->hwnd)) &&
            TranslateAcceleratorW(hwnd_, accelerators_, message);
@@ -313,6 +313,9 @@ void frmMain::run(Command command)
     case Command::EnterUser:
         mnuEnterUser_Click();
         break;
+    case Command::Audit:
+        mnuAudit_Click();
+        break;
     case Command::Clear:
         mnuClear_Click();
         break;
@@ -322,7 +325,6 @@ void frmMain::run(Command command)
     case Command::About:
         mnuHelpAbout_Click();
         break;
-    case Command::Audit:
     case Command::None:
         break;
     }
@@ -392,9 +394,27 @@ void frmMain::tbToolBar_ButtonClick(int index)
 
 void frmMain::mnuEnterUser_Click()
 {
-    frmEnterUser::show(services_.windows, [](const std::string &domain, const std::string &userName) {
+    frmEnterUser::show(services_.windows, [this](const std::string &domain, const std::string &userName) {
+        lastDomain_ = domain;
         ShowAccountUsage(domain, userName);
     });
+}
+
+void frmMain::mnuAudit_Click()
+{
+    std::string domain = lastDomain_;
+    if (domain.empty()) {
+        wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+        DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+        if (GetComputerNameW(name, &size))
+            domain = win::utf8FromWide({name, size}).value_or("");
+    }
+    frmAudit::show({services_.makeSource, services_.options, services_.locale, services_.windows, domain,
+                    [](const std::string &accountDomain, const std::string &userName) {
+                        ShowAccountUsage(accountDomain, userName);
+                        if (frmMain *main = mainWindow())
+                            SetForegroundWindow(main->hwnd());
+                    }});
 }
 
 void frmMain::mnuClear_Click() { replaceReportText({}); }

@@ -60,6 +60,7 @@ private:
     void Form_Unload();
     void tbToolBar_ButtonClick(int index);
     void mnuEnterUser_Click();
+    void mnuAudit_Click();
     void mnuClear_Click();
     void mnuFileExit_Click();
     void mnuHelpAbout_Click();
@@ -76,6 +77,7 @@ private:
     HWND sbStatusBar = nullptr;
     main_window::StatusTexts shown_;  // what the status panels show
     std::wstring statusTip_;          // the first panel's tool tip
+    std::string lastDomain_;          // the domain last typed in the entry dialog
     bool reading_ = false;            // a report is being read
     bool closeWhenRead_ = false;      // and the window was closed meanwhile
 };

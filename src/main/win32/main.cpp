@@ -107,9 +107,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
                                         ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    const auto source = tramsel::makeAccountSource({line.root, line.servers});
+    const tramsel::SourceOptions options{line.root, line.servers};
+    const auto source = tramsel::makeAccountSource(options);
     tramsel::win::LoadedWindows windows;
-    const tramsel::Services services{*source, locale, windows};
+    const tramsel::Services services{*source, locale, windows, tramsel::makeAccountSource, options};
     if (!tramsel::startUp(services, line.account))
         return 1;
 

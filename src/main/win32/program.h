@@ -5,9 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "report/account_source.h"
+
 namespace tramsel {
 
-class AccountSource;
 class Locale;
 class frmMain;
 
@@ -20,6 +21,9 @@ struct Services {
     AccountSource &source;
     const Locale &locale;
     win::LoadedWindows &windows;
+    // The audit window's sources, one a listing, as the command line named them.
+    SourceFactory makeSource = {};
+    SourceOptions options = {};
 };
 
 // The main-window reference: the one frmMain, set by startUp(); nullptr before
