@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # tramsel.exe under Wine on a real X display (Xvfb, openbox), driven by
 # keystrokes: the entry dialog and its checks, the report read back through
-# the clipboard, the about box, Clear and Exit; then the console answers and
-# input at the edges. Wine runs in a prefix of its own, removed afterwards.
-# Usage: wine_walkthrough.sh PATH/TO/tramsel.exe
+# the clipboard, the about box, Clear and Exit, the audit window over a
+# WinNT container of generated users (fake_winnt.dll, registered as Wine's
+# WinNT provider); then the console answers and input at the edges. Wine
+# runs in a prefix of its own, removed afterwards. With SCREENSHOTS=DIR, the
+# audit window is also saved there as X window dumps.
+# Usage: wine_walkthrough.sh PATH/TO/tramsel.exe PATH/TO/fake_winnt.dll
 set -euo pipefail
 exe=$(realpath "$1")
+fake=$(realpath "$2")
 for tool in wine wineserver Xvfb openbox xdotool xclip xprop; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
@@ -20,6 +24,24 @@ wineboot --init >/dev/null 2>&1 || fail "wineboot did not set up the prefix"
 for font in tahoma.ttf tahomabd.ttf sserife.fon marlett.ttf; do
     cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 done
+
+# The fake WinNT provider, as ADSI finds providers: by the path's prefix.
+dll=$(winepath -w "$fake")
+cat >"$work/winnt.reg" <<REG
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\ADs\\Providers\\WinNT]
+@="TramselTest.WinNT"
+
+[HKEY_CLASSES_ROOT\\TramselTest.WinNT\\CLSID]
+@="{5A1C0C4E-7E0D-4F43-9D6A-3F1B2C4D5E6F}"
+
+[HKEY_CLASSES_ROOT\\CLSID\\{5A1C0C4E-7E0D-4F43-9D6A-3F1B2C4D5E6F}\\InprocServer32]
+@="${dll//\\/\\\\}"
+"ThreadingModel"="Both"
+REG
+wine regedit /S "$work/winnt.reg" || fail "the fake WinNT provider could not be registered"
+screenshot() { [ -z "${SCREENSHOTS:-}" ] || xwd -root -silent >"$SCREENSHOTS/$1.xwd"; }
 
 # An open menu is a nameless window of the program's class.
 menu_open() {
@@ -136,6 +158,64 @@ xdotool key Return
 wait_until 20 gone '^Enter User$' || fail "a 255-character user name was refused"
 expect_report "SALES\\$long" "the report does not name the 255-character user name"
 echo "ok: a 255-character user name reaches the report"
+
+# 9: Ctrl+U opens the audit window with the domain last typed, selected;
+# Enter lists the container's 300 users (Ctrl+A, Ctrl+C in the table copies
+# them under a header line).
+audit_window() { visible '^Tramsel - Audit Accounts$'; }
+rows_copied() { xdotool mousemove --window "$audit" 300 300 click 1 key --clearmodifiers ctrl+a ctrl+c; }
+# first_row TEXT: the copied rows start with TEXT's row.
+first_row() { want=$1; rows_copied && wait_until 2 eval '[ "$(clipboard | sed -n 2p | cut -f1)" = "$want" ]'; }
+activate "$(main_window)"
+xdotool key --clearmodifiers ctrl+u
+wait_until 30 audit_window || fail "Ctrl+U did not show the audit window"
+audit=$(audit_window)
+activate "$audit"
+set_clipboard before
+xdotool key --clearmodifiers ctrl+c
+wait_until 20 clipboard_is sales || fail "txtDomain does not start with the domain last typed (it holds: $(clipboard))"
+xdotool key Return
+listed() { rows_copied && wait_until 2 eval '[ "$(clipboard | wc -l)" = 301 ]'; }
+wait_until 90 listed || fail "List did not show the 300 users (copied: $(clipboard | head -n 3))"
+screenshot audit-listed
+echo "ok: Ctrl+U opens the audit window with the last domain; Enter lists it"
+
+# 10: the account header sorts up, then down (its arrow with it), then up again.
+header_click() { xdotool mousemove --window "$audit" 40 110 click 1; }
+header_click
+wait_until 20 first_row 'SALES\user000' || fail "the first header click did not sort by account"
+header_click
+wait_until 20 first_row 'SALES\zoë' || fail "the second header click did not sort the other way"
+screenshot audit-sorted
+header_click
+wait_until 20 first_row 'SALES\user000' || fail "the third header click did not sort by account again"
+echo "ok: a header click sorts, and the next sorts the other way"
+
+# 11: Save As, CSV chosen: a name without extension gets .csv, and the file
+# holds what --audit prints for the same container, byte for byte.
+wine "$exe" --audit sales --format csv >"$work/cli.csv" 2>"$work/cli.err" || fail "--audit sales failed: $(cat "$work/cli.err")"
+[ "$(wc -l <"$work/cli.csv")" = 301 ] || fail "--audit sales did not print the 300 users"
+activate "$audit"
+xdotool key --clearmodifiers alt+s
+wait_until 30 visible '^Save As$' || fail "Save As did not show the Save dialog"
+activate "$(visible '^Save As$')"
+screenshot audit-save
+xdotool type --delay 20 "$(winepath -w "$work/saved")"
+xdotool key Return
+wait_until 30 cmp -s "$work/saved.csv" "$work/cli.csv" ||
+    { diff "$work/cli.csv" "$work/saved.csv" | head; fail "the saved CSV differs from --audit's"; }
+echo "ok: Save As writes the CSV --audit prints"
+
+# 12: Enter on a row shows its report in the main window; Esc closes the audit window.
+activate "$audit"
+rows_copied
+xdotool key Home Return
+copied_account_report() { copy_report && wait_until 2 eval 'clipboard | grep -q "SALES.user000"'; }
+wait_until 30 copied_account_report || fail "Enter on a row did not show its report (Text1: $(clipboard | head -n 3))"
+activate "$audit"
+xdotool key Escape
+wait_until 20 destroyed '^Tramsel - Audit Accounts$' || fail "Esc did not close the audit window"
+echo "ok: Enter reports the row's account; Esc closes the audit window"
 
 # 8: Ctrl+Q ends the program, the hidden dialog and all.
 quit
