@@ -455,9 +455,10 @@ void frmAudit::layOut()
     }
     MoveWindow(lvwAccounts, margin, top, width, std::max(0, bottom - top), TRUE);
 
+    // The progress bar has a panel of its own while a listing runs.
     const int progress = twipsToPixels(kProgressWidth * 15, dpi);
-    const int parts[] = {std::max(0, static_cast<int>(client.right) - progress - GetSystemMetrics(SM_CXVSCROLL)), -1};
-    SendMessageW(sbStatusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    const int parts[] = {listing_ ? std::max(0, static_cast<int>(client.right) - progress - GetSystemMetrics(SM_CXVSCROLL)) : -1, -1};
+    SendMessageW(sbStatusBar, SB_SETPARTS, listing_ ? 2 : 1, reinterpret_cast<LPARAM>(parts));
     RECT part{};
     SendMessageW(sbStatusBar, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&part));
     MoveWindow(prgListing, part.left + 1, part.top + 1, part.right - part.left - 2, part.bottom - part.top - 2, TRUE);
@@ -503,6 +504,7 @@ void frmAudit::cmdList_Click()
     // The listing's thread only posts: what it brought is taken on this one.
     listing_ = std::make_unique<ListingJob>(setup_.makeSource, options(), request,
                                             [window = hwnd_] { PostMessageW(window, kListingNews, 0, 0); });
+    layOut();
 }
 
 void frmAudit::takeListingNews()
@@ -530,12 +532,27 @@ void frmAudit::listingEnded(const Listing &listing)
     listed_ = listing;
     controllers_ = hasControllers(listing);
     ShowWindow(prgListing, SW_HIDE);
+    layOut();
     SetWindowTextW(cmdList, wide(kListText).c_str());
     EnableWindow(cmdList, TRUE);
     EnableWindow(cmdSave, !listing.failure || listing.failure.kind == Failure::Kind::Stopped);
     showRows();
-    for (std::size_t i = 0; i < shownColumns_.size(); ++i)
-        ListView_SetColumnWidth(lvwAccounts, static_cast<int>(i), LVSCW_AUTOSIZE_USEHEADER);
+    // As wide as the rows in sight need, and never narrower than the header's text.
+    const auto columns = accountColumns();
+    for (std::size_t i = 0; i < shownColumns_.size(); ++i) {
+        const int at = static_cast<int>(i);
+        ListView_SetColumnWidth(lvwAccounts, at, LVSCW_AUTOSIZE);
+        const int header = headerWidth(columns[shownColumns_[i]].key);
+        if (ListView_GetColumnWidth(lvwAccounts, at) < header)
+            ListView_SetColumnWidth(lvwAccounts, at, header);
+    }
+}
+
+int frmAudit::headerWidth(std::string_view key) const
+{
+    const std::wstring text = wide(std::string(key));
+    // The header's own margins and the room for its sort arrow.
+    return ListView_GetStringWidth(lvwAccounts, text.c_str()) + 2 * GetSystemMetrics(SM_CXSMICON) + 12;
 }
 
 void frmAudit::showRows()
@@ -571,7 +588,7 @@ void frmAudit::showColumns()
         LVCOLUMNW item{};
         item.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         item.fmt = number ? LVCFMT_RIGHT : LVCFMT_LEFT;
-        item.cx = twipsToPixels((column.kind == ColumnKind::Time ? 130 : 100) * 15, dpi);
+        item.cx = std::max(twipsToPixels((column.kind == ColumnKind::Time ? 130 : 70) * 15, dpi), headerWidth(column.key));
         item.pszText = key.data();
         ListView_InsertColumn(lvwAccounts, static_cast<int>(i), &item);
     }

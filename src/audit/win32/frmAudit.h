@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "audit/audit_window.h"
@@ -72,6 +73,7 @@ private:
     void takeControllers();
 
     void showColumns();
+    int headerWidth(std::string_view key) const;
     void showSortArrow();
     void showRows();
     void listingEnded(const Listing &listing);
