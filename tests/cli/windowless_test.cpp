@@ -92,6 +92,13 @@ TEST(Windowless, StatusAndStreams)
          kHeading, "/var/log/wtmp: gone\n"},
         {"no rows is still success", {"--audit", "--format=csv", "--locked"},
          [](Fakes &s) { s.source.listing.sources = {kDc1}, s.source.records = {account("jdoe")}; }, 0, kHeading, ""},
+        {"sorted, in the columns asked for", {"--audit", "--format=csv", "--sort=-user", "-o", "user,LOCKED"},
+         [](Fakes &s) { s.source.listing.sources = {kDc1}, s.source.records = {account("jdoe"), account("sam")}; }, 0,
+         "user,locked\r\nsam,\r\njdoe,\r\n", ""},
+        {"the counts alone", {"--audit", "--format=csv", "--summary"},
+         [](Fakes &s) { s.source.listing.sources = {kDc1, kDc2}, s.source.records = {account("jdoe")}; }, 3,
+         "accounts,locked,disabled,neverLoggedIn,passwordsExpired,controllersAnswered,controllersAsked\r\n"
+         "1,0,0,0,0,1,2\r\n", "dc2: timed out; its answers are missing\n"},
         {"the source fails", {"--audit"}, [](Fakes &s) { s.source.throws = true; }, 1, "",
          "the accounts could not be read: out of memory\n"},
         {"one account's row", {"-p", "--format", "csv", "sales/JDOE"}, [](Fakes &s) { s.source.found = account("jdoe"); },

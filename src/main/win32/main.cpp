@@ -74,6 +74,7 @@ int answerWithoutWindow(const tramsel::CommandLine &line, const tramsel::Locale 
     const HANDLE errHandle = GetStdHandle(STD_ERROR_HANDLE);
     if (errHandle && GetConsoleMode(errHandle, &mode))
         hooks.progress = [&](const tramsel::Progress &now) { writeConsole(errHandle, progress.update(now)); };
+    hooks.terminal = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode);
     const tramsel::WindowlessResult result = tramsel::runWindowless(line, locale, tramsel::makeAccountSource, hooks);
     if (hooks.progress)
         writeConsole(errHandle, progress.done());
