@@ -101,10 +101,12 @@ WindowlessResult writeFailed(std::string_view reason);
 // done() the text that wipes the line.
 class ProgressLine {
 public:
+    explicit ProgressLine(const Locale &locale) : locale_(locale) {}
     std::string update(const Progress &progress);
     std::string done() const;
 
 private:
+    const Locale &locale_;
     std::size_t shown_ = 0;      // characters on the line now
     std::size_t sourcesDone_ = 0;
     std::int64_t shownAt_ = 0;   // steady clock, milliseconds

@@ -254,10 +254,16 @@ std::string ProgressLine::update(const Progress &progress)
         return {};
     shownAt_ = at;
     sourcesDone_ = progress.sourcesDone;
-    const std::string text = std::to_string(progress.sourcesDone) + " of " + std::to_string(progress.sourcesTotal)
-        + " sources done, " + std::to_string(progress.accountsRead) + " accounts read";
-    const std::size_t wider = shown_ > text.size() ? shown_ - text.size() : 0;
-    shown_ = text.size();
+    const auto number = [&](std::size_t n) { return groupedNumber(static_cast<std::int64_t>(n), locale_); };
+    const std::string text = (progress.controllers ? number(progress.sourcesDone) + " of "
+                                      + number(progress.sourcesTotal) + " controllers done, "
+                                                   : std::string())
+        + number(progress.accountsRead) + " accounts read";
+    // Counted in characters, as a group separator may be more than one byte.
+    const std::size_t characters = static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    const std::size_t wider = shown_ > characters ? shown_ - characters : 0;
+    shown_ = characters;
     return "\r" + text + std::string(wider, ' ');
 }
 

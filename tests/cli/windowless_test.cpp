@@ -143,12 +143,14 @@ TEST(Windowless, WhatTheSourceIsAskedFor)
 
 TEST(Windowless, ProgressLineRewritesItself)
 {
-    ProgressLine line;
+    const testing::FakeLocale locale;
+    ProgressLine line(locale);
     EXPECT_EQ(line.done(), "");
-    EXPECT_EQ(line.update({0, 12, 0}), "\r0 of 12 sources done, 0 accounts read");
+    EXPECT_EQ(line.update({0, 12, 0, true}), "\r0 of 12 controllers done, 0 accounts read");
     // A finished source always shows, even at once; a shorter line covers the longer one.
-    EXPECT_EQ(line.update({1, 2, 5}), "\r1 of 2 sources done, 5 accounts read ");
-    EXPECT_EQ(line.done(), "\r" + std::string(36, ' ') + "\r");
+    EXPECT_EQ(line.update({1, 2, 3010, true}), "\r1 of 2 controllers done, 3,010 accounts read");
+    EXPECT_EQ(line.update({2, 2, 5}), "\r5 accounts read" + std::string(29, ' '));
+    EXPECT_EQ(line.done(), "\r" + std::string(15, ' ') + "\r");
 }
 
 } // namespace

@@ -98,7 +98,7 @@ void write(const std::string &text, std::FILE *stream) { std::fwrite(text.data()
 int answerWithoutWindow(const tramsel::CommandLine &line)
 {
     const tramsel::QtLocale locale;
-    tramsel::ProgressLine progress;
+    tramsel::ProgressLine progress(locale);
     tramsel::AuditHooks hooks;
     // Progress only where someone watches it.
     if (isatty(STDERR_FILENO))

@@ -67,7 +67,7 @@ void writeConsole(HANDLE console, const std::string &text)
 // a box.
 int answerWithoutWindow(const tramsel::CommandLine &line, const tramsel::Locale &locale)
 {
-    tramsel::ProgressLine progress;
+    tramsel::ProgressLine progress(locale);
     tramsel::AuditHooks hooks;
     // Progress only on a console that someone watches.
     DWORD mode = 0;
