@@ -310,15 +310,17 @@ std::string helpText()
            "\n"
            "Options:\n"
         + optionHelp(false) + "\nFilters of --audit, each narrowing the rows (all must hold):\n" + optionHelp(true)
-        + "\nColumns of --audit and --format (CSV headings and JSON keys):\n"
+        + "\nColumns of --audit, --format, --columns and --sort (CSV headings, JSON keys):\n"
         + columnHelp(accountColumns())
         + "\nColumns of --per-dc:\n"
         + columnHelp(audit::controllerColumns())
-        + "\nTables show times as the report does. CSV (RFC 4180, UTF-8) and JSON show\n"
-          "times in ISO 8601 with their offset from UTC, flags as true or false, and\n"
-          "leave what is not known empty (null in JSON). JSON is one document:\n"
+        + "\nTables show times as the report does and control characters as escapes\n"
+          "(\\u202e); on a terminal they cut a cell at 40 columns and end with the counts.\n"
+          "CSV (RFC 4180, UTF-8) and JSON, never cut, show times in ISO 8601 with their\n"
+          "offset from UTC, flags as true or false, and leave what is not known empty\n"
+          "(null in JSON). JSON is one document:\n"
           "{\"domain\", \"generated\", \"controllers\", \"accounts\"}, with one account for\n"
-          "--print --format json.\n"
+          "--print --format json, and \"summary\" in place of \"accounts\" with --summary.\n"
           "\n"
           "Exit status: 0 every source answered (no rows is still 0); 1 nothing could\n"
           "be read, or the account was not found (why goes to standard error); 2 a bad\n"
