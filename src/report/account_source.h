@@ -81,7 +81,8 @@ struct Request {
 struct Progress {
     std::size_t sourcesDone = 0;
     std::size_t sourcesTotal = 0;
-    std::size_t accountsRead = 0;
+    std::size_t accountsRead = 0;  // accounts, not each controller's copy of one
+    bool controllers = false;      // the sources are domain controllers
 };
 
 /// How a listing ended.

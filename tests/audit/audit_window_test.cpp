@@ -1,6 +1,5 @@
 // The audit window without a toolkit: what Save As writes against the
-// command line's bytes, the order a header's clicks give, the status line
-// and what Ctrl+C copies.
+// command line's bytes, the status line and what Ctrl+C copies.
 #include <gtest/gtest.h>
 
 #include "audit/audit_window.h"
@@ -87,36 +86,6 @@ TEST(AuditWindow, SavesTheBytesTheCommandLinePrints)
     }
 }
 
-TEST(AuditWindow, AHeaderClickedTwiceSortsBothWaysWithNothingKnownLast)
-{
-    struct Case {
-        const char *column;
-        const char *ascending, *descending;  // users in the order shown
-    };
-    const Case cases[] = {
-        {"lastLogin", "cy ann dee bob", "ann dee cy bob"},  // ties keep the listing's order
-        {"locked", "ann bob dee cy", "bob dee ann cy"},
-        {"fullName", "ann dee bob cy", "dee ann bob cy"},
-    };
-    const testing::FakeLocale locale;
-    const auto users = [](const Rows &rows) {
-        std::string text;
-        for (std::size_t i = 0; i < rows.shown(); ++i)
-            text += (i ? " " : "") + rows.shownRecord(i).user;
-        return text;
-    };
-    for (const Case &c : cases) {
-        Rows rows = rowsOf({}, locale);
-        const auto columns = accountColumns();
-        const auto column = static_cast<std::size_t>(accountColumn(c.column) - columns.data());
-        for (const char *expected : {c.ascending, c.descending}) {
-            rows.sortByClick(column);
-            rows.refresh();
-            EXPECT_EQ(users(rows), expected) << c.column;
-        }
-    }
-}
-
 TEST(AuditWindow, StatusLineAndCopiedText)
 {
     const testing::FakeLocale locale;
@@ -136,8 +105,6 @@ TEST(AuditWindow, StatusLineAndCopiedText)
     Listing local;
     local.sources = {{"/", true, {}}};
     local.unread = {"/var/log/btmp: Permission denied; failed logins are unknown"};
-    Listing stopped = twoControllers();
-    stopped.failure = {Failure::Kind::Stopped, "stopped"};
     const Case cases[] = {
         {"every controller", twoControllers(), {"1,115 accounts, 2 shown; 2 of 2 controllers answered", false, ""}},
         {"one missing", twoControllers(false),
@@ -149,7 +116,6 @@ TEST(AuditWindow, StatusLineAndCopiedText)
         {"local, unread", local,
          {"1,115 accounts, 2 shown; some values are unknown", true,
           "/var/log/btmp: Permission denied; failed logins are unknown"}},
-        {"stopped", stopped, {"Stopped; 1,115 accounts, 2 shown", false, ""}},
     };
     for (const Case &c : cases) {
         const Status status = finishedStatus(c.listing, rows, locale);
@@ -163,16 +129,6 @@ TEST(AuditWindow, StatusLineAndCopiedText)
               "account\tfullName\tlastLogin\r\n"
               "SALES\\ann\tAnn =Lee\t12/6/2026 9:00:00 AM\r\n"
               "SALES\\dee\tDee, Tab here\t12/6/2026 9:00:00 AM\r\n");
-}
-
-TEST(AuditWindow, SaveFormatFromTheNameOrTheFileType)
-{
-    std::string name = "stale.JSON";
-    EXPECT_EQ(saveFormat(name, audit::Format::Csv), audit::Format::Json);
-    EXPECT_EQ(name, "stale.JSON");
-    name = "stale";
-    EXPECT_EQ(saveFormat(name, audit::Format::Json), audit::Format::Json);
-    EXPECT_EQ(name, "stale.json");
 }
 
 } // namespace

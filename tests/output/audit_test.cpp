@@ -5,6 +5,7 @@
 
 #include "report/filters.h"
 #include "report/sorting.h"
+#include "report/summary.h"
 #include "output/writers.h"
 #include "support/fakes.h"
 
@@ -279,6 +280,34 @@ TEST(Audit, TableAlignsForPeople)
               "SALES\\\xC3\xA5sa   \xC3\xA5sa   two lines        n/a                   n/a         n/a              "
               "n/a                             12  n/a                    n/a                 n/a                  "
               "n/a       n/a     n/a             n/a             n/a              n/a                   n/a                                      0                 0\n");
+}
+
+TEST(Audit, TableKeepsTheTerminalSafeAndNarrow)
+{
+    const auto row = [](const char *user, const char *name) {
+        AccountRecord r;
+        r.user = user;
+        r.fullName = name;
+        return r;
+    };
+    const OffsetLocale locale(0);
+    StringOut text;
+    AccountOutput output(Format::Table, locale, text, {{accountColumn("fullName"), accountColumn("user")}, 14});
+    for (const AccountRecord &r : {row("u1", "a\u202Eb\x1B"), row("u2", "\u65E5\u672C\u8A9E\u30C6\u30AD\u30B9\u30C8\u30E0"),
+                                   row("u3", "abcdefghijkle\u0301\u0301zz"), row("u4", "x\U0001F600y")})
+        output.add(r);
+    output.finish("SALES", kSources, {});
+    EXPECT_EQ(text.text, "fullName        user\n"
+                         "a\\u202eb\\u001b  u1\n"
+                         "\u65E5\u672C\u8A9E\u30C6\u30AD\u30B9\u2026   u2\n"
+                         "abcdefghijkle\u0301\u0301\u2026  u3\n"
+                         "x\U0001F600y            u4\n");
+    AccountCounts counts{3010, 11, 303, 2973, 4};
+    EXPECT_EQ(summaryText(counts, ControllersAnswered{2, 2}, locale),
+              "3,010 accounts: 11 locked, 303 disabled, 2,973 never logged in, 4 passwords expired; "
+              "2 of 2 controllers answered");
+    EXPECT_EQ(summaryText({1, 0, 0, 1, 1}, controllersAnswered({{"/", true, {}}}), locale),
+              "1 account: 0 locked, 0 disabled, 1 never logged in, 1 password expired");
 }
 
 std::string perController(Format format, const PerController &view, const DateTime &generated, const Locale &locale)

@@ -308,7 +308,8 @@ void frmAudit::listingEnded(const Listing &listing)
     prgListing->hide();
     cmdList->setText(qs(kListText));
     cmdList->setEnabled(true);
-    cmdSave->setEnabled(!listing.failure || listing.failure.kind == Failure::Kind::Stopped);
+    // A listing broken off is no audit to keep: a part would pass for the whole.
+    cmdSave->setEnabled(!listing.failure);
     showRows();
     lvwAccounts->resizeColumnsToContents();
 }

@@ -98,7 +98,7 @@ void write(const std::string &text, std::FILE *stream) { std::fwrite(text.data()
 int answerWithoutWindow(const tramsel::CommandLine &line)
 {
     const tramsel::QtLocale locale;
-    tramsel::ProgressLine progress;
+    tramsel::ProgressLine progress(locale);
     tramsel::AuditHooks hooks;
     // Progress only where someone watches it.
     if (isatty(STDERR_FILENO))
@@ -109,7 +109,8 @@ int answerWithoutWindow(const tramsel::CommandLine &line)
     // A file or a pipe takes an audit's rows as they come, so that a large
     // listing is never held whole; a terminal gets them after the progress line.
     tramsel::audit::FileOut standardOutput(stdout);
-    if (!isatty(STDOUT_FILENO))
+    hooks.terminal = isatty(STDOUT_FILENO);
+    if (!hooks.terminal)
         hooks.out = &standardOutput;
     const tramsel::WindowlessResult result = tramsel::runWindowless(
         line, locale, tramsel::makeAccountSource, hooks);
