@@ -183,12 +183,12 @@ echo "ok: Ctrl+U opens the audit window with the last domain; Enter lists it"
 # 10: the account header sorts up, then down (its arrow with it), then up again.
 header_click() { xdotool mousemove --window "$audit" 40 110 click 1; }
 header_click
-wait_until 20 first_row 'SALES\user000' || fail "the first header click did not sort by account"
+wait_until 60 first_row 'SALES\user000' || fail "the first header click did not sort by account (copied: $(clipboard | sed -n 2p))"
 header_click
-wait_until 20 first_row 'SALES\zoë' || fail "the second header click did not sort the other way"
+wait_until 60 first_row 'SALES\zoë' || fail "the second header click did not sort the other way (copied: $(clipboard | sed -n 2p))"
 screenshot audit-sorted
 header_click
-wait_until 20 first_row 'SALES\user000' || fail "the third header click did not sort by account again"
+wait_until 60 first_row 'SALES\user000' || fail "the third header click did not sort by account again (copied: $(clipboard | sed -n 2p))"
 echo "ok: a header click sorts, and the next sorts the other way"
 
 # 11: Save As, CSV chosen: a name without extension gets .csv, and the file
@@ -207,11 +207,13 @@ wait_until 30 cmp -s "$work/saved.csv" "$work/cli.csv" ||
 echo "ok: Save As writes the CSV --audit prints"
 
 # 12: Enter on a row shows its report in the main window; Esc closes the audit window.
-activate "$audit"
-rows_copied
-xdotool key Home Return
-copied_account_report() { copy_report && wait_until 2 eval 'clipboard | grep -q "SALES.user000"'; }
-wait_until 30 copied_account_report || fail "Enter on a row did not show its report (Text1: $(clipboard | head -n 3))"
+# Asked again until it shows: the same report each time.
+account_reported() {
+    activate "$audit"
+    xdotool mousemove --window "$audit" 300 300 click 1 key Home Return
+    copy_report && wait_until 5 eval 'clipboard | grep -q "SALES.user000"'
+}
+wait_until 60 account_reported || fail "Enter on a row did not show its report (Text1: $(clipboard | head -n 3))"
 activate "$audit"
 xdotool key Escape
 wait_until 20 destroyed '^Tramsel - Audit Accounts$' || fail "Esc did not close the audit window"
