@@ -105,6 +105,8 @@ TEST(AuditWindow, StatusLineAndCopiedText)
     Listing local;
     local.sources = {{"/", true, {}}};
     local.unread = {"/var/log/btmp: Permission denied; failed logins are unknown"};
+    Listing winNT;
+    winNT.sources = {{"WinNT://SALES", true, {}}};
     const Case cases[] = {
         {"every controller", twoControllers(), {"1,115 accounts, 2 shown; 2 of 2 controllers answered", false, ""}},
         {"one missing", twoControllers(false),
@@ -113,6 +115,7 @@ TEST(AuditWindow, StatusLineAndCopiedText)
         {"none answered", none,
          {"no source answered: ldap://dc1.sales.test: Timed out; ldap://dc2.sales.test: Can't contact LDAP server",
           true, "ldap://dc1.sales.test: Timed out\nldap://dc2.sales.test: Can't contact LDAP server"}},
+        {"a WinNT container, no controller", winNT, {"1,115 accounts, 2 shown", false, ""}},
         {"local, unread", local,
          {"1,115 accounts, 2 shown; some values are unknown", true,
           "/var/log/btmp: Permission denied; failed logins are unknown"}},
