@@ -79,6 +79,8 @@ std::unique_ptr<RowWriter> makeRowWriter(Format format, std::vector<Field> field
 // A date-time on the user's clock with its offset from UTC, in ISO 8601:
 // "2026-12-07T09:30:00+01:00".
 std::string isoTime(const DateTime &dateTime, const Locale &locale);
+// The same after `out`, for writers of many rows.
+void appendIsoTime(std::string &out, const DateTime &dateTime, const Locale &locale);
 
 // The accounts of a listing, in one format. JSON is one document:
 // {"domain", "generated", "controllers": [{"server", "answered", "error"}],
