@@ -1,8 +1,10 @@
 // Tramsel's entry with Qt: the command line, then either an answer without
 // a window, which needs Qt Core only, or the window, loaded as a module.
 #include <langinfo.h>
-#include <malloc.h>
 #include <unistd.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <iconv.h>
 
