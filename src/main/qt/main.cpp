@@ -108,7 +108,7 @@ int answerWithoutWindow(const tramsel::CommandLine &line)
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
 #endif
     const tramsel::QtLocale locale;
-    tramsel::ProgressLine progress;
+    tramsel::ProgressLine progress(locale);
     tramsel::AuditHooks hooks;
     // Progress only where someone watches it.
     if (isatty(STDERR_FILENO))
@@ -119,7 +119,8 @@ int answerWithoutWindow(const tramsel::CommandLine &line)
     // A file or a pipe takes an audit's rows as they come, so that a large
     // listing is never held whole; a terminal gets them after the progress line.
     tramsel::audit::FileOut standardOutput(stdout);
-    if (!isatty(STDOUT_FILENO))
+    hooks.terminal = isatty(STDOUT_FILENO);
+    if (!hooks.terminal)
         hooks.out = &standardOutput;
     const tramsel::WindowlessResult result = tramsel::runWindowless(
         line, locale, tramsel::makeAccountSource, hooks);
