@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "report/locale.h"
+#include "report/summary.h"
 
 namespace tramsel::audit_window {
 namespace {
@@ -34,7 +35,7 @@ bool cellSortsBefore(const SortKey &key, const Cell &a, const Cell &b)
 
 std::string accounts(std::size_t count, const Locale &locale)
 {
-    return countText(count, locale) + (count == 1 ? " account" : " accounts");
+    return groupedNumber(static_cast<std::int64_t>(count), locale) + (count == 1 ? " account" : " accounts");
 }
 
 } // namespace
@@ -141,15 +142,6 @@ std::string cellText(const AccountRecord &record, std::size_t index, const Local
     return audit::tableText(column(index).kind, column(index).cell(record), locale);
 }
 
-std::string countText(std::size_t count, const Locale &locale)
-{
-    std::string digits = std::to_string(count);
-    const std::string separator = locale.groupSeparator();
-    for (std::size_t at = digits.size(); at > 3; at -= 3)
-        digits.insert(at - 3, separator);
-    return digits;
-}
-
 std::string progressText(const Progress &progress, bool controllers, const Locale &locale)
 {
     const std::string read = accounts(progress.accountsRead, locale) + " read";
@@ -161,7 +153,8 @@ std::string progressText(const Progress &progress, bool controllers, const Local
 
 Status finishedStatus(const Listing &listing, const Rows &rows, const Locale &locale)
 {
-    const std::string counted = accounts(rows.total(), locale) + ", " + countText(rows.shown(), locale) + " shown";
+    const std::string counted = accounts(rows.total(), locale) + ", "
+        + groupedNumber(static_cast<std::int64_t>(rows.shown()), locale) + " shown";
     if (listing.failure.kind == Failure::Kind::Stopped)
         return {"Stopped; " + counted, false, {}};
     if (listing.failure)

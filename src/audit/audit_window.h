@@ -125,8 +125,6 @@ struct Status {
 Status finishedStatus(const Listing &listing, const Rows &rows, const Locale &locale);
 // While a listing runs: "1 of 2 controllers done, 1,115 accounts read".
 std::string progressText(const Progress &progress, bool controllers, const Locale &locale);
-// A count with the locale's group separator: "1,115".
-std::string countText(std::size_t count, const Locale &locale);
 
 // The selected rows (indices into the shown rows, in any order) as Ctrl+C
 // copies them: a header line and one line a row in the shown order, of the

@@ -85,6 +85,8 @@ std::string tableText(ColumnKind kind, const Cell &cell, const Locale &locale);
 // A date-time on the user's clock with its offset from UTC, in ISO 8601:
 // "2026-12-07T09:30:00+01:00".
 std::string isoTime(const DateTime &dateTime, const Locale &locale);
+// The same after `out`, for writers of many rows.
+void appendIsoTime(std::string &out, const DateTime &dateTime, const Locale &locale);
 
 // Which account columns to write, and how wide a table's cell may be.
 struct AccountLayout {

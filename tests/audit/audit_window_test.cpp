@@ -63,12 +63,15 @@ TEST(AuditWindow, SavesTheBytesTheCommandLinePrints)
         audit::Format format;
         FilterControls controls;
         std::vector<std::string> options;
+        const char *sortedBy = nullptr;  // a header clicked twice: descending
     };
     const Case cases[] = {
         {audit::Format::Csv, {}, {"--format", "csv"}},
         {audit::Format::Json, {.inactive = true, .inactiveDays = 3}, {"--format", "json", "--inactive", "3"}},
         {audit::Format::Csv, {.locked = true, .state = State::Enabled}, {"--format=CSV", "--locked", "--enabled"}},
         {audit::Format::Json, {.neverLoggedIn = true}, {"--format", "json", "--never-logged-in"}},
+        {audit::Format::Csv, {}, {"--format", "csv", "--sort", "-lastLogin"}, "lastLogin"},
+        {audit::Format::Json, {.inactive = true}, {"--format", "json", "--inactive=90", "--sort=-locked"}, "locked"},
     };
     const testing::FakeLocale locale;
     for (const Case &c : cases) {
@@ -81,8 +84,12 @@ TEST(AuditWindow, SavesTheBytesTheCommandLinePrints)
             parseCommandLine(arguments), locale,
             [&](const SourceOptions &) { return std::make_unique<testing::ScriptedSource>(source); },
             {.progress = {}, .now = [] { return kNow; }, .out = nullptr});
-        EXPECT_EQ(savedText(c.format, rowsOf(c.controls, locale), twoControllers(), kNow, locale), printed.out)
-            << c.options.back();
+        Rows rows = rowsOf(c.controls, locale);
+        if (c.sortedBy) {
+            rows.sortBy(static_cast<std::size_t>(accountColumn(c.sortedBy) - accountColumns().data()), true);
+            rows.refresh();
+        }
+        EXPECT_EQ(savedText(c.format, rows, twoControllers(), kNow, locale), printed.out) << c.options.back();
     }
 }
 
