@@ -78,9 +78,15 @@ public:
 std::unique_ptr<RowWriter> makeRowWriter(Format format, std::vector<Field> fields, const Locale &locale,
                                          TextOut &out, std::size_t widestCell = 0);
 
+// A cell as the table shows it, on one line: in the user's locale, "n/a"
+// where it is not known, flags as yes or no.
+std::string tableText(ColumnKind kind, const Cell &cell, const Locale &locale);
+
 // A date-time on the user's clock with its offset from UTC, in ISO 8601:
 // "2026-12-07T09:30:00+01:00".
 std::string isoTime(const DateTime &dateTime, const Locale &locale);
+// The same after `out`, for writers of many rows.
+void appendIsoTime(std::string &out, const DateTime &dateTime, const Locale &locale);
 
 // Which account columns to write, and how wide a table's cell may be.
 struct AccountLayout {

@@ -251,8 +251,12 @@ Listing AdAccountSource::list(const Request &request, const RowSink &row, const 
             ad::listController(*sessions[i], found.domain, request, lists[i], readBy[i]);
             ++done;
         },
-        [&](std::size_t i) { sessions[i]->interrupt(); }, tell);
+        [&](std::size_t i) { sessions[i]->interrupt(); }, tell, request.stop);
     tell();
+    if (request.stop.stop_requested()) {
+        listing.failure = {Failure::Kind::Stopped, "stopped"};
+        return listing;
+    }
     std::vector<std::string> hosts;
     for (const auto &session : sessions)
         hosts.push_back(session->host());
@@ -304,6 +308,10 @@ Listing AdAccountSource::list(const Request &request, const RowSink &row, const 
     const std::int64_t now = ad::fileTimeNow();
     std::vector<ad::DcAnswer> answers;
     for (const std::size_t start : starts) {
+        if (request.stop.stop_requested()) {
+            listing.failure = {Failure::Kind::Stopped, "stopped"};
+            return listing;
+        }
         answers.clear();
         for (std::size_t i = start; i < all.size() && all[i]->guid == all[start]->guid; ++i)
             answers.push_back(all[i]->answer());

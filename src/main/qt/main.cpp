@@ -2,6 +2,9 @@
 // a window, which needs Qt Core only, or the window, loaded as a module.
 #include <langinfo.h>
 #include <unistd.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <iconv.h>
 
@@ -97,6 +100,13 @@ void write(const std::string &text, std::FILE *stream) { std::fwrite(text.data()
 
 int answerWithoutWindow(const tramsel::CommandLine &line)
 {
+#ifdef __GLIBC__
+    // A run that ends soon: memory freed (an audit's tables of every user,
+    // built once for each log) stays for the next allocation, instead of
+    // going back to the kernel and being faulted in again page by page.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
     const tramsel::QtLocale locale;
     tramsel::ProgressLine progress(locale);
     tramsel::AuditHooks hooks;

@@ -43,13 +43,14 @@ struct Fixture : testing::ProviderFixture {
         tree.write("/etc/hostname", "web01.example.org\n");
     }
 
-    std::vector<AccountRecord> rows(const std::string &domain = {}, Listing *listing = nullptr, const std::string &base = {})
+    std::vector<AccountRecord> rows(const std::string &domain = {}, Listing *listing = nullptr, const std::string &base = {},
+                                    std::stop_token stop = {})
     {
         LinuxAccountSource source(std::make_unique<testing::ObservingFileReader>(tree.root, opened),
                                   [](auto &files) { return std::make_unique<linux_accounts::TreeAccounts>(files); },
                                   [this] { return now; }, linux_accounts::DatabaseState::AtRest, tree.root);
         std::vector<AccountRecord> records;
-        Listing done = source.list({domain, base}, [&](AccountRecord &&r) { records.push_back(std::move(r)); }, {});
+        Listing done = source.list({domain, base, stop}, [&](AccountRecord &&r) { records.push_back(std::move(r)); }, {});
         if (listing)
             *listing = done;
         return records;
@@ -157,13 +158,19 @@ TEST(LinuxSource, FailsWithAReason)
         {"another machine", "SALES", "SALES is not the machine in ", false, 0, "SALES"},
         {"no passwd", "", "cannot read ", true, 0, "WEB01"},
         {"a base", "", "--base limits only a listing of an Active Directory domain", false, 0, "WEB01"},
+        {"stopped", "", "stopped", false, 0, "WEB01"},
     };
     for (const Case &c : cases) {
         Fixture f;
         if (c.removePasswd)
             std::filesystem::remove(f.tree.path("/etc/passwd"));
         Listing listing;
-        EXPECT_EQ(f.rows(c.domain, &listing, c.name == std::string("a base") ? "OU=x" : "").size(), c.rows) << c.name;
+        std::stop_source stop;
+        if (c.name == std::string("stopped"))
+            stop.request_stop();
+        EXPECT_EQ(f.rows(c.domain, &listing, c.name == std::string("a base") ? "OU=x" : "", stop.get_token()).size(),
+                  c.rows)
+            << c.name;
         EXPECT_EQ(listing.failure.text.substr(0, std::string_view(c.error).size()), c.error) << c.name;
         EXPECT_EQ(listing.failure.kind == Failure::Kind::BadRequest, c.name == std::string("a base")) << c.name;
         EXPECT_EQ(listing.domain, c.listed) << c.name;
