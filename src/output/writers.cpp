@@ -517,11 +517,12 @@ void writeSummary(Format format, const AccountCounts &counts, const std::string 
         out.write(summaryText(counts, controllersAnswered(sources), locale) + "\n");
         return;
     }
-    const auto answered = std::count_if(sources.begin(), sources.end(), [](const Source &s) { return s.answered; });
+    const ControllersAnswered answered = sourcesAnswered(sources);
     const std::pair<std::string_view, std::int64_t> values[] = {
         {"accounts", counts.accounts}, {"locked", counts.locked}, {"disabled", counts.disabled},
         {"neverLoggedIn", counts.neverLoggedIn}, {"passwordsExpired", counts.passwordsExpired},
-        {"controllersAnswered", answered}, {"controllersAsked", static_cast<std::int64_t>(sources.size())},
+        {"controllersAnswered", static_cast<std::int64_t>(answered.answered)},
+        {"controllersAsked", static_cast<std::int64_t>(answered.asked)},
     };
     std::string keys, row;
     Json object = Json::object();

@@ -16,6 +16,12 @@ void AccountCounts::add(const AccountRecord &record)
     passwordsExpired += record.passwordExpired == true;
 }
 
+ControllersAnswered sourcesAnswered(const std::vector<Source> &sources)
+{
+    const auto answered = std::count_if(sources.begin(), sources.end(), [](const Source &s) { return s.answered; });
+    return {static_cast<std::size_t>(answered), sources.size()};
+}
+
 std::optional<ControllersAnswered> controllersAnswered(const std::vector<Source> &sources)
 {
     // A domain's sources are its controllers' LDAP URIs; a machine's are files or WinNT.
@@ -24,8 +30,7 @@ std::optional<ControllersAnswered> controllersAnswered(const std::vector<Source>
     };
     if (sources.empty() || !std::all_of(sources.begin(), sources.end(), isController))
         return std::nullopt;
-    const auto answered = std::count_if(sources.begin(), sources.end(), [](const Source &s) { return s.answered; });
-    return ControllersAnswered{static_cast<std::size_t>(answered), sources.size()};
+    return sourcesAnswered(sources);
 }
 
 std::string groupedNumber(std::int64_t number, const Locale &locale)

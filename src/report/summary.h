@@ -27,8 +27,10 @@ struct ControllersAnswered {
     std::size_t answered = 0;
     std::size_t asked = 0;
 };
-// How many of the sources answered, where they are domain controllers;
-// nothing for a machine's own accounts.
+// How many of the sources answered, whatever they are.
+ControllersAnswered sourcesAnswered(const std::vector<Source> &sources);
+// The same where the sources are domain controllers; nothing for a
+// machine's own accounts.
 std::optional<ControllersAnswered> controllersAnswered(const std::vector<Source> &sources);
 
 // A whole number with its digits grouped by the locale: "3,010".
