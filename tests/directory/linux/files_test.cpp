@@ -32,42 +32,35 @@ RecordLog::Opener memory(Bytes bytes, std::vector<std::string> &opened, std::str
     };
 }
 
-TEST(RecordLog, WalksBackAcrossChunksAndFilesIgnoringAPartialRecord)
+TEST(RecordLog, WalksBothWaysAcrossFilesIgnoringAPartialRecord)
 {
     // 1000 records span several 60 KiB chunks; each file ends in a partial record.
     std::vector<std::string> opened;
-    RecordLog log(384, {memory(numbered(0, 1000, 100), opened, "old"),
-                        memory(numbered(1000, 1000, 383), opened, "new")});
     std::vector<std::uint32_t> seen;
-    EXPECT_TRUE(log.walkBackward([&](std::span<const unsigned char> record, RecordLog::Position at) {
-        EXPECT_EQ(record.size(), 384u);
-        EXPECT_EQ(numberOf(record), at.file * 1000 + at.record);
-        seen.push_back(numberOf(record));
-        return true;
-    }));
+    const auto log = [&] {
+        return RecordLog(384, {memory(numbered(0, 1000, 100), opened, "old"), memory(numbered(1000, 1000, 383), opened, "new")});
+    };
+    const auto until = [&seen](std::uint32_t stop) {
+        return [&seen, stop](std::span<const unsigned char> record, RecordLog::Position at) {
+            EXPECT_EQ(numberOf(record), at.file * 1000 + at.record);
+            seen.push_back(numberOf(record));
+            return numberOf(record) != stop;
+        };
+    };
+    EXPECT_TRUE(log().walkBackward(until(UINT32_MAX)));
     ASSERT_EQ(seen.size(), 2000u);
     for (std::uint32_t i = 0; i < 2000; ++i)
         ASSERT_EQ(seen[i], 1999 - i);
     EXPECT_EQ(opened, (std::vector<std::string>{"new", "old"}));
-}
 
-TEST(RecordLog, StopsEarlyAndWalksForwardFromAPosition)
-{
     // Stopped early, the rotated file is not opened; forward from a position into the newer file.
-    std::vector<std::string> opened;
-    RecordLog log(384, {memory(numbered(0, 300), opened, "old"), memory(numbered(300, 300), opened, "new")});
-    std::vector<std::uint32_t> seen;
-    EXPECT_TRUE(log.walkBackward([&](std::span<const unsigned char> record, RecordLog::Position) {
-        seen.push_back(numberOf(record));
-        return numberOf(record) != 595;
-    }));
+    seen.clear(), opened.clear();
+    RecordLog again = log();
+    EXPECT_TRUE(again.walkBackward(until(1995)));
     EXPECT_EQ(opened, std::vector<std::string>{"new"});
-    EXPECT_TRUE(log.walkForward({0, 150}, [&](std::span<const unsigned char> record, RecordLog::Position) {
-        seen.push_back(numberOf(record));
-        return numberOf(record) < 500;
-    }));
-    ASSERT_EQ(seen.size(), 355u);
-    EXPECT_EQ(std::tuple(seen[0], seen[4], seen[5], seen.back()), std::tuple(599u, 595u, 151u, 500u));
+    EXPECT_TRUE(again.walkForward({0, 950}, until(1100)));
+    ASSERT_EQ(seen.size(), 155u);
+    EXPECT_EQ(std::tuple(seen[4], seen[5], seen.back()), std::tuple(1995u, 951u, 1100u));
 }
 
 // A file whose reads below `failBelow` fail, as a bad disk's would.
