@@ -27,32 +27,25 @@ struct Script {
     std::map<std::string, std::deque<Answer>, std::less<>> answers;
 
     Script &set(const std::string &name, PropertyValue value) { return script(name, {std::move(value)}); }
-    Script &script(const std::string &name, std::deque<Answer> list)
-    {
-        answers[name] = std::move(list);
-        return *this;
-    }
+    Script &script(const std::string &name, std::deque<Answer> list) { return answers[name] = std::move(list), *this; }
     // A typical account: every property readable, a 42-day password age.
     Script &typical()
     {
-        return set("LastLogin", at(2003, 6, 18, 23, 25, 7))
-            .set("LastLogoff", at(2003, 6, 19, 8, 0, 0))
-            .set("LastFailedLogin", at(2003, 6, 17, 9, 3, 59))
-            .set("BadLoginAddress", std::string("WKS-0042"))
-            .set("BadLoginCount", std::int64_t{3})
-            .set("PasswordExpirationDate", at(2003, 7, 30, 14, 30, 0))
+        return set("LastLogin", at(2003, 6, 18, 23, 25, 7)).set("LastLogoff", at(2003, 6, 19, 8, 0, 0))
+            .set("LastFailedLogin", at(2003, 6, 17, 9, 3, 59)).set("BadLoginAddress", std::string("WKS-0042"))
+            .set("BadLoginCount", std::int64_t{3}).set("PasswordExpirationDate", at(2003, 7, 30, 14, 30, 0))
             .set("MaxPasswordAge", std::int64_t{42 * 86400});
     }
     // The report's eight values, one line each.
     std::string report()
     {
         const AccountUsage usage = readProperties([this](std::string_view name) -> std::optional<PropertyValue> {
-            const auto it = answers.find(name);
-            if (it == answers.end() || it->second.empty())
+            auto &list = answers[std::string(name)];
+            if (list.empty())
                 return std::nullopt;
-            const Answer answer = it->second.front();
-            if (it->second.size() > 1)
-                it->second.pop_front();
+            const Answer answer = list.front();
+            if (list.size() > 1)
+                list.pop_front();
             if (std::holds_alternative<Throw>(answer))
                 throw std::runtime_error("get");
             const auto *value = std::get_if<PropertyValue>(&answer);
