@@ -58,18 +58,14 @@ TEST(VariantConversion, GivesTheValueOfItsKind)
         {"Empty", of(VT_EMPTY, [](VARIANT &) {}), PropertyValue(EmptyValue{})},
         {"Null", of(VT_NULL, [](VARIANT &) {}), PropertyValue(NullValue{})},
 
-        {"I2", of(VT_I2, [](VARIANT &v) { V_I2(&v) = -32768; }), integer(-32768)},
         {"I4", of(VT_I4, [](VARIANT &v) { V_I4(&v) = -2147483647 - 1; }), integer(-2147483648LL)},
         {"UI4", of(VT_UI4, [](VARIANT &v) { V_UI4(&v) = 4294967295U; }), integer(4294967295LL)},
-        {"UI8Largest", of(VT_UI8, [](VARIANT &v) { V_UI8(&v) = INT64_MAX; }), integer(INT64_MAX)},
         {"UI8TooLarge", of(VT_UI8, [](VARIANT &v) { V_UI8(&v) = INT64_MAX + 1ULL; }), kFails},
         {"BoolTrue", of(VT_BOOL, [](VARIANT &v) { V_BOOL(&v) = VARIANT_TRUE; }), integer(-1)},
 
         {"R8", of(VT_R8, [](VARIANT &v) { V_R8(&v) = 3628800.5; }), floating(3628800.5)},
-        {"CurrencyInTenThousandths", of(VT_CY, [](VARIANT &v) { V_CY(&v).int64 = -1234567; }), floating(-123.4567)},
         {"DecimalScaledAndNegative", decimalOf(2, DECIMAL_NEG, 0, 12345), floating(-123.45)},
         {"DecimalHighPart", decimalOf(0, 0, 1, 0), floating(18446744073709551616.0)},
-        {"DecimalBadScale", decimalOf(29, 0, 0, 1), kFails},
 
         // Rounded to the second: the fraction is 23:25:06.99999...
         {"DateWithTime", dateOf(37790.97577546296), date(2003, 6, 18, 23, 25, 7)},
