@@ -72,7 +72,7 @@ TEST(Report, NamesAsTyped)
         {"Sales", "JDoe", "SALES\\JDoe", "SALES\\JDoe"},
         {"", "jdoe", "\\jdoe", "jdoe"},
         // Nothing is escaped: the source gets exactly what was typed.
-        {"a b\\c", "x/y,z", "A B\\C\\x/y,z", "A B\\C\\x/y,z"},
+        {"a b\\z", "x/y,z", "A B\\Z\\x/y,z", "A B\\Z\\x/y,z"},
         // ASCII letters of a domain map as ASCII does, whatever the locale
         // (a Turkish locale's "i" is not "I" there); the rest by the locale.
         {"marketing", "jdoe", "MARKETING\\jdoe", "MARKETING\\jdoe"},
