@@ -127,7 +127,7 @@ struct Domain {
     std::string list(const std::string &base = {}, Listing *listing = nullptr)
     {
         std::string rows;
-        const Listing done = source.list({"SALES", base}, [&](AccountRecord &&r) { rows += row(r) + "\n"; }, {});
+        const Listing done = source.list({"SALES", base, {}}, [&](AccountRecord &&r) { rows += row(r) + "\n"; }, {});
         if (listing)
             *listing = done;
         return rows + (done.failure ? "failure: " + done.failure.text + "\n" : "");

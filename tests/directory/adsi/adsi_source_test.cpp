@@ -61,7 +61,7 @@ TEST(AdsiAccountSource, ListsEveryUserWithTheReportsValuesAndItsState)
     FakeContainer container;
     container.users = {&jdoe, &asmith};
 
-    EXPECT_EQ(list(container, {"sales", ""}), std::pair(std::vector<std::wstring>{L"WinNT://SALES"}, std::vector<std::string>{
+    EXPECT_EQ(list(container, {"sales", "", {}}), std::pair(std::vector<std::wstring>{L"WinNT://SALES"}, std::vector<std::string>{
         "SALES||WinNT://SALES answered ",
         "account=SALES\\jdoe;user=jdoe;fullName=John Doe;lastLogin=12/1/2026 12:00:00 PM;lastLogoff=n/a;"
         "lastFailedLogin=n/a;lastBadLoginAddress=n/a;badLoginCount=n/a;passwordExpires=3/1/2027;"
@@ -88,9 +88,9 @@ TEST(AdsiAccountSource, GivesNoRowsAndAReasonWhenTheContainerCannotBeListed)
         std::size_t failAt;
         std::string listing;
     } rows[] = {
-        {{"sales", ""}, E_ACCESSDENIED, SIZE_MAX, "SALES|" + bind + "|WinNT://SALES unanswered " + bind},
-        {{"sales", ""}, S_OK, 1, "SALES|" + broken + "|WinNT://SALES unanswered " + broken},
-        {{"sales/x", ""}, S_OK, SIZE_MAX, "|not a domain or computer name: sales/x"},
+        {{"sales", "", {}}, E_ACCESSDENIED, SIZE_MAX, "SALES|" + bind + "|WinNT://SALES unanswered " + bind},
+        {{"sales", "", {}}, S_OK, 1, "SALES|" + broken + "|WinNT://SALES unanswered " + broken},
+        {{"sales/x", "", {}}, S_OK, SIZE_MAX, "|not a domain or computer name: sales/x"},
     };
     for (const auto &row : rows) {
         FakeAds user;

@@ -152,21 +152,26 @@ TEST(LinuxSource, LockedWhilePamFaillockWouldRefuse)
 
 TEST(LinuxSource, FailsWithAReason)
 {
-    struct Case { const char *name; Request request; const char *error; std::size_t rows; const char *listed; };
+    struct Case { const char *name, *domain, *base, *error; std::size_t rows; const char *listed; };
     const Case cases[] = {
-        {"this machine by name", {"web01", ""}, "", 6, "WEB01"},
-        {"another machine", {"SALES", ""}, "SALES is not the machine in ", 0, "SALES"},
-        {"no passwd", {"", ""}, "cannot read ", 0, "WEB01"},
-        {"a base", {"", "OU=x"}, "--base limits only a listing of an Active Directory domain", 0, "WEB01"},
+        {"this machine by name", "web01", "", "", 6, "WEB01"},
+        {"another machine", "SALES", "", "SALES is not the machine in ", 0, "SALES"},
+        {"no passwd", "", "", "cannot read ", 0, "WEB01"},
+        {"a base", "", "OU=x", "--base limits only a listing of an Active Directory domain", 0, "WEB01"},
+        {"stopped", "", "", "stopped", 0, "WEB01"},
     };
     for (const Case &c : cases) {
         Fixture f;
-        if (c.name == std::string("no passwd"))
+        const std::string name = c.name;
+        if (name == "no passwd")
             std::filesystem::remove(f.tree.path("/etc/passwd"));
+        std::stop_source stop;
+        if (name == "stopped")
+            stop.request_stop();
         Listing listing;
-        EXPECT_EQ(f.rows(c.request, &listing).size(), c.rows) << c.name;
+        EXPECT_EQ(f.rows({c.domain, c.base, stop.get_token()}, &listing).size(), c.rows) << c.name;
         EXPECT_TRUE(listing.failure.text.starts_with(c.error)) << c.name;
-        EXPECT_EQ(listing.failure.kind == Failure::Kind::BadRequest, !c.request.base.empty()) << c.name;
+        EXPECT_EQ(listing.failure.kind == Failure::Kind::BadRequest, name == "a base") << c.name;
         EXPECT_EQ(listing.domain, c.listed) << c.name;
     }
 }
