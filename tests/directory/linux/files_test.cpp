@@ -40,7 +40,7 @@ struct UnreadableFile final : ReadableFile {
 
 TEST(RecordLog, WalksBothWaysAcrossFilesIgnoringAPartialRecord)
 {
-    // 1000 records span several 60 KiB chunks; each file ends in a partial record.
+    // 1000 records span several chunks; each file ends in a partial record.
     std::vector<std::string> opened;
     std::vector<std::uint32_t> seen;
     const auto log = [&] {
