@@ -41,10 +41,9 @@ private slots:
         for (const about_box::Label &shared : about_box::kLabels) {
             const auto *l = box.Frame1->findChild<QLabel *>(shared.name);
             const bool black = shared.face == about_box::Face::Black || shared.face == about_box::Face::TitleBold;
-            QCOMPARE(l->text(), QString::fromUtf8(shared.text));
-            QCOMPARE(l->palette().color(QPalette::WindowText), QColor(black ? Qt::black : Qt::darkBlue));
-            QCOMPARE(std::pair(l->textFormat(), l->textInteractionFlags()),
-                     std::pair(Qt::PlainText, Qt::TextInteractionFlags(Qt::NoTextInteraction)));
+            QCOMPARE(std::tuple(l->text(), l->palette().color(QPalette::WindowText), l->textFormat(), l->textInteractionFlags()),
+                     std::tuple(QString::fromUtf8(shared.text), QColor(black ? Qt::black : Qt::darkBlue), Qt::PlainText,
+                                Qt::TextInteractionFlags(Qt::NoTextInteraction)));
             const QFontMetrics metrics = l->fontMetrics();
             QVERIFY2(l == box.lblVersion  // the one label that takes two lines
                          ? metrics.boundingRect(QRect(0, 0, l->width(), 1000), Qt::TextWordWrap, l->text()).height() <= l->height()

@@ -19,8 +19,6 @@ TEST(AccountPath, SafeAccounts)
     };
     for (const auto &[name, safe] : rows)
         EXPECT_EQ(isSafeAccount(name), safe) << name.domain << "|" << name.user;
-    EXPECT_EQ(displayName({"SALES", "jdoe"}), "SALES\\jdoe");
-    EXPECT_EQ(displayName({"", "jdoe"}), "jdoe");
 }
 
 } // namespace

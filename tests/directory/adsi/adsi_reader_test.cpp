@@ -52,20 +52,19 @@ TEST(AdsiReader, PasswordLastChangedIsNowLessThePasswordAge)
     const auto seconds = [](LONG n) { return of(VT_I4, [=](VARIANT &v) { V_I4(&v) = n; }); };
     const struct {
         const char *name;
-        win::testing::Fill expired, age;
+        LONG expired, age;
         std::optional<PropertyValue> expected;
     } rows[] = {
-        {"age", seconds(0), seconds(10 * 86400 + 1), *DateTime::instantFromCivil({2026, 11, 27, 8, 44, 53})},
-        {"must change at next logon", seconds(1), seconds(5), std::nullopt},
-        {"age out of range", seconds(0), seconds(-1), std::nullopt},
+        {"age", 0, 10 * 86400 + 1, *DateTime::instantFromCivil({2026, 11, 27, 8, 44, 53})},
+        {"must change at next logon", 1, 5, std::nullopt},
+        {"age out of range", 0, -1, std::nullopt},
     };
     for (const auto &row : rows) {
         FakeAds ads;
-        ads.properties = {{L"PasswordExpired", row.expired}, {L"PasswordAge", row.age}};
+        ads.properties = {{L"PasswordExpired", seconds(row.expired)}, {L"PasswordAge", seconds(row.age)}};
         AdsiObject account;
         hold(account, ads);
-        AdsiReader provider({}, [&] { return now; });
-        EXPECT_EQ(provider.get(account, "PasswordLastChanged"), row.expected) << row.name;
+        EXPECT_EQ(AdsiReader({}, [&] { return now; }).get(account, "PasswordLastChanged"), row.expected) << row.name;
     }
 }
 

@@ -19,30 +19,31 @@ Fill boolean(bool b) { return of(VT_BOOL, [=](VARIANT &v) { V_BOOL(&v) = b ? VAR
 Fill date(double d) { return of(VT_DATE, [=](VARIANT &v) { V_DATE(&v) = d; }); }
 Fill text(const wchar_t *t) { return of(VT_BSTR, [=](VARIANT &v) { V_BSTR(&v) = SysAllocString(t); }); }
 
-struct Listed {
-    Listing listing;
-    std::vector<std::string> rows;  // every column as the report shows it, times in UTC
-    std::vector<std::wstring> bound;
-};
-
-Listed list(FakeContainer &container, const Request &request, HRESULT bindResult = S_OK)
+// What was bound, and the listing: its domain, failure and sources, then one
+// row a user with every column as the report shows it (times in UTC).
+std::pair<std::vector<std::wstring>, std::vector<std::string>> list(FakeContainer &container, const Request &request,
+                                                                    HRESULT bindResult = S_OK)
 {
-    Listed out;
-    const auto bind = [&](const std::wstring &path, IADsContainer **bound) {
-        out.bound.push_back(path);
+    std::vector<std::wstring> bound;
+    std::vector<std::string> rows;
+    const auto bind = [&](const std::wstring &path, IADsContainer **out) {
+        bound.push_back(path);
         if (SUCCEEDED(bindResult))
-            *bound = &container, container.AddRef();
+            *out = &container, container.AddRef();
         return bindResult;
     };
-    AdsiAccountSource catalog(*win::TimeZone::named(L"UTC"), [] { return DateTime(); }, bind);
-    const auto row = [&](AccountRecord &&record) {
+    AdsiAccountSource source(*win::TimeZone::named(L"UTC"), [] { return DateTime(); }, bind);
+    const Listing listing = source.list(request, [&](AccountRecord &&record) {
         std::string cells;
         for (const auto &column : accountColumns())
             cells.append(column.key).append("=").append(reportText(column.cell(record), testing::FakeLocale())) += ';';
-        out.rows.push_back(cells);
-    };
-    out.listing = catalog.list(request, row, [](const Progress &) {});
-    return out;
+        rows.push_back(cells);
+    }, [](const Progress &) {});
+    std::string summary = listing.domain + "|" + listing.failure.text;
+    for (const Source &s : listing.sources)
+        summary += "|" + s.name + (s.answered ? " answered " : " unanswered ") + s.error;
+    rows.insert(rows.begin(), summary);
+    return {bound, rows};
 }
 
 TEST(AdsiAccountSource, ListsEveryUserWithTheReportsValuesAndItsState)
@@ -60,15 +61,8 @@ TEST(AdsiAccountSource, ListsEveryUserWithTheReportsValuesAndItsState)
     FakeContainer container;
     container.users = {&jdoe, &asmith};
 
-    const Listed listed = list(container, {"sales", "", {}});
-    EXPECT_EQ(listed.bound, std::vector<std::wstring>{L"WinNT://SALES"});
-    EXPECT_EQ(container.filter, std::vector<std::wstring>{L"user"});
-    EXPECT_EQ(listed.listing.domain, "SALES");
-    EXPECT_FALSE(listed.listing.failure);
-    ASSERT_EQ(listed.listing.sources.size(), 1u);
-    EXPECT_EQ(listed.listing.sources[0].name, "WinNT://SALES");
-    EXPECT_TRUE(listed.listing.sources[0].answered);
-    EXPECT_EQ(listed.rows, (std::vector<std::string>{
+    EXPECT_EQ(list(container, {"sales", "", {}}), std::pair(std::vector<std::wstring>{L"WinNT://SALES"}, std::vector<std::string>{
+        "SALES||WinNT://SALES answered ",
         "account=SALES\\jdoe;user=jdoe;fullName=John Doe;lastLogin=12/1/2026 12:00:00 PM;lastLogoff=n/a;"
         "lastFailedLogin=n/a;lastBadLoginAddress=n/a;badLoginCount=n/a;passwordExpires=3/1/2027;"
         "passwordMaxAgeDays=120;passwordLastChanged=11/1/2026;disabled=0;locked=1;accountExpires=n/a;accountExpired=0;"
@@ -77,24 +71,26 @@ TEST(AdsiAccountSource, ListsEveryUserWithTheReportsValuesAndItsState)
         "lastBadLoginAddress=n/a;badLoginCount=n/a;passwordExpires=n/a;passwordMaxAgeDays=None;"
         "passwordLastChanged=n/a;disabled=1;locked=n/a;accountExpires=1/31/2027;accountExpired=0;passwordExpired=1;passwordNeverExpires=1;created=n/a;"
         "controllersAnswered=1;controllersAsked=1;"}));
+    EXPECT_EQ(container.filter, std::vector<std::wstring>{L"user"});
     // This computer's own container, not a domain of the same name.
     container.next = 0;
-    EXPECT_TRUE(list(container, {}).bound.at(0).ends_with(L",computer"));
+    EXPECT_TRUE(list(container, {}).first.at(0).ends_with(L",computer"));
     EXPECT_EQ(container.refs + jdoe.refs + asmith.refs, 3u);
 }
 
 TEST(AdsiAccountSource, GivesNoRowsAndAReasonWhenTheContainerCannotBeListed)
 {
+    const std::string bind = "ADSI could not bind WinNT://SALES (error 0x80070005)",
+                      broken = "ADSI could not list the users of WinNT://SALES (error 0x80004005)";
     const struct {
-        const char *name;
         Request request;
         HRESULT bind;
         std::size_t failAt;
-        const char *error;
+        std::string listing;
     } rows[] = {
-        {"bind", {"sales", "", {}}, E_ACCESSDENIED, SIZE_MAX, "ADSI could not bind WinNT://SALES (error 0x80070005)"},
-        {"broken off", {"sales", "", {}}, S_OK, 1, "ADSI could not list the users of WinNT://SALES (error 0x80004005)"},
-        {"name", {"sales/x", "", {}}, S_OK, SIZE_MAX, "not a domain or computer name: sales/x"},
+        {{"sales", "", {}}, E_ACCESSDENIED, SIZE_MAX, "SALES|" + bind + "|WinNT://SALES unanswered " + bind},
+        {{"sales", "", {}}, S_OK, 1, "SALES|" + broken + "|WinNT://SALES unanswered " + broken},
+        {{"sales/x", "", {}}, S_OK, SIZE_MAX, "|not a domain or computer name: sales/x"},
     };
     for (const auto &row : rows) {
         FakeAds user;
@@ -102,12 +98,7 @@ TEST(AdsiAccountSource, GivesNoRowsAndAReasonWhenTheContainerCannotBeListed)
         FakeContainer container;
         container.users = {&user};
         container.failAt = row.failAt;
-        const Listed listed = list(container, row.request, row.bind);
-        EXPECT_EQ(listed.listing.failure.text, row.error) << row.name;
-        EXPECT_EQ(listed.rows, std::vector<std::string>{}) << row.name;
-        for (const Source &source : listed.listing.sources)
-            EXPECT_EQ(source.error, row.error) << row.name;
-        EXPECT_EQ(listed.listing.sources.size(), listed.bound.size()) << row.name;
+        EXPECT_EQ(list(container, row.request, row.bind).second, std::vector<std::string>{row.listing});
     }
 }
 

@@ -27,32 +27,25 @@ struct Script {
     std::map<std::string, std::deque<Answer>, std::less<>> answers;
 
     Script &set(const std::string &name, PropertyValue value) { return script(name, {std::move(value)}); }
-    Script &script(const std::string &name, std::deque<Answer> list)
-    {
-        answers[name] = std::move(list);
-        return *this;
-    }
+    Script &script(const std::string &name, std::deque<Answer> list) { return answers[name] = std::move(list), *this; }
     // A typical account: every property readable, a 42-day password age.
     Script &typical()
     {
-        return set("LastLogin", at(2003, 6, 18, 23, 25, 7))
-            .set("LastLogoff", at(2003, 6, 19, 8, 0, 0))
-            .set("LastFailedLogin", at(2003, 6, 17, 9, 3, 59))
-            .set("BadLoginAddress", std::string("WKS-0042"))
-            .set("BadLoginCount", std::int64_t{3})
-            .set("PasswordExpirationDate", at(2003, 7, 30, 14, 30, 0))
+        return set("LastLogin", at(2003, 6, 18, 23, 25, 7)).set("LastLogoff", at(2003, 6, 19, 8, 0, 0))
+            .set("LastFailedLogin", at(2003, 6, 17, 9, 3, 59)).set("BadLoginAddress", std::string("WKS-0042"))
+            .set("BadLoginCount", std::int64_t{3}).set("PasswordExpirationDate", at(2003, 7, 30, 14, 30, 0))
             .set("MaxPasswordAge", std::int64_t{42 * 86400});
     }
     // The report's eight values, one line each.
     std::string report()
     {
         const AccountUsage usage = readProperties([this](std::string_view name) -> std::optional<PropertyValue> {
-            const auto it = answers.find(name);
-            if (it == answers.end() || it->second.empty())
+            auto &list = answers[std::string(name)];
+            if (list.empty())
                 return std::nullopt;
-            const Answer answer = it->second.front();
-            if (it->second.size() > 1)
-                it->second.pop_front();
+            const Answer answer = list.front();
+            if (list.size() > 1)
+                list.pop_front();
             if (std::holds_alternative<Throw>(answer))
                 throw std::runtime_error("get");
             const auto *value = std::get_if<PropertyValue>(&answer);
@@ -81,21 +74,17 @@ TEST(PropertyReads, MaxAgeAndLastChanged)
         bool expiryReadable = true;
     } cases[] = {
         {std::int64_t{90 * 86400}, "90", "5/1/2003 2:30:00 PM"},
-        // Not positive: "None"; the date is still counted back, the age
-        // neither rounded nor sign-tested (-0.5 s moves it half a second
-        // later, which rounds up).
-        {std::int64_t{0}, "None", "7/30/2003 2:30:00 PM"}, {std::int64_t{-1}, "None", "7/30/2003 2:30:01 PM"},
-        {0.9, "None", "7/30/2003 2:29:59 PM"}, {-0.5, "None", "7/30/2003 2:30:01 PM"},
-        {std::int64_t{3600000}, "41.6666666666667", "6/18/2003 10:30:00 PM"},
+        // Not positive (or under a second): "None"; the date is still counted
+        // back, the age neither rounded nor sign-tested (-0.5 s moves it half
+        // a second later, which rounds up).
+        {std::int64_t{0}, "None", "7/30/2003 2:30:00 PM"}, {0.9, "None", "7/30/2003 2:29:59 PM"},
+        {-0.5, "None", "7/30/2003 2:30:01 PM"},
         // Rounded down for the days, not for the date.
+        {std::int64_t{3600000}, "41.6666666666667", "6/18/2003 10:30:00 PM"},
         {3600000.75, "41.6666666666667", "6/18/2003 10:29:59 PM"},
-        {86399.9, "0.999988425925926", "7/29/2003 2:30:00 PM"},
-        {std::int64_t{1}, "0.0000115740740740741", "7/30/2003 2:29:59 PM"},
         // A date far out of range, or an age that is no number: the kept date.
-        {1e15, "11574074074.0741", kept}, {std::string("3600000"), "3600000", kept},
-        {std::string("0"), "0", kept}, {NullValue{}, "n/a", kept}, {EmptyValue{}, "n/a", kept},
-        {at(2003, 6, 18), "n/a", kept}, {std::nan(""), "n/a", kept},
-        {std::int64_t{-1}, "None", kept, false},
+        {1e15, "11574074074.0741", kept}, {std::string("3600000"), "3600000", kept}, {NullValue{}, "n/a", kept},
+        {at(2003, 6, 18), "n/a", kept}, {std::int64_t{-1}, "None", kept, false},
     };
     for (const Case &c : cases) {
         Script s;

@@ -7,7 +7,6 @@
 #include "fake_com.h"
 #include "platform/win/com.h"
 #include "directory/adsi/variant_value.h"
-#include "platform/win/wide_text.h"
 
 namespace tramsel::win {
 namespace {
@@ -59,24 +58,14 @@ TEST(VariantConversion, GivesTheValueOfItsKind)
         {"Empty", of(VT_EMPTY, [](VARIANT &) {}), PropertyValue(EmptyValue{})},
         {"Null", of(VT_NULL, [](VARIANT &) {}), PropertyValue(NullValue{})},
 
-        {"I1", of(VT_I1, [](VARIANT &v) { V_I1(&v) = -128; }), integer(-128)},
-        {"I2", of(VT_I2, [](VARIANT &v) { V_I2(&v) = -32768; }), integer(-32768)},
         {"I4", of(VT_I4, [](VARIANT &v) { V_I4(&v) = -2147483647 - 1; }), integer(-2147483648LL)},
-        {"I8", of(VT_I8, [](VARIANT &v) { V_I8(&v) = INT64_MIN; }), integer(INT64_MIN)},
-        {"UI1", of(VT_UI1, [](VARIANT &v) { V_UI1(&v) = 255; }), integer(255)},
-        {"UI2", of(VT_UI2, [](VARIANT &v) { V_UI2(&v) = 65535; }), integer(65535)},
         {"UI4", of(VT_UI4, [](VARIANT &v) { V_UI4(&v) = 4294967295U; }), integer(4294967295LL)},
-        {"UI8Largest", of(VT_UI8, [](VARIANT &v) { V_UI8(&v) = INT64_MAX; }), integer(INT64_MAX)},
         {"UI8TooLarge", of(VT_UI8, [](VARIANT &v) { V_UI8(&v) = INT64_MAX + 1ULL; }), kFails},
         {"BoolTrue", of(VT_BOOL, [](VARIANT &v) { V_BOOL(&v) = VARIANT_TRUE; }), integer(-1)},
-        {"BoolFalse", of(VT_BOOL, [](VARIANT &v) { V_BOOL(&v) = VARIANT_FALSE; }), integer(0)},
 
-        {"R4", of(VT_R4, [](VARIANT &v) { V_R4(&v) = -0.75f; }), floating(-0.75)},
         {"R8", of(VT_R8, [](VARIANT &v) { V_R8(&v) = 3628800.5; }), floating(3628800.5)},
-        {"CurrencyInTenThousandths", of(VT_CY, [](VARIANT &v) { V_CY(&v).int64 = -1234567; }), floating(-123.4567)},
         {"DecimalScaledAndNegative", decimalOf(2, DECIMAL_NEG, 0, 12345), floating(-123.45)},
         {"DecimalHighPart", decimalOf(0, 0, 1, 0), floating(18446744073709551616.0)},
-        {"DecimalBadScale", decimalOf(29, 0, 0, 1), kFails},
 
         // Rounded to the second: the fraction is 23:25:06.99999...
         {"DateWithTime", dateOf(37790.97577546296), date(2003, 6, 18, 23, 25, 7)},
@@ -84,7 +73,6 @@ TEST(VariantConversion, GivesTheValueOfItsKind)
         {"DateNegativeWithTime", dateOf(-1.25), date(1899, 12, 29, 6)},
         {"DateAfterYear9999", dateOf(2958466.0), kFails},
         {"DateNotANumber", dateOf(std::numeric_limits<double>::quiet_NaN()), kFails},
-        {"DateHuge", dateOf(1e300), kFails},
 
         {"Text", bstrOf(L"Zo\u00eb \u2603 \U0001F600", 8), text("Zo\xc3\xab \xe2\x98\x83 \xf0\x9f\x98\x80")},
         {"TextNull", of(VT_BSTR, [](VARIANT &v) { V_BSTR(&v) = nullptr; }), text("")},
@@ -95,7 +83,6 @@ TEST(VariantConversion, GivesTheValueOfItsKind)
         {"LargeInteger", dispatchOf(interval), integer(-36288000000000LL)},
         {"OtherDispatch", dispatchOf(other), kFails},
         {"NullDispatch", of(VT_DISPATCH, [](VARIANT &v) { V_DISPATCH(&v) = nullptr; }), kFails},
-        {"Error", of(VT_ERROR, [](VARIANT &v) { V_ERROR(&v) = E_FAIL; }), kFails},
     };
     for (const auto &row : rows) {
         ClearedVariant variant;
@@ -104,14 +91,6 @@ TEST(VariantConversion, GivesTheValueOfItsKind)
     }
     // Every reference the conversion took was given back: the test's own are all that is left.
     EXPECT_EQ(unsignedLow.refs + interval.refs + other.refs, 3u);
-}
-
-TEST(WideText, TakesOnlyWholeTextsOfValidUtf8)
-{
-    EXPECT_EQ(terminatedWide(""), std::wstring());
-    EXPECT_EQ(terminatedWide("WinNT://SALES/Zo\xc3\xab,user"), std::wstring(L"WinNT://SALES/Zo\u00eb,user"));
-    EXPECT_EQ(terminatedWide(std::string_view("WinNT://SALES/a\0b,user", 23)), std::nullopt);
-    EXPECT_EQ(terminatedWide("Zo\xeb"), std::nullopt);  // Latin-1, not UTF-8
 }
 
 } // namespace

@@ -24,28 +24,24 @@ const std::vector<PasswdEntry> kUsers = {
 // going back now and then, as clock changes make them.
 struct RandomTree : testing::ProviderFixture {
     std::mt19937 random;
-    void fill(unsigned seed)
+    explicit RandomTree(unsigned seed) : random(seed)
     {
-        random.seed(seed);
-        for (const char *path : {"/var/log", "/var/run", "/var/lib"})
-            std::filesystem::remove_all(tree.path(path));
         const char *const names[] = {"alice", "bob", "carol", "LOGIN", "", "reboot", "shutdown", "runlevel", "mallory"};
         const char *const lines[] = {"pts/0", "pts/1", "tty1", "", "~"};
         const auto pick = [this](auto &options) { return options[random() % std::size(options)]; };
-        const auto records = [&](std::size_t count) {
-            std::vector<Utmp> log;
+        for (const char *path : {"/var/log/wtmp.1", "/var/log/wtmp", "/var/log/btmp.1", "/var/log/btmp"}) {
+            if (random() % 4 == 0)
+                continue;
+            std::vector<Utmp> log(random() % 60);
             std::uint32_t seconds = testing::t(2024, 5, 1);
-            for (std::size_t i = 0; i < count; ++i) {
+            for (std::size_t i = 0; i < log.size(); ++i) {
                 seconds += static_cast<std::uint32_t>(random() % 600) - 120;
-                std::string user = random() % 8 == 0 ? kUsers[random() % kUsers.size()].name : pick(names);
-                log.push_back({static_cast<int>(1 + random() % 8), pick(lines), user, "h" + std::to_string(i), seconds,
-                               static_cast<std::int32_t>(pick("036"))});
+                const std::string user = random() % 8 == 0 ? kUsers[random() % kUsers.size()].name : pick(names);
+                log[i] = {static_cast<int>(1 + random() % 8), pick(lines), user, "h" + std::to_string(i), seconds,
+                          static_cast<std::int32_t>(pick("036"))};
             }
-            return log;
-        };
-        for (const char *path : {"/var/log/wtmp.1", "/var/log/wtmp", "/var/log/btmp.1", "/var/log/btmp"})
-            if (random() % 4 != 0)
-                utmp(path, records(random() % 60));
+            utmp(path, log);
+        }
         tree.write("/var/log/lastlog", testing::lastlogRecord(testing::t(2024, 5, 1, 2), "", ""), 1000 * 292);
         tree.write("/var/log/lastlog", testing::lastlogRecord(testing::t(2024, 5, 1, 3), "", ""), 7 * 292);
         if (random() % 2 != 0)
@@ -54,6 +50,7 @@ struct RandomTree : testing::ProviderFixture {
             databases();
     }
 
+    // Both databases' tables in both files.
     void databases()
     {
         std::string sql = "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; CREATE TABLE Lastlog2(Name TEXT PRIMARY KEY, Time INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);"
@@ -66,9 +63,8 @@ struct RandomTree : testing::ProviderFixture {
             sql += "INSERT INTO wtmp(Type, User, Login, Logout) VALUES(" + std::string(user.empty() ? "1" : "3") + ",'"
                 + user + "'," + micros + "," + (random() % 2 ? "NULL" : micros + "+5") + ");";
         }
-        std::filesystem::create_directories(tree.path("/var/lib/lastlog"));
-        std::filesystem::create_directories(tree.path("/var/lib/wtmpdb"));
         for (const char *path : {"/var/lib/lastlog/lastlog2.db", "/var/lib/wtmpdb/wtmp.db"}) {
+            std::filesystem::create_directories(std::filesystem::path(tree.path(path)).parent_path());
             sqlite3 *db = nullptr;
             ASSERT_EQ(sqlite3_open(tree.path(path).c_str(), &db), SQLITE_OK);
             EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
@@ -79,15 +75,11 @@ struct RandomTree : testing::ProviderFixture {
 
 TEST(RecordSources, EveryUserAtOnceAgreesWithEachAlone)
 {
-    RandomTree f;
-    testing::ObservingFileReader files(f.tree.root, f.opened);
     for (unsigned seed = 1; seed <= 200; ++seed) {
-        f.fill(seed);
-        f.opened->clear();
+        RandomTree f(seed);
+        testing::ObservingFileReader files(f.tree.root, f.opened);
         const auto all = RecordSources(files, DatabaseState::AtRest).forUsers(kUsers);
-        std::set<std::string> once;
-        for (const std::string &path : *f.opened)
-            EXPECT_TRUE(once.insert(path).second) << path << " opened twice, seed " << seed;
+        EXPECT_EQ(std::set<std::string>(f.opened->begin(), f.opened->end()).size(), f.opened->size()) << "a file read twice, seed " << seed;
         ASSERT_EQ(all.size(), kUsers.size());
         for (std::size_t i = 0; i < kUsers.size(); ++i)
             EXPECT_TRUE(all[i] == RecordSources(files, DatabaseState::AtRest).forUser(kUsers[i]))
