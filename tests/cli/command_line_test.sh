@@ -50,7 +50,6 @@ version|0|echo Tramsel 2.0||"$program" --version
 no display|2||tramsel: no display; use --print to get the report on standard output|"$program" 'vm\tuser1'
 display that does not answer|2||tramsel: no display; use --print to get the report on standard output|DISPLAY=/nonexistent/x11:0 "$program" 'vm\tuser1'
 report, lines ending in LF|0|printf %s "$jdoe"||"$program" --print --root "$tree" 'pc\jdoe'
-report with standard input closed, as cron may start it|0|printf %s "$jdoe"||"$program" --print --root "$tree" 'pc\jdoe' <&-
 help wins|0|"$program" --help||"$program" --print --help
 a dot for a domain|1|failure_text '.\x'|not an account name this system can have|"$program" --print '.\x'
 a domain of 5,000 characters|1|failure_text "$domain\\x"|not an account name this system can have|"$program" --print "$domain\\x"
