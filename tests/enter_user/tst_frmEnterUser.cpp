@@ -65,6 +65,17 @@ private slots:
         }
     }
 
+    // Every control inside the dialog, and the buttons clear of every other.
+    void buttonsStandClear()
+    {
+        const auto controls = dialog->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        for (const QPushButton *button : dialog->findChildren<QPushButton *>())
+            for (const QWidget *other : controls)
+                QVERIFY2(dialog->rect().contains(other->geometry())
+                             && (other == button || !other->geometry().intersects(button->geometry())),
+                         qPrintable(button->objectName() + u' ' + other->objectName()));
+    }
+
     // Pasted (QLineEdit cuts typing at the same limit).
     void fieldsTakeNoMoreThanTheirLimit()
     {

@@ -77,6 +77,7 @@ private slots:
                 drawn << u"  "_s + item->objectName() + u' ' + item->text() + u' ' + item->shortcut().toString();
         }
         auto *toolbar = child<QToolBar>("tbToolBar");
+        QVERIFY(!toolbar->isMovable());
         for (QAction *button : toolbar->actions()) {
             const QSize size = toolbar->widgetForAction(button)->size();
             drawn << (button->isSeparator() ? u"|"_s : u"%1 %2x%3"_s.arg(button->toolTip()).arg(size.width()).arg(size.height()));

@@ -12,25 +12,8 @@
 namespace tramsel::audit {
 namespace {
 
-// The user's clock a fixed number of seconds ahead of UTC; dates and times
-// written as FakeLocale writes them.
-class OffsetLocale final : public Locale {
-public:
-    explicit OffsetLocale(int offset) : offset_(offset) {}
-    LocalTime localTime(const DateTime &t) const override
-    {
-        return {t.isInstant() ? t.minusSeconds(-offset_)->civil() : t.civil(), offset_};
-    }
-    std::string toUpper(std::string_view text) const override { return us_.toUpper(text); }
-    std::string dateText(const CivilDateTime &d) const override { return us_.dateText(d); }
-    std::string timeText(const CivilDateTime &d) const override { return us_.timeText(d); }
-    std::string clockText(const CivilDateTime &d) const override { return us_.clockText(d); }
-    std::string decimalSeparator() const override { return ","; }
-
-private:
-    int offset_;
-    testing::FakeLocale us_;
-};
+// The user's clock a fixed number of seconds ahead of UTC, and a decimal comma.
+testing::FakeLocale OffsetLocale(int offset) { return testing::FakeLocale(",", offset); }
 
 DateTime utc(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 {
@@ -41,7 +24,7 @@ DateTime wall(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return *
 TEST(Audit, FiltersAtTheirBoundaries)
 {
     // 2026-12-07 12:00 UTC, 13:00 on the user's clock.
-    const OffsetLocale locale(3600);
+    const testing::FakeLocale locale = OffsetLocale(3600);
     const Now now = nowAt(utc(2026, 12, 7, 12), locale);
     const DateTime ninetyDaysAgo = utc(2026, 9, 8, 12);
     const DateTime inFourteenDays = utc(2026, 12, 21, 12);
@@ -192,7 +175,7 @@ const std::vector<Source> kSources{{"ldap://dc1.sales.test", true, {}}, {"ldap:/
 
 std::string listing(Format format, std::vector<AccountRecord> records)
 {
-    const OffsetLocale locale(3600);
+    const testing::FakeLocale locale = OffsetLocale(3600);
     StringOut text;
     AccountOutput output(format, locale, text);
     for (const AccountRecord &record : records)
@@ -321,7 +304,7 @@ TEST(Audit, PerControllerView)
 {
     PerController view{"SALES\\jdoe", {{kSources[0], utc(2026, 12, 7, 8, 30), {}, 3, {}, {}, wall(2026, 12, 1)},
                                        {kSources[1], {}, {}, {}, {}, {}, {}}}, {}};
-    const OffsetLocale locale(-18000);
+    const testing::FakeLocale locale = OffsetLocale(-18000);
     EXPECT_EQ(perController(Format::Json, view, utc(2026, 12, 7, 8, 30), locale),
               "{\n"
               "  \"account\": \"SALES\\\\jdoe\",\n"

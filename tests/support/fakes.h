@@ -24,13 +24,17 @@ inline const std::string kFailureSalesNobody =
     "or use Windows 2000\r\n"
     "\r\n";
 
-// US-style: 6/18/2003 and 11:25:07 PM; the decimal separator is settable.
+// US-style: 6/18/2003 and 11:25:07 PM; the decimal separator and the user's
+// clock (seconds ahead of UTC) are settable.
 class FakeLocale final : public Locale {
 public:
-    explicit FakeLocale(std::string separator = ".") : separator_(std::move(separator)) {}
+    explicit FakeLocale(std::string separator = ".", int offset = 0) : separator_(std::move(separator)), offset_(offset) {}
 
-    // Instants in UTC; wall-clock times as they are.
-    LocalTime localTime(const DateTime &dateTime) const override { return {dateTime.civil(), 0}; }
+    // Instants on the user's clock; wall-clock times as they are.
+    LocalTime localTime(const DateTime &t) const override
+    {
+        return {offset_ && t.isInstant() ? t.minusSeconds(-offset_)->civil() : t.civil(), offset_};
+    }
     // ASCII, or Turkish-like: "i" becomes "\u0130" and "\u00fc" becomes "\u00dc".
     bool turkish = false;
 
@@ -67,6 +71,7 @@ public:
 
 private:
     std::string separator_;
+    int offset_;
 };
 
 // A source with scripted answers that records what it is asked. It finds

@@ -152,6 +152,7 @@ struct ObservingFileReader final : linux_accounts::FileReader {
         return inner.open(path);
     }
     std::optional<std::vector<std::string>> names(const std::string &path) override { return inner.names(path); }
+    int lastError() const override { return inner.lastError(); }
 };
 
 // A source on a fixture tree of this machine, WEB01, with six users, in UTC

@@ -2,8 +2,8 @@
 // before the answer is given, even when the deadline passed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -75,17 +75,21 @@ TEST(AdControllers, AStopEndsTheTasksUnderWayAndBeginsNoOther)
 
 TEST(AdControllers, AtMostSoManyAtOnce)
 {
-    std::atomic<int> running = 0, most = 0;
+    // Each task waits a while for a fifth to run beside it, as a fifth thread would.
+    std::mutex mutex;
+    std::condition_variable changed;
+    int running = 0, most = 0;
     const auto done = runTogether(
-        40, 4, std::nullopt,
+        8, 4, std::nullopt,
         [&](std::size_t) {
-            const int now = ++running;
-            for (int seen = most; now > seen && !most.compare_exchange_weak(seen, now);) {
-            }
+            std::unique_lock lock(mutex);
+            most = std::max(most, ++running);
+            changed.notify_all();
+            changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return running > 4; });
             --running;
         },
         [](std::size_t) {});
-    EXPECT_EQ(done, std::vector<bool>(40, true));
+    EXPECT_EQ(done, std::vector<bool>(8, true));
     EXPECT_LE(most, 4);
 }
 

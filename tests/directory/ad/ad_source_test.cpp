@@ -123,11 +123,13 @@ std::string row(const AccountRecord &r)
 struct Domain {
     std::map<std::string, Controller> controllers;
     AdAccountSource source{{{}}, std::make_unique<FakeAccess>(controllers)};
+    Progress told;  // the last progress told
 
     std::string list(const std::string &base = {}, Listing *listing = nullptr)
     {
         std::string rows;
-        const Listing done = source.list({"SALES", base, {}}, [&](AccountRecord &&r) { rows += row(r) + "\n"; }, {});
+        const Listing done = source.list({"SALES", base, {}}, [&](AccountRecord &&r) { rows += row(r) + "\n"; },
+                                         [&](const Progress &p) { told = p; });
         if (listing)
             *listing = done;
         return rows + (done.failure ? "failure: " + done.failure.text + "\n" : "");
@@ -149,6 +151,7 @@ TEST(AdSource, JoinsEveryControllersListingByGuid)
                                     "SALES\\jdoe: 6/1/2024 9:00:00 AM 3 42 0 2/2\n");
     ASSERT_EQ(listing.sources.size(), 2u);
     EXPECT_TRUE(listing.sources[0].answered && listing.sources[1].answered);
+    EXPECT_EQ(std::tuple(d.told.sourcesDone, d.told.sourcesTotal, d.told.accountsRead), std::tuple(2u, 2u, 2u));
 }
 
 TEST(AdSource, AControllerThatFailsGivesNoRowsAndIsNamed)

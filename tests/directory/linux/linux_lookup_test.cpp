@@ -35,9 +35,35 @@ TEST(LinuxSource, FindsThisMachinesUsersByAnyOfItsNames)
         EXPECT_FALSE(finds(domain, user)) << domain << "\\" << user;
     EXPECT_EQ(source->lookup({"WEB01", "nobody"}).failure.text, "no user nobody on WEB01");
     EXPECT_EQ(source->lookup({".", "x"}).failure.text, "not an account name this system can have");
-    // A tree without /etc/hostname has no name of its own (LOCALHOST aside).
+    // A host name's letters upper-cased to the last; without /etc/hostname, no name of its own (LOCALHOST aside).
+    f.tree.write("/etc/hostname", "az\n");
+    const Lookup mine = f.source()->lookup({"", "alice"});
+    EXPECT_EQ(mine.record ? mine.record->account : "", "AZ\\alice");
     std::filesystem::remove(f.tree.path("/etc/hostname"));
     EXPECT_FALSE(f.source()->lookup({"WEB02", "alice"}).record);
+}
+
+// What could not be read, named once, when values are left unknown: a log
+// merely missing beside one that answers is no loss.
+TEST(LinuxSource, NamesTheFilesThatLeaveValuesUnknown)
+{
+    const std::string wtmp = "/var/log/wtmp: No such file or directory; last ", btmp = "/var/log/btmp: No such file or directory; failed logins are unknown";
+    const struct { const char *name; std::vector<const char *> folders, files; std::vector<std::string> unread; } cases[] = {
+        {"no logs", {}, {}, {wtmp + "logins and last logoffs are unknown", btmp}},
+        {"lastlog answers for logins", {}, {"/var/log/lastlog"}, {wtmp + "logoffs are unknown", btmp}},
+        {"every log answers", {}, {"/var/log/wtmp", "/var/log/btmp"}, {}},
+        {"folders in place of the databases", {"/var/lib/wtmpdb/wtmp.db", "/var/log/lastlog"}, {"/var/log/btmp"},
+         {wtmp + "logins and last logoffs are unknown", "/var/lib/wtmpdb/wtmp.db: Is a directory; last logins and last logoffs are unknown",
+          "/var/log/lastlog: Is a directory; last logins are unknown"}},
+    };
+    for (const auto &c : cases) {
+        Fixture f;
+        for (const char *folder : c.folders)
+            std::filesystem::create_directories(f.tree.path(folder));
+        for (const char *file : c.files)
+            f.tree.write(file, "");
+        EXPECT_EQ(f.source()->lookup({"WEB01", "alice"}).unread, c.unread) << c.name;
+    }
 }
 
 // An account database (as NSS would be) that gives back any name it is told to.
@@ -98,7 +124,7 @@ TEST(LinuxSource, LastLoginFromWhicheverSourceHasTheUser)
     // wtmp keeps the first 32 bytes of a longer name.
     const std::string longName(40, 'z');
     f.tree.write("/etc/passwd", kPasswd + longName + ":x:1004:1004::/:/bin/sh\n");
-    f.utmp("/var/log/wtmp", {{7, "pts/3", longName, "", t(2024, 5, 3, 9)}, {7, "pts/4", longName.substr(0, 31), "", t(2024, 5, 4, 9)}});
+    f.utmp("/var/log/wtmp", {{7, "pts/3", longName, "h", t(2024, 5, 3, 9)}, {7, "pts/4", longName.substr(0, 31), "", t(2024, 5, 4, 9)}});
     EXPECT_EQ(f.values(longName), at(5, 3, 9) + "|n/a|n/a|n/a|n/a|") << "a 40-byte name";
 }
 

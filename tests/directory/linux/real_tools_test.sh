@@ -47,12 +47,13 @@ check() {  # check WHAT EXPECTED ACTUAL
     fi
 }
 
-# The report of a user, once through NSS and once reading / as a tree; both
-# must say the same. It runs in a subshell ($(report ...)), so a difference
-# is counted through a file.
+# The report of a user, once through NSS (standard input closed, as cron may
+# start it: a file may then open as descriptor 0) and once reading / as a
+# tree; both must say the same. It runs in a subshell ($(report ...)), so a
+# difference is counted through a file.
 report() {
     local user=$1 nss tree
-    nss=$("$program" --print "$host\\$user" | tr -d '\r')
+    nss=$("$program" --print "$host\\$user" <&- | tr -d '\r')
     tree=$("$program" --print --root / "$host\\$user" | tr -d '\r')
     [ "$nss" == "$tree" ] || { echo "FAIL NSS and --root / differ:" >&2; echo "$nss" >&2; echo "$tree" >&2; echo x >>"$scratch/differ"; }
     echo "$nss"
