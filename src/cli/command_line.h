@@ -32,6 +32,7 @@ struct CommandLine {
     std::string root;
     std::vector<std::string> servers;
     std::string base;
+    bool computers = false;  // --computers: list computer accounts
     audit::Filters filters;
     std::optional<std::string> account;  // "DOMAIN\user" as typed; with --audit, the DOMAIN
     std::string error;                   // set when the command line is bad

@@ -85,7 +85,8 @@ struct Run {
 
     WindowlessResult audit() const
     {
-        const Request request{upperDomain(line.account.value_or(""), locale), line.base};
+        const Request request{upperDomain(line.account.value_or(""), locale), line.base,
+                              line.computers ? Request::Kind::Computers : Request::Kind::Users};
         const DateTime generated = now();
         const audit::Now clock = audit::nowAt(generated, locale);
         // The rows go out as they come where the caller takes them so.

@@ -70,6 +70,9 @@ struct Lookup {
 struct Request {
     std::string domain;  // upper-cased (upperDomain); empty for this machine
     std::string base;    // an AD distinguished name to list below; empty: the whole domain
+    // Which accounts: users, or computers (a source without them refuses
+    // the request as a BadRequest).
+    enum class Kind { Users, Computers } kind = Kind::Users;
 };
 
 /// How far a listing has come, for a progress line.

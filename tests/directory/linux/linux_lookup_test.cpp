@@ -70,7 +70,7 @@ TEST(LinuxSource, ReadsOnlyTheFilesOfTheCanonicalUserEachOnce)
     f.tree.write("/etc/security/faillock.conf", "dir = /var/lib/faillock\n");
     ASSERT_TRUE(f.source()->lookup({"WEB01", "alice"}).record);
     std::multiset<std::string> opened(f.opened->begin(), f.opened->end());  // each once
-    EXPECT_EQ(opened, (std::multiset<std::string>{"/etc/hostname", "/etc/passwd", "/etc/shadow",
+    EXPECT_EQ(opened, (std::multiset<std::string>{"/etc/hostname", "/etc/login.defs", "/etc/passwd", "/etc/shadow",
                                                "/etc/security/faillock.conf", "/var/lib/faillock/alice",
                                                "/var/lib/lastlog/lastlog2.db", "/var/lib/wtmpdb/wtmp.db",
                                                "/var/log/btmp", "/var/log/btmp.1", "/var/log/lastlog",

@@ -43,13 +43,14 @@ struct Fixture : testing::ProviderFixture {
         tree.write("/etc/hostname", "web01.example.org\n");
     }
 
-    std::vector<AccountRecord> rows(const std::string &domain = {}, Listing *listing = nullptr, const std::string &base = {})
+    std::vector<AccountRecord> rows(const std::string &domain = {}, Listing *listing = nullptr, const std::string &base = {},
+                                    Request::Kind kind = Request::Kind::Users)
     {
         LinuxAccountSource source(std::make_unique<testing::ObservingFileReader>(tree.root, opened),
                                   [](auto &files) { return std::make_unique<linux_accounts::TreeAccounts>(files); },
                                   [this] { return now; }, linux_accounts::DatabaseState::AtRest, tree.root);
         std::vector<AccountRecord> records;
-        Listing done = source.list({domain, base}, [&](AccountRecord &&r) { records.push_back(std::move(r)); }, {});
+        Listing done = source.list({domain, base, kind}, [&](AccountRecord &&r) { records.push_back(std::move(r)); }, {});
         if (listing)
             *listing = done;
         return records;
@@ -87,6 +88,7 @@ TEST(LinuxSource, EveryAccountAgreesWithItsReport)
     f.tree.write("/var/log/lastlog", testing::lastlogRecord(t(2024, 5, 23), "tty2", ""), 1003 * 292);
     f.failures("bob", {700, 650, 599});
     f.failures("root", {30, 20, 10});
+    f.tree.write("/etc/login.defs", "# user accounts\nUID_MIN\t\t 1002\nUID_MAX 1003\n");
 
     const auto rows = f.rows();
     EXPECT_EQ(std::set<std::string>(f.opened->begin(), f.opened->end()).size(), f.opened->size()) << "a file read twice";
@@ -104,12 +106,12 @@ TEST(LinuxSource, EveryAccountAgreesWithItsReport)
     EXPECT_EQ(users, (std::vector<std::string>{"root", "alice", "bob", "carol", "dave", "erin"}));
 
     const std::vector<std::string> expected = {
-        "fullName=root disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=Alice Liddell disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=0 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=n/a disabled=0 locked=1 accountExpires=n/a accountExpired=0 passwordExpired=1 passwordNeverExpires=0 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=n/a disabled=0 locked=1 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=n/a disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=n/a disabled=1 locked=0 accountExpires=6/1/2024 accountExpired=1 passwordExpired=1 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=root disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a systemAccount=1 container=n/a operatingSystem=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=Alice Liddell disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=0 created=n/a systemAccount=1 container=n/a operatingSystem=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=0 locked=1 accountExpires=n/a accountExpired=0 passwordExpired=1 passwordNeverExpires=0 created=n/a systemAccount=1 container=n/a operatingSystem=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=0 locked=1 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a systemAccount=0 container=n/a operatingSystem=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a systemAccount=0 container=n/a operatingSystem=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=1 locked=0 accountExpires=6/1/2024 accountExpired=1 passwordExpired=1 passwordNeverExpires=1 created=n/a systemAccount=1 container=n/a operatingSystem=n/a controllersAnswered=1 controllersAsked=1 ",
     };
     for (std::size_t i = 0; i < std::min(rows.size(), expected.size()); ++i) {
         EXPECT_EQ(rows[i].account, "WEB01\\" + rows[i].user);
@@ -157,15 +159,18 @@ TEST(LinuxSource, FailsWithAReason)
         {"another machine", "SALES", "SALES is not the machine in ", false, 0, "SALES"},
         {"no passwd", "", "cannot read ", true, 0, "WEB01"},
         {"a base", "", "--base limits only a listing of an Active Directory domain", false, 0, "WEB01"},
+        {"computers", "", "a Linux machine has no computer accounts", false, 0, "WEB01"},
     };
     for (const Case &c : cases) {
         Fixture f;
         if (c.removePasswd)
             std::filesystem::remove(f.tree.path("/etc/passwd"));
         Listing listing;
-        EXPECT_EQ(f.rows(c.domain, &listing, c.name == std::string("a base") ? "OU=x" : "").size(), c.rows) << c.name;
+        const std::string name = c.name;
+        EXPECT_EQ(f.rows(c.domain, &listing, name == "a base" ? "OU=x" : "",
+                         name == "computers" ? Request::Kind::Computers : Request::Kind::Users).size(), c.rows) << c.name;
         EXPECT_EQ(listing.failure.text.substr(0, std::string_view(c.error).size()), c.error) << c.name;
-        EXPECT_EQ(listing.failure.kind == Failure::Kind::BadRequest, c.name == std::string("a base")) << c.name;
+        EXPECT_EQ(listing.failure.kind == Failure::Kind::BadRequest, name == "a base" || name == "computers") << c.name;
         EXPECT_EQ(listing.domain, c.listed) << c.name;
     }
 }
