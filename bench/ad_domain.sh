@@ -29,9 +29,9 @@ trap ad_cleanup EXIT
 
 echo "Setting up the domain... (load average: $(cut -d' ' -f1-3 /proc/loadavg))"
 ad_start_work
-ad_add_dc 1 && ad_add_dc 2 && ad_provision || exit 1
+ad_add_dc 1 && ad_add_dc 2 && ad_make_dc 1 || exit 1
 ad_in 1 samba-tool user create jdoe 'Us3r-Passw0rd!' >/dev/null || exit 1
-{ ad_start_dc 1 && ad_join_second && ad_start_dc 2 && ad_announce_second >/dev/null 2>&1; } || exit 1
+{ ad_start_dc 1 && ad_make_dc 2 && ad_start_dc 2 && ad_announce_second >/dev/null 2>&1; } || exit 1
 export KRB5CCNAME=FILE:$AD_WORK/reader.cc TZ=UTC
 printf '%s\n' "$AD_ADMIN_PASSWORD" | ad_in 1 kinit "Administrator@$AD_REALM" >/dev/null || exit 1
 

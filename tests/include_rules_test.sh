@@ -19,9 +19,10 @@ cli: report output cli
 platform: report platform
 directory: report platform directory
 ui: report platform ui
-main: report output cli platform ui main about enter_user directory windows
+main: report output cli platform ui main about enter_user audit directory windows
 enter_user: report platform ui enter_user windows
 about: report platform ui about windows
+audit: report output platform ui audit main windows
 RULES
 
 # Only the start-up files know which sources exist.
@@ -36,7 +37,7 @@ done
 # No toolkit in the core, the outputs, the command line, the sources or
 # the windows' toolkit-free parts.
 for file in $(grep -rlE '#include [<"](Q[A-Za-z]*|windows\.h|ui/(qt|win32)/|platform/(qt|win)/)' \
-    report output cli directory/linux directory/ad main/*.* enter_user/*.* about/*.*); do
+    report output cli directory/linux directory/ad main/*.* enter_user/*.* about/*.* audit/*.*); do
     fail "$file includes a toolkit or a platform's own service"
 done
 [ "$failures" -eq 0 ] && echo "ok: every include follows the rules"

@@ -52,6 +52,27 @@ void setDays(CommandLine &line, std::optional<int> &days, std::string_view optio
             + std::to_string(kMaxDays) + ", not '" + value + "'.";
 }
 
+// The columns a comma-separated LIST names; with `signs`, a key may start
+// with '-' for a descending order.
+void setColumns(CommandLine &line, const std::string &list, bool signs)
+{
+    for (std::size_t at = 0; at <= list.size() && line.error.empty();) {
+        const std::size_t comma = std::min(list.find(',', at), list.size());
+        std::string_view key = std::string_view(list).substr(at, comma - at);
+        const bool descending = signs && key.starts_with('-');
+        key.remove_prefix(descending ? 1 : 0);
+        const Column<AccountRecord> *column = accountColumn(key);
+        if (!column)
+            line.error = key.empty() ? "A column is missing in '" + list + "'."
+                                     : "Unknown column '" + std::string(key) + "': --help lists the column keys.";
+        else if (signs)
+            line.sort.push_back({column, descending});
+        else
+            line.columns.push_back(column);
+        at = comma + 1;
+    }
+}
+
 // --help's Options, then its Filters (the options that need --audit and narrow the rows).
 const Option kOptions[] = {
     {"print", "p", "", Needs::Nothing, [](CommandLine &l, const std::string &) { l.print = true; },
@@ -67,6 +88,19 @@ const Option kOptions[] = {
      },
      "{formats}: with --print the account's row instead\n"
      "of the report; with --audit every row (table by default)."},
+    {"columns", "o", "LIST", Needs::PrintOrAudit,
+     [](CommandLine &l, const std::string &v) { setColumns(l, v, false); },
+     "Show these columns, in this order (keys from the list\n"
+     "below, comma-separated). A table shows account, fullName,\n"
+     "lastLogin, lastFailedLogin, badLoginCount, passwordExpires,\n"
+     "disabled and locked unless told; CSV and JSON all."},
+    {"sort", "", "KEYS", Needs::Audit, [](CommandLine &l, const std::string &v) { setColumns(l, v, true); },
+     "With --audit: sort by these columns in turn (comma-\n"
+     "separated; -KEY descending), values not known last.\n"
+     "Without it, rows come as listed: a domain's by user name."},
+    {"summary", "", "", Needs::Audit, [](CommandLine &l, const std::string &) { l.summary = true; },
+     "With --audit: only the counts (accounts, locked, disabled,\n"
+     "never logged in, passwords expired, controllers answered)."},
     {"per-dc", "", "", Needs::Print, [](CommandLine &l, const std::string &) { l.perController = true; },
      "With --print: what each domain controller says of the\n"
      "account, one row a controller."},
@@ -117,7 +151,8 @@ const Option kOptions[] = {
 
 bool isFilter(const Option &option)
 {
-    return option.needs == Needs::Audit && option.name != "base" && option.name != "computers";
+    constexpr std::string_view kShaping[] = {"base", "computers", "sort", "summary"};
+    return option.needs == Needs::Audit && !oneOf(option.name, kShaping);
 }
 
 // "  -p, --print      Print ..." with the help's later lines under its first.
@@ -191,6 +226,11 @@ void checkWhole(CommandLine &line, const std::vector<const Option *> &given, std
         line.error = "--per-dc needs --print and an account.";
     else if (std::string need = missingNeed(line, given); !need.empty())
         line.error = std::move(need);
+    else if (!line.columns.empty() && (line.perController || (line.print && !line.format)))
+        line.error = line.perController ? "--columns chooses the account's columns, not --per-dc's."
+                                        : "--columns needs --format with --print.";
+    else if (!line.columns.empty() && line.summary)
+        line.error = "--summary shows no columns: use --columns or --summary.";
     else if (line.audit && positional.size() > 1)
         line.error = "Name one domain to audit.";
     else if (line.audit && positional.size() == 1 && positional.front().find_first_of("\\/") != std::string::npos)
@@ -282,15 +322,17 @@ std::string helpText()
            "\n"
            "Options:\n"
         + optionHelp(false) + "\nFilters of --audit, each narrowing the rows (all must hold):\n" + optionHelp(true)
-        + "\nColumns of --audit and --format (CSV headings and JSON keys):\n"
+        + "\nColumns of --audit, --format, --columns and --sort (CSV headings, JSON keys):\n"
         + columnHelp(accountColumns())
         + "\nColumns of --per-dc:\n"
         + columnHelp(audit::controllerColumns())
-        + "\nTables show times as the report does. CSV (RFC 4180, UTF-8) and JSON show\n"
-          "times in ISO 8601 with their offset from UTC, flags as true or false, and\n"
-          "leave what is not known empty (null in JSON). JSON is one document:\n"
+        + "\nTables show times as the report does and control characters as escapes\n"
+          "(\\u202e); on a terminal they cut a cell at 40 columns and end with the counts.\n"
+          "CSV (RFC 4180, UTF-8) and JSON, never cut, show times in ISO 8601 with their\n"
+          "offset from UTC, flags as true or false, and leave what is not known empty\n"
+          "(null in JSON). JSON is one document:\n"
           "{\"domain\", \"generated\", \"controllers\", \"accounts\"}, with one account for\n"
-          "--print --format json.\n"
+          "--print --format json, and \"summary\" in place of \"accounts\" with --summary.\n"
           "\n"
           "Exit status: 0 every source answered (no rows is still 0); 1 nothing could\n"
           "be read, or the account was not found (why goes to standard error); 2 a bad\n"

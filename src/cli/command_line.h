@@ -12,6 +12,7 @@
 
 #include "report/account_source.h"
 #include "report/filters.h"
+#include "report/sorting.h"
 #include "output/writers.h"
 
 namespace tramsel {
@@ -34,6 +35,9 @@ struct CommandLine {
     std::string base;
     bool computers = false;  // --computers: list computer accounts
     audit::Filters filters;
+    std::vector<SortKey> sort;                           // --sort; empty: as the source lists them
+    std::vector<const Column<AccountRecord> *> columns;  // --columns; empty: the format's own
+    bool summary = false;                                // --summary: the counts alone
     std::optional<std::string> account;  // "DOMAIN\user" as typed; with --audit, the DOMAIN
     std::string error;                   // set when the command line is bad
 
@@ -81,7 +85,11 @@ struct AuditHooks {
     // Where an audit's rows are written as they come (CSV at once; a table
     // and JSON once they are all there); nothing: into the result.
     audit::TextOut *out = nullptr;
+    // Standard output is a terminal, where someone reads it: a table's
+    // cells are cut at kWidestCell columns, and the counts follow its rows.
+    bool terminal = false;
 };
+inline constexpr std::size_t kWidestCell = 40;
 
 WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, const SourceFactory &makeSource,
                                const AuditHooks &hooks = {});
@@ -94,10 +102,12 @@ WindowlessResult writeFailed(std::string_view reason);
 // done() the text that wipes the line.
 class ProgressLine {
 public:
+    explicit ProgressLine(const Locale &locale) : locale_(locale) {}
     std::string update(const Progress &progress);
     std::string done() const;
 
 private:
+    const Locale &locale_;
     std::size_t shown_ = 0;      // characters on the line now
     std::size_t sourcesDone_ = 0;
     std::int64_t shownAt_ = 0;   // steady clock, milliseconds

@@ -11,6 +11,8 @@
 #include "report/account_source.h"
 #include "report/account_usage.h"
 #include "report/locale.h"
+#include "report/sorting.h"
+#include "report/summary.h"
 
 namespace tramsel {
 namespace {
@@ -83,20 +85,41 @@ struct Run {
     DateTime now() const { return hooks.now ? hooks.now() : systemNow(); }
     std::unique_ptr<AccountSource> source() const { return makeSource({line.root, line.servers}); }
 
+    // The columns of a row: as the command line names them, else a
+    // table's few or every column for programs.
+    audit::AccountLayout layout(audit::Format format) const
+    {
+        const bool table = format == audit::Format::Table;
+        return {!line.columns.empty() ? line.columns : table ? tableColumns() : std::vector<const Column<AccountRecord> *>{},
+                table && hooks.terminal ? kWidestCell : 0};
+    }
+
     WindowlessResult audit() const
     {
-        const Request request{upperDomain(line.account.value_or(""), locale), line.base,
+        const Request request{upperDomain(line.account.value_or(""), locale), line.base, {},
                               line.computers ? Request::Kind::Computers : Request::Kind::Users};
         const DateTime generated = now();
         const audit::Now clock = audit::nowAt(generated, locale);
-        // The rows go out as they come where the caller takes them so.
+        const audit::Format format = line.format.value_or(audit::Format::Table);
+        // The rows go out as they come where the caller takes them so, and
+        // are held only to be sorted.
         audit::StringOut held;
-        audit::AccountOutput output(line.format.value_or(audit::Format::Table), locale, hooks.out ? *hooks.out : held);
+        audit::TextOut &out = hooks.out ? *hooks.out : held;
+        audit::AccountOutput output(format, locale, out, layout(format));
+        AccountCounts counts;
+        std::vector<AccountRecord> sorted;
         const Listing listing = source()->list(
             request,
             [&](AccountRecord &&record) {
-                if (audit::matches(line.filters, record, clock))
+                if (!audit::matches(line.filters, record, clock))
+                    return;
+                counts.add(record);
+                if (line.summary)
+                    return;
+                if (line.sort.empty())
                     output.add(record);
+                else
+                    sorted.push_back(std::move(record));
             },
             hooks.progress ? hooks.progress : [](const Progress &) {});
         // A base the domain does not hold is the command line's fault.
@@ -104,7 +127,18 @@ struct Run {
             return {kExitBadCommandLine, {}, listing.failure.text + "\n"};
         if (const auto reason = nothingRead(listing))
             return failed(*reason);
-        output.finish(listing.domain.empty() ? request.domain : listing.domain, listing.sources, generated);
+        const std::string domain = listing.domain.empty() ? request.domain : listing.domain;
+        if (line.summary)
+            audit::writeSummary(format, counts, domain, listing.sources, generated, locale, out);
+        else {
+            sortRecords(sorted, line.sort);
+            for (const AccountRecord &record : sorted)
+                output.add(record);
+            output.finish(domain, listing.sources, generated);
+            // Someone reading a table gets its counts after it.
+            if (format == audit::Format::Table && hooks.terminal)
+                out.write(summaryText(counts, controllersAnswered(listing.sources), locale) + "\n");
+        }
         WindowlessResult result{kExitSuccess, std::move(held.text), {}};
         if (listing.missing.empty())
             noteMissing(listing.sources, result);
@@ -137,7 +171,7 @@ struct Run {
         noteUnread(found.unread, result);
         const std::string domain = found.record->account.substr(0, found.record->account.rfind('\\'));
         audit::StringOut text;
-        audit::AccountOutput output(*line.format, locale, text);
+        audit::AccountOutput output(*line.format, locale, text, layout(*line.format));
         output.add(*found.record);
         output.finish(domain, found.sources, now());
         result.out = std::move(text.text);
@@ -221,10 +255,16 @@ std::string ProgressLine::update(const Progress &progress)
         return {};
     shownAt_ = at;
     sourcesDone_ = progress.sourcesDone;
-    const std::string text = std::to_string(progress.sourcesDone) + " of " + std::to_string(progress.sourcesTotal)
-        + " sources done, " + std::to_string(progress.accountsRead) + " accounts read";
-    const std::size_t wider = shown_ > text.size() ? shown_ - text.size() : 0;
-    shown_ = text.size();
+    const auto number = [&](std::size_t n) { return groupedNumber(static_cast<std::int64_t>(n), locale_); };
+    const std::string text = (progress.controllers ? number(progress.sourcesDone) + " of "
+                                      + number(progress.sourcesTotal) + " controllers done, "
+                                                   : std::string())
+        + number(progress.accountsRead) + " accounts read";
+    // Counted in characters, as a group separator may be more than one byte.
+    const std::size_t characters = static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    const std::size_t wider = shown_ > characters ? shown_ - characters : 0;
+    shown_ = characters;
     return "\r" + text + std::string(wider, ' ');
 }
 

@@ -29,7 +29,7 @@ inline constexpr int kMinimumPanelWidth = 1440;
 inline constexpr int kToolButtonWidth = 23;  // pixels
 inline constexpr int kToolButtonHeight = 22;
 
-enum class Command { None, EnterUser, Clear, Exit, About };
+enum class Command { None, EnterUser, Audit, Clear, Exit, About };
 
 struct MenuItem {
     const char *name;   // "mnuEnterUser"; a separator has a name and no text
@@ -41,17 +41,18 @@ struct MenuItem {
 struct Menu {
     const char *name;
     const char *text;
-    std::array<MenuItem, 4> items;  // the first `count` are used
+    std::array<MenuItem, 5> items;  // the first `count` are used
     std::size_t count;
 };
 
 inline constexpr std::array<Menu, 2> kMenus{{
     {"mnuFile", "&File",
      {{{"mnuEnterUser", "&Enter User name", 'E', Command::EnterUser},
+       {"mnuAudit", "&Audit Accounts...", 'U', Command::Audit},
        {"mnuClear", "C&lear", 'L', Command::Clear},
        {"mnuFileBar0", "", 0, Command::None},
        {"mnuFileExit", "E&xit", 'Q', Command::Exit}}},
-     4},
+     5},
     {"mnuHelp", "&Help", {{{"mnuHelpAbout", "&About ", 0, Command::About}}}, 1},
 }};
 

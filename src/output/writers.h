@@ -13,6 +13,7 @@
 
 #include "report/account_source.h"
 #include "report/columns.h"
+#include "report/summary.h"
 
 namespace tramsel::audit {
 
@@ -73,19 +74,32 @@ public:
 // The table shows values as the report does (in the user's locale); CSV and
 // JSON as programs read them: times in ISO 8601, numbers with a point,
 // flags as true or false, nothing known as null (empty in CSV).
+// A table cuts a cell wider than widestCell terminal columns (0: none).
 std::unique_ptr<RowWriter> makeRowWriter(Format format, std::vector<Field> fields, const Locale &locale,
-                                         TextOut &out);
+                                         TextOut &out, std::size_t widestCell = 0);
+
+// A cell as the table shows it, on one line: in the user's locale, "n/a"
+// where it is not known, flags as yes or no.
+std::string tableText(ColumnKind kind, const Cell &cell, const Locale &locale);
 
 // A date-time on the user's clock with its offset from UTC, in ISO 8601:
 // "2026-12-07T09:30:00+01:00".
 std::string isoTime(const DateTime &dateTime, const Locale &locale);
+// The same after `out`, for writers of many rows.
+void appendIsoTime(std::string &out, const DateTime &dateTime, const Locale &locale);
+
+// Which account columns to write, and how wide a table's cell may be.
+struct AccountLayout {
+    std::vector<const Column<AccountRecord> *> columns;  // empty: every column
+    std::size_t widestCell = 0;  // a table's, in terminal columns; 0: no limit
+};
 
 // The accounts of a listing, in one format. JSON is one document:
 // {"domain", "generated", "controllers": [{"server", "answered", "error"}],
 // "accounts": [...]}.
 class AccountOutput {
 public:
-    AccountOutput(Format format, const Locale &locale, TextOut &out);
+    AccountOutput(Format format, const Locale &locale, TextOut &out, AccountLayout layout = {});
     void add(const AccountRecord &record);
     void finish(const std::string &domain, const std::vector<Source> &sources, const DateTime &generated);
 
@@ -93,8 +107,16 @@ private:
     Format format_;
     const Locale &locale_;
     TextOut &out_;
+    std::vector<const Column<AccountRecord> *> columns_;
     std::unique_ptr<RowWriter> rows_;
 };
+
+// The counts alone (--summary): a table's line as after its rows, CSV's
+// headings and one row, or JSON's document with "summary" in place of
+// "accounts". Controllers that answered and were asked count the sources
+// (1 and 1 for a machine, as its rows say).
+void writeSummary(Format format, const AccountCounts &counts, const std::string &domain,
+                  const std::vector<Source> &sources, const DateTime &generated, const Locale &locale, TextOut &out);
 
 // What each controller says of one account, in one format. JSON is one
 // document: {"account", "generated", "controllers": [...]}.

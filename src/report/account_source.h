@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,7 @@ struct Failure {
         None,
         BadRequest,  // asked for what the source cannot answer as asked (a --base the domain does not hold)
         NotFound,    // no such account, or nothing could be read
+        Stopped,     // the listing was stopped before it ended
     };
     Kind kind = Kind::None;
     std::string text;  // one plain line; may be empty for NotFound
@@ -70,6 +72,9 @@ struct Lookup {
 struct Request {
     std::string domain;  // upper-cased (upperDomain); empty for this machine
     std::string base;    // an AD distinguished name to list below; empty: the whole domain
+    // Asked from another thread: the listing ends soon after, with the
+    // failure Stopped, its requests to servers broken off.
+    std::stop_token stop;
     // Which accounts: users, or computers (a source without them refuses
     // the request as a BadRequest).
     enum class Kind { Users, Computers } kind = Kind::Users;
@@ -79,7 +84,8 @@ struct Request {
 struct Progress {
     std::size_t sourcesDone = 0;
     std::size_t sourcesTotal = 0;
-    std::size_t accountsRead = 0;
+    std::size_t accountsRead = 0;  // accounts, not each controller's copy of one
+    bool controllers = false;      // the sources are domain controllers
 };
 
 /// How a listing ended.

@@ -1,6 +1,7 @@
 // The account columns and their report text.
 #include "report/columns.h"
 
+#include <algorithm>
 #include <array>
 
 #include "report/locale.h"
@@ -104,10 +105,21 @@ std::span<const Column<AccountRecord>> accountColumns() { return kColumns; }
 
 const Column<AccountRecord> *accountColumn(std::string_view key)
 {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (const auto &column : kColumns)
-        if (column.key == key)
+        if (std::equal(key.begin(), key.end(), column.key.begin(), column.key.end(),
+                       [&](char a, char b) { return lower(a) == lower(b); }))
             return &column;
     return nullptr;
+}
+
+std::vector<const Column<AccountRecord> *> tableColumns()
+{
+    std::vector<const Column<AccountRecord> *> columns;
+    for (const std::string_view key : {"account", "fullName", "lastLogin", "lastFailedLogin", "badLoginCount",
+                                       "passwordExpires", "disabled", "locked"})
+        columns.push_back(accountColumn(key));
+    return columns;
 }
 
 std::string reportText(const Cell &cell, const Locale &locale)

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "report/account_record.h"
 
@@ -41,8 +42,12 @@ template <class Row> struct Column {
 // Every column of an account, in order: account, user, full name, the
 // report's eight values, then the audit's state and how many controllers answered.
 std::span<const Column<AccountRecord>> accountColumns();
-// The column of that key; nullptr when there is none.
+// The column of that key, in any case; nullptr when there is none.
 const Column<AccountRecord> *accountColumn(std::string_view key);
+// The columns a table shows unless told otherwise, a row fitting about 120
+// characters: account, full name, last login, last failed login, bad login
+// count, password expiry, disabled and locked. (CSV and JSON show every column.)
+std::vector<const Column<AccountRecord> *> tableColumns();
 
 // A cell as the report writes it: "n/a" when it is not known or has no text.
 std::string reportText(const Cell &cell, const Locale &locale);

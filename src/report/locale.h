@@ -34,6 +34,8 @@ public:
     virtual std::string clockText(const CivilDateTime &dateTime) const = 0;
     /// The decimal separator of numbers.
     virtual std::string decimalSeparator() const = 0;
+    /// What groups a number's digits in threes: "," in English, "." in German.
+    virtual std::string groupSeparator() const { return ","; }
 };
 
 } // namespace tramsel

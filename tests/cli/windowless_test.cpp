@@ -93,6 +93,13 @@ TEST(Windowless, StatusAndStreams)
          kHeading, "/var/log/wtmp: gone\n"},
         {"no rows is still success", {"--audit", "--format=csv", "--locked"},
          [](Fakes &s) { s.source.listing.sources = {kDc1}, s.source.records = {account("jdoe")}; }, 0, kHeading, ""},
+        {"sorted, in the columns asked for", {"--audit", "--format=csv", "--sort=-user", "-o", "user,LOCKED"},
+         [](Fakes &s) { s.source.listing.sources = {kDc1}, s.source.records = {account("jdoe"), account("sam")}; }, 0,
+         "user,locked\r\nsam,\r\njdoe,\r\n", ""},
+        {"the counts alone", {"--audit", "--format=csv", "--summary"},
+         [](Fakes &s) { s.source.listing.sources = {kDc1, kDc2}, s.source.records = {account("jdoe")}; }, 3,
+         "accounts,locked,disabled,neverLoggedIn,passwordsExpired,controllersAnswered,controllersAsked\r\n"
+         "1,0,0,0,0,1,2\r\n", "dc2: timed out; its answers are missing\n"},
         {"the source fails", {"--audit"}, [](Fakes &s) { s.source.throws = true; }, 1, "",
          "the accounts could not be read: out of memory\n"},
         {"one account's row", {"-p", "--format", "csv", "sales/JDOE"}, [](Fakes &s) { s.source.found = account("jdoe"); },
@@ -140,12 +147,14 @@ TEST(Windowless, WhatTheSourceIsAskedFor)
 
 TEST(Windowless, ProgressLineRewritesItself)
 {
-    ProgressLine line;
+    const testing::FakeLocale locale;
+    ProgressLine line(locale);
     EXPECT_EQ(line.done(), "");
-    EXPECT_EQ(line.update({0, 12, 0}), "\r0 of 12 sources done, 0 accounts read");
+    EXPECT_EQ(line.update({0, 12, 0, true}), "\r0 of 12 controllers done, 0 accounts read");
     // A finished source always shows, even at once; a shorter line covers the longer one.
-    EXPECT_EQ(line.update({1, 2, 5}), "\r1 of 2 sources done, 5 accounts read ");
-    EXPECT_EQ(line.done(), "\r" + std::string(36, ' ') + "\r");
+    EXPECT_EQ(line.update({1, 2, 3010, true}), "\r1 of 2 controllers done, 3,010 accounts read");
+    EXPECT_EQ(line.update({2, 2, 5}), "\r5 accounts read" + std::string(29, ' '));
+    EXPECT_EQ(line.done(), "\r" + std::string(15, ' ') + "\r");
 }
 
 } // namespace

@@ -82,7 +82,8 @@ private slots:
             drawn << (button->isSeparator() ? u"|"_s : u"%1 %2x%3"_s.arg(button->toolTip()).arg(size.width()).arg(size.height()));
             QCOMPARE(button->icon().isNull(), button->isSeparator());
         }
-        QCOMPARE(drawn, (QStringList{u"&File"_s, u"  mnuEnterUser &Enter User name Ctrl+E"_s, u"  mnuClear C&lear Ctrl+L"_s,
+        QCOMPARE(drawn, (QStringList{u"&File"_s, u"  mnuEnterUser &Enter User name Ctrl+E"_s,
+                                     u"  mnuAudit &Audit Accounts... Ctrl+U"_s, u"  mnuClear C&lear Ctrl+L"_s,
                                      u"  mnuFileBar0  "_s, u"  mnuFileExit E&xit Ctrl+Q"_s, u"&Help"_s,
                                      u"  mnuHelpAbout &About  "_s, u"Find 23x22"_s, u"Delete 23x22"_s, u"|"_s}));
     }

@@ -4,6 +4,8 @@
 
 
 #include "report/filters.h"
+#include "report/sorting.h"
+#include "report/summary.h"
 #include "output/writers.h"
 #include "support/fakes.h"
 
@@ -107,6 +109,47 @@ TEST(Audit, FiltersAtTheirBoundaries)
     };
     for (const Row &row : rows)
         EXPECT_EQ(matches(row.filters, row.account, now), row.passes) << row.name;
+}
+
+TEST(Audit, SortsEachKindWithUnknownLastEitherWay)
+{
+    const auto record = [](const char *user, Known<DateTime> login, Known<MaxPasswordAge> age, std::optional<bool> off) {
+        AccountRecord r;
+        r.user = user;
+        r.usage.lastLogin = login;
+        r.usage.passwordMaxAge = age;
+        r.disabled = off;
+        return r;
+    };
+    const std::vector<AccountRecord> records{
+        record("bob", utc(2026, 1, 2), MaxPasswordAge{42}, true),
+        record("carl", Known<DateTime>::none(), MaxPasswordAge{0, true}, false),
+        record("alice", utc(2025, 1, 2), MaxPasswordAge{7}, std::nullopt),
+        record("Alice", {}, {}, false),
+        record("dave", utc(2026, 1, 1, 23, 59, 59), MaxPasswordAge{100}, true),
+    };
+    const auto key = [](const char *name, bool descending = false) { return SortKey{accountColumn(name), descending}; };
+    const std::pair<std::vector<SortKey>, const char *> rows[] = {
+        {{key("user")}, "Alice alice bob carl dave"},
+        {{key("user", true)}, "dave carl bob alice Alice"},
+        {{key("lastLogin")}, "alice dave bob carl Alice"},
+        {{key("lastLogin", true)}, "bob dave alice carl Alice"},
+        // Days: passwords that never expire ("None") after every number.
+        {{key("passwordMaxAgeDays")}, "alice bob dave carl Alice"},
+        {{key("passwordMaxAgeDays", true)}, "carl dave bob alice Alice"},
+        {{key("disabled"), key("lastLogin", true)}, "carl Alice bob dave alice"},
+    };
+    for (const auto &[keys, expected] : rows) {
+        std::vector<AccountRecord> sorted = records;
+        sortRecords(sorted, keys);
+        std::string users;
+        for (const AccountRecord &r : sorted)
+            users += (users.empty() ? "" : " ") + r.user;
+        EXPECT_EQ(users, expected);
+        for (std::size_t i = 1; i < sorted.size(); ++i)
+            EXPECT_FALSE(sortsBefore(keys, sorted[i], sorted[i - 1])) << expected;
+    }
+    EXPECT_EQ(compareCells(ColumnKind::Count, std::int64_t{9}, std::int64_t{10}), -1);
 }
 
 TEST(Audit, IsoTimesCarryTheOffsetOfTheUsersClock)
@@ -242,6 +285,34 @@ TEST(Audit, TableAlignsForPeople)
               "SALES\\\xC3\xA5sa   \xC3\xA5sa   two lines        n/a                   n/a         n/a              "
               "n/a                             12  n/a                    n/a                 n/a                  "
               "n/a       n/a     n/a             n/a             n/a              n/a                   n/a                    n/a            n/a        n/a                                0                 0\n");
+}
+
+TEST(Audit, TableKeepsTheTerminalSafeAndNarrow)
+{
+    const auto row = [](const char *user, const char *name) {
+        AccountRecord r;
+        r.user = user;
+        r.fullName = name;
+        return r;
+    };
+    const OffsetLocale locale(0);
+    StringOut text;
+    AccountOutput output(Format::Table, locale, text, {{accountColumn("fullName"), accountColumn("user")}, 14});
+    for (const AccountRecord &r : {row("u1", "a\u202Eb\x1B"), row("u2", "\u65E5\u672C\u8A9E\u30C6\u30AD\u30B9\u30C8\u30E0"),
+                                   row("u3", "abcdefghijkle\u0301\u0301zz"), row("u4", "x\U0001F600y")})
+        output.add(r);
+    output.finish("SALES", kSources, {});
+    EXPECT_EQ(text.text, "fullName        user\n"
+                         "a\\u202eb\\u001b  u1\n"
+                         "\u65E5\u672C\u8A9E\u30C6\u30AD\u30B9\u2026   u2\n"
+                         "abcdefghijkle\u0301\u0301\u2026  u3\n"
+                         "x\U0001F600y            u4\n");
+    AccountCounts counts{3010, 11, 303, 2973, 4};
+    EXPECT_EQ(summaryText(counts, ControllersAnswered{2, 2}, locale),
+              "3,010 accounts: 11 locked, 303 disabled, 2,973 never logged in, 4 passwords expired; "
+              "2 of 2 controllers answered");
+    EXPECT_EQ(summaryText({1, 0, 0, 1, 1}, controllersAnswered({{"/", true, {}}}), locale),
+              "1 account: 0 locked, 0 disabled, 1 never logged in, 1 password expired");
 }
 
 std::string perController(Format format, const PerController &view, const DateTime &generated, const Locale &locale)

@@ -59,11 +59,11 @@ std::vector<bool> runTogether(std::size_t count, std::size_t parallel,
                               std::optional<std::chrono::steady_clock::time_point> deadline,
                               const std::function<void(std::size_t)> &task,
                               const std::function<void(std::size_t)> &stop,
-                              const std::function<void()> &waiting)
+                              const std::function<void()> &waiting, std::stop_token stopped)
 {
     enum class Step : char { Waiting, Running, Done };
     std::mutex mutex;
-    std::condition_variable changed;
+    std::condition_variable_any changed;
     std::vector<Step> steps(count, Step::Waiting);
     std::size_t next = 0, done = 0;
     bool late = false;
@@ -92,8 +92,8 @@ std::vector<bool> runTogether(std::size_t count, std::size_t parallel,
             auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
             if (deadline)
                 until = std::min(until, *deadline);
-            changed.wait_until(lock, until, [&] { return done != seen; });
-            if (deadline && std::chrono::steady_clock::now() >= *deadline)
+            changed.wait_until(lock, stopped, until, [&] { return done != seen; });
+            if ((deadline && std::chrono::steady_clock::now() >= *deadline) || stopped.stop_requested())
                 break;
             seen = done;
             if (waiting) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,14 +42,15 @@ SearchBase openSearchBase(Session &session, const DomainQuery &domain);
 // Runs task(0) ... task(count - 1) on threads of their own, at most
 // `parallel` at once, and returns once every thread has ended. When the
 // deadline passes first, stop(i) is called for each task under way, tasks
-// not begun are not begun, and neither kind counts as done. The result
-// says which tasks were done. `waiting`, if given, is called on the calling
-// thread as tasks end and a few times a second while it waits.
+// not begun are not begun, and neither kind counts as done; a stop asked
+// through `stopped` does the same at once. The result says which tasks were
+// done. `waiting`, if given, is called on the calling thread as tasks end
+// and a few times a second while it waits.
 std::vector<bool> runTogether(std::size_t count, std::size_t parallel,
                               std::optional<std::chrono::steady_clock::time_point> deadline,
                               const std::function<void(std::size_t)> &task,
                               const std::function<void(std::size_t)> &stop,
-                              const std::function<void()> &waiting = {});
+                              const std::function<void()> &waiting = {}, std::stop_token stopped = {});
 
 // Every controller asked at once about one user (its sAMAccountName), within
 // the deadline; one outcome a controller, in the order given.

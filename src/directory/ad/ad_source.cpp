@@ -254,11 +254,17 @@ Listing AdAccountSource::list(const Request &request, const RowSink &row, const 
     for (const std::string &uri : found.uris)
         sessions.push_back(access_->session(uri, ad::kPageLimit));
     std::vector<ControllerList> lists(count);
-    // Counted by the threads, told on this one.
-    std::atomic<std::size_t> read = 0, done = 0;
-    Progress shown{0, count, 0};
+    // Counted by the threads, told on this one. Every controller lists
+    // (nearly) every account: the one that has listed most tells how many
+    // accounts are read, where a sum would count each account once a controller.
+    std::vector<std::atomic<std::size_t>> readBy(count);
+    std::atomic<std::size_t> done = 0;
+    Progress shown{0, count, 0, true};
     const auto tell = [&] {
-        const Progress now{done, count, read};
+        std::size_t read = 0;
+        for (const auto &by : readBy)
+            read = std::max<std::size_t>(read, by);
+        const Progress now{done, count, read, true};
         if (progress && (now.sourcesDone != shown.sourcesDone || now.accountsRead != shown.accountsRead))
             progress(now);
         shown = now;
@@ -266,11 +272,15 @@ Listing AdAccountSource::list(const Request &request, const RowSink &row, const 
     ad::runTogether(
         count, ad::kParallel, std::nullopt,
         [&](std::size_t i) {
-            ad::listController(*sessions[i], found.domain, request, lists[i], read);
+            ad::listController(*sessions[i], found.domain, request, lists[i], readBy[i]);
             ++done;
         },
-        [&](std::size_t i) { sessions[i]->interrupt(); }, tell);
+        [&](std::size_t i) { sessions[i]->interrupt(); }, tell, request.stop);
     tell();
+    if (request.stop.stop_requested()) {
+        listing.failure = {Failure::Kind::Stopped, "stopped"};
+        return listing;
+    }
     std::vector<std::string> hosts;
     for (const auto &session : sessions)
         hosts.push_back(session->host());
@@ -322,6 +332,10 @@ Listing AdAccountSource::list(const Request &request, const RowSink &row, const 
     const std::int64_t now = ad::fileTimeNow();
     std::vector<ad::DcAnswer> answers;
     for (const std::size_t start : starts) {
+        if (request.stop.stop_requested()) {
+            listing.failure = {Failure::Kind::Stopped, "stopped"};
+            return listing;
+        }
         answers.clear();
         for (std::size_t i = start; i < all.size() && all[i]->guid == all[start]->guid; ++i)
             answers.push_back(all[i]->answer());

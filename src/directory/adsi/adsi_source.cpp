@@ -134,7 +134,12 @@ Listing AdsiAccountSource::list(const Request &request, const RowSink &row, cons
     const std::string path = "WinNT://" + *domain + (request.domain.empty() ? ",computer" : "");
     std::vector<AccountRecord> records;
     const win::ComGuard com;
-    const std::string error = com.ready() ? readUsers(path, *domain, records, progress) : "COM could not be started";
+    const std::string error = com.ready() ? readUsers(path, *domain, records, progress, request.stop)
+                                         : "COM could not be started";
+    if (request.stop.stop_requested()) {
+        listing.failure = {Failure::Kind::Stopped, "stopped"};
+        return listing;
+    }
     listing.sources.push_back({path, error.empty(), error});
     if (!error.empty())
         listing.failure = {Failure::Kind::NotFound, error};
@@ -148,7 +153,8 @@ Listing AdsiAccountSource::list(const Request &request, const RowSink &row, cons
 }
 
 std::string AdsiAccountSource::readUsers(const std::string &path, const std::string &domain,
-                                         std::vector<AccountRecord> &records, const ProgressSink &progress)
+                                         std::vector<AccountRecord> &records, const ProgressSink &progress,
+                                         std::stop_token stop)
 {
     const auto widePath = win::terminatedWide(path);
     IADsContainer *rawContainer = nullptr;
@@ -162,7 +168,7 @@ std::string AdsiAccountSource::readUsers(const std::string &path, const std::str
         result = rawEnum ? rawEnum->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void **>(&rawUsers)) : E_POINTER;
     const win::ComRef<IUnknown> enumerator(rawEnum);
     const win::ComRef<IEnumVARIANT> users(rawUsers);
-    while (SUCCEEDED(result) && users) {
+    while (SUCCEEDED(result) && users && !stop.stop_requested()) {
         win::ClearedVariant user;
         ULONG fetched = 0;
         result = users->Next(1, user.get(), &fetched);

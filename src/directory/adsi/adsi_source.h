@@ -29,9 +29,10 @@ public:
     Listing list(const Request &request, const RowSink &row, const ProgressSink &progress) override;
 
 private:
-    // Reads every user of the container, or says why it could not.
+    // Reads every user of the container, or says why it could not; a stop
+    // asked ends it before the next user.
     std::string readUsers(const std::string &path, const std::string &domain, std::vector<AccountRecord> &records,
-                          const ProgressSink &progress);
+                          const ProgressSink &progress, std::stop_token stop);
     std::optional<AccountRecord> record(IDispatch *user, const std::string &domain);
 
     win::TimeZone zone_;

@@ -2,22 +2,29 @@
 #include "directory/linux/account_files.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <vector>
 
 namespace tramsel::linux_accounts {
 namespace {
 
-std::vector<std::string_view> split(std::string_view text, char separator)
+// Exactly N fields, or nothing: a line of every account, so no allocation.
+template <std::size_t N>
+std::optional<std::array<std::string_view, N>> splitFields(std::string_view text, char separator)
 {
-    std::vector<std::string_view> fields;
-    for (;;) {
+    std::array<std::string_view, N> fields;
+    for (std::size_t i = 0; i + 1 < N; ++i) {
         const auto at = text.find(separator);
-        fields.push_back(text.substr(0, at));
         if (at == std::string_view::npos)
-            return fields;
+            return std::nullopt;
+        fields[i] = text.substr(0, at);
         text.remove_prefix(at + 1);
     }
+    if (text.find(separator) != std::string_view::npos)
+        return std::nullopt;
+    fields[N - 1] = text;
+    return fields;
 }
 
 // Calls `line` for each line until it returns true.
@@ -69,9 +76,10 @@ std::optional<PasswdEntry> passwdLine(std::string_view line)
 {
     if (line.starts_with('+') || line.starts_with('-'))
         return std::nullopt;
-    const auto fields = split(line, ':');
-    if (fields.size() != 7)
+    const auto split = splitFields<7>(line, ':');
+    if (!split)
         return std::nullopt;
+    const auto &fields = *split;
     const auto uid = parseNumber<std::uint32_t>(fields[2]);
     if (!uid)
         return std::nullopt;
@@ -82,9 +90,10 @@ std::optional<ShadowEntry> shadowLine(std::string_view line)
 {
     if (line.starts_with('+') || line.starts_with('-'))
         return std::nullopt;
-    const auto fields = split(line, ':');
-    if (fields.size() != 9)
+    const auto split = splitFields<9>(line, ':');
+    if (!split)
         return std::nullopt;
+    const auto &fields = *split;
     for (std::size_t i = 2; i <= 7; ++i)
         if (!parseDays(fields[i]))
             return std::nullopt;

@@ -127,7 +127,7 @@ public:
         });
     }
 
-    // Whole records, read together (about 64 KiB), and where the first lies;
+    // Whole records, read together (about 256 KiB), and where the first lies;
     // walkChunksBackward gives the newest chunk first. One call a chunk:
     // walks that look records up in large tables fetch a chunk's entries
     // together.

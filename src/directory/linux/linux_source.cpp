@@ -187,9 +187,17 @@ Listing LinuxAccountSource::list(const Request &request, const RowSink &row, con
     RecordSources sources(*files_, databaseState_, root_);
     // Users without an entry, or a shadow file that cannot be read?
     const auto unreadShadow = shadows.size() < users.size() ? sources.unreadShadow() : std::nullopt;
+    const auto stopped = [&] {
+        listing.failure = {Failure::Kind::Stopped, "stopped"};
+        return listing;
+    };
+    if (request.stop.stop_requested())
+        return stopped();
     const auto records = sources.forUsers(users);
     UnknownValues unknown;
     for (std::size_t i = 0; i < users.size(); ++i) {
+        if (request.stop.stop_requested())
+            return stopped();
         const auto found = shadows.find(users[i].name);
         const std::optional<ShadowEntry> shadow = found == shadows.end() ? std::nullopt : std::optional(found->second);
         AccountRecord record =

@@ -129,15 +129,16 @@ private:
 FieldKey fieldKey(const unsigned char *field)
 {
     FieldKey key;
-    std::uint64_t keep = ~std::uint64_t{0};
     for (std::size_t w = 0; w < key.words.size(); ++w) {
         std::uint64_t word = 0;
         std::memcpy(&word, field + w * 8, 8);
-        // The lowest zero byte shows as the lowest set bit; the bytes below it stay.
-        const std::uint64_t zero = (word - 0x0101010101010101u) & ~word & 0x8080808080808080u;
-        const std::uint64_t below = zero ? ((zero & (~zero + 1)) >> 7) - 1 : ~std::uint64_t{0};
-        key.words[w] = word & keep & below;
-        keep = zero ? 0 : keep;
+        // The lowest zero byte shows as the lowest set bit; the bytes below
+        // it stay, and the words after it stay 0.
+        if (const std::uint64_t zero = (word - 0x0101010101010101u) & ~word & 0x8080808080808080u) {
+            key.words[w] = word & (((zero & (~zero + 1)) >> 7) - 1);
+            break;
+        }
+        key.words[w] = word;
     }
     return key;
 }
@@ -215,14 +216,15 @@ public:
             const std::size_t count = chunk.size() / size;
             keys.resize(count);
             hashes.resize(count);
-            const unsigned char *newest = chunk.data() + (count - 1) * size;
-            for (std::size_t k = 0; k < count; ++k) {
-                keys[k] = fieldKey(newest - k * size + kUserOffset);
-                hashes[k] = hashOf(keys[k]);
-                prefetch(hashes[k]);
+            // Keys in the order the records lie, which the processor reads
+            // ahead best; visits newest first.
+            for (std::size_t r = 0; r < count; ++r) {
+                keys[r] = fieldKey(chunk.data() + r * size + kUserOffset);
+                hashes[r] = hashOf(keys[r]);
+                prefetch(hashes[r]);
             }
-            for (std::size_t k = 0; k < count; ++k)
-                visit(std::span(newest - k * size, size), find(keys[k], hashes[k]));
+            for (std::size_t r = count; r-- > 0;)
+                visit(std::span(chunk.data() + r * size, size), find(keys[r], hashes[r]));
             return true;
         });
     }

@@ -29,6 +29,9 @@ Lookup DomainModuleSource::lookup(const AccountName &name)
 
 Listing DomainModuleSource::list(const Request &request, const RowSink &row, const ProgressSink &progress)
 {
+    // Stopped before it began: the module need not be loaded for nothing.
+    if (request.stop.stop_requested())
+        return {request.domain, {}, {Failure::Kind::Stopped, "stopped"}, {}, {}};
     if (AccountSource *loaded = source())
         return loaded->list(request, row, progress);
     return {request.domain, {}, {Failure::Kind::NotFound, loadError_}, {}, {}};

@@ -15,12 +15,14 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QSysInfo>
 #include <QTextDocument>
 #include <QTextOption>
 #include <QTimer>
 #include <QToolBar>
 
 #include "about/qt/frmAbout.h"
+#include "audit/qt/frmAudit.h"
 #include "enter_user/qt/frmEnterUser.h"
 #include "cli/command_line.h"
 #include "main/qt/toolbar_images.h"
@@ -121,6 +123,7 @@ void frmMain::run(Command command)
 {
     switch (command) {
     case Command::EnterUser: mnuEnterUser_Click(); break;
+    case Command::Audit: mnuAudit_Click(); break;
     case Command::Clear: mnuClear_Click(); break;
     case Command::Exit: mnuFileExit_Click(); break;
     case Command::About: mnuHelpAbout_Click(); break;
@@ -331,12 +334,38 @@ void frmMain::mnuEnterUser_Click()
     frmEnterUser *dialog = services_.windows.find<frmEnterUser>();
     if (!dialog)
         dialog = new frmEnterUser(services_.messageBox, services_.windows,
-                                  [](const QString &domain, const QString &userName) {
+                                  [this](const QString &domain, const QString &userName) {
+                                      lastDomain_ = domain;
                                       ShowAccountUsage(domain, userName);
                                   });
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
+}
+
+void frmMain::mnuAudit_Click()
+{
+    frmAudit *audit = services_.windows.find<frmAudit>();
+    if (!audit) {
+        // A tree named with --root is listed as the command line lists it:
+        // without a machine name, which would have to be the tree's own.
+        QString domain = lastDomain_;
+        if (domain.isEmpty() && services_.options.root.empty())
+            domain = QSysInfo::machineHostName().section(u'.', 0, 0).toUpper();
+        audit = new frmAudit({services_.makeSource, services_.options, services_.locale, services_.messageBox,
+                              services_.windows, domain,
+                              [](const QString &domain, const QString &userName) {
+                                  if (frmMain *window = mainWindow()) {
+                                      window->raise();
+                                      window->activateWindow();
+                                  }
+                                  ShowAccountUsage(domain, userName);
+                              },
+                              services_.now});
+    }
+    audit->show();
+    audit->raise();
+    audit->activateWindow();
 }
 
 void frmMain::mnuClear_Click() { replaceReportText({}); }

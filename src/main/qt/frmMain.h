@@ -51,6 +51,7 @@ private slots:
     void Form_Unload();
     void tbToolBar_ButtonClick(QAction *button);
     void mnuEnterUser_Click();
+    void mnuAudit_Click();
     void mnuClear_Click();
     void mnuFileExit_Click();
     void mnuHelpAbout_Click();
@@ -68,6 +69,7 @@ private:
     Services services_;
     std::optional<std::string> account_;
     std::string report_;
+    QString lastDomain_;  // the domain last typed in the entry dialog
 
     QList<QAction *> shortcutItems_;  // the menu items with a shortcut
     QToolBar *tbToolBar = nullptr;

@@ -2,6 +2,9 @@
 // a window, which needs Qt Core only, or the window, loaded as a module.
 #include <langinfo.h>
 #include <unistd.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <iconv.h>
 
@@ -97,8 +100,15 @@ void write(const std::string &text, std::FILE *stream) { std::fwrite(text.data()
 
 int answerWithoutWindow(const tramsel::CommandLine &line)
 {
+#ifdef __GLIBC__
+    // A run that ends soon: memory freed (an audit's tables of every user,
+    // built once for each log) stays for the next allocation, instead of
+    // going back to the kernel and being faulted in again page by page.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
     const tramsel::QtLocale locale;
-    tramsel::ProgressLine progress;
+    tramsel::ProgressLine progress(locale);
     tramsel::AuditHooks hooks;
     // Progress only where someone watches it.
     if (isatty(STDERR_FILENO))
@@ -109,7 +119,8 @@ int answerWithoutWindow(const tramsel::CommandLine &line)
     // A file or a pipe takes an audit's rows as they come, so that a large
     // listing is never held whole; a terminal gets them after the progress line.
     tramsel::audit::FileOut standardOutput(stdout);
-    if (!isatty(STDOUT_FILENO))
+    hooks.terminal = isatty(STDOUT_FILENO);
+    if (!hooks.terminal)
         hooks.out = &standardOutput;
     const tramsel::WindowlessResult result = tramsel::runWindowless(
         line, locale, tramsel::makeAccountSource, hooks);

@@ -9,9 +9,10 @@
 #include <QDateTime>
 #include <QString>
 
+#include "report/account_source.h"
+
 namespace tramsel {
 
-class AccountSource;
 class LoadedWindows;
 class MessageBoxService;
 class QtLocale;
@@ -29,6 +30,9 @@ struct Services {
     std::function<QDateTime()> now = &QDateTime::currentDateTime;
     // Standard error: why a report failed, or whose answers it lacks.
     std::function<void(const std::string &)> errorOutput = &writeToStandardError;
+    // The audit window's sources, one a listing, as the command line named them.
+    SourceFactory makeSource = {};
+    SourceOptions options = {};
 };
 
 // The main-window reference: the one frmMain, set by startUp(); nullptr before

@@ -87,7 +87,9 @@ int runWindow(int &argc, char **argv, const SourceFactory &makeSource)
     const auto source = makeSource({line.root, line.servers});
     QtMessageBox messageBox;
     LoadedWindows windows;
-    const Services services{*source, locale, messageBox, windows};
+    Services services{*source, locale, messageBox, windows};
+    services.makeSource = makeSource;
+    services.options = {line.root, line.servers};
     startUp(services, line.account);
     const int status = QApplication::exec();
     // Unloaded windows are deleted once the event loop is done with them.

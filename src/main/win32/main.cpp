@@ -67,13 +67,14 @@ void writeConsole(HANDLE console, const std::string &text)
 // a box.
 int answerWithoutWindow(const tramsel::CommandLine &line, const tramsel::Locale &locale)
 {
-    tramsel::ProgressLine progress;
+    tramsel::ProgressLine progress(locale);
     tramsel::AuditHooks hooks;
     // Progress only on a console that someone watches.
     DWORD mode = 0;
     const HANDLE errHandle = GetStdHandle(STD_ERROR_HANDLE);
     if (errHandle && GetConsoleMode(errHandle, &mode))
         hooks.progress = [&](const tramsel::Progress &now) { writeConsole(errHandle, progress.update(now)); };
+    hooks.terminal = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode);
     const tramsel::WindowlessResult result = tramsel::runWindowless(line, locale, tramsel::makeAccountSource, hooks);
     if (hooks.progress)
         writeConsole(errHandle, progress.done());

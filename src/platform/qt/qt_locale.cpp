@@ -165,6 +165,8 @@ std::string QtLocale::clockText(const CivilDateTime &d) const
 
 std::string QtLocale::decimalSeparator() const { return locale_.decimalPoint().toStdString(); }
 
+std::string QtLocale::groupSeparator() const { return locale_.groupSeparator().toStdString(); }
+
 QString QtLocale::shortDate(QDate date) const { return locale_.toString(date, dateFormat_); }
 
 QString QtLocale::shortTime(QTime time) const { return locale_.toString(time, shortTimeFormat_); }

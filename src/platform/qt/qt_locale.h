@@ -20,6 +20,7 @@ public:
     std::string timeText(const CivilDateTime &dateTime) const override;
     std::string clockText(const CivilDateTime &dateTime) const override;
     std::string decimalSeparator() const override;
+    std::string groupSeparator() const override;
 
     QString toUpper(const QString &text) const;
     // The status bar's panels: the short date, and hours and minutes.

@@ -100,4 +100,9 @@ std::string NlsLocale::decimalSeparator() const
     return utf8FromWide(info(LOCALE_SDECIMAL)).value_or(std::string("."));
 }
 
+std::string NlsLocale::groupSeparator() const
+{
+    return utf8FromWide(info(LOCALE_STHOUSAND)).value_or(std::string(","));
+}
+
 } // namespace tramsel::win

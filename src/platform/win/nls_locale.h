@@ -27,6 +27,7 @@ public:
     std::string timeText(const CivilDateTime &dateTime) const override;
     std::string clockText(const CivilDateTime &dateTime) const override;
     std::string decimalSeparator() const override;
+    std::string groupSeparator() const override;
 
 private:
     const wchar_t *name() const { return name_ ? name_->c_str() : nullptr; }

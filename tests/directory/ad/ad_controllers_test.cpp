@@ -12,32 +12,37 @@
 namespace tramsel::ad {
 namespace {
 
+// A task that hangs until it is stopped, as a controller that never answers.
+struct Hung {
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stopped = false, begun = false, ended = false;
+
+    void run()
+    {
+        std::unique_lock lock(mutex);
+        begun = true;
+        wake.wait(lock, [&] { return stopped; });
+        ended = true;
+    }
+    void stop()
+    {
+        const std::lock_guard lock(mutex);
+        stopped = true;
+        wake.notify_all();
+    }
+};
+
 TEST(AdControllers, EveryThreadEndsBeforeTheAnswer)
 {
-    // Tasks that hang until they are stopped, as a controller that never
-    // answers. A deadline may pass before a busy machine starts a thread: a
-    // longer one is tried until every task began, none left running.
-    struct Hung {
-        std::mutex mutex;
-        std::condition_variable wake;
-        bool stopped = false, begun = false, ended = false;
-    };
+    // A deadline may pass before a busy machine starts a thread: a longer
+    // one is tried until every task began, none left running.
     bool allBegun = false;
     for (int ms = 20; !allBegun && ms <= 20'000; ms *= 10) {
         std::array<Hung, 3> tasks;
         const auto done = runTogether(
             tasks.size(), tasks.size(), std::chrono::steady_clock::now() + std::chrono::milliseconds(ms),
-            [&](std::size_t i) {
-                std::unique_lock lock(tasks[i].mutex);
-                tasks[i].begun = true;
-                tasks[i].wake.wait(lock, [&] { return tasks[i].stopped; });
-                tasks[i].ended = true;
-            },
-            [&](std::size_t i) {
-                const std::lock_guard lock(tasks[i].mutex);
-                tasks[i].stopped = true;
-                tasks[i].wake.notify_all();
-            });
+            [&](std::size_t i) { tasks[i].run(); }, [&](std::size_t i) { tasks[i].stop(); });
         EXPECT_EQ(done, std::vector<bool>(3, false));
         allBegun = true;
         for (Hung &task : tasks) {
@@ -47,6 +52,25 @@ TEST(AdControllers, EveryThreadEndsBeforeTheAnswer)
         }
     }
     EXPECT_TRUE(allBegun);
+}
+
+TEST(AdControllers, AStopEndsTheTasksUnderWayAndBeginsNoOther)
+{
+    // Stop is asked from within the second task: what began ends, the third never begins.
+    std::array<Hung, 3> tasks;
+    std::stop_source stop;
+    const auto done = runTogether(
+        tasks.size(), 2, std::nullopt,
+        [&](std::size_t i) {
+            if (i == 1)
+                stop.request_stop();
+            tasks[i].run();
+        },
+        [&](std::size_t i) { tasks[i].stop(); }, {}, stop.get_token());
+    EXPECT_EQ(done, std::vector<bool>(3, false));
+    EXPECT_EQ(tasks[0].ended, tasks[0].begun);
+    EXPECT_TRUE(tasks[1].ended);
+    EXPECT_FALSE(tasks[2].begun);
 }
 
 TEST(AdControllers, AtMostSoManyAtOnce)

@@ -130,7 +130,7 @@ struct Domain {
     std::string list(const std::string &base = {}, Listing *listing = nullptr, Request::Kind kind = Request::Kind::Users)
     {
         std::string rows;
-        const Listing done = source.list({"SALES", base, kind}, [&](AccountRecord &&r) { rows += row(r) + "\n"; }, {});
+        const Listing done = source.list({"SALES", base, {}, kind}, [&](AccountRecord &&r) { rows += row(r) + "\n"; }, {});
         if (listing)
             *listing = done;
         return rows + (done.failure ? "failure: " + done.failure.text + "\n" : "");

@@ -60,7 +60,7 @@ TEST(AdsiAccountSource, ListsEveryUserWithTheReportsValuesAndItsState)
     FakeContainer container;
     container.users = {&jdoe, &asmith};
 
-    const Listed listed = list(container, {"sales", ""});
+    const Listed listed = list(container, {"sales", "", {}});
     EXPECT_EQ(listed.bound, std::vector<std::wstring>{L"WinNT://SALES"});
     EXPECT_EQ(container.filter, std::vector<std::wstring>{L"user"});
     EXPECT_EQ(listed.listing.domain, "SALES");
@@ -93,10 +93,10 @@ TEST(AdsiAccountSource, GivesNoRowsAndAReasonWhenTheContainerCannotBeListed)
         std::size_t failAt;
         const char *error;
     } rows[] = {
-        {"bind", {"sales", ""}, E_ACCESSDENIED, SIZE_MAX, "ADSI could not bind WinNT://SALES (error 0x80070005)"},
-        {"broken off", {"sales", ""}, S_OK, 1, "ADSI could not list the users of WinNT://SALES (error 0x80004005)"},
-        {"name", {"sales/x", ""}, S_OK, SIZE_MAX, "not a domain or computer name: sales/x"},
-        {"computers", {"sales", "", Request::Kind::Computers}, S_OK, SIZE_MAX, "WinNT lists no computer accounts"},
+        {"bind", {"sales", "", {}}, E_ACCESSDENIED, SIZE_MAX, "ADSI could not bind WinNT://SALES (error 0x80070005)"},
+        {"broken off", {"sales", "", {}}, S_OK, 1, "ADSI could not list the users of WinNT://SALES (error 0x80004005)"},
+        {"name", {"sales/x", "", {}}, S_OK, SIZE_MAX, "not a domain or computer name: sales/x"},
+        {"computers", {"sales", "", {}, Request::Kind::Computers}, S_OK, SIZE_MAX, "WinNT lists no computer accounts"},
     };
     for (const auto &row : rows) {
         FakeAds user;

@@ -44,13 +44,13 @@ struct Fixture : testing::ProviderFixture {
     }
 
     std::vector<AccountRecord> rows(const std::string &domain = {}, Listing *listing = nullptr, const std::string &base = {},
-                                    Request::Kind kind = Request::Kind::Users)
+                                    std::stop_token stop = {}, Request::Kind kind = Request::Kind::Users)
     {
         LinuxAccountSource source(std::make_unique<testing::ObservingFileReader>(tree.root, opened),
                                   [](auto &files) { return std::make_unique<linux_accounts::TreeAccounts>(files); },
                                   [this] { return now; }, linux_accounts::DatabaseState::AtRest, tree.root);
         std::vector<AccountRecord> records;
-        Listing done = source.list({domain, base, kind}, [&](AccountRecord &&r) { records.push_back(std::move(r)); }, {});
+        Listing done = source.list({domain, base, stop, kind}, [&](AccountRecord &&r) { records.push_back(std::move(r)); }, {});
         if (listing)
             *listing = done;
         return records;
@@ -159,6 +159,7 @@ TEST(LinuxSource, FailsWithAReason)
         {"another machine", "SALES", "SALES is not the machine in ", false, 0, "SALES"},
         {"no passwd", "", "cannot read ", true, 0, "WEB01"},
         {"a base", "", "--base limits only a listing of an Active Directory domain", false, 0, "WEB01"},
+        {"stopped", "", "stopped", false, 0, "WEB01"},
         {"computers", "", "a Linux machine has no computer accounts", false, 0, "WEB01"},
     };
     for (const Case &c : cases) {
@@ -167,7 +168,10 @@ TEST(LinuxSource, FailsWithAReason)
             std::filesystem::remove(f.tree.path("/etc/passwd"));
         Listing listing;
         const std::string name = c.name;
-        EXPECT_EQ(f.rows(c.domain, &listing, name == "a base" ? "OU=x" : "",
+        std::stop_source stop;
+        if (name == "stopped")
+            stop.request_stop();
+        EXPECT_EQ(f.rows(c.domain, &listing, name == "a base" ? "OU=x" : "", stop.get_token(),
                          name == "computers" ? Request::Kind::Computers : Request::Kind::Users).size(), c.rows) << c.name;
         EXPECT_EQ(listing.failure.text.substr(0, std::string_view(c.error).size()), c.error) << c.name;
         EXPECT_EQ(listing.failure.kind == Failure::Kind::BadRequest, name == "a base" || name == "computers") << c.name;
