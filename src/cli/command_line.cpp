@@ -112,6 +112,9 @@ const Option kOptions[] = {
      "may be given more than once. Without it, DNS names them."},
     {"base", "", "DN", Needs::Audit, [](CommandLine &l, const std::string &v) { l.base = v; },
      "With --audit: only the accounts below this AD container."},
+    {"computers", "", "", Needs::Audit, [](CommandLine &l, const std::string &) { l.computers = true; },
+     "With --audit: the computer accounts of an AD domain\n"
+     "(objectCategory=computer) instead of the users."},
     {"help", "h", "", Needs::Nothing, [](CommandLine &l, const std::string &) { l.help = true; }, "Show this help."},
     {"version", "", "", Needs::Nothing, [](CommandLine &l, const std::string &) { l.version = true; },
      "Show the version."},
@@ -132,6 +135,13 @@ const Option kOptions[] = {
     {"password-never-expires", "", "", Needs::Audit,
      [](CommandLine &l, const std::string &) { l.filters.passwordNeverExpires = true; },
      "By the policy, or by the account's own flag\n(AD's userAccountControl bit 0x10000)."},
+    {"user-accounts", "", "", Needs::Audit, [](CommandLine &l, const std::string &) { l.filters.userAccounts = true; },
+     "Not a system account."},
+    {"system-accounts", "", "", Needs::Audit,
+     [](CommandLine &l, const std::string &) { l.filters.systemAccounts = true; },
+     "A system account: on Linux a uid outside UID_MIN..UID_MAX\n"
+     "of login.defs (1000..60000 when unset); in AD one with\n"
+     "isCriticalSystemObject (Administrator, krbtgt ...)."},
     {"password-expires-within", "", "DAYS", Needs::Audit,
      [](CommandLine &l, const std::string &v) {
          setDays(l, l.filters.passwordExpiresWithinDays, "password-expires-within", v);
@@ -141,7 +151,7 @@ const Option kOptions[] = {
 
 bool isFilter(const Option &option)
 {
-    constexpr std::string_view kShaping[] = {"base", "sort", "summary"};
+    constexpr std::string_view kShaping[] = {"base", "computers", "sort", "summary"};
     return option.needs == Needs::Audit && !oneOf(option.name, kShaping);
 }
 
@@ -210,6 +220,8 @@ void checkWhole(CommandLine &line, const std::vector<const Option *> &given, std
         line.error = "Use --print or --audit, not both.";
     else if (line.filters.disabled && line.filters.enabled)
         line.error = "Use --disabled or --enabled, not both.";
+    else if (line.filters.userAccounts && line.filters.systemAccounts)
+        line.error = "Use --user-accounts or --system-accounts, not both.";
     else if (line.perController && line.audit)
         line.error = "--per-dc needs --print and an account.";
     else if (std::string need = missingNeed(line, given); !need.empty())

@@ -33,6 +33,7 @@ struct CommandLine {
     std::string root;
     std::vector<std::string> servers;
     std::string base;
+    bool computers = false;  // --computers: list computer accounts
     audit::Filters filters;
     std::vector<SortKey> sort;                           // --sort; empty: as the source lists them
     std::vector<const Column<AccountRecord> *> columns;  // --columns; empty: the format's own

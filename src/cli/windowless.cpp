@@ -96,7 +96,8 @@ struct Run {
 
     WindowlessResult audit() const
     {
-        const Request request{upperDomain(line.account.value_or(""), locale), line.base, {}};
+        const Request request{upperDomain(line.account.value_or(""), locale), line.base, {},
+                              line.computers ? Request::Kind::Computers : Request::Kind::Users};
         const DateTime generated = now();
         const audit::Now clock = audit::nowAt(generated, locale);
         const audit::Format format = line.format.value_or(audit::Format::Table);

@@ -62,6 +62,10 @@ struct AccountRecord {
     std::optional<bool> passwordExpired;
     std::optional<bool> passwordNeverExpires;  // by the policy's age, or by the account's own flag
     std::optional<DateTime> created;
+    // A system account: outside UID_MIN..UID_MAX on Linux, AD's isCriticalSystemObject.
+    std::optional<bool> systemAccount;
+    std::optional<std::string> container;        // AD: the parent's distinguished name
+    std::optional<std::string> operatingSystem;  // AD computers
     int controllersAnswered = 0;
     int controllersAsked = 0;
 };

@@ -75,6 +75,9 @@ struct Request {
     // Asked from another thread: the listing ends soon after, with the
     // failure Stopped, its requests to servers broken off.
     std::stop_token stop;
+    // Which accounts: users, or computers (a source without them refuses
+    // the request as a BadRequest).
+    enum class Kind { Users, Computers } kind = Kind::Users;
 };
 
 /// How far a listing has come, for a progress line.

@@ -71,6 +71,8 @@ bool matches(const Filters &filters, const AccountRecord &record, const Now &now
         return false;
     if (filters.passwordNeverExpires && record.passwordNeverExpires != true)
         return false;
+    if ((filters.userAccounts && record.systemAccount != false) || (filters.systemAccounts && record.systemAccount != true))
+        return false;
     return !filters.passwordExpiresWithinDays
         || passwordExpiresWithin(record, now, *filters.passwordExpiresWithinDays);
 }

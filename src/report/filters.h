@@ -31,12 +31,15 @@ struct Filters {
     bool enabled = false;
     bool accountExpired = false;
     bool passwordNeverExpires = false;
+    bool userAccounts = false;
+    bool systemAccounts = false;
     // The password expires within N days, or has expired already.
     std::optional<int> passwordExpiresWithinDays;
 };
 
 // Whether the account passes every filter that is set. A state that is not
-// known passes neither --locked nor --disabled nor --enabled.
+// known passes neither --locked nor --disabled nor --enabled, nor
+// --user-accounts nor --system-accounts.
 bool matches(const Filters &filters, const AccountRecord &record, const Now &now);
 
 } // namespace tramsel::audit

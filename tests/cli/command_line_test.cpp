@@ -60,6 +60,8 @@ TEST(CommandLine, BadLines)
     const std::pair<std::vector<std::string>, const char *> rows[] = {
         {{"--bogus"}, "Unknown option '--bogus'."}, {{"---audit"}, "Unknown option '---audit'."},
         {{"--audit", "--disabled", "--enabled"}, "Use --disabled or --enabled, not both."}, {{"--print=yes", "x"}, "Option 'print' takes no value."},
+        {{"--audit", "--system-accounts", "--user-accounts"}, "Use --user-accounts or --system-accounts, not both."},
+        {{"--computers", "SALES"}, "--computers needs --audit."},
         {{"-p=", "x"}, "Option 'p' takes no value."},
         {{"--server=", "x"}, "The value of '--server' cannot be empty."},
         {{"--root", "", "x"}, "The value of '--root' cannot be empty."}, {{"--audit="}, "The value of '--audit' cannot be empty."},

@@ -70,7 +70,7 @@ mv "$tree/var/log" "$tree/var/lost"
 unread="$tree/var/log/wtmp: No such file or directory; last logins and last logoffs are unknown
 $tree/var/log/btmp: No such file or directory; failed logins are unknown
 "
-heading=$'account,user,fullName,lastLogin,lastLogoff,lastFailedLogin,lastBadLoginAddress,badLoginCount,passwordExpires,passwordMaxAgeDays,passwordLastChanged,disabled,locked,accountExpires,accountExpired,passwordExpired,passwordNeverExpires,created,controllersAnswered,controllersAsked\r\n'
+heading=$'account,user,fullName,lastLogin,lastLogoff,lastFailedLogin,lastBadLoginAddress,badLoginCount,passwordExpires,passwordMaxAgeDays,passwordLastChanged,disabled,locked,accountExpires,accountExpired,passwordExpired,passwordNeverExpires,created,systemAccount,container,operatingSystem,controllersAnswered,controllersAsked\r\n'
 for want in "3|$heading|--audit --inactive 30 --format csv" "0|${jdoe/Count: $'\t\t'0/Count: $'\t\t'n/a}|--print pc\\jdoe"; do
     IFS='|' read -r -d '' status stdout args <<<"$want"
     args=${args%$'\n'}

@@ -47,9 +47,10 @@ AccountRecord account(const std::string &user)
 const Source kDc1{"dc1", true, {}}, kDc2{"dc2", false, "timed out"}, kDc3{"dc3", false, "refused"};
 const std::string kHeading = "account,user,fullName,lastLogin,lastLogoff,lastFailedLogin,lastBadLoginAddress,"
                              "badLoginCount,passwordExpires,passwordMaxAgeDays,passwordLastChanged,disabled,"
-                             "locked,accountExpires,accountExpired,passwordExpired,passwordNeverExpires,created,controllersAnswered,"
+                             "locked,accountExpires,accountExpired,passwordExpired,passwordNeverExpires,created,systemAccount,container,"
+                             "operatingSystem,controllersAnswered,"
                              "controllersAsked\r\n";
-const std::string kJdoe = "SALES\\jdoe,jdoe,,,,,,,,,,,,,,,,,0,0\r\n";
+const std::string kJdoe = "SALES\\jdoe,jdoe,,,,,,,,,,,,,,,,,,,,0,0\r\n";
 
 TEST(Windowless, StatusAndStreams)
 {
@@ -135,8 +136,11 @@ TEST(Windowless, WhatTheSourceIsAskedFor)
     run({"-p", "--format", "json", "sales/jdoe"}, setup);
     run({"-p", "--per-dc", "jdoe"}, setup);
     run({"-p", "Sales\\JDoe"}, setup);
-    ASSERT_EQ(setup.source.requests.size(), 1u);
+    run({"--audit", "sales", "--computers"}, setup);
+    ASSERT_EQ(setup.source.requests.size(), 2u);
     EXPECT_EQ(setup.source.requests[0].domain + "|" + setup.source.requests[0].base, "SALES.EXAMPLE.COM|OU=Staff");
+    EXPECT_EQ(setup.source.requests[0].kind, Request::Kind::Users);
+    EXPECT_EQ(setup.source.requests[1].kind, Request::Kind::Computers);
     EXPECT_EQ(setup.source.asked, (std::vector<std::string>{"SALES\\jdoe", "\\jdoe", "SALES\\JDoe"}));
     EXPECT_EQ(setup.options[0].root + "|" + setup.options[0].servers.at(0), "/img|ldap://dc1");
 }

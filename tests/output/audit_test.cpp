@@ -44,6 +44,9 @@ TEST(Audit, FiltersAtTheirBoundaries)
     const Filters inactive90 = filters([](Filters &f) { f.inactiveDays = 90; });
     const Filters within14 = filters([](Filters &f) { f.passwordExpiresWithinDays = 14; });
     const Filters forever = filters([](Filters &f) { f.inactiveDays = 3'650'000; });
+    const Filters users = filters([](Filters &f) { f.userAccounts = true; });
+    const Filters systems = filters([](Filters &f) { f.systemAccounts = true; });
+    const auto system = [](bool is) { AccountRecord r; r.systemAccount = is; return r; };
     struct Row {
         const char *name;
         Filters filters;
@@ -78,6 +81,8 @@ TEST(Audit, FiltersAtTheirBoundaries)
          record([](AccountRecord &r) { r.passwordNeverExpires = true; }), true},
         {"password never expires: it does", filters([](Filters &f) { f.passwordNeverExpires = true; }),
          record([](AccountRecord &r) { r.passwordNeverExpires = false; }), false},
+        {"user account", users, system(false), true}, {"user account: not known", users, AccountRecord{}, false},
+        {"system account", systems, system(true), true}, {"system account: a user's", systems, system(false), false},
         {"expires in exactly 14 days", within14, record(expires(inFourteenDays)), true},
         {"a second later", within14, record(expires(*inFourteenDays.minusSeconds(-1))), false},
         {"expired already", within14, record(expires(ninetyDaysAgo)), true},
@@ -205,13 +210,13 @@ TEST(Audit, JsonIsOneDocument)
               "\"lastBadLoginAddress\":\"\",\"badLoginCount\":2,\"passwordExpires\":\"2027-01-19T00:59:59+01:00\","
               "\"passwordMaxAgeDays\":42.5,\"passwordLastChanged\":\"2026-12-07T00:00:00+01:00\",\"disabled\":false,"
               "\"locked\":true,\"accountExpires\":null,\"accountExpired\":null,\"passwordExpired\":null,\"passwordNeverExpires\":false,"
-              "\"created\":\"2003-06-19T00:25:07+01:00\",\"controllersAnswered\":1,\"controllersAsked\":2},\n"
+              "\"created\":\"2003-06-19T00:25:07+01:00\",\"systemAccount\":null,\"container\":null,\"operatingSystem\":null,\"controllersAnswered\":1,\"controllersAsked\":2},\n"
               "    {\"account\":\"SALES\\\\jdoe\",\"user\":\"jdoe\",\"fullName\":\"\xEF\xBF\xBD\","
               "\"lastLogin\":null,\"lastLogoff\":null,\"lastFailedLogin\":null,"
               "\"lastBadLoginAddress\":null,\"badLoginCount\":null,\"passwordExpires\":null,"
               "\"passwordMaxAgeDays\":null,\"passwordLastChanged\":null,\"disabled\":false,"
               "\"locked\":true,\"accountExpires\":null,\"accountExpired\":null,\"passwordExpired\":null,\"passwordNeverExpires\":true,"
-              "\"created\":\"2003-06-19T00:25:07+01:00\",\"controllersAnswered\":1,\"controllersAsked\":2}\n"
+              "\"created\":\"2003-06-19T00:25:07+01:00\",\"systemAccount\":null,\"container\":null,\"operatingSystem\":null,\"controllersAnswered\":1,\"controllersAsked\":2}\n"
               "  ]\n"
               "}\n");
     const std::string empty = listing(Format::Json, {});
@@ -223,12 +228,12 @@ TEST(Audit, CsvQuotesWhereNeeded)
     const std::string heading = "account,user,fullName,lastLogin,lastLogoff,lastFailedLogin,lastBadLoginAddress,"
                                 "badLoginCount,passwordExpires,passwordMaxAgeDays,passwordLastChanged,disabled,"
                                 "locked,accountExpires,accountExpired,passwordExpired,passwordNeverExpires,created,"
-                                "controllersAnswered,controllersAsked\r\n";
+                                "systemAccount,container,operatingSystem,controllersAnswered,controllersAsked\r\n";
     EXPECT_EQ(listing(Format::Csv, {everyKind()}),
               heading
                   + "SALES\\jdoe,jdoe,\"Doe, \"\"J\"\" J\xC3\xBCrgen\",2026-12-07T09:30:00+01:00,,,,2,"
                     "2027-01-19T00:59:59+01:00,42.5,2026-12-07T00:00:00+01:00,false,true,,,,false,"
-                    "2003-06-19T00:25:07+01:00,1,2\r\n");
+                    "2003-06-19T00:25:07+01:00,,,,1,2\r\n");
     const std::pair<const char *, const char *> names[] = {
         {"plain", "plain"}, {"", ""}, {"two\nlines", "\"two\nlines\""}, {"cr\r", "\"cr\r\""},
         {"\"", "\"\"\"\""}, {"a,b", "\"a,b\""},
@@ -240,7 +245,7 @@ TEST(Audit, CsvQuotesWhereNeeded)
         r.account = "D\\u";
         r.user = "u";
         r.fullName = name;
-        EXPECT_EQ(listing(Format::Csv, {r}), heading + "D\\u,u," + field + std::string(15, ',') + ",0,0\r\n") << name;
+        EXPECT_EQ(listing(Format::Csv, {r}), heading + "D\\u,u," + field + std::string(18, ',') + ",0,0\r\n") << name;
     }
 }
 
@@ -255,14 +260,14 @@ TEST(Audit, TableAlignsForPeople)
               "account     user  fullName         lastLogin             lastLogoff  lastFailedLogin  "
               "lastBadLoginAddress  badLoginCount  passwordExpires        passwordMaxAgeDays  passwordLastChanged  "
               "disabled  locked  accountExpires  accountExpired  passwordExpired  passwordNeverExpires  created                "
-              "controllersAnswered  "
+              "systemAccount  container  operatingSystem  controllersAnswered  "
               "controllersAsked\n"
               "SALES\\jdoe  jdoe  Doe, \"J\" J\xC3\xBCrgen  12/7/2026 9:30:00 AM  n/a         n/a              "
               "                                 2  1/19/2027 12:59:59 AM  42,5                12/7/2026            "
-              "no        yes     n/a             n/a             n/a              no                    6/19/2003 12:25:07 AM                    1                 2\n"
+              "no        yes     n/a             n/a             n/a              no                    6/19/2003 12:25:07 AM  n/a            n/a        n/a                                1                 2\n"
               "SALES\\\xC3\xA5sa   \xC3\xA5sa   two lines        n/a                   n/a         n/a              "
               "n/a                             12  n/a                    n/a                 n/a                  "
-              "n/a       n/a     n/a             n/a             n/a              n/a                   n/a                                      0                 0\n");
+              "n/a       n/a     n/a             n/a             n/a              n/a                   n/a                    n/a            n/a        n/a                                0                 0\n");
 }
 
 TEST(Audit, TableKeepsTheTerminalSafeAndNarrow)
@@ -273,7 +278,7 @@ TEST(Audit, TableKeepsTheTerminalSafeAndNarrow)
         r.fullName = name;
         return r;
     };
-    const OffsetLocale locale(0);
+    const testing::FakeLocale locale = OffsetLocale(0);
     StringOut text;
     AccountOutput output(Format::Table, locale, text, {{accountColumn("fullName"), accountColumn("user")}, 14});
     for (const AccountRecord &r : {row("u1", "a\u202Eb\x1B"), row("u2", "\u65E5\u672C\u8A9E\u30C6\u30AD\u30B9\u30C8\u30E0"),

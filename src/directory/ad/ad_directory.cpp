@@ -46,7 +46,7 @@ const std::vector<const char *> &accountAttributes()
         "objectGUID", "sAMAccountName", "displayName", "whenCreated", "lastLogon", "lastLogonTimestamp",
         "lastLogoff", "badPwdCount", "badPasswordTime", "pwdLastSet", "userAccountControl",
         "msDS-User-Account-Control-Computed", "msDS-UserPasswordExpiryTimeComputed", "msDS-ResultantPSO",
-        "lockoutTime", "accountExpires"};
+        "lockoutTime", "accountExpires", "isCriticalSystemObject", "operatingSystem"};
     return names;
 }
 
@@ -68,6 +68,9 @@ DcAnswer readAnswer(const Entry &e, std::optional<std::string> &pso)
     a.samAccountName = e.text("sAMAccountName");
     if (const auto created = e.text("whenCreated"))
         a.whenCreated = generalizedTimeToInstant(*created);
+    a.criticalSystemObject = e.text("isCriticalSystemObject") == "TRUE";
+    a.container = parentDn(e.dn());
+    a.operatingSystem = e.text("operatingSystem");
     pso = e.text("msDS-ResultantPSO");
     return a;
 }
@@ -141,6 +144,17 @@ std::string canonicalDn(std::string_view dn)
         canonical += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
     return canonical;
+}
+
+std::optional<std::string> parentDn(std::string_view dn)
+{
+    for (std::size_t i = 0; i < dn.size(); ++i) {
+        if (dn[i] == '\\')
+            ++i;
+        else if (dn[i] == ',')
+            return std::string(dn.substr(i + 1));
+    }
+    return std::nullopt;
 }
 
 bool isWithin(std::string_view dn, std::string_view namingContext)

@@ -52,6 +52,10 @@ void applyPolicy(DcAnswer &answer, const std::optional<std::string> &pso, const 
 // spaces around the commas and equals signs.
 std::string canonicalDn(std::string_view dn);
 
+// The distinguished name of the object that holds `dn`: all but its first
+// RDN (an escaped comma stays in it); nothing for a name of one RDN.
+std::optional<std::string> parentDn(std::string_view dn);
+
 // Whether `dn` is `namingContext` or an object below it.
 bool isWithin(std::string_view dn, std::string_view namingContext);
 

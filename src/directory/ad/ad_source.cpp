@@ -10,6 +10,7 @@
 #include <ctime>
 #include <map>
 #include <memory>
+#include <unordered_set>
 
 #include "directory/ad/ad_controllers.h"
 #include "directory/ad/ad_directory.h"
@@ -25,6 +26,7 @@ namespace {
 constexpr std::chrono::seconds kPageLimit{30};
 constexpr std::size_t kParallel = 16;
 constexpr const char *kUsers = "(&(objectCategory=person)(objectClass=user))";
+constexpr const char *kComputers = "(objectCategory=computer)";
 
 // One account as one controller listed it, packed: a domain's accounts are
 // held from every controller until the last has answered.
@@ -32,9 +34,13 @@ class Listed {
 public:
     using Guid = std::array<char, 16>;
 
-    Listed(const Guid &guid, std::string user, const DcAnswer &answer)
+    // `texts` keeps one copy of each container and operating system, which
+    // many accounts share.
+    Listed(const Guid &guid, std::string user, const DcAnswer &answer, std::unordered_set<std::string> &texts)
         : guid(guid), user(std::move(user)), displayName_(answer.displayName.value_or("")),
-          created_(answer.whenCreated.value_or(DateTime()))
+          created_(answer.whenCreated.value_or(DateTime())),
+          container_(answer.container ? &*texts.insert(*answer.container).first : nullptr),
+          operatingSystem_(answer.operatingSystem ? &*texts.insert(*answer.operatingSystem).first : nullptr)
     {
         for (std::size_t i = 0; i < kNumbers.size(); ++i)
             if (const auto &number = answer.*kNumbers[i]) {
@@ -43,6 +49,7 @@ public:
             }
         present_ |= answer.displayName ? kDisplayName : 0;
         present_ |= answer.whenCreated ? kCreated : 0;
+        present_ |= answer.criticalSystemObject ? kCritical : 0;
     }
 
     DcAnswer answer() const
@@ -55,6 +62,11 @@ public:
             answer.displayName = displayName_;
         if (present_ & kCreated)
             answer.whenCreated = created_;
+        answer.criticalSystemObject = present_ & kCritical;
+        if (container_)
+            answer.container = *container_;
+        if (operatingSystem_)
+            answer.operatingSystem = *operatingSystem_;
         return answer;
     }
 
@@ -68,17 +80,21 @@ private:
         &DcAnswer::badPasswordTime, &DcAnswer::pwdLastSet, &DcAnswer::userAccountControl,
         &DcAnswer::passwordExpiryComputed, &DcAnswer::maxPasswordAge, &DcAnswer::userAccountControlComputed,
         &DcAnswer::lockoutTime, &DcAnswer::accountExpires, &DcAnswer::lockoutDuration};
-    static constexpr std::uint16_t kDisplayName = 1u << kNumbers.size(), kCreated = kDisplayName << 1;
+    static constexpr std::uint32_t kDisplayName = 1u << kNumbers.size(), kCreated = kDisplayName << 1,
+                                   kCritical = kCreated << 1;
 
     std::array<std::int64_t, kNumbers.size()> numbers_{};
-    std::uint16_t present_ = 0;
+    std::uint32_t present_ = 0;
     std::string displayName_;
     DateTime created_;
+    const std::string *container_;
+    const std::string *operatingSystem_;
 };
 
 // What one controller listed, or why it could not.
 struct ControllerList {
     std::deque<Listed> accounts;  // grows without copying what it holds
+    std::unordered_set<std::string> texts;  // what the accounts' text pointers point at
     std::string error;
     enum class Failure { None, Other, OtherDomain, BadBase } failure = Failure::None;
 };
@@ -89,6 +105,7 @@ void listController(Session &session, const DomainQuery &domain, const Request &
     const std::string &requestedBase = request.base;
     const auto fail = [&](std::string error, ControllerList::Failure failure = ControllerList::Failure::Other) {
         list.accounts = {};
+        list.texts = {};
         list.error = std::move(error);
         list.failure = failure;
     };
@@ -113,7 +130,8 @@ void listController(Session &session, const DomainQuery &domain, const Request &
 
     const Policy policy = domainPolicy(session, namingContext);
     const std::map<std::string, Policy> settings = settingsObjects(session, namingContext);
-    error = session.forEach(requestedBase.empty() ? namingContext : requestedBase, kUsers, accountAttributes(),
+    const char *filter = request.kind == Request::Kind::Computers ? kComputers : kUsers;
+    error = session.forEach(requestedBase.empty() ? namingContext : requestedBase, filter, accountAttributes(),
                             [&](const Entry &e) {
                                 const auto guid = e.text("objectGUID");
                                 auto user = e.text("sAMAccountName");
@@ -128,7 +146,7 @@ void listController(Session &session, const DomainQuery &domain, const Request &
                                 applyPolicy(answer, pso, own, policy);
                                 Listed::Guid bytes;
                                 std::copy(guid->begin(), guid->end(), bytes.begin());
-                                list.accounts.emplace_back(bytes, std::move(*user), answer);
+                                list.accounts.emplace_back(bytes, std::move(*user), answer, list.texts);
                                 ++read;
                             });
     if (!error.empty())
@@ -150,7 +168,13 @@ AccountRecord accountRecord(std::string account, std::string user, const std::ve
             record.fullName = answer.displayName;
         if (!record.created)
             record.created = answer.whenCreated;
+        if (!record.container)
+            record.container = answer.container;
+        if (!record.operatingSystem)
+            record.operatingSystem = answer.operatingSystem;
     }
+    if (!answers.empty())
+        record.systemAccount = answers.front().criticalSystemObject;
     const AccountState state = accountState(answers, merged, now);
     record.disabled = state.disabled;
     record.locked = state.locked;

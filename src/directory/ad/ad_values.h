@@ -42,7 +42,7 @@ std::optional<std::int64_t> passwordAgeSeconds(std::int64_t interval);
 
 // What one domain controller said about the user. Attributes it did not
 // return stay empty: nothing happened there. (The audit packs every
-// member: a new one goes into ad_catalog.cpp's Listed too.)
+// member: a new one goes into ad_source.cpp's Listed too.)
 struct DcAnswer {
     std::optional<std::int64_t> lastLogon;
     std::optional<std::int64_t> lastLogonTimestamp;
@@ -63,6 +63,9 @@ struct DcAnswer {
     std::optional<std::string> displayName;
     std::optional<DateTime> whenCreated;
     std::optional<std::string> samAccountName;  // a listing keeps it beside the answer
+    bool criticalSystemObject = false;          // isCriticalSystemObject is TRUE
+    std::optional<std::string> container;        // the parent of the entry's DN
+    std::optional<std::string> operatingSystem;
 };
 
 // The directory's spelling of the user's name, from the first controller that gave it.

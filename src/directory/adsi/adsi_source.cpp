@@ -118,6 +118,10 @@ Listing AdsiAccountSource::list(const Request &request, const RowSink &row, cons
                            "--base limits only a listing of an Active Directory domain; WinNT lists a whole domain or machine"};
         return listing;
     }
+    if (request.kind == Request::Kind::Computers) {
+        listing.failure = {Failure::Kind::BadRequest, "WinNT lists no computer accounts"};
+        return listing;
+    }
     const auto domain = containerName(request.domain);
     if (!domain) {
         listing.failure = {Failure::Kind::NotFound, request.domain.empty()

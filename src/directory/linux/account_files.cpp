@@ -192,6 +192,22 @@ FaillockSettings parseFaillockConf(std::string_view confText)
     return settings;
 }
 
+UidRange parseLoginDefs(std::string_view loginDefsText)
+{
+    UidRange range;
+    forEachLine(loginDefsText, [&](std::string_view line) {
+        line = trim(line);
+        const auto nameEnd = std::min(line.find_first_of(" \t"), line.size());
+        const auto value = parseNumber<std::uint32_t>(trim(line.substr(nameEnd)));
+        if (value && line.substr(0, nameEnd) == "UID_MIN")
+            range.min = *value;
+        else if (value && line.substr(0, nameEnd) == "UID_MAX")
+            range.max = *value;
+        return false;
+    });
+    return range;
+}
+
 std::string parseHostnameFile(std::string_view text)
 {
     std::string name;

@@ -50,6 +50,14 @@ struct FaillockSettings {
 };
 FaillockSettings parseFaillockConf(std::string_view confText);
 
+// The uids of user accounts, as login.defs sets them (UID_MIN, UID_MAX);
+// the others are system accounts, as lslogins splits them.
+struct UidRange {
+    std::uint32_t min = 1000;
+    std::uint32_t max = 60000;
+};
+UidRange parseLoginDefs(std::string_view loginDefsText);
+
 // The host name in an /etc/hostname file: its first non-comment word.
 std::string parseHostnameFile(std::string_view text);
 

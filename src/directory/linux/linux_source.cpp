@@ -50,6 +50,7 @@ AccountRecord userRecord(const std::string &machine, const PasswdEntry &user, co
     record.accountExpired = state.disabled;  // on Linux, an expired account is what disables it
     record.passwordExpired = state.passwordExpired;
     record.passwordNeverExpires = neverExpires(record.usage.passwordMaxAge);
+    record.systemAccount = user.uid < sources.userUids().min || user.uid > sources.userUids().max;
     record.controllersAsked = 1;
     record.controllersAnswered = anyRecordRead(records, shadow.has_value()) ? 1 : 0;
     return record;
@@ -149,8 +150,10 @@ Listing LinuxAccountSource::list(const Request &request, const RowSink &row, con
         listing.failure = {Failure::Kind::NotFound, std::move(error)};
         return listing;
     };
-    if (!request.base.empty()) {
-        listing.failure = {Failure::Kind::BadRequest, "--base limits only a listing of an Active Directory domain"};
+    if (!request.base.empty() || request.kind == Request::Kind::Computers) {
+        listing.failure = {Failure::Kind::BadRequest, request.base.empty()
+                               ? "a Linux machine has no computer accounts; --computers lists an Active Directory domain's"
+                               : "--base limits only a listing of an Active Directory domain"};
         return listing;
     }
     if (!request.domain.empty() && !namesThisHost(request.domain, {}) && !accounts_->isHostName(request.domain))

@@ -148,6 +148,11 @@ SessionSummary wtmpdbSession(const std::string &uri, std::string_view user)
     if (boot && sqlite3_bind_int64(boot.get(), 1, *id) == SQLITE_OK && sqlite3_step(boot.get()) == SQLITE_ROW)
         if (const auto bootTime = integerColumn(boot.get(), 0))
             summary.logoff = secondsFromMicros(*bootTime);
+    // An open session: the earlier sessions' ends, as a walk of every user finds them.
+    if (!summary.logoff) {
+        const std::string name(user);
+        summary.logoff = wtmpdbSessions(uri, std::span(&name, 1)).front().logoff;
+    }
     return summary;
 }
 
@@ -184,7 +189,7 @@ std::vector<SessionSummary> wtmpdbSessions(const std::string &uri, std::span<con
     if (!rows)
         return sessions;
     const auto byName = positions(users);
-    std::vector<bool> found(users.size(), false);
+    std::vector<bool> found(users.size(), false), open(users.size(), false);
     std::optional<std::optional<std::int64_t>> nextBoot;  // the boot row's Login, if a number
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(rows.get())) == SQLITE_ROW) {
@@ -194,19 +199,24 @@ std::vector<SessionSummary> wtmpdbSessions(const std::string &uri, std::span<con
         }
         const auto name = textColumn(rows.get(), 2);
         const auto at = name ? byName.find(*name) : byName.end();
-        if (at == byName.end() || found[at->second])
+        if (at == byName.end() || (found[at->second] && !open[at->second]))
             continue;
-        found[at->second] = true;
         SessionSummary &session = sessions[at->second];
-        session.readable = true;
         const auto login = integerColumn(rows.get(), 3);
+        const bool latest = !found[at->second];
+        found[at->second] = true;
+        session.readable = true;
         if (!integerColumn(rows.get(), 0) || !login)
             continue;
-        session.login = secondsFromMicros(*login);
-        if (const auto logout = integerColumn(rows.get(), 4))
-            session.logoff = secondsFromMicros(*logout);
-        else if (nextBoot && *nextBoot)
-            session.logoff = secondsFromMicros(**nextBoot);
+        auto end = integerColumn(rows.get(), 4);
+        if (!end && nextBoot)
+            end = *nextBoot;
+        if (latest)
+            session.login = secondsFromMicros(*login);
+        // While the latest session is open, the latest end of an earlier one.
+        open[at->second] = latest ? !end : open[at->second];
+        if (end && (!session.logoff || secondsFromMicros(*end) > *session.logoff))
+            session.logoff = secondsFromMicros(*end);
     }
     for (std::size_t i = 0; i < users.size(); ++i) {
         if (const auto first = byName.find(users[i]); first != byName.end() && first->second != i)

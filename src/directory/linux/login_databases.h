@@ -33,7 +33,8 @@ std::optional<std::int64_t> lastlog2Login(const std::string &uri, std::string_vi
 
 // The user's latest session (Type 3) in wtmpdb's wtmp table, in seconds. A
 // session without Logout ends at the next boot row (Type 1) after it, as
-// `last` shows a crash; otherwise it is still open.
+// `last` shows a crash; otherwise it is still open, and its logoff is an
+// earlier session's (SessionSummary).
 SessionSummary wtmpdbSession(const std::string &uri, std::string_view user);
 
 // The same for every user named, one query each for all of them, one

@@ -157,12 +157,12 @@ public:
         FieldKey key;
         std::uint32_t hash = 0;
         std::uint32_t first = kEnd;  // the first user of the chain; kEnd: an empty slot
-        std::uint64_t seen = 0;      // records of the name met so far
         bool met = false;            // whether the walk has acted on the name yet
+        bool open = false;           // its latest session is open: earlier ones' ends are looked at
     };
 
     explicit UtmpUsers(std::span<const std::string> users)
-        : next_(users.size(), kEnd), slotOf_(users.size(), kEnd)
+        : next_(users.size(), kEnd)
     {
         // At most four slots in five full: a name not in the table is known
         // after a few slots, and 100,000 users take 8 MiB.
@@ -181,7 +181,6 @@ public:
             slot.hash = hash;
             next_[i] = slot.first;
             slot.first = static_cast<std::uint32_t>(i);
-            slotOf_[i] = static_cast<std::uint32_t>(at);
         }
     }
 
@@ -204,8 +203,6 @@ public:
 
     // The users of a slot's chain: for (i = slot.first; i != kEnd; i = next(i)).
     std::uint32_t next(std::uint32_t user) const { return next_[user]; }
-    // The slot of a user's name; nullptr for an empty name.
-    const Slot *slotOf(std::size_t user) const { return slotOf_[user] == kEnd ? nullptr : &slots_[slotOf_[user]]; }
 
     // Walks the log back, calling visit(record bytes, the slot of its
     // ut_user or nullptr) for every record, newest first. The slots of a
@@ -236,7 +233,6 @@ private:
     std::vector<Slot> slots_;
     std::size_t mask_ = 0;
     std::vector<std::uint32_t> next_;    // by user
-    std::vector<std::uint32_t> slotOf_;  // by user
 };
 
 } // namespace
@@ -281,25 +277,29 @@ SessionSummary latestSession(RecordLog &wtmp, std::string_view user)
         }
         return true;
     });
+    // An open session: the earlier sessions' ends, as a walk of every user finds them.
+    if (!summary.logoff) {
+        const std::string name(user);
+        summary.logoff = latestSessions(wtmp, std::span(&name, 1)).front().logoff;
+    }
     return summary;
 }
 
 FailureSummary summarizeFailures(RecordLog &btmp, std::string_view user, const FailureQuery &query)
 {
     FailureSummary summary;
-    bool counting = query.count;
     summary.readable = btmp.walkBackward([&](std::span<const unsigned char> bytes, RecordLog::Position) {
-        if (counting && query.after && utmpSeconds(bytes) <= *query.after)
-            counting = false;
-        const bool mine = utmpUserIs(utmpUser(bytes), user);
-        if (mine && counting)
+        if (!utmpUserIs(utmpUser(bytes), user))
+            return true;
+        if (query.count && (!query.after || utmpSeconds(bytes) > *query.after))
             ++summary.countAfter;
-        if (mine && !summary.when) {
+        if (!summary.when) {
             UtmpRecord record = decodeUtmp(bytes);
             summary.when = record.seconds;
             summary.host = std::move(record.host);
         }
-        return counting || !summary.when;
+        // A clock set back leaves newer failures anywhere in the log.
+        return query.count;
     });
     return summary;
 }
@@ -339,15 +339,19 @@ std::vector<SessionSummary> latestSessions(RecordLog &wtmp, std::span<const std:
         const UtmpFields record = utmpFields(bytes);
         const int type = effectiveUtmpType(record);
         ++distance;
-        if (type == UtmpRecord::kUserProcess && user && !std::exchange(user->met, true)) {
+        if (type == UtmpRecord::kUserProcess && user && (!user->met || user->open)) {
             const Event *end = nextBoot ? &*nextBoot : nullptr;
             if (!record.line.empty())
                 if (const std::size_t line = lines.find(recordKey(record.line));
                     line != NameIndex::kNone && (!end || nextOnLine[line].distance > end->distance))
                     end = &nextOnLine[line];
+            const bool latest = !std::exchange(user->met, true);
+            user->open = latest ? !end : user->open;
+            // While the latest session is open, the latest end of an earlier one.
             for (std::uint32_t i = user->first; i != UtmpUsers::kEnd; i = index.next(i)) {
-                sessions[i].login = record.seconds;
-                if (end)
+                if (latest)
+                    sessions[i].login = record.seconds;
+                if (end && (!sessions[i].logoff || end->seconds > *sessions[i].logoff))
                     sessions[i].logoff = end->seconds;
             }
         }
@@ -368,41 +372,24 @@ std::vector<SessionSummary> latestSessions(RecordLog &wtmp, std::span<const std:
 std::vector<FailureSummary> summarizeFailures(RecordLog &btmp, std::span<const std::string> users,
                                               std::span<const FailureQuery> queries)
 {
-    // summarizeFailures stops counting at the first record, walking back,
-    // that is not newer than the user's last login: a record counts while
-    // every record from it to the log's end is newer.
     UtmpUsers index(users);
     std::vector<FailureSummary> summaries(users.size());
-    // Each name's slot counts its records; a user's count is what its slot
-    // had counted when the records stopped being newer than its `after`.
-    std::vector<std::size_t> byAfter;
-    for (std::size_t i = 0; i < users.size(); ++i)
-        if (queries[i].count && queries[i].after && index.slotOf(i))
-            byAfter.push_back(i);
-    std::sort(byAfter.begin(), byAfter.end(),
-              [&](std::size_t a, std::size_t b) { return *queries[a].after > *queries[b].after; });
-    std::size_t stopped = 0;
-    std::int64_t oldestSoFar = std::numeric_limits<std::int64_t>::max();
     const bool readable = index.walkBackward(btmp, [&](std::span<const unsigned char> bytes, UtmpUsers::Slot *user) {
-        oldestSoFar = std::min<std::int64_t>(oldestSoFar, utmpSeconds(bytes));
-        for (; stopped < byAfter.size() && *queries[byAfter[stopped]].after >= oldestSoFar; ++stopped)
-            summaries[byAfter[stopped]].countAfter = static_cast<std::int64_t>(index.slotOf(byAfter[stopped])->seen);
         if (!user)
             return;
-        ++user->seen;
-        if (!std::exchange(user->met, true)) {
-            UtmpRecord record = decodeUtmp(bytes);
-            for (std::uint32_t i = user->first; i != UtmpUsers::kEnd; i = index.next(i)) {
-                summaries[i].when = record.seconds;
-                summaries[i].host = record.host;
+        const std::optional<UtmpRecord> latest =
+            std::exchange(user->met, true) ? std::nullopt : std::optional(decodeUtmp(bytes));
+        const std::int64_t seconds = utmpSeconds(bytes);
+        for (std::uint32_t i = user->first; i != UtmpUsers::kEnd; i = index.next(i)) {
+            const FailureQuery &query = queries[i];
+            if (query.count && (!query.after || seconds > *query.after))
+                ++summaries[i].countAfter;
+            if (latest) {
+                summaries[i].when = latest->seconds;
+                summaries[i].host = latest->host;
             }
         }
     });
-    for (; stopped < byAfter.size(); ++stopped)
-        summaries[byAfter[stopped]].countAfter = static_cast<std::int64_t>(index.slotOf(byAfter[stopped])->seen);
-    for (std::size_t i = 0; i < users.size(); ++i)
-        if (queries[i].count && !queries[i].after && index.slotOf(i))
-            summaries[i].countAfter = static_cast<std::int64_t>(index.slotOf(i)->seen);
     for (FailureSummary &summary : summaries)
         summary.readable = readable;
     return summaries;

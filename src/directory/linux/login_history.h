@@ -18,7 +18,9 @@ namespace tramsel::linux_accounts {
 struct SessionSummary {
     bool readable = false;                     // some file of the log could be read
     std::optional<std::int64_t> login;         // seconds since the epoch
-    std::optional<std::int64_t> logoff;        // absent: still open (or no login)
+    // The end of the latest session; while that is still open, the latest
+    // end of an earlier one. Absent: no session has ended (or no login).
+    std::optional<std::int64_t> logoff;
     friend bool operator==(const SessionSummary &, const SessionSummary &) = default;
 };
 // Pairs the session end as last(1) does: the next record on the same line
@@ -28,9 +30,9 @@ SessionSummary latestSession(RecordLog &wtmp, std::string_view user);
 
 // The user's latest failed login in a btmp log (any record type) and, when
 // asked, the count of the user's records newer than `after` (all of them
-// when there is no `after`: pam_lastlog's rule). One walk back serves both;
-// it stops as soon as both are known, the count at the first record of
-// anyone that is not newer.
+// when there is no `after`), compared by time as pam_lastlog compares them:
+// a clock set back leaves newer records anywhere in the log, so a count
+// reads the whole log.
 struct FailureQuery {
     bool count = false;
     std::optional<std::int64_t> after;

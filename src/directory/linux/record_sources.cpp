@@ -88,6 +88,15 @@ const FaillockSettings &RecordSources::faillock()
     return *faillock_;
 }
 
+const UidRange &RecordSources::userUids()
+{
+    if (!userUids_) {
+        const auto defs = files_.open("/etc/login.defs");
+        userUids_ = parseLoginDefs(defs ? readText(*defs).value_or("") : "");
+    }
+    return *userUids_;
+}
+
 std::optional<TallySummary> RecordSources::tally(const std::string &user)
 {
     const FaillockSettings &settings = faillock();

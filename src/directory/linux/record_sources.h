@@ -36,6 +36,8 @@ public:
 
     // pam_faillock's settings, from faillock.conf.
     const FaillockSettings &faillock();
+    // The uids of user accounts, from login.defs.
+    const UidRange &userUids();
 
     // The logs that could not be read and left some value unknown, once
     // each, as "/var/log/btmp: Permission denied; failed logins are unknown".
@@ -60,6 +62,7 @@ private:
     std::string shownRoot_;
     std::vector<std::pair<std::string, int>> failed_;  // path and errno, as first met
     std::optional<FaillockSettings> faillock_;
+    std::optional<UidRange> userUids_;
 };
 
 } // namespace tramsel::linux_accounts

@@ -29,7 +29,7 @@ struct FakeEntry final : ad::Entry {
         const auto value = text(name);
         return value ? ad::integerValue(*value) : std::nullopt;
     }
-    std::string dn() const override { return "CN=" + text("sAMAccountName").value_or("?") + ",DC=sales,DC=test"; }
+    std::string dn() const override { return text("dn").value_or("CN=" + text("sAMAccountName").value_or("?") + ",DC=sales,DC=test"); }
 };
 
 // One controller: whether it binds, the users it lists, and where a listing breaks off.
@@ -71,7 +71,8 @@ public:
             }
         return ad::Lookup::NotFound;
     }
-    std::string forEach(const std::string &base, const std::string &, const std::vector<const char *> &,
+    // Computers are the accounts whose names end in '$'.
+    std::string forEach(const std::string &base, const std::string &filter, const std::vector<const char *> &,
                         const std::function<void(const ad::Entry &)> &each) override
     {
         if (base.starts_with("CN=Password Settings"))
@@ -79,7 +80,8 @@ public:
         for (std::size_t i = 0; i < dc_.users.size(); ++i) {
             if (i == dc_.failAfter)
                 return "Can't contact LDAP server";
-            each(FakeEntry(dc_.users[i]));
+            if (dc_.users[i].at("sAMAccountName").ends_with('$') == (filter == "(objectCategory=computer)"))
+                each(FakeEntry(dc_.users[i]));
         }
         return {};
     }
@@ -115,7 +117,8 @@ Attributes user(const std::string &name, char guid, const std::string &lastLogon
 std::string row(const AccountRecord &r)
 {
     std::string text = r.account + ":";
-    for (const char *key : {"lastLogin", "badLoginCount", "passwordMaxAgeDays", "disabled"})
+    for (const char *key : {"lastLogin", "badLoginCount", "passwordMaxAgeDays", "disabled", "systemAccount", "container",
+                            "operatingSystem"})
         text += " " + reportText(accountColumn(key)->cell(r), testing::FakeLocale());
     return text + " " + std::to_string(r.controllersAnswered) + "/" + std::to_string(r.controllersAsked);
 }
@@ -125,10 +128,10 @@ struct Domain {
     AdAccountSource source{{{}}, std::make_unique<FakeAccess>(controllers)};
     Progress told;  // the last progress told
 
-    std::string list(const std::string &base = {}, Listing *listing = nullptr)
+    std::string list(const std::string &base = {}, Listing *listing = nullptr, Request::Kind kind = Request::Kind::Users)
     {
         std::string rows;
-        const Listing done = source.list({"SALES", base, {}}, [&](AccountRecord &&r) { rows += row(r) + "\n"; },
+        const Listing done = source.list({"SALES", base, {}, kind}, [&](AccountRecord &&r) { rows += row(r) + "\n"; },
                                          [&](const Progress &p) { told = p; });
         if (listing)
             *listing = done;
@@ -146,12 +149,25 @@ TEST(AdSource, JoinsEveryControllersListingByGuid)
     // dc2 knows jdoe by another name now (a rename), and saw his latest login and failures.
     d.controllers["ldap://dc2"] = {{}, {user("JDoe", 'a', kJune, "3"), user("bob", 'c', kMay)}};
     Listing listing;
-    EXPECT_EQ(d.list({}, &listing), "SALES\\ann: n/a 0 42 0 1/2\n"
-                                    "SALES\\bob: 5/1/2024 9:00:00 AM 0 42 0 1/2\n"
-                                    "SALES\\jdoe: 6/1/2024 9:00:00 AM 3 42 0 2/2\n");
+    EXPECT_EQ(d.list({}, &listing), "SALES\\ann: n/a 0 42 0 0 DC=sales,DC=test n/a 1/2\n"
+                                    "SALES\\bob: 5/1/2024 9:00:00 AM 0 42 0 0 DC=sales,DC=test n/a 1/2\n"
+                                    "SALES\\jdoe: 6/1/2024 9:00:00 AM 3 42 0 0 DC=sales,DC=test n/a 2/2\n");
     ASSERT_EQ(listing.sources.size(), 2u);
     EXPECT_TRUE(listing.sources[0].answered && listing.sources[1].answered);
     EXPECT_EQ(std::tuple(d.told.sourcesDone, d.told.sourcesTotal, d.told.accountsRead), std::tuple(2u, 2u, 2u));
+}
+
+TEST(AdSource, ComputersAreListedByTheSameRules)
+{
+    Domain d;
+    Attributes web = user("WEB01$", 'w', kMay), krbtgt = user("krbtgt", 'k', "0");
+    web["operatingSystem"] = "Windows Server 2022", web["dn"] = "CN=WEB01,OU=Web\\, East,DC=sales,DC=test";
+    krbtgt["isCriticalSystemObject"] = "TRUE";
+    d.controllers["ldap://dc1"] = {{}, {web, krbtgt}};
+    d.controllers["ldap://dc2"] = {{}, {user("WEB01$", 'w', kJune)}};
+    EXPECT_EQ(d.list({}, nullptr, Request::Kind::Computers),
+              "SALES\\WEB01$: 6/1/2024 9:00:00 AM 0 42 0 0 OU=Web\\, East,DC=sales,DC=test Windows Server 2022 2/2\n");
+    EXPECT_EQ(d.list(), "SALES\\krbtgt: n/a 0 42 0 1 DC=sales,DC=test n/a 1/2\n");
 }
 
 TEST(AdSource, AControllerThatFailsGivesNoRowsAndIsNamed)
@@ -162,8 +178,8 @@ TEST(AdSource, AControllerThatFailsGivesNoRowsAndIsNamed)
         std::string rows;
     } cases[] = {
         {"fails part-way", {{}, {user("jdoe", 'a', kJune), user("bob", 'c', kMay)}, 1},
-         "SALES\\jdoe: 5/1/2024 9:00:00 AM 0 42 0 1/2\n"},
-        {"cannot bind", {"Invalid credentials", {user("bob", 'c', kMay)}}, "SALES\\jdoe: 5/1/2024 9:00:00 AM 0 42 0 1/2\n"},
+         "SALES\\jdoe: 5/1/2024 9:00:00 AM 0 42 0 0 DC=sales,DC=test n/a 1/2\n"},
+        {"cannot bind", {"Invalid credentials", {user("bob", 'c', kMay)}}, "SALES\\jdoe: 5/1/2024 9:00:00 AM 0 42 0 0 DC=sales,DC=test n/a 1/2\n"},
     };
     for (const auto &c : cases) {
         Domain d;
@@ -185,7 +201,7 @@ TEST(AdSource, ABaseTheDomainDoesNotHoldIsABadRequest)
     Domain d;
     d.controllers["ldap://dc1"] = {{}, {user("jdoe", 'a', kMay)}};
     Listing listing;
-    EXPECT_EQ(d.list("OU=Staff,DC=sales,DC=test"), "SALES\\jdoe: 5/1/2024 9:00:00 AM 0 42 0 1/1\n");
+    EXPECT_EQ(d.list("OU=Staff,DC=sales,DC=test"), "SALES\\jdoe: 5/1/2024 9:00:00 AM 0 42 0 0 DC=sales,DC=test n/a 1/1\n");
     for (const char *base : {"OU=x,DC=other", "OU=Gone,DC=sales,DC=test"}) {
         d.list(base, &listing);
         EXPECT_EQ(listing.failure.kind, Failure::Kind::BadRequest) << base;
@@ -201,7 +217,7 @@ TEST(AdSource, OneAccountAndWhatEachControllerSays)
     d.controllers["ldap://dc3"] = {"Can't contact LDAP server", {}};
     const Lookup found = d.source.lookup({"SALES", "jdoe"});
     ASSERT_TRUE(found.record);
-    EXPECT_EQ(row(*found.record), "SALES\\JDoe: 6/1/2024 9:00:00 AM 3 42 0 2/3");
+    EXPECT_EQ(row(*found.record), "SALES\\JDoe: 6/1/2024 9:00:00 AM 3 42 0 0 DC=sales,DC=test n/a 2/3");
     EXPECT_EQ(found.missing, std::vector<std::string>{"ldap://dc3: Can't contact LDAP server"});
     EXPECT_EQ(d.source.lookup({"SALES", "nobody"}).failure.text, "no user nobody in sales.test");
     EXPECT_EQ(d.source.lookup({"", "jdoe"}).failure.text, "not a domain account");

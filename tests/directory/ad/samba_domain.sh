@@ -28,7 +28,8 @@ AD_DNS=sales.test
 AD_BASE=DC=sales,DC=test
 AD_ADMIN_PASSWORD='Adm1n-Passw0rd!'
 AD_NET=10.53.0
-# As Active Directory: LDAP binds signed and sealed, or SASL inside TLS.
+# dc1 as Active Directory: LDAP binds signed and sealed, or SASL inside TLS.
+# dc2 keeps Samba's default, which wants signing and sealing inside TLS too.
 AD_STRONG_AUTH='ldap server require strong auth = allow_sasl_over_tls'
 # An address whose packets dc2's namespace takes and drops (it neither owns
 # nor forwards it): a controller that never answers.
@@ -118,11 +119,11 @@ ad_make_dc() {
     local n=$1 how
     if [ "$n" = 1 ]; then
         how=(provision --realm="$AD_REALM" --domain="$AD_NETBIOS" --server-role=dc --adminpass="$AD_ADMIN_PASSWORD"
-             --host-name=dc1 --host-ip="$AD_NET.1")
+             --host-name=dc1 --host-ip="$AD_NET.1" --option="$AD_STRONG_AUTH")
     else
         how=(join "$AD_DNS" DC --server="dc1.$AD_DNS" -U Administrator --password="$AD_ADMIN_PASSWORD")
     fi
-    ad_in "$n" samba-tool domain "${how[@]}" -s /etc/samba/smb.conf --dns-backend=SAMBA_INTERNAL --option="$AD_STRONG_AUTH" \
+    ad_in "$n" samba-tool domain "${how[@]}" -s /etc/samba/smb.conf --dns-backend=SAMBA_INTERNAL \
         --option="interfaces=lo tsad$n" --option="bind interfaces only=yes" >"$AD_WORK/dc$n/make.log" 2>&1 ||
         { tail -20 "$AD_WORK/dc$n/make.log"; return 1; }
 }

@@ -43,7 +43,7 @@ pso() { st domain passwordsettings pso "$@"; }
 make_accounts() {
     local user first
     st domain passwordsettings set --account-lockout-threshold=3 --max-pwd-age=30 --min-pwd-age=0 || return 1
-    for user in jdoe ann neverexp willexp newbie locked émile 'j(1)' plain relocked; do
+    for user in jdoe ann neverexp willexp newbie locked émile 'j(1)' plain relocked expired; do
         st user create "$user" "$password" || return 1
     done
     # A password that must be changed at the next login has no date set.
@@ -52,7 +52,8 @@ make_accounts() {
         pso create weekly 1 --max-pwd-age=7 && pso apply weekly willexp &&
         pso create quick 2 --account-lockout-threshold=3 --account-lockout-duration=1 \
             --reset-account-lockout-after=1 && pso apply quick relocked || return 1
-    st ou create OU=Staff && st user create gone "$password" --userou=OU=Staff && st user disable gone || return 1
+    st ou create OU=Staff && st user create gone "$password" --userou=OU=Staff && st user disable gone &&
+        st computer create WEB01 --computerou=OU=Staff || return 1
     python3 - "$AD_BASE" "$AD_WORK" <<'PY' || return 1
 import base64, sys
 base, work = sys.argv[1:]
@@ -61,7 +62,10 @@ with open(f"{work}/audit.ldif", "w") as ldif:
     ldif.write(f"dn: CN=quick,CN=Password Settings Container,CN=System,{base}\nchangetype: modify\n"
                "replace: msDS-LockoutDuration\nmsDS-LockoutDuration: -50000000\n-\n"
                "replace: msDS-LockoutObservationWindow\nmsDS-LockoutObservationWindow: -50000000\n-\n\n"
-               f"dn: CN=jdoe,CN=Users,{base}\nchangetype: modify\nreplace: displayName\ndisplayName:: {name}\n-\n")
+               f"dn: CN=jdoe,CN=Users,{base}\nchangetype: modify\nreplace: displayName\ndisplayName:: {name}\n-\n\n"
+               # An account that expired in 2012.
+               f"dn: CN=expired,CN=Users,{base}\nchangetype: modify\nreplace: accountExpires\n"
+               "accountExpires: 129700000000000000\n-\n")
 for first in (0, 550):
     with open(f"{work}/bulk{first}.ldif", "w") as ldif:
         for i in range(first, first + 550):
@@ -219,6 +223,10 @@ no ticket|1|failure_text 'SALES\jdoe'|no Kerberos ticket for SALES.TEST (run kin
 root with the machine keytab, kept in memory|0|expected 'SALES\jdoe' jdoe dc1 dc2||5|KRB5CCNAME=FILE:$AD_WORK/none.cc KRB5_KTNAME=FILE:$AD_WORK/machine.keytab "$program" --print "${both[@]}" 'SALES\jdoe'
 one controller black-holed|3|expected 'SALES\jdoe' jdoe dc1|dc9.$AD_DNS: Can't contact LDAP server; its answers are missing|6|"$program" --print --server "ldap://dc1.$AD_DNS" --server "ldap://dc9.$AD_DNS" 'SALES\jdoe'
 CASES
+# dc2 keeps Samba's default, which takes no Kerberos bind inside TLS (signed, sealed or not): the reason says what to do.
+ad_in 1 env KRB5CCNAME="$KRB5CCNAME" LDAPTLS_CACERT="$AD_WORK/dc2/lib/private/tls/ca.pem" "$program" --print --server "ldaps://dc2.$AD_DNS" 'SALES\jdoe' >"$out" 2>"$err"
+[ $? = 1 ] && grep -q "^no domain controller answered: ldaps://dc2.$AD_DNS: Strong(er) authentication required .*allow_sasl_over_tls" "$err" &&
+    echo "ok: ldaps to Samba's default settings says why" || { fail "ldaps to Samba's default settings"; cat "$err"; }
 # Root without a ticket on a joined machine (here dc1 itself) uses the
 # machine account's ticket, from its keytab, and writes no cache.
 [ ! -e "$AD_WORK/none.cc" ] && echo "ok: no ticket cache written" || fail "a ticket cache was written"
@@ -251,7 +259,20 @@ verify "every row agrees with the account's report" agree "$json" "$AD_WORK/repo
 # Past the first page; locked, a lockout run out, disabled; a display name with a comma, quotes and É.
 verify "all $users users, their states and names" expr "$json" "len(rows) == $users and $users > 1000" \
     'rows["locked"]["locked"] and rows["relocked"]["locked"] is False and rows["gone"]["disabled"]' \
-    'rows["jdoe"]["fullName"] == "Doe, \"J\" Émile"'
+    'rows["jdoe"]["fullName"] == "Doe, \"J\" Émile"' \
+    'rows["neverexp"]["passwordNeverExpires"] and rows["neverexp"]["passwordMaxAgeDays"] == 30 and rows["krbtgt"]["systemAccount"]' \
+    'rows["expired"]["accountExpired"] and rows["expired"]["disabled"] is False and not rows["willexp"]["accountExpired"]' \
+    'rows["gone"]["container"] == "OU=Staff,DC=sales,DC=test" and rows["jdoe"]["systemAccount"] is False'
+# filtered NAME EXPR ARGS...: the audit of both controllers with ARGS, whose rows EXPR holds of
+filtered() { audit "$1" 0 "$AD_WORK/filtered.json" "" "${both[@]}" "${@:3}" --format json && verify "  its rows" expr "$AD_WORK/filtered.json" "$2"; }
+filtered "--account-expired --enabled" 'set(rows) == {"expired"}' --account-expired --enabled
+filtered "--password-never-expires --user-accounts" '"neverexp" in rows and not any(a["systemAccount"] or a["user"] == "jdoe" for a in rows.values())' \
+    --password-never-expires --user-accounts
+filtered "--computers --user-accounts" 'set(rows) == {"WEB01$"} and rows["WEB01$"]["container"] == "OU=Staff,DC=sales,DC=test"' --computers --user-accounts
+os=$(object operatingSystem "CN=DC1,OU=Domain Controllers,$AD_BASE")
+filtered "--computers, merged" 'set(rows) == {"DC1$", "DC2$", "WEB01$"} and rows["DC1$"]["operatingSystem"] == "'"$os"'" and rows["DC1$"]["systemAccount"]' --computers
+verify "a controller's row" expr "$AD_WORK/filtered.json" 'rows["DC1$"]["container"] == "OU=Domain Controllers,DC=sales,DC=test" and rows["DC1$"]["lastLogin"]' \
+    'rows["DC1$"]["passwordLastChanged"] and rows["WEB01$"]["lastLogin"] is None and rows["WEB01$"]["controllersAnswered"] == 2'
 audit "a --base not in the domain's tree" 2 "$out" "--base OU=x,$AD_BASE does not exist in sales.test" \
     --server "ldap://dc1.$AD_DNS" --base "OU=x,$AD_BASE"
 audit "a --base inside it" 0 "$AD_WORK/users.json" "" "${both[@]}" --base "OU=Staff,$AD_BASE" --format json

@@ -66,11 +66,12 @@ TEST(AdsiAccountSource, ListsEveryUserWithTheReportsValuesAndItsState)
         "account=SALES\\jdoe;user=jdoe;fullName=John Doe;lastLogin=12/1/2026 12:00:00 PM;lastLogoff=n/a;"
         "lastFailedLogin=n/a;lastBadLoginAddress=n/a;badLoginCount=n/a;passwordExpires=3/1/2027;"
         "passwordMaxAgeDays=120;passwordLastChanged=11/1/2026;disabled=0;locked=1;accountExpires=n/a;accountExpired=0;"
-        "passwordExpired=0;passwordNeverExpires=0;created=n/a;controllersAnswered=1;controllersAsked=1;",
+        "passwordExpired=0;passwordNeverExpires=0;created=n/a;systemAccount=n/a;container=n/a;operatingSystem=n/a;"
+        "controllersAnswered=1;controllersAsked=1;",
         "account=SALES\\asmith;user=asmith;fullName=;lastLogin=n/a;lastLogoff=n/a;lastFailedLogin=n/a;"
         "lastBadLoginAddress=n/a;badLoginCount=n/a;passwordExpires=n/a;passwordMaxAgeDays=None;"
         "passwordLastChanged=n/a;disabled=1;locked=n/a;accountExpires=1/31/2027;accountExpired=0;passwordExpired=1;passwordNeverExpires=1;created=n/a;"
-        "controllersAnswered=1;controllersAsked=1;"}));
+        "systemAccount=n/a;container=n/a;operatingSystem=n/a;controllersAnswered=1;controllersAsked=1;"}));
     EXPECT_EQ(container.filter, std::vector<std::wstring>{L"user"});
     // This computer's own container, not a domain of the same name.
     container.next = 0;
@@ -91,6 +92,7 @@ TEST(AdsiAccountSource, GivesNoRowsAndAReasonWhenTheContainerCannotBeListed)
         {{"sales", "", {}}, E_ACCESSDENIED, SIZE_MAX, "SALES|" + bind + "|WinNT://SALES unanswered " + bind},
         {{"sales", "", {}}, S_OK, 1, "SALES|" + broken + "|WinNT://SALES unanswered " + broken},
         {{"sales/x", "", {}}, S_OK, SIZE_MAX, "|not a domain or computer name: sales/x"},
+        {{"sales", "", {}, Request::Kind::Computers}, S_OK, SIZE_MAX, "|WinNT lists no computer accounts"},
     };
     for (const auto &row : rows) {
         FakeAds user;

@@ -96,7 +96,7 @@ TEST(LinuxSource, ReadsOnlyTheFilesOfTheCanonicalUserEachOnce)
     f.tree.write("/etc/security/faillock.conf", "dir = /var/lib/faillock\n");
     ASSERT_TRUE(f.source()->lookup({"WEB01", "alice"}).record);
     std::multiset<std::string> opened(f.opened->begin(), f.opened->end());  // each once
-    EXPECT_EQ(opened, (std::multiset<std::string>{"/etc/hostname", "/etc/passwd", "/etc/shadow",
+    EXPECT_EQ(opened, (std::multiset<std::string>{"/etc/hostname", "/etc/login.defs", "/etc/passwd", "/etc/shadow",
                                                "/etc/security/faillock.conf", "/var/lib/faillock/alice",
                                                "/var/lib/lastlog/lastlog2.db", "/var/lib/wtmpdb/wtmp.db",
                                                "/var/log/btmp", "/var/log/btmp.1", "/var/log/lastlog",
@@ -144,8 +144,10 @@ TEST(LinuxSource, SessionsArePairedAsLastPairsThem)
          at(5, 1, 9) + "|" + at(5, 1, 14)},
         {"the next login on the line ends it", {login, {7, "pts/1", "bob", "", t(2024, 5, 1, 18)}}, {},
          at(5, 1, 9) + "|" + at(5, 1, 18)},
-        {"only the latest session counts",
-         {login, {8, "pts/1", "", "", t(2024, 5, 1, 10)}, {7, "pts/4", "alice", "", t(2024, 5, 2, 9)}}, {}, at(5, 2, 9) + "|n/a"},
+        {"an open session: the latest end of an earlier one",
+         {login, {7, "pts/2", "alice", "", t(2024, 5, 1, 10)}, {8, "pts/2", "", "", t(2024, 5, 1, 11)},
+          {8, "pts/1", "", "", t(2024, 5, 1, 12)}, {7, "pts/4", "alice", "", t(2024, 5, 2, 9)}}, {},
+         at(5, 2, 9) + "|" + at(5, 1, 12)},
         {"the rotated file's login, closed in the current file",
          {{7, "pts/2", "bob", "", t(2024, 5, 1, 9)}, {8, "pts/1", "", "", t(2024, 5, 1, 10)}},
          {{7, "pts/1", "alice", "", t(2024, 4, 1, 9)}, {7, "pts/3", "bob", "", t(2024, 4, 2, 9)}},
@@ -207,6 +209,10 @@ TEST(LinuxSource, BadLoginCount)
     EXPECT_EQ(count(), "4|") << "never logged in";
     f.utmp("/var/log/wtmp", {{7, "pts/1", "alice", "", t(2024, 5, 1, 12)}});
     EXPECT_EQ(count(), "1|");
+    // By time, not place: a clock set back put the last record before the login.
+    f.utmp("/var/log/btmp", {{6, "ssh:notty", "alice", "h", t(2024, 5, 2)}, {6, "ssh:notty", "alice", "h", t(2024, 5, 3)},
+                             {6, "ssh:notty", "bob", "h", t(2024, 4, 30)}});
+    EXPECT_EQ(count(), "2|") << "a record out of time order";
     f.tree.write("/var/log/lastlog", testing::lastlogRecord(t(2024, 5, 4), "", ""), 1000 * 292);
     EXPECT_EQ(count(), "0|");
 }

@@ -86,6 +86,7 @@ TEST(LinuxSource, EveryAccountAgreesWithItsReport)
     f.tree.write("/var/log/lastlog", testing::lastlogRecord(t(2024, 5, 23), "tty2", ""), 1003 * 292);
     f.failures("bob", {700, 650, 599});
     f.failures("root", {30, 20, 10});
+    f.tree.write("/etc/login.defs", "# user accounts\nUID_MIN\t\t 1002\nUID_MAX 1003\n");
 
     const auto rows = f.rows();
     EXPECT_EQ(std::set<std::string>(f.opened->begin(), f.opened->end()).size(), f.opened->size()) << "a file read twice";
@@ -103,12 +104,12 @@ TEST(LinuxSource, EveryAccountAgreesWithItsReport)
     EXPECT_EQ(users, (std::vector<std::string>{"root", "alice", "bob", "carol", "dave", "erin"}));
 
     const std::vector<std::string> expected = {
-        "fullName=root disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=Alice Liddell disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=0 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=n/a disabled=0 locked=1 accountExpires=n/a accountExpired=0 passwordExpired=1 passwordNeverExpires=0 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=n/a disabled=0 locked=1 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=n/a disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
-        "fullName=n/a disabled=1 locked=0 accountExpires=6/1/2024 accountExpired=1 passwordExpired=1 passwordNeverExpires=1 created=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=root disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a systemAccount=1 container=n/a operatingSystem=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=Alice Liddell disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=0 created=n/a systemAccount=1 container=n/a operatingSystem=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=0 locked=1 accountExpires=n/a accountExpired=0 passwordExpired=1 passwordNeverExpires=0 created=n/a systemAccount=1 container=n/a operatingSystem=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=0 locked=1 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a systemAccount=0 container=n/a operatingSystem=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=0 locked=0 accountExpires=n/a accountExpired=0 passwordExpired=0 passwordNeverExpires=1 created=n/a systemAccount=0 container=n/a operatingSystem=n/a controllersAnswered=1 controllersAsked=1 ",
+        "fullName=n/a disabled=1 locked=0 accountExpires=6/1/2024 accountExpired=1 passwordExpired=1 passwordNeverExpires=1 created=n/a systemAccount=1 container=n/a operatingSystem=n/a controllersAnswered=1 controllersAsked=1 ",
     };
     for (std::size_t i = 0; i < std::min(rows.size(), expected.size()); ++i) {
         EXPECT_EQ(rows[i].account, "WEB01\\" + rows[i].user);
@@ -159,6 +160,7 @@ TEST(LinuxSource, FailsWithAReason)
         {"no passwd", "", "", "cannot read ", 0, "WEB01"},
         {"a base", "", "OU=x", "--base limits only a listing of an Active Directory domain", 0, "WEB01"},
         {"stopped", "", "", "stopped", 0, "WEB01"},
+        {"computers", "", "", "a Linux machine has no computer accounts", 0, "WEB01"},
     };
     for (const Case &c : cases) {
         Fixture f;
@@ -168,10 +170,13 @@ TEST(LinuxSource, FailsWithAReason)
         std::stop_source stop;
         if (name == "stopped")
             stop.request_stop();
+        Request request{c.domain, c.base, stop.get_token()};
+        if (name == "computers")
+            request.kind = Request::Kind::Computers;
         Listing listing;
-        EXPECT_EQ(f.rows({c.domain, c.base, stop.get_token()}, &listing).size(), c.rows) << c.name;
+        EXPECT_EQ(f.rows(request, &listing).size(), c.rows) << c.name;
         EXPECT_TRUE(listing.failure.text.starts_with(c.error)) << c.name;
-        EXPECT_EQ(listing.failure.kind == Failure::Kind::BadRequest, name == "a base") << c.name;
+        EXPECT_EQ(listing.failure.kind == Failure::Kind::BadRequest, name == "a base" || name == "computers") << c.name;
         EXPECT_EQ(listing.domain, c.listed) << c.name;
     }
 }

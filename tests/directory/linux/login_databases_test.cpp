@@ -77,9 +77,10 @@ TEST(LoginDatabases, EachSourceCountsAndBrokenDatabasesFailOnlyTheirOwnReads)
          "", kWtmpdb + session(3, "alice", micros(2024, 5, 2, 9)) + session(3, "bob", micros(2024, 5, 2, 10))
              + session(1, "reboot", micros(2024, 5, 2, 12), micros(2024, 5, 3)) + session(1, "reboot", micros(2024, 5, 4)),
          {}, at(2024, 5, 2, 9) + "|" + at(2024, 5, 2, 12)},
-        {"only the latest session counts",
-         "", kWtmpdb + session(3, "alice", micros(2024, 5, 1, 9), micros(2024, 5, 1, 10)) + session(3, "alice", micros(2024, 5, 2, 9)),
-         {}, at(2024, 5, 2, 9) + "|n/a"},
+        {"an open session: the latest end of an earlier one",
+         "", kWtmpdb + session(3, "alice", micros(2024, 5, 1, 9), micros(2024, 5, 1, 18))
+             + session(3, "alice", micros(2024, 5, 1, 13), micros(2024, 5, 1, 14)) + session(3, "alice", micros(2024, 5, 2, 9)),
+         {}, at(2024, 5, 2, 9) + "|" + at(2024, 5, 1, 18)},
         {"boot and run level rows are no sessions",
          "", kWtmpdb + session(1, "alice", micros(2024, 5, 5)) + session(2, "alice", micros(2024, 5, 6)), wtmpSession, wtmpValues},
         {"the latest session has no login time",

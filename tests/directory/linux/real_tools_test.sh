@@ -22,6 +22,7 @@ if [ "${1:-}" != --inside ]; then
     exec unshare --mount --propagation private "$0" --inside "$program"
 fi
 program=$2
+. "$(dirname "$0")/../../support/wait.sh"
 
 # --- A private copy of the system: overlays on /etc and /var/lib, an empty
 # /var/log and /run. Everything goes away with the namespace.
@@ -160,6 +161,18 @@ check "locked as pam_faillock decides, 2 failures" "$(refused tramseltest)" "$(l
 fail_login rhost=192.0.2.11
 check "locked as pam_faillock decides, 3 failures" "$(refused tramseltest)" "$(locked tramseltest)"
 check "pam_faillock refuses after 3 failures" true "$(refused tramseltest)"
+
+# A tally older than fail_interval: faillock still lists the failures, and
+# so does the count (pam_faillock counts the interval before its latest
+# failure: with one second, it no longer locks).
+printf 'fail_interval = 1\n' >/etc/security/faillock.conf
+latest=$(date -d "$(tally '$1, $2')" +%s)
+interval_over() { [ "$(date +%s)" -gt $((latest + 1)) ]; }
+wait_until 30 interval_over
+checks tramseltest <<'CHECKS'
+bad login count, the tally older than fail_interval (faillock)|Bad Login Count:|faillock --user tramseltest | grep -c ' V$'
+CHECKS
+check "locked as pam_faillock decides, failures older than fail_interval" "$(refused tramseltest)" "$(locked tramseltest)"
 
 [ ! -e "$scratch/differ" ] || failures=$((failures + $(wc -l <"$scratch/differ")))
 echo "$failures failed"

@@ -203,6 +203,11 @@ std::string ControllerSession::open()
     in6_addr address;
     if (::inet_pton(AF_INET, host_.c_str(), &address) == 1 || ::inet_pton(AF_INET6, host_.c_str(), &address) == 1)
         return failure(rc) + "; Kerberos needs the controller's host name, not its address";
+    // Samba's default refuses a bind inside TLS without a layer, and refuses
+    // a layer there too: only ldap:// is left.
+    if (rc == LDAP_STRONG_AUTH_REQUIRED && tls_)
+        return failure(rc) + "; this controller takes no Kerberos bind inside TLS: ask it over ldap://, sealed "
+               "(Samba takes one with 'ldap server require strong auth = allow_sasl_over_tls')";
     return failure(rc);
 }
 
