@@ -1,6 +1,6 @@
-// The Qt entry dialog: clicks and limits; that OK routes to
-// the shared checks (tests/behaviour) and draws their outcome; hiding and
-// unloading, and a dialog loaded afresh (focus, tab order).
+// The Qt entry dialog: limits; that OK routes to the shared checks
+// (tests/behaviour) and draws their outcome; hiding and unloading, and a
+// dialog loaded afresh (focus, tab order).
 #include <QtTest>
 #include <QtWidgets>
 
@@ -44,44 +44,10 @@ private slots:
     }
     void cleanup() { program.reset(); }
 
-    // Each label fits its text, and its box reaches into its field: a click
-    // there gives the field the caret, before its text.
-    void labelsFitAndAClickOnAFieldReachesIt()
-    {
-        for (const auto &[label, text, name, other] :
-             {std::tuple(u"lblLabels_1"_s, u"Domain:"_s, u"txtDomain"_s, u"txtUserName"_s),
-              std::tuple(u"lblLabels_0"_s, u"User Name:"_s, u"txtUserName"_s, u"txtDomain"_s)}) {
-            const auto *l = field<QLabel>(label);
-            auto *edit = field(name);
-            QCOMPARE(l->text(), text);
-            QVERIFY(l->fontMetrics().horizontalAdvance(text) <= l->width());
-            const QRect overlap = l->geometry() & edit->geometry();
-            QVERIFY(!overlap.isEmpty());
-            field(other)->setFocus();
-            QTest::keyClicks(edit, u"abc"_s);  // the caret at the end
-            QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, {}, overlap.center());
-            QTRY_COMPARE(QApplication::focusWidget(), edit);
-            QCOMPARE(edit->cursorPosition(), 0);
-        }
-    }
-
-    // Every control inside the dialog, and the buttons clear of every other.
-    void buttonsStandClear()
-    {
-        const auto controls = dialog->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-        for (const QPushButton *button : dialog->findChildren<QPushButton *>())
-            for (const QWidget *other : controls)
-                QVERIFY2(dialog->rect().contains(other->geometry())
-                             && (other == button || !other->geometry().intersects(button->geometry())),
-                         qPrintable(button->objectName() + u' ' + other->objectName()));
-    }
-
     // Pasted (QLineEdit cuts typing at the same limit).
     void fieldsTakeNoMoreThanTheirLimit()
     {
-        QString text;
-        for (int i = 0; i < 260; ++i)
-            text += QChar(u'a' + i % 26);
+        const QString text = QString(u"abcdefghijklm"_s).repeated(20);
         QApplication::clipboard()->setText(text);
         for (const auto &[name, limit] : {std::pair(u"txtDomain"_s, 20), std::pair(u"txtUserName"_s, 255)}) {
             QTest::keySequence(field(name), QKeySequence::Paste);
@@ -91,30 +57,22 @@ private slots:
 
     // The message, then the caret in the faulty field with its text selected;
     // nothing reported.
-    void badEntries_data()
-    {
-        QTest::addColumn<QString>("domain");
-        QTest::addColumn<QString>("userName");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("faulty");
-        QTest::newRow("empty domain") << QString() << u"a b"_s << u"Domain cannot be blank\r\n"
-                                      "Enter a machine name if you are in a Workgroup"_s << u"txtDomain"_s;
-        QTest::newRow("bad user") << u"sales"_s << u"j doe"_s << u"Wrong User Name"_s << u"txtUserName"_s;
-    }
     void badEntries()
     {
-        QFETCH(QString, domain);
-        QFETCH(QString, userName);
-        QFETCH(QString, message);
-        QFETCH(QString, faulty);
-        type(domain, userName);
-        QTest::mouseClick(field<QPushButton>(u"cmdOK"_s), Qt::LeftButton);
-        QCOMPARE(program->messageBox.texts, QStringList{message});
-        auto *edit = field(faulty);
-        QCOMPARE(QApplication::focusWidget(), edit);
-        QCOMPARE(edit->selectedText(), edit->text());
-        QCOMPARE(edit->cursorPosition(), edit->text().size());
-        QVERIFY(dialog->isVisible() && program->source.asked.empty() && window->reportText().empty());
+        for (const auto &[domain, userName, message, faulty] :
+             {std::tuple(QString(), u"a b"_s, u"Domain cannot be blank\r\nEnter a machine name if you are in a Workgroup"_s, u"txtDomain"_s),
+              {u"sales"_s, u"j doe"_s, u"Wrong User Name"_s, u"txtUserName"_s}}) {
+            for (QLineEdit *edit : dialog->findChildren<QLineEdit *>())
+                edit->clear();
+            program->messageBox.texts.clear();
+            type(domain, userName);
+            QTest::mouseClick(field<QPushButton>(u"cmdOK"_s), Qt::LeftButton);
+            QCOMPARE(program->messageBox.texts, QStringList{message});
+            auto *edit = field(faulty);
+            QCOMPARE(std::tuple(QApplication::focusWidget(), edit->selectedText(), edit->cursorPosition()),
+                     (std::tuple<QWidget *, QString, int>(edit, edit->text(), edit->text().size())));
+            QVERIFY(dialog->isVisible() && program->source.asked.empty() && window->reportText().empty());
+        }
     }
 
     // Handed to the report as typed (how the path is made: tests/report), not
@@ -142,9 +100,9 @@ private slots:
     void unloadDiscardsTheTexts_data()
     {
         QTest::addColumn<int>("how");
-        QTest::newRow("Cancel") << 0;
-        QTest::newRow("Esc") << 1;
-        QTest::newRow("close box") << 2;
+        int how = 0;
+        for (const char *name : {"Cancel", "Esc", "close box"})
+            QTest::newRow(name) << how++;
     }
     void unloadDiscardsTheTexts()
     {
