@@ -128,10 +128,9 @@ TEST(AuditWindow, StatusLineAndCopiedText)
           "/var/log/btmp: Permission denied; failed logins are unknown"}},
     };
     for (const Case &c : cases) {
-        const Status status = finishedStatus(c.listing, rows, locale);
-        EXPECT_EQ(status.text, c.status.text) << c.name;
-        EXPECT_EQ(status.warning, c.status.warning) << c.name;
-        EXPECT_EQ(status.toolTip, c.status.toolTip) << c.name;
+        const Status s = finishedStatus(c.listing, rows, locale);
+        EXPECT_EQ(std::tie(s.text, s.warning, s.toolTip), std::tie(c.status.text, c.status.warning, c.status.toolTip))
+            << c.name;
     }
 
     const std::vector<std::size_t> selected{1, 0}, columns{0, 2, 3};

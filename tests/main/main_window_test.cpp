@@ -56,12 +56,5 @@ TEST(MainWindow, UnloadGoesFromTheLatestDownToOneAndPastFailures)
     EXPECT_EQ(tried, (std::vector<std::size_t>{3, 2, 1}));
 }
 
-TEST(MainWindow, TwipsAreRoundedToTheNearestPixel)
-{
-    EXPECT_EQ(twipsToPixels(1467), 98);        // 97.8
-    EXPECT_EQ(twipsToPixels(1455), 97);        // 97.0
-    EXPECT_EQ(twipsToPixels(1467, 120), 122);  // 122.25
-}
-
 } // namespace
 } // namespace tramsel::main_window
