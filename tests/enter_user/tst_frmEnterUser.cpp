@@ -97,36 +97,31 @@ private slots:
         QCOMPARE(dialog->pos(), place);
     }
 
-    void unloadDiscardsTheTexts_data()
-    {
-        QTest::addColumn<int>("how");
-        int how = 0;
-        for (const char *name : {"Cancel", "Esc", "close box"})
-            QTest::newRow(name) << how++;
-    }
+    // Cancel, Esc and the close box, each on the dialog the one before loaded afresh.
     void unloadDiscardsTheTexts()
     {
-        QFETCH(int, how);
-        type(u"sales"_s, u"jdoe"_s);
-        if (how == 0)
-            QTest::mouseClick(field<QPushButton>(u"cmdCancel"_s), Qt::LeftButton);
-        else if (how == 1)
-            QTest::keyClick(field(u"txtUserName"_s), Qt::Key_Escape);
-        else
-            dialog->close();  // what the close box sends
-        QCOMPARE(program->windows.count(), 1);
-        QVERIFY(program->source.asked.empty() && program->messageBox.texts.isEmpty());
-        QTRY_VERIFY(dialog.isNull());
+        for (const int how : {0, 1, 2}) {
+            type(u"sales"_s, u"jdoe"_s);
+            if (how == 0)
+                QTest::mouseClick(field<QPushButton>(u"cmdCancel"_s), Qt::LeftButton);
+            else if (how == 1)
+                QTest::keyClick(field(u"txtUserName"_s), Qt::Key_Escape);
+            else
+                dialog->close();  // what the close box sends
+            QCOMPARE(program->windows.count(), 1);
+            QVERIFY(program->source.asked.empty() && program->messageBox.texts.isEmpty());
+            QTRY_VERIFY(dialog.isNull());
 
-        // Loaded afresh: empty, a window of its own, the caret in the domain, tabs in order.
-        dialog = showDialog();
-        QVERIFY(dialog);
-        QVERIFY(field(u"txtDomain"_s)->text().isEmpty() && field(u"txtUserName"_s)->text().isEmpty());
-        QCOMPARE(dialog->parentWidget(), nullptr);
-        QCOMPARE(QApplication::focusWidget(), field(u"txtDomain"_s));
-        for (const QString &next : {u"txtUserName"_s, u"cmdOK"_s, u"cmdCancel"_s, u"txtDomain"_s}) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), field<QWidget>(next));
+            // Loaded afresh: empty, a window of its own, the caret in the domain, tabs in order.
+            dialog = showDialog();
+            QVERIFY(dialog);
+            QVERIFY(field(u"txtDomain"_s)->text().isEmpty() && field(u"txtUserName"_s)->text().isEmpty());
+            QCOMPARE(dialog->parentWidget(), nullptr);
+            QCOMPARE(QApplication::focusWidget(), field(u"txtDomain"_s));
+            for (const QString &next : {u"txtUserName"_s, u"cmdOK"_s, u"cmdCancel"_s, u"txtDomain"_s}) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), field<QWidget>(next));
+            }
         }
     }
 };
