@@ -49,42 +49,35 @@ private slots:
 
     // Every way out (Enter, Esc, OK clicked, the close box) presses OK once;
     // back in the main window, the box is unloaded.
-    void aboutShowsTheBoxModallyOverTheMainWindow_data()
+    void aboutOpensTheBoxAndEveryWayOutClosesIt()
     {
-        QTest::addColumn<int>("how");
-        QTest::newRow("Enter") << int(Qt::Key_Return);
-        QTest::newRow("Esc") << int(Qt::Key_Escape);
-        QTest::newRow("OK clicked") << 0;
-        QTest::newRow("close box") << -1;
-    }
-    void aboutShowsTheBoxModallyOverTheMainWindow()
-    {
-        QFETCH(int, how);
-        QPointer<frmAbout> shown;
-        int clicks = 0;
-        // The box runs its own event loop: look at it and close it from inside.
-        // A box left open by a failed check is closed later, so as not to hang.
-        QTimer::singleShot(0, [&] {
-            shown = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
-            QVERIFY(shown && QTest::qWaitForWindowActive(shown));
-            connect(shown->cmdOK, &QPushButton::clicked, [&] { ++clicks; });
-            QCOMPARE(program->windows.count(), 2);
-            QCOMPARE(shown->focusWidget(), shown->cmdOK);
-            if (how > 0)
-                QTest::keyClick(shown->windowHandle(), Qt::Key(how));
-            else if (how == 0)
-                QTest::mouseClick(shown->cmdOK, Qt::LeftButton);
-            else
-                shown->close();
-        });
-        QTimer::singleShot(5000, [] {
-            if (QWidget *w = QApplication::activeModalWidget())
-                w->close();
-        });
-        window->findChild<QAction *>("mnuHelpAbout")->trigger();
-        QCOMPARE(clicks, 1);
-        QTRY_VERIFY(shown.isNull());
-        QCOMPARE(program->windows.count(), 1);
+        for (const int how : {int(Qt::Key_Return), int(Qt::Key_Escape), 0, -1}) {  // OK clicked, the close box
+            QPointer<frmAbout> shown;
+            int clicks = 0;
+            // The box runs its own event loop: look at it and close it from inside.
+            // A box left open by a failed check is closed later, so as not to hang.
+            QTimer::singleShot(0, [&] {
+                shown = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
+                QVERIFY(shown && QTest::qWaitForWindowActive(shown));
+                connect(shown->cmdOK, &QPushButton::clicked, [&] { ++clicks; });
+                QCOMPARE(program->windows.count(), 2);
+                QCOMPARE(shown->focusWidget(), shown->cmdOK);
+                if (how > 0)
+                    QTest::keyClick(shown->windowHandle(), Qt::Key(how));
+                else if (how == 0)
+                    QTest::mouseClick(shown->cmdOK, Qt::LeftButton);
+                else
+                    shown->close();
+            });
+            QTimer::singleShot(5000, [] {
+                if (QWidget *w = QApplication::activeModalWidget())
+                    w->close();
+            });
+            window->findChild<QAction *>("mnuHelpAbout")->trigger();
+            QCOMPARE(clicks, 1);
+            QTRY_VERIFY(shown.isNull());
+            QCOMPARE(program->windows.count(), 1);
+        }
     }
 };
 
