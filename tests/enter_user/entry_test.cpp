@@ -1,4 +1,4 @@
-// The user entry dialog's checks and what OK does with them.
+// The user entry dialog's checks. (What OK does with them: tst_frmEnterUser.)
 #include <gtest/gtest.h>
 
 #include "enter_user/entry.h"
@@ -25,26 +25,6 @@ TEST(Entry, ChecksInOrder)
                   row.problem)
             << row.domain << '/' << row.user;
     }
-}
-
-// Records what OK does to the dialog, in order.
-class RecordingDialog final : public Dialog {
-public:
-    std::string log;
-    std::string text(Field field) const override { return field == Field::Domain ? "sales" : "jdoe"; }
-    void showError(const std::string &message) override { log += "error(" + message + ") "; }
-    void focusAndSelect(Field field) override { log += field == Field::Domain ? "select(domain) " : "select(user) "; }
-    void hideDialog() override { log += "hide "; }
-    void submit(const std::string &d, const std::string &u) override { log += "submit(" + d + "|" + u + ")"; }
-};
-
-// A bad entry's message and caret: tests/enter_user. A good one hides the
-// dialog before the report is read.
-TEST(Entry, OkHidesBeforeHandingOn)
-{
-    RecordingDialog good;
-    okClicked(good);
-    EXPECT_EQ(good.log, "select(user) hide submit(sales|jdoe)");
 }
 
 } // namespace
