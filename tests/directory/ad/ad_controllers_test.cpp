@@ -2,7 +2,6 @@
 // before the answer is given, even when the deadline passed.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <condition_variable>
 #include <mutex>
@@ -52,45 +51,6 @@ TEST(AdControllers, EveryThreadEndsBeforeTheAnswer)
         }
     }
     EXPECT_TRUE(allBegun);
-}
-
-TEST(AdControllers, AStopEndsTheTasksUnderWayAndBeginsNoOther)
-{
-    // Stop is asked from within the second task: what began ends, the third never begins.
-    std::array<Hung, 3> tasks;
-    std::stop_source stop;
-    const auto done = runTogether(
-        tasks.size(), 2, std::nullopt,
-        [&](std::size_t i) {
-            if (i == 1)
-                stop.request_stop();
-            tasks[i].run();
-        },
-        [&](std::size_t i) { tasks[i].stop(); }, {}, stop.get_token());
-    EXPECT_EQ(done, std::vector<bool>(3, false));
-    EXPECT_EQ(tasks[0].ended, tasks[0].begun);
-    EXPECT_TRUE(tasks[1].ended);
-    EXPECT_FALSE(tasks[2].begun);
-}
-
-TEST(AdControllers, AtMostSoManyAtOnce)
-{
-    // Each task waits a while for a fifth to run beside it, as a fifth thread would.
-    std::mutex mutex;
-    std::condition_variable changed;
-    int running = 0, most = 0;
-    const auto done = runTogether(
-        8, 4, std::nullopt,
-        [&](std::size_t) {
-            std::unique_lock lock(mutex);
-            most = std::max(most, ++running);
-            changed.notify_all();
-            changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return running > 4; });
-            --running;
-        },
-        [](std::size_t) {});
-    EXPECT_EQ(done, std::vector<bool>(8, true));
-    EXPECT_LE(most, 4);
 }
 
 } // namespace

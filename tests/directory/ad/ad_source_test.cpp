@@ -1,10 +1,9 @@
 // The Active Directory rules over a scripted transport: every controller
-// asked at once, accounts joined by objectGUID, which failure wins, --base,
-// one account and the per-controller view.
+// asked at once, accounts joined by objectGUID, which failure wins, --base
+// and --computers.
 #include <gtest/gtest.h>
 
 #include <map>
-#include <regex>
 
 #include "directory/ad/ad_source.h"
 #include "directory/ad/ad_values.h"
@@ -46,7 +45,7 @@ public:
     const std::string &host() const override { return uri_; }
     std::string open() override { return dc_.openError; }
     void interrupt() override {}
-    ad::Lookup findOne(const std::string &base, bool onlyBase, const std::string &filter,
+    ad::Lookup findOne(const std::string &base, bool onlyBase, const std::string &,
                        const std::vector<const char *> &, const std::function<void(const ad::Entry &)> &found,
                        std::string &) override
     {
@@ -56,19 +55,6 @@ public:
             found(FakeEntry(Attributes{{"maxPwdAge", "-36288000000000"}}));
             return ad::Lookup::Found;
         }
-        std::smatch name;
-        std::regex_search(filter, name, std::regex("sAMAccountName=([^)]*)"));
-        // Names match as LDAP matches them, without case.
-        const auto lower = [](std::string text) {
-            for (char &c : text)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            return text;
-        };
-        for (const Attributes &user : dc_.users)
-            if (lower(user.at("sAMAccountName")) == lower(name[1].str())) {
-                found(FakeEntry(user));
-                return ad::Lookup::Found;
-            }
         return ad::Lookup::NotFound;
     }
     // Computers are the accounts whose names end in '$'.
@@ -207,26 +193,6 @@ TEST(AdSource, ABaseTheDomainDoesNotHoldIsABadRequest)
         EXPECT_EQ(listing.failure.kind, Failure::Kind::BadRequest) << base;
         EXPECT_TRUE(listing.failure.text.starts_with(std::string("--base ") + base)) << listing.failure.text;
     }
-}
-
-TEST(AdSource, OneAccountAndWhatEachControllerSays)
-{
-    Domain d;
-    d.controllers["ldap://dc1"] = {{}, {user("JDoe", 'a', kMay, "1")}};
-    d.controllers["ldap://dc2"] = {{}, {user("JDoe", 'a', kJune, "3")}};
-    d.controllers["ldap://dc3"] = {"Can't contact LDAP server", {}};
-    const Lookup found = d.source.lookup({"SALES", "jdoe"});
-    ASSERT_TRUE(found.record);
-    EXPECT_EQ(row(*found.record), "SALES\\JDoe: 6/1/2024 9:00:00 AM 3 42 0 0 DC=sales,DC=test n/a 2/3");
-    EXPECT_EQ(found.missing, std::vector<std::string>{"ldap://dc3: Can't contact LDAP server"});
-    EXPECT_EQ(d.source.lookup({"SALES", "nobody"}).failure.text, "no user nobody in sales.test");
-    EXPECT_EQ(d.source.lookup({"", "jdoe"}).failure.text, "not a domain account");
-
-    const PerController view = d.source.perController({"SALES", "jdoe"});
-    ASSERT_EQ(view.controllers.size(), 3u);
-    EXPECT_EQ(view.controllers[0].badPwdCount, 1);
-    EXPECT_EQ(view.controllers[1].badPwdCount, 3);
-    EXPECT_FALSE(view.controllers[2].source.answered);
 }
 
 } // namespace

@@ -36,27 +36,21 @@ TEST(AdValues, TextsAndNumbersInAndOut)
     const std::pair<std::string, std::string> rows[] = {
         // Filter values escaped; the filter for a person or a computer.
         {escapeFilterValue("jdoe"), "jdoe"}, {escapeFilterValue("a)(cn=*"), "a\\29\\28cn=\\2a"},
-        {escapeFilterValue("a\\b"), "a\\5cb"}, {escapeFilterValue(std::string("a\0b", 3)), "a\\00b"},
-        {escapeFilterValue("\xc3\xa9mile"), "\\c3\\a9mile"}, {escapeFilterValue("\t\x7f"), "\\09\\7f"},
+        {escapeFilterValue("\xc3\xa9\\"), "\\c3\\a9\\5c"},
         {accountFilter("j*"), "(&(objectCategory=person)(objectClass=user)(sAMAccountName=j\\2a))"},
         {accountFilter("DC1$"), "(&(objectCategory=computer)(sAMAccountName=DC1$))"},
         // Integers, or nothing.
         {numberText(integerValue("133590276000000000")), "133590276000000000"},
         {numberText(integerValue("-36288000000000")), "-36288000000000"}, {numberText(integerValue("")), "none"},
-        {numberText(integerValue("12x")), "none"}, {numberText(integerValue(" 1")), "none"},
-        {numberText(integerValue("+1")), "none"}, {numberText(integerValue("9223372036854775808")), "none"},
-        {numberText(integerValue("1.5")), "none"},
+        {numberText(integerValue("12x")), "none"}, {numberText(integerValue("9223372036854775808")), "none"},
         // FILETIMEs: the fraction dropped; zero (never happened), never and negative are none.
         {civilText(fileTimeToInstant(kMay1)), "2024-05-01 09:00:00"},
         {civilText(fileTimeToInstant(kMay1 + 9'999'999)), "2024-05-01 09:00:00"},
-        {civilText(fileTimeToInstant(116444736000000000)), "1970-01-01 00:00:00"},
         {civilText(fileTimeToInstant(0)), "none"}, {civilText(fileTimeToInstant(kNever)), "none"},
         {civilText(fileTimeToInstant(-1)), "none"},
         // whenCreated.
         {civilText(generalizedTimeToInstant("20240501090000.0Z")), "2024-05-01 09:00:00"},
-        {civilText(generalizedTimeToInstant("20240501090000Z")), "2024-05-01 09:00:00"},
         {civilText(generalizedTimeToInstant("20240501090000.0+0100")), "none"},
-        {civilText(generalizedTimeToInstant("2024050109000x.0Z")), "none"},
         {civilText(generalizedTimeToInstant("20241301090000.0Z")), "none"}, {civilText(generalizedTimeToInstant("")), "none"},
         // The maximum password age in seconds: never as 0 or the smallest number; positive is no age.
         {numberText(passwordAgeSeconds(-36288000000000)), "3628800"}, {numberText(passwordAgeSeconds(0)), "0"},
@@ -95,19 +89,6 @@ TEST(AdValues, MergeOfControllers)
         EXPECT_EQ(fields(mergeAnswers(row.answers)), fields(row.merged)) << row.name;
 }
 
-TEST(AdValues, PasswordLastChangedIsPwdLastSet)
-{
-    const struct { const char *name; std::optional<std::int64_t> pwdLastSet; std::string utc; } rows[] = {
-        {"set", kMay1, "2024-05-01 09:00:00"}, {"to change at the next login", 0, "none"},
-        {"not readable", std::nullopt, "none"},
-    };
-    for (const auto &row : rows) {
-        const auto changed = accountUsage(mergeAnswers({DcAnswer{.pwdLastSet = row.pwdLastSet}})).passwordLastChanged;
-        EXPECT_TRUE(changed.known()) << row.name;
-        EXPECT_EQ(civilText(changed.optional()), row.utc) << row.name;
-    }
-}
-
 TEST(AdDomain, DnsNameFromConfiguration)
 {
     const std::string smb = "[global]\n  workgroup = SALES\n  realm = SALES.TEST\n";
@@ -118,10 +99,8 @@ TEST(AdDomain, DnsNameFromConfiguration)
         {"smb.conf workgroup and realm", "sales", {smb, sssd, krb5}, "sales.test"},
         {"sssd domain section", "CORP", {smb, sssd, krb5}, "corp.example"},
         {"krb5.conf default realm", "HR", {smb, sssd, krb5}, "hr.example"},
-        {"workgroup without realm", "SALES", {"[global]\nworkgroup = SALES\n", "", ""}, std::nullopt},
         {"realm of another workgroup", "SALES", {"[global]\nworkgroup = X\nrealm = Y.TEST\n", "", ""}, std::nullopt},
         {"commented out", "SALES", {"[global]\n; workgroup = SALES\n# realm = SALES.TEST\n", "", ""}, std::nullopt},
-        {"nothing configured", "SALES", {}, std::nullopt},
     };
     for (const auto &row : rows)
         EXPECT_EQ(dnsDomainFor(row.domain, row.config), row.dns) << row.name;
@@ -142,7 +121,6 @@ TEST(AdState, Rules)
 {
     constexpr std::int64_t kHour = 36'000'000'000;
     const std::int64_t now = kMay1;
-    const DcAnswer plain{.userAccountControl = 0x200, .accountExpires = kNever};
     const DcAnswer disabled{.userAccountControl = 0x202, .accountExpires = 0};
     // No computed bits: the lockout time and duration decide.
     const DcAnswer lockedAnHourAgo{.userAccountControl = 0x200, .lockoutTime = now - kHour, .accountExpires = kNever,
@@ -160,14 +138,12 @@ TEST(AdState, Rules)
     struct State { std::optional<bool> disabled, locked; std::string expires; std::optional<bool> passwordExpired; };
     const struct { const char *name; std::vector<DcAnswer> answers; State state; } rows[] = {
         {"nothing read", {DcAnswer{}}, {{}, {}, "none", {}}},
-        {"enabled, never expires", {plain}, {false, {}, "none", {}}},
         {"disabled, expiry 0", {disabled}, {true, {}, "none", {}}},
         {"locked within the duration", {lockedAnHourAgo}, {false, true, "none", {}}},
         {"lockout run out", {runOut}, {false, false, "none", {}}},
         {"the latest lockout time of any controller", {lockedLongAgo, lockedAnHourAgo}, {false, true, "none", {}}},
         {"locked until unlocked", {untilUnlocked}, {false, true, "none", {}}},
         {"computed lock on any controller", {computedNothing, computedLock}, {false, true, "none", false}},
-        {"computed: not locked", {computedNothing}, {false, false, "none", false}},
         {"expiring account, password expired", {expiring}, {false, {}, "2024-05-01 09:00:05", true}},
         {"password expired by the computed bit", {mustChange}, {false, false, "none", true}},
     };
@@ -177,20 +153,6 @@ TEST(AdState, Rules)
                   std::tuple(row.state.disabled, row.state.locked, row.state.expires, row.state.passwordExpired))
             << row.name;
     }
-}
-
-TEST(AdCatalog, RowFromEveryController)
-{
-    const DcAnswer first{.lastLogon = kMay1, .badPwdCount = 1, .displayName = "Doe, \"J\" \xc3\x89mile",
-                         .whenCreated = generalizedTimeToInstant("20240501090000.0Z")};
-    const DcAnswer second{.lastLogon = kLater, .badPwdCount = 3, .whenCreated = fileTimeToInstant(kLater)};
-    const AccountRecord r = accountRecord("SALES\\jdoe", "jdoe", {first, second}, 3, kLater);
-    // The merged values, not the first controller's; its name and creation.
-    EXPECT_EQ(std::tuple(r.usage.badLoginCount, civilText(r.usage.lastLogin.optional()), r.disabled.has_value()),
-              std::tuple(Known<std::int64_t>(3), std::string("2024-05-01 09:00:05"), false));
-    EXPECT_EQ(std::tuple(r.account, r.user, r.fullName, civilText(r.created), r.controllersAnswered, r.controllersAsked),
-              std::tuple(std::string("SALES\\jdoe"), std::string("jdoe"), first.displayName,
-                         std::string("2024-05-01 09:00:00"), 2, 3));
 }
 
 TEST(AdDirectory, BaseWithinTheDomain)
