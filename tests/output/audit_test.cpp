@@ -43,7 +43,6 @@ TEST(Audit, FiltersAtTheirBoundaries)
     };
     const Filters inactive90 = filters([](Filters &f) { f.inactiveDays = 90; });
     const Filters within14 = filters([](Filters &f) { f.passwordExpiresWithinDays = 14; });
-    const Filters forever = filters([](Filters &f) { f.inactiveDays = 3'650'000; });
     const Filters users = filters([](Filters &f) { f.userAccounts = true; });
     const Filters systems = filters([](Filters &f) { f.systemAccounts = true; });
     const auto system = [](bool is) { AccountRecord r; r.systemAccount = is; return r; };
@@ -57,20 +56,16 @@ TEST(Audit, FiltersAtTheirBoundaries)
         {"never logged in", inactive90, record(login(none)), true},
         {"logins could not be read", inactive90, record(login({})), false},
         {"shadow day on the user's clock", inactive90, record(login(wall(2026, 9, 8, 13))), false},
-        {"shadow day a second before", inactive90, record(login(wall(2026, 9, 8, 12, 59, 59))), true},
         {"never, created a second before", inactive90,
          record([&](AccountRecord &r) { r.created = ninetyDaysAgo.minusSeconds(1), r.usage.lastLogin = none; }), true},
-        {"10,000 years back holds every login", forever, record(login(utc(100, 1, 1))), false},
         {"never logged in: none", filters([](Filters &f) { f.neverLoggedIn = true; }), record(login(none)), true},
         {"never logged in: not known", filters([](Filters &f) { f.neverLoggedIn = true; }), AccountRecord{}, false},
-        {"locked: not known", filters([](Filters &f) { f.locked = true; }), AccountRecord{}, false},
         {"disabled", filters([](Filters &f) { f.disabled = true; }), record([](AccountRecord &r) { r.disabled = true; }), true},
         {"enabled: not known", filters([](Filters &f) { f.enabled = true; }), AccountRecord{}, false},
-        {"account expired: not known", filters([](Filters &f) { f.accountExpired = true; }), AccountRecord{}, false},
         {"password never expires", filters([](Filters &f) { f.passwordNeverExpires = true; }),
          record([](AccountRecord &r) { r.passwordNeverExpires = true; }), true},
         {"user account", users, system(false), true}, {"user account: not known", users, AccountRecord{}, false},
-        {"system account", systems, system(true), true}, {"system account: a user's", systems, system(false), false},
+        {"system account: a user's", systems, system(false), false},
         {"expires in exactly 14 days", within14, record(expires(inFourteenDays)), true},
         {"a second later", within14, record(expires(*inFourteenDays.minusSeconds(-1))), false},
         {"expired, no date", within14, record([](AccountRecord &r) { r.passwordExpired = true; }), true},
@@ -261,33 +256,6 @@ TEST(Audit, TableKeepsTheTerminalSafeAndNarrow)
               "2 of 2 controllers answered");
     EXPECT_EQ(summaryText({1, 0, 0, 1, 1}, controllersAnswered({{"/", true, {}}}), locale),
               "1 account: 0 locked, 0 disabled, 1 never logged in, 1 password expired");
-}
-
-std::string perController(Format format, const PerController &view, const DateTime &generated, const Locale &locale)
-{
-    StringOut text;
-    writePerController(format, view, generated, locale, text);
-    return text.text;
-}
-
-TEST(Audit, PerControllerView)
-{
-    PerController view{"SALES\\jdoe", {{kSources[0], utc(2026, 12, 7, 8, 30), {}, 3, {}, {}, wall(2026, 12, 1)},
-                                       {kSources[1], {}, {}, {}, {}, {}, {}}}, {}};
-    const testing::FakeLocale locale = OffsetLocale(-18000);
-    EXPECT_EQ(perController(Format::Json, view, utc(2026, 12, 7, 8, 30), locale),
-              "{\n"
-              "  \"account\": \"SALES\\\\jdoe\",\n"
-              "  \"generated\": \"2026-12-07T03:30:00-05:00\",\n"
-              "  \"controllers\": [\n"
-              "    {\"server\":\"ldap://dc1.sales.test\",\"answered\":true,\"error\":null,"
-              "\"lastLogon\":\"2026-12-07T03:30:00-05:00\",\"lastLogonTimestamp\":null,\"badPwdCount\":3,"
-              "\"badPasswordTime\":null,\"lockoutTime\":null,\"pwdLastSet\":\"2026-12-01T00:00:00-05:00\"},\n"
-              "    {\"server\":\"ldap://dc2.sales.test\",\"answered\":false,\"error\":\"timed out\","
-              "\"lastLogon\":null,\"lastLogonTimestamp\":null,\"badPwdCount\":null,"
-              "\"badPasswordTime\":null,\"lockoutTime\":null,\"pwdLastSet\":null}\n"
-              "  ]\n"
-              "}\n");
 }
 
 } // namespace
