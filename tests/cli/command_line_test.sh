@@ -43,7 +43,6 @@ while IFS='|' read -r name status stdout stderr command; do
     fi
 done <<'CASES'
 missing account, no DNS query|1|failure_text 'SALES\nobody'|no DNS domain known for SALES: set realm in smb.conf, or name a domain controller with --server|"$program" --print 'sales\nobody'
-root carried through|1|failure_text 'PC\jdoe'|no user jdoe on PC|"$program" --root /nonexistent -p 'pc\jdoe'
 ASCII upper case in a Turkish locale|1|failure_text 'MARKETING\jdoe'|no user jdoe on MARKETING|LC_ALL=tr_TR.UTF-8 "$program" --root /nonexistent -p 'marketing\jdoe'
 bad user name|2||Wrong User Name|"$program" --print 'sales\j doe'
 version|0|echo Tramsel 2.0||"$program" --version

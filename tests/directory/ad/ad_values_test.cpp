@@ -7,7 +7,6 @@
 #include <limits>
 
 #include "directory/ad/ad_source.h"
-#include "directory/ad/ad_directory.h"
 #include "directory/ad/ad_domain.h"
 #include "directory/ad/ad_state.h"
 #include "directory/ad/ad_values.h"
@@ -35,19 +34,16 @@ TEST(AdValues, TextsAndNumbersInAndOut)
     constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
     const std::pair<std::string, std::string> rows[] = {
         // Filter values escaped; the filter for a person or a computer.
-        {escapeFilterValue("jdoe"), "jdoe"}, {escapeFilterValue("a)(cn=*"), "a\\29\\28cn=\\2a"},
-        {escapeFilterValue("\xc3\xa9\\"), "\\c3\\a9\\5c"},
+        {escapeFilterValue("a)(cn=*\xc3\xa9\\"), "a\\29\\28cn=\\2a\\c3\\a9\\5c"},
         {accountFilter("j*"), "(&(objectCategory=person)(objectClass=user)(sAMAccountName=j\\2a))"},
         {accountFilter("DC1$"), "(&(objectCategory=computer)(sAMAccountName=DC1$))"},
         // Integers, or nothing.
-        {numberText(integerValue("133590276000000000")), "133590276000000000"},
-        {numberText(integerValue("-36288000000000")), "-36288000000000"}, {numberText(integerValue("")), "none"},
-        {numberText(integerValue("12x")), "none"}, {numberText(integerValue("9223372036854775808")), "none"},
+        {numberText(integerValue("-36288000000000")), "-36288000000000"}, {numberText(integerValue("12x")), "none"},
+        {numberText(integerValue("9223372036854775808")), "none"},
         // FILETIMEs: the fraction dropped; zero (never happened), never and negative are none.
         {civilText(fileTimeToInstant(kMay1)), "2024-05-01 09:00:00"},
         {civilText(fileTimeToInstant(kMay1 + 9'999'999)), "2024-05-01 09:00:00"},
         {civilText(fileTimeToInstant(0)), "none"}, {civilText(fileTimeToInstant(kNever)), "none"},
-        {civilText(fileTimeToInstant(-1)), "none"},
         // whenCreated.
         {civilText(generalizedTimeToInstant("20240501090000.0Z")), "2024-05-01 09:00:00"},
         {civilText(generalizedTimeToInstant("20240501090000.0+0100")), "none"},
@@ -109,16 +105,6 @@ TEST(AdState, Rules)
                   std::tuple(row.state.disabled, row.state.locked, row.state.expires, row.state.passwordExpired))
             << row.name;
     }
-}
-
-TEST(AdDirectory, BaseWithinTheDomain)
-{
-    const struct { const char *dn; bool within; } rows[] = {
-        {"DC=sales,DC=test", true}, {"OU=Staff, DC=Sales,DC=TEST", true}, {"OU=Staff,DC=other,DC=test", false},
-        {"DC=subsales,DC=test", false}, {"", false},
-    };
-    for (const auto &row : rows)
-        EXPECT_EQ(isWithin(row.dn, "DC=sales,DC=test"), row.within) << row.dn;
 }
 
 } // namespace
