@@ -125,17 +125,5 @@ TEST(Windowless, WhatTheSourceIsAskedFor)
     EXPECT_EQ(setup.options[0].root + "|" + setup.options[0].servers.at(0), "/img|ldap://dc1");
 }
 
-TEST(Windowless, ProgressLineRewritesItself)
-{
-    const testing::FakeLocale locale;
-    ProgressLine line(locale);
-    EXPECT_EQ(line.done(), "");
-    EXPECT_EQ(line.update({0, 12, 0, true}), "\r0 of 12 controllers done, 0 accounts read");
-    // A finished source always shows, even at once; a shorter line covers the longer one.
-    EXPECT_EQ(line.update({1, 2, 3010, true}), "\r1 of 2 controllers done, 3,010 accounts read");
-    EXPECT_EQ(line.update({2, 2, 5}), "\r5 accounts read" + std::string(29, ' '));
-    EXPECT_EQ(line.done(), "\r" + std::string(15, ' ') + "\r");
-}
-
 } // namespace
 } // namespace tramsel
