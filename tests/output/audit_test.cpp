@@ -43,9 +43,6 @@ TEST(Audit, FiltersAtTheirBoundaries)
     };
     const Filters inactive90 = filters([](Filters &f) { f.inactiveDays = 90; });
     const Filters within14 = filters([](Filters &f) { f.passwordExpiresWithinDays = 14; });
-    const Filters users = filters([](Filters &f) { f.userAccounts = true; });
-    const Filters systems = filters([](Filters &f) { f.systemAccounts = true; });
-    const auto system = [](bool is) { AccountRecord r; r.systemAccount = is; return r; };
     struct Row {
         const char *name;
         Filters filters;
@@ -59,7 +56,6 @@ TEST(Audit, FiltersAtTheirBoundaries)
          record([&](AccountRecord &r) { r.created = ninetyDaysAgo.minusSeconds(1), r.usage.lastLogin = none; }), true},
         {"never logged in: none", filters([](Filters &f) { f.neverLoggedIn = true; }), record(login(none)), true},
         {"enabled: not known", filters([](Filters &f) { f.enabled = true; }), AccountRecord{}, false},
-        {"user account: not known", users, AccountRecord{}, false}, {"system account: a user's", systems, system(false), false},
         {"expires in exactly 14 days", within14, record(expires(inFourteenDays)), true},
         {"a second later", within14, record(expires(*inFourteenDays.minusSeconds(-1))), false},
         {"expired, no date", within14, record([](AccountRecord &r) { r.passwordExpired = true; }), true},
