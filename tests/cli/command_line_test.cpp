@@ -34,6 +34,9 @@ TEST(CommandLine, BadLines)
     };
     for (const auto &[arguments, expected] : rows)
         EXPECT_EQ(parse(arguments).error, expected);
+    // The toolkit's own options pass, and only those it names.
+    const CommandLine toolkit = parse({"-platform", "offscreen", "-reverse", "x"});
+    EXPECT_EQ(toolkit.error + "|" + toolkit.account.value_or("none"), "|x");
     EXPECT_EQ(parseCommandLine(std::vector<std::string>{"-platform", "x"}).error, "Unknown option '-platform'.");
 }
 

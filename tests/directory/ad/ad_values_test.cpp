@@ -37,7 +37,7 @@ TEST(AdValues, TextsAndNumbersInAndOut)
         {accountFilter("a)(cn=*\xc3\xa9\\"), "(&(objectCategory=person)(objectClass=user)(sAMAccountName=a\\29\\28cn=\\2a\\c3\\a9\\5c))"},
         // Integers, or nothing.
         {numberText(integerValue("12x")), "none"}, {numberText(integerValue("9223372036854775808")), "none"},
-        // FILETIMEs: the fraction dropped; zero (never happened), never and negative are none.
+        // FILETIMEs: the fraction dropped; zero (never happened) and never are none.
         {civilText(fileTimeToInstant(kMay1 + 9'999'999)), "2024-05-01 09:00:00"},
         {civilText(fileTimeToInstant(0)), "none"}, {civilText(fileTimeToInstant(kNever)), "none"},
         // whenCreated.
