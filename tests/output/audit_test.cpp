@@ -55,7 +55,6 @@ TEST(Audit, FiltersAtTheirBoundaries)
         {"never, created a second before", inactive90,
          record([&](AccountRecord &r) { r.created = ninetyDaysAgo.minusSeconds(1), r.usage.lastLogin = none; }), true},
         {"never logged in: none", filters([](Filters &f) { f.neverLoggedIn = true; }), record(login(none)), true},
-        {"enabled: not known", filters([](Filters &f) { f.enabled = true; }), AccountRecord{}, false},
         {"expires in exactly 14 days", within14, record(expires(inFourteenDays)), true},
         {"a second later", within14, record(expires(*inFourteenDays.minusSeconds(-1))), false},
         {"expired, no date", within14, record([](AccountRecord &r) { r.passwordExpired = true; }), true},

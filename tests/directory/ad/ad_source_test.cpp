@@ -136,7 +136,8 @@ TEST(AdSource, JoinsEveryControllersListingByGuid)
     krbtgt["isCriticalSystemObject"] = "TRUE";
     d.controllers["ldap://dc1"] = {{}, {user("jdoe", 'a', kMay, "2"), krbtgt, web}};
     // dc2 knows jdoe by another name now (a rename), and saw his latest login and failures.
-    d.controllers["ldap://dc2"] = {{}, {user("JDoe", 'a', kJune, "3"), user("bob", 'c', kMay), user("WEB01$", 'w', kJune)}};
+    d.controllers["ldap://dc2"] = {{},
+                                   {user("JDoe", 'a', kJune, "3"), user("bob", 'c', kMay), user("WEB01$", 'w', kJune)}};
     Listing listing;
     EXPECT_EQ(d.list({}, &listing), "SALES\\bob: 5/1/2024 9:00:00 AM 0 42 0 0 DC=sales,DC=test n/a 1/2\n"
                                     "SALES\\jdoe: 6/1/2024 9:00:00 AM 3 42 0 0 DC=sales,DC=test n/a 2/2\n"

@@ -56,7 +56,6 @@ TEST(AdDomain, DnsNameFromConfiguration)
     const std::string smb = "[global]\n  workgroup = SALES\n  realm = SALES.TEST\n";
     const std::string sssd = "[sssd]\ndomains = corp.example\n[domain/CORP]\nad_domain = Corp.Example\n";
     const struct { const char *name, *domain; ConfigTexts config; std::optional<std::string> dns; } rows[] = {
-        {"DNS name as typed", "Sales.Test", {}, "sales.test"},
         {"smb.conf workgroup and realm", "sales", {smb, sssd, ""}, "sales.test"},
         {"sssd domain section", "CORP", {smb, sssd, ""}, "corp.example"},
         {"commented out", "SALES", {"[global]\n; workgroup = SALES\n# realm = SALES.TEST\n", "", ""}, std::nullopt},
