@@ -4,7 +4,6 @@
 #pragma once
 
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <time.h>
 
 #include <algorithm>
@@ -124,21 +123,6 @@ struct TempTree {
         out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
 };
-
-// Every entry under a folder with its size and change time, to show that
-// reading changed nothing.
-inline std::vector<std::string> snapshot(const std::string &folder)
-{
-    std::vector<std::string> entries;
-    for (const auto &entry : std::filesystem::recursive_directory_iterator(folder)) {
-        struct stat s {};
-        ::lstat(entry.path().c_str(), &s);
-        entries.push_back(entry.path().string() + " " + std::to_string(s.st_size) + " "
-                          + std::to_string(s.st_mtim.tv_sec) + "." + std::to_string(s.st_mtim.tv_nsec));
-    }
-    std::sort(entries.begin(), entries.end());
-    return entries;
-}
 
 // Opens files in the tree and remembers every path asked for.
 struct ObservingFileReader final : linux_accounts::FileReader {

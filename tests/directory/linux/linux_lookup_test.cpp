@@ -1,8 +1,6 @@
 // One account of a Linux machine on fixture trees: finding it, and each value's rules.
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "support/fixture_tree.h"
 #include "directory/linux/linux_source.h"
 #include "report/account_usage.h"
@@ -88,19 +86,6 @@ TEST(LinuxSource, OnlyASafeNameFromTheAccountDatabaseIsFound)
     EXPECT_EQ(bind("alice"), std::pair(true, true));
     for (const char *unsafe : {"..", "../../etc/passwd", ""})
         EXPECT_EQ(bind(unsafe), std::pair(false, false)) << unsafe;
-}
-
-TEST(LinuxSource, ReadsOnlyTheFilesOfTheCanonicalUserEachOnce)
-{
-    Fixture f;
-    f.tree.write("/etc/security/faillock.conf", "dir = /var/lib/faillock\n");
-    ASSERT_TRUE(f.source()->lookup({"WEB01", "alice"}).record);
-    std::multiset<std::string> opened(f.opened->begin(), f.opened->end());  // each once
-    EXPECT_EQ(opened, (std::multiset<std::string>{"/etc/hostname", "/etc/login.defs", "/etc/passwd", "/etc/shadow",
-                                               "/etc/security/faillock.conf", "/var/lib/faillock/alice",
-                                               "/var/lib/lastlog/lastlog2.db", "/var/lib/wtmpdb/wtmp.db",
-                                               "/var/log/btmp", "/var/log/btmp.1", "/var/log/lastlog",
-                                               "/var/log/wtmp", "/var/log/wtmp.1"}));
 }
 
 // An instant of 2024 in UTC, as the report shows it.

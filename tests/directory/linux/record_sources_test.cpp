@@ -1,8 +1,6 @@
 // Every user's records read at once agree with each user's read alone.
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
-
 #include <random>
 #include <set>
 
@@ -46,30 +44,6 @@ struct RandomTree : testing::ProviderFixture {
         tree.write("/var/log/lastlog", testing::lastlogRecord(testing::t(2024, 5, 1, 3), "", ""), 7 * 292);
         if (random() % 2 != 0)
             tally("/var/run/faillock/bob", {{"h", 3, static_cast<std::uint64_t>(now - 100)}});
-        if (random() % 2 != 0)
-            databases();
-    }
-
-    // Both databases' tables in both files.
-    void databases()
-    {
-        std::string sql = "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; CREATE TABLE Lastlog2(Name TEXT PRIMARY KEY, Time INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);"
-                          "CREATE TABLE wtmp(ID INTEGER PRIMARY KEY, Type INTEGER, User TEXT NOT NULL, Login INTEGER, "
-                          "Logout INTEGER, TTY TEXT, RemoteHost TEXT, Service TEXT);"
-                          "INSERT INTO Lastlog2 VALUES('carol', 1714600000, '', '', '');";
-        for (int i = 0; i < 12; ++i) {
-            const std::string user = i % 4 == 0 ? "" : kUsers[random() % 3].name;
-            const auto micros = std::to_string(1714500000000000LL + static_cast<long long>(random() % 100000) * 1000000);
-            sql += "INSERT INTO wtmp(Type, User, Login, Logout) VALUES(" + std::string(user.empty() ? "1" : "3") + ",'"
-                + user + "'," + micros + "," + (random() % 2 ? "NULL" : micros + "+5") + ");";
-        }
-        for (const char *path : {"/var/lib/lastlog/lastlog2.db", "/var/lib/wtmpdb/wtmp.db"}) {
-            std::filesystem::create_directories(std::filesystem::path(tree.path(path)).parent_path());
-            sqlite3 *db = nullptr;
-            ASSERT_EQ(sqlite3_open(tree.path(path).c_str(), &db), SQLITE_OK);
-            EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-            sqlite3_close(db);
-        }
     }
 };
 
