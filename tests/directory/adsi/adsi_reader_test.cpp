@@ -1,5 +1,4 @@
-// The ADSI reader reading through IADs::Get from a scripted object. Its real
-// bind, in each apartment a thread may be in, is tested with the COM guard.
+// The ADSI reader reading through IADs::Get from a scripted object.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
