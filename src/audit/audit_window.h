@@ -56,6 +56,10 @@ struct FilterControls {
 // The command line's filters those controls stand for.
 audit::Filters filtersOf(const FilterControls &controls);
 
+// Whether Save As may write what a listing left: not when it failed or was
+// broken off, where a part would pass for the whole.
+inline bool canSave(const Listing &listing) { return !listing.failure; }
+
 // Whether a listing's rows come from domain controllers, which the
 // per-controller view can ask one by one: a controller is named by its LDAP
 // URI, where a WinNT container is named by its path.

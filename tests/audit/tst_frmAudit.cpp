@@ -117,6 +117,7 @@ private slots:
         QTest::mouseClick(list, Qt::LeftButton);
         QTRY_COMPARE(list->text(), u"&List"_s);
         QCOMPARE(child<QLabel>("sbStatus")->text(), u"Stopped; 0 accounts, 0 shown"_s);
+        QVERIFY(!child<QPushButton>("cmdSave")->isEnabled());  // a part would pass for the whole
     }
 };
 

@@ -308,8 +308,7 @@ void frmAudit::listingEnded(const Listing &listing)
     prgListing->hide();
     cmdList->setText(qs(kListText));
     cmdList->setEnabled(true);
-    // A listing broken off is no audit to keep: a part would pass for the whole.
-    cmdSave->setEnabled(!listing.failure);
+    cmdSave->setEnabled(canSave(listing));
     showRows();
     lvwAccounts->resizeColumnsToContents();
 }

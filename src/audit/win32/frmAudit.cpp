@@ -535,7 +535,7 @@ void frmAudit::listingEnded(const Listing &listing)
     layOut();
     SetWindowTextW(cmdList, wide(kListText).c_str());
     EnableWindow(cmdList, TRUE);
-    EnableWindow(cmdSave, !listing.failure || listing.failure.kind == Failure::Kind::Stopped);
+    EnableWindow(cmdSave, canSave(listing));
     showRows();
     // As wide as the rows in sight need, and never narrower than the header's text.
     const auto columns = accountColumns();
