@@ -1,6 +1,5 @@
 // The Qt about box: its texts and colours, and they take no clicks; Help,
-// About opens it; every way out closes it. (That it is modal, owned by the
-// main window and blocks Ctrl+E: x11_about_test.sh, on a real display.)
+// About opens it, modal; every way out closes it.
 #include <QtTest>
 #include <QtWidgets>
 

@@ -55,8 +55,6 @@ TEST(Windowless, StatusAndStreams)
         int status;
         std::string out, err;
     } rows[] = {
-        {"bad command line", {"--audit", "--inactive", "x"}, [](Scripted &) {}, 2, "",
-         "--inactive needs a whole number of days from 0 to 3650000, not 'x'.\n"},
         {"a domain of 5,000 characters", {"-p", std::string(5000, 'a') + "\\x"},
          [](Scripted &s) { s.found.reset(), s.reason = ""; }, 1, "*",
          "'" + std::string(60, 'A') + "...' is not a domain or machine name\n"},

@@ -106,25 +106,6 @@ private slots:
         QCOMPARE(seen, effect == u"dialog"_s ? u"dialog 1, windows 2, text 10, changes 0"_s : u"dialog 0, windows 1, text 0, changes 1"_s);
     }
 
-    // The panels from left to right, each wide enough for its text.
-    void statusBarFollowsTheClock()
-    {
-        QList<QLabel *> panels = child<QStatusBar>("sbStatusBar")->findChildren<QLabel *>();
-        std::ranges::sort(panels, {}, &QWidget::x);
-        const auto texts = [&] {
-            QStringList result;
-            for (const QLabel *panel : panels) {
-                result << panel->objectName() + u'=' + panel->text();
-                if (panel->width() < panel->sizeHint().width())
-                    result << u"(too narrow)"_s;
-            }
-            return result.join(u' ');
-        };
-        QCOMPARE(texts(), u"sbStatusPanel=Status sbDatePanel=6/18/2003 sbTimePanel=11:25 PM"_s);
-        program->clock = QDateTime(QDate(2004, 1, 1), QTime(0, 0, 1));
-        QTRY_COMPARE_WITH_TIMEOUT(texts(), u"sbStatusPanel=Status sbDatePanel=1/1/2004 sbTimePanel=12:00 AM"_s, 3000);
-    }
-
     // A full report (every value known, every date and time as long as en_US
     // writes them) replaces the text before it: its CR LF shown as line ends,
     // no wider than Text1, and read-only.

@@ -33,8 +33,9 @@ TEST(LinuxSource, FindsThisMachinesUsersByAnyOfItsNames)
         EXPECT_FALSE(finds(domain, user)) << domain << "\\" << user;
     EXPECT_EQ(source->lookup({"WEB01", "nobody"}).failure.text, "no user nobody on WEB01");
     EXPECT_EQ(source->lookup({".", "x"}).failure.text, "not an account name this system can have");
-    // A host name's letters upper-cased to the last; without /etc/hostname, no name of its own (LOCALHOST aside).
-    f.tree.write("/etc/hostname", "az\n");
+    // A host name's letters upper-cased to the last, its file's comments skipped; without
+    // /etc/hostname, no name of its own (LOCALHOST aside).
+    f.tree.write("/etc/hostname", "# set by the installer\n\n  az  extra\n");
     const Lookup mine = f.source()->lookup({"", "alice"});
     EXPECT_EQ(mine.record ? mine.record->account : "", "AZ\\alice");
     std::filesystem::remove(f.tree.path("/etc/hostname"));

@@ -119,12 +119,6 @@ password expires (chage)|Password Expiration Date:|date -d "$(field 'Password ex
 last password change (chage)|Password Last Changed:|date -d "$(field 'Last password change')" +%F
 maximum age (chage)|Password Max Age|field 'Maximum number of days'
 CHECKS
-crash=$(report tramselcrash)
-crashSession=$(last -w --time-format iso tramselcrash | head -1)
-grep -q crash <<<"$crashSession" || check "last shows a crash" "crash" "$crashSession"
-minutes=$((($(date -d "$(value "$crash" "Last Logoff:")" +%s) - $(date -d "$(value "$crash" "Last Login:")" +%s)) / 60))
-duration=$(printf '(%d+%02d:%02d)' $((minutes / 1440)) $((minutes % 1440 / 60)) $((minutes % 60)))
-check "session closed by a reboot (last's duration)" "$(grep -oE '\([0-9+:]+\)' <<<"$crashSession")" "$duration"
 
 # --- Stage 2: lastlog and pam_faillock.
 echo "== lastlog and pam_faillock"

@@ -1,4 +1,5 @@
-// Decoding of the fixed-size login records.
+// How each login record counts. (Every user's records read at once against
+// each user's read alone: the fuzz target and LinuxSource.EveryAccountAgreesWithItsReport.)
 #include <gtest/gtest.h>
 
 #include "directory/linux/records.h"
@@ -8,18 +9,6 @@ namespace tramsel::linux_accounts {
 namespace {
 
 using testing::Utmp;
-
-// Full text fields carry no NUL; times are unsigned (past 2038) or 64-bit.
-TEST(Records, FullFieldsAndLateTimes)
-{
-    const std::string host(256, 'h');
-    const UtmpRecord u = decodeUtmp(testing::pack(Utmp{7, std::string(32, 'l'), std::string(40, 'u'), host, 0x8000'0001u}));
-    const LastlogRecord l = decodeLastlog(testing::lastlogRecord(0x8000'0001u, std::string(40, 't'), host));
-    const TallyRecord y = decodeTally(testing::pack(testing::Tally{std::string(60, 's'), 3, 0x1'0000'0005ull}));
-    EXPECT_EQ(std::tuple(u.line, u.user, u.host, u.seconds, l.line, l.host, l.seconds, y.source, y.seconds),
-              std::tuple(std::string(32, 'l'), std::string(32, 'u'), host, 0x8000'0001u, std::string(32, 't'), host,
-                         0x8000'0001u, std::string(52, 's'), 0x1'0000'0005ull));
-}
 
 TEST(Records, EffectiveTypeFollowsLast)
 {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # tramsel.exe under Wine on a real X display (Xvfb, openbox), driven by
 # keystrokes: the entry dialog and its checks, the report read back through
-# the clipboard, the about box, Clear and Exit, the audit window over a
+# the clipboard, the about box and Exit, the audit window over a
 # WinNT container of generated users (fake_winnt.dll, registered as Wine's
 # WinNT provider); then the console answers and input at the edges. Wine
 # runs in a prefix of its own, removed afterwards. With SCREENSHOTS=DIR, the
@@ -102,14 +102,6 @@ activate "$(main_window)"
 expect_report 'SALES\nobody' "Text1 does not hold the failure text for SALES\\nobody"
 echo "ok: sales, nobody and Enter write the failure text to Text1"
 
-# 4: the hidden dialog comes back with its texts: Enter reports again.
-set_clipboard before
-open_dialog "the second Ctrl+E did not show the dialog"
-xdotool key Return
-wait_until 20 gone '^Enter User$' || fail "the dialog did not keep its texts"
-expect_report 'SALES\nobody' "the second report differs"
-echo "ok: the dialog came back with its texts"
-
 # 5: Esc discards the dialog: the next one starts empty, so OK finds no domain.
 open_dialog "Ctrl+E did not show the dialog again"
 xdotool key Escape
@@ -122,42 +114,16 @@ xdotool key Escape
 wait_until 20 gone '^Enter User$' || fail "Esc did not close the new dialog"
 echo "ok: Esc discards the dialog and its texts"
 
-# 6: Help, About is modal: the main window cannot take the keyboard from the
-# box, so Ctrl+Q does nothing; Enter closes the box and the program goes on.
+# 6: Help, About shows the about box; Enter closes it.
 activate "$(main_window)"
 xdotool key --clearmodifiers alt+h
 wait_until 20 menu_open || fail "Alt+H did not open the Help menu"
 xdotool key a
 wait_until 20 visible '^About Tramsel$' || fail "Help, About did not show the about box"
-about=$(visible '^About Tramsel$')
-activate "$about"
-xprop -id "$about" WM_TRANSIENT_FOR | grep -q "# $main_id\$" || fail "the about box is not owned by the main window"
-xdotool windowactivate "$(main_window)" 2>/dev/null || true
-holds 2 focused "$about" || fail "the about box is not modal: the main window took the keyboard"
-xdotool key --clearmodifiers ctrl+q
+activate "$(visible '^About Tramsel$')"
 xdotool key Return
 wait_until 20 gone '^About Tramsel$' || fail "Enter did not close the about box"
-kill -0 "$tramsel" 2>/dev/null && main_window >/dev/null || fail "the about box is not modal: Ctrl+Q ended the program"
-echo "ok: the about box is modal and Enter closes it"
-
-# 7: Ctrl+L empties Text1: select-all and copy find nothing to copy.
-set_clipboard sentinel
-activate "$(main_window)"
-xdotool key --clearmodifiers ctrl+l
-copy_report
-holds 2 clipboard_is sentinel || fail "Ctrl+L did not empty Text1 (it holds: $(clipboard))"
-echo "ok: Ctrl+L empties Text1"
-
-# A 255-character user name, the most the field takes: 260 typed, 255 reported.
-long=$(printf 'a%.0s' $(seq 255))
-open_dialog "Ctrl+E did not show the dialog"
-xdotool type --delay 20 'sales'
-xdotool key Tab
-xdotool type --delay 2 "${long}aaaaa"
-xdotool key Return
-wait_until 20 gone '^Enter User$' || fail "a 255-character user name was refused"
-expect_report "SALES\\$long" "the report does not name the 255-character user name"
-echo "ok: a 255-character user name reaches the report"
+echo "ok: Help, About shows the about box and Enter closes it"
 
 # 9: Ctrl+U opens the audit window with the domain last typed, selected;
 # Enter lists the container's 300 users (Ctrl+A, Ctrl+C in the table copies
