@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The audit window by keys on a real X display: Ctrl+U opens it, List lists
-# a --root tree, Ctrl+C copies the rows, and Save As writes the bytes that
+# a --root tree, Ctrl+C copies the rows, a header sorts them, and Save As writes the bytes that
 # `tramsel --audit --root TREE --format csv` prints.
 # Usage: x11_audit_test.sh PATH/TO/tramsel
 set -euo pipefail
@@ -31,4 +31,14 @@ wait_until 20 test -s "$work/saved.csv" || fail "Save As wrote no saved.csv"
 "$program" --audit --root "$work/tree" --format csv >"$work/printed.csv"
 cmp "$work/saved.csv" "$work/printed.csv" || fail "Save As and --audit --format csv differ"
 echo "ok: Save As writes the command line's CSV byte for byte"
+
+# A header click sorts by its column and the next the other way, in the order
+# --sort gives (the second click further along, so as not to be a double-click).
+order() { "$program" --audit --root "$work/tree" --format csv --sort "$1" | tr -d '\r' | cut -d, -f1; }
+sorted_by() { copied && [ "$(clipboard | tr -d '\r' | cut -f1)" = "$(order "$1")" ]; }
+for click in 'lastLogin 280' '-lastLogin 340'; do
+    xdotool mousemove --window "$(visible '^Tramsel - Audit Accounts$')" "${click#* }" 103 click 1
+    wait_until 30 sorted_by "${click% *}" || fail "a click on lastLogin's header did not sort as --sort ${click% *}"
+done
+echo "ok: lastLogin's header sorts as --sort lastLogin, then as --sort -lastLogin"
 quit
