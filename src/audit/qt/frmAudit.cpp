@@ -60,7 +60,13 @@ QSpinBox *daysField(const QString &name, int days, QWidget *parent)
 
 } // namespace
 
-frmAudit::frmAudit(Setup setup) : setup_(std::move(setup))
+frmAudit::frmAudit(Setup setup)
+    : setup_(std::move(setup)),
+      // Woken from the jobs' threads; what they brought is taken on this one.
+      session_(
+          setup_.makeSource, setup_.options, setup_.locale,
+          [this] { QMetaObject::invokeMethod(this, &frmAudit::takeListingNews, Qt::QueuedConnection); },
+          [this] { QMetaObject::invokeMethod(this, &frmAudit::takeControllers, Qt::QueuedConnection); })
 {
     setObjectName(u"frmAudit"_s);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -78,9 +84,8 @@ frmAudit::frmAudit(Setup setup) : setup_(std::move(setup))
 
 frmAudit::~frmAudit()
 {
-    // The threads end before the rows they write to go.
-    listing_.reset();
-    controllersJob_.reset();
+    // The threads end before the window they wake goes.
+    session_.close();
     setup_.windows.unloaded(this);
 }
 
@@ -171,7 +176,7 @@ void frmAudit::createTable()
 {
     lvwAccounts = new QTableView(this);
     lvwAccounts->setObjectName(u"lvwAccounts"_s);
-    accounts_ = new AccountTable(rows_, columns_, setup_.locale, lvwAccounts);
+    accounts_ = new AccountTable(session_.rows(), columns_, setup_.locale, lvwAccounts);
     lvwAccounts->setModel(accounts_);
     // The controllers are asked once the selection has stayed a moment.
     settle_ = new QTimer(this);
@@ -251,22 +256,15 @@ void frmAudit::createStatusBar()
     statusBar()->addPermanentWidget(prgListing);
 }
 
+std::string frmAudit::server() const { return txtServer->text().trimmed().toStdString(); }
+
 void frmAudit::cmdList_Click()
 {
-    if (listing_) {
-        listing_->stop();  // the news of its end sets the button back
-        cmdList->setEnabled(false);
+    if (!session_.listOrStop(txtDomain->text().trimmed().toStdString(), server(), dateTimeOf(setup_.now()))) {
+        cmdList->setEnabled(false);  // the news of its end sets the button back
         return;
     }
-    SourceOptions options = setup_.options;
-    if (const QString server = txtServer->text().trimmed(); !server.isEmpty())
-        options.servers = {server.toStdString()};
-    const Request request{upperDomain(txtDomain->text().trimmed().toStdString(), setup_.locale), {}, {}};
-    generated_ = dateTimeOf(setup_.now());
-    rows_.clear();
     filters_Change();
-    listed_.reset();
-    controllers_ = false;
     lvwControllers->hide();
     showStatus({});
     cmdList->setText(qs(kStopText));
@@ -274,51 +272,39 @@ void frmAudit::cmdList_Click()
     prgListing->setRange(0, 0);
     prgListing->setFormat({});
     prgListing->show();
-    // Woken from the listing's thread; what it brought is taken on this one.
-    listing_ = std::make_unique<ListingJob>(setup_.makeSource, options, request, [this] {
-        QMetaObject::invokeMethod(this, &frmAudit::takeListingNews, Qt::QueuedConnection);
-    });
 }
 
 void frmAudit::takeListingNews()
 {
-    if (!listing_)
-        return;
-    ListingJob::News news = listing_->take();
-    for (AccountRecord &row : news.rows)
-        rows_.add(std::move(row));
+    const Session::News news = session_.takeListingNews();
     if (news.progress) {
         const Progress &p = *news.progress;
-        controllers_ = p.sourcesTotal > 1 || controllers_;
         prgListing->setRange(0, static_cast<int>(p.sourcesTotal));
         prgListing->setValue(static_cast<int>(p.sourcesDone));
         prgListing->setFormat(QString::fromStdString(progressText(p, p.sourcesTotal > 1, setup_.locale)));
     }
-    if (!news.rows.empty())
+    if (news.rows)
         showRows();
     if (news.ended)
-        listingEnded(*news.ended);
+        listingEnded();
 }
 
-void frmAudit::listingEnded(const Listing &listing)
+void frmAudit::listingEnded()
 {
-    listing_.reset();
-    listed_ = listing;
-    controllers_ = hasControllers(listing);
     prgListing->hide();
     cmdList->setText(qs(kListText));
     cmdList->setEnabled(true);
-    cmdSave->setEnabled(canSave(listing));
+    cmdSave->setEnabled(canSave(*session_.listed()));
     showRows();
     lvwAccounts->resizeColumnsToContents();
 }
 
 void frmAudit::showRows()
 {
-    rows_.refresh();
+    session_.rows().refresh();
     accounts_->reset();
-    if (listed_)
-        showStatus(finishedStatus(*listed_, rows_, setup_.locale));
+    if (const auto status = session_.status())
+        showStatus(*status);
 }
 
 void frmAudit::showStatus(const Status &status)
@@ -339,22 +325,22 @@ void frmAudit::filters_Change()
     controls.state = static_cast<State>(std::max(0, cboState->currentIndex()));
     controls.passwordExpires = chkPasswordExpires->isChecked();
     controls.expiresDays = txtExpiresDays->value();
-    rows_.setFilters(filtersOf(controls), audit::nowAt(generated_, setup_.locale));
+    session_.setFilters(controls);
     showRows();
 }
 
 void frmAudit::txtFind_Change()
 {
-    rows_.setFind(txtFind->text().toStdString());
+    session_.rows().setFind(txtFind->text().toStdString());
     showRows();
 }
 
 void frmAudit::lvwAccounts_HeaderClick(int section)
 {
-    rows_.sortByClick(accounts_->columnAt(section));
+    session_.rows().sortByClick(accounts_->columnAt(section));
     showRows();
-    lvwAccounts->horizontalHeader()->setSortIndicator(section,
-                                                      rows_.descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+    lvwAccounts->horizontalHeader()->setSortIndicator(
+        section, session_.rows().descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void frmAudit::lvwAccounts_HeaderMenu(const QPoint &at)
@@ -370,11 +356,12 @@ void frmAudit::lvwAccounts_HeaderMenu(const QPoint &at)
             accounts_->reset();
             // The arrow stays on the sorted column wherever it now stands.
             const auto &shown = accounts_->shownColumns();
-            const auto sorted = rows_.sortColumn() ? std::find(shown.begin(), shown.end(), *rows_.sortColumn())
-                                                   : shown.end();
+            const Rows &rows = session_.rows();
+            const auto sorted = rows.sortColumn() ? std::find(shown.begin(), shown.end(), *rows.sortColumn())
+                                                  : shown.end();
             lvwAccounts->horizontalHeader()->setSortIndicator(
                 sorted == shown.end() ? -1 : static_cast<int>(sorted - shown.begin()),
-                rows_.descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+                rows.descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
         });
     }
     menu.exec(lvwAccounts->horizontalHeader()->mapToGlobal(at));
@@ -384,9 +371,8 @@ void frmAudit::lvwAccounts_DblClick(const QModelIndex &index)
 {
     if (!index.isValid() || !setup_.showAccount)
         return;
-    const AccountRecord &record = rows_.shownRecord(static_cast<std::size_t>(index.row()));
-    const std::string domain = record.account.substr(0, record.account.rfind('\\'));
-    setup_.showAccount(QString::fromStdString(domain), QString::fromStdString(record.user));
+    const AccountName name = session_.account(static_cast<std::size_t>(index.row()));
+    setup_.showAccount(QString::fromStdString(name.domain), QString::fromStdString(name.user));
 }
 
 void frmAudit::lvwAccounts_Copy()
@@ -395,12 +381,12 @@ void frmAudit::lvwAccounts_Copy()
     for (const QModelIndex &index : lvwAccounts->selectionModel()->selectedRows())
         selected.push_back(static_cast<std::size_t>(index.row()));
     QApplication::clipboard()->setText(
-        QString::fromStdString(copiedText(rows_, selected, accounts_->shownColumns(), setup_.locale)));
+        QString::fromStdString(copiedText(session_.rows(), selected, accounts_->shownColumns(), setup_.locale)));
 }
 
 void frmAudit::cmdSave_Click()
 {
-    if (!listed_)
+    if (!session_.listed())
         return;
     const QString csv = u"CSV files (*.csv)"_s, json = u"JSON files (*.json)"_s;
     QFileDialog dialog(this, u"Save As"_s);
@@ -415,7 +401,7 @@ void frmAudit::cmdSave_Click()
     std::string name = dialog.selectedFiles().constFirst().toStdString();
     const audit::Format format =
         saveFormat(name, dialog.selectedNameFilter() == json ? audit::Format::Json : audit::Format::Csv);
-    const std::string text = savedText(format, rows_, *listed_, generated_, setup_.locale);
+    const std::string text = session_.savedText(format);
     QSaveFile file(QString::fromStdString(name));
     if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0
         || !file.commit())
@@ -427,37 +413,15 @@ void frmAudit::cmdClose_Click() { close(); }
 
 void frmAudit::lvwAccounts_SelectionSettled()
 {
-    const QModelIndex current = lvwAccounts->currentIndex();
-    if (!controllers_ || !current.isValid())
-        return;
-    const AccountRecord &record = rows_.shownRecord(static_cast<std::size_t>(current.row()));
-    wantedControllers_ = AccountName{record.account.substr(0, record.account.rfind('\\')), record.user};
-    askControllers();
-}
-
-void frmAudit::askControllers()
-{
-    // One question at a time: the last account selected is asked once the one under way is answered.
-    if (controllersJob_ || !wantedControllers_)
-        return;
-    SourceOptions options = setup_.options;
-    if (const QString server = txtServer->text().trimmed(); !server.isEmpty())
-        options.servers = {server.toStdString()};
-    controllersJob_ = std::make_unique<ControllersJob>(setup_.makeSource, options, *std::exchange(wantedControllers_, {}),
-                                                       [this] {
-                                                           QMetaObject::invokeMethod(this, &frmAudit::takeControllers,
-                                                                                     Qt::QueuedConnection);
-                                                       });
+    if (const QModelIndex current = lvwAccounts->currentIndex(); current.isValid())
+        session_.askControllers(static_cast<std::size_t>(current.row()), server());
 }
 
 void frmAudit::takeControllers()
 {
-    if (!controllersJob_)
-        return;
-    const std::optional<PerController> view = controllersJob_->result();
+    const std::optional<PerController> view = session_.takeControllers();
     if (!view)
         return;
-    controllersJob_.reset();
     const auto columns = audit::controllerColumns();
     lvwControllers->setRowCount(static_cast<int>(view->controllers.size()));
     for (std::size_t r = 0; r < view->controllers.size(); ++r)
@@ -466,13 +430,12 @@ void frmAudit::takeControllers()
                                     new QTableWidgetItem(QString::fromStdString(audit::tableText(
                                         columns[c].kind, columns[c].cell(view->controllers[r]), setup_.locale))));
     lvwControllers->setToolTip(QString::fromStdString(view->error));
-    lvwControllers->setVisible(controllers_);
-    askControllers();
+    lvwControllers->setVisible(session_.controllers());
 }
 
 void frmAudit::closeEvent(QCloseEvent *event)
 {
-    listing_.reset();
+    session_.close();
     setup_.windows.unloaded(this);
     event->accept();
 }

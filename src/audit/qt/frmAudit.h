@@ -4,14 +4,12 @@
 #pragma once
 
 #include <functional>
-#include <memory>
-#include <optional>
+#include <string>
 
 #include <QDateTime>
 #include <QMainWindow>
 
-#include "audit/audit_window.h"
-#include "audit/listing_job.h"
+#include "audit/audit_session.h"
 
 class QCheckBox;
 class QComboBox;
@@ -72,19 +70,13 @@ private:
     void createTable();
     void createStatusBar();
     void showRows();
-    void listingEnded(const Listing &listing);
+    void listingEnded();
     void showStatus(const audit_window::Status &status);
-    void askControllers();
+    std::string server() const;
 
     Setup setup_;
-    audit_window::Rows rows_;
+    audit_window::Session session_;
     audit_window::VisibleColumns columns_;
-    std::unique_ptr<audit_window::ListingJob> listing_;
-    std::optional<Listing> listed_;  // how the last listing ended
-    DateTime generated_;             // when it began
-    bool controllers_ = false;       // its rows come from domain controllers
-    std::unique_ptr<audit_window::ControllersJob> controllersJob_;
-    std::optional<AccountName> wantedControllers_;
 
     QLineEdit *txtDomain = nullptr;
     QLineEdit *txtServer = nullptr;

@@ -79,11 +79,6 @@ std::string trimmed(const std::string &text)
     return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-AccountName nameOf(const AccountRecord &record)
-{
-    return {record.account.substr(0, record.account.rfind('\\')), record.user};
-}
-
 std::string lastErrorText()
 {
     wchar_t *text = nullptr;
@@ -169,7 +164,16 @@ void frmAudit::show(Setup setup)
     SetActiveWindow(window);
 }
 
-frmAudit::frmAudit(Setup setup) : setup_(std::move(setup)) { theInstance = this; }
+frmAudit::frmAudit(Setup setup)
+    : setup_(std::move(setup)),
+      // The jobs' threads only post: what they brought is taken on the window's.
+      session_(
+          setup_.makeSource, setup_.options, setup_.locale,
+          [this] { PostMessageW(hwnd_, kListingNews, 0, 0); },
+          [this] { PostMessageW(hwnd_, kControllersNews, 0, 0); })
+{
+    theInstance = this;
+}
 
 frmAudit::~frmAudit()
 {
@@ -310,9 +314,10 @@ LRESULT frmAudit::onNotify(const NMHDR &header)
             auto &item = const_cast<NMLVDISPINFOW &>(reinterpret_cast<const NMLVDISPINFOW &>(header)).item;
             const auto row = static_cast<std::size_t>(item.iItem);
             const auto column = static_cast<std::size_t>(item.iSubItem);
-            if ((item.mask & LVIF_TEXT) && row < rows_.shown() && column < shownColumns_.size() && item.cchTextMax > 0)
+            const Rows &rows = session_.rows();
+            if ((item.mask & LVIF_TEXT) && row < rows.shown() && column < shownColumns_.size() && item.cchTextMax > 0)
                 lstrcpynW(item.pszText,
-                          wide(cellText(rows_.shownRecord(row), shownColumns_[column], setup_.locale)).c_str(),
+                          wide(cellText(rows.shownRecord(row), shownColumns_[column], setup_.locale)).c_str(),
                           item.cchTextMax);
             return 0;
         }
@@ -331,7 +336,7 @@ LRESULT frmAudit::onNotify(const NMHDR &header)
             return 0;
         }
         case LVN_ITEMCHANGED:
-            if (controllers_)
+            if (session_.controllers())
                 SetTimer(hwnd_, kSettleTimer, kSettleMilliseconds, nullptr);
             return 0;
         }
@@ -457,8 +462,9 @@ void frmAudit::layOut()
 
     // The progress bar has a panel of its own while a listing runs.
     const int progress = twipsToPixels(kProgressWidth * 15, dpi);
-    const int parts[] = {listing_ ? std::max(0, static_cast<int>(client.right) - progress - GetSystemMetrics(SM_CXVSCROLL)) : -1, -1};
-    SendMessageW(sbStatusBar, SB_SETPARTS, listing_ ? 2 : 1, reinterpret_cast<LPARAM>(parts));
+    const bool listing = session_.listing();
+    const int parts[] = {listing ? std::max(0, static_cast<int>(client.right) - progress - GetSystemMetrics(SM_CXVSCROLL)) : -1, -1};
+    SendMessageW(sbStatusBar, SB_SETPARTS, listing ? 2 : 1, reinterpret_cast<LPARAM>(parts));
     RECT part{};
     SendMessageW(sbStatusBar, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&part));
     MoveWindow(prgListing, part.left + 1, part.top + 1, part.right - part.left - 2, part.bottom - part.top - 2, TRUE);
@@ -467,32 +473,19 @@ void frmAudit::layOut()
 void frmAudit::Form_Unload()
 {
     // Stopped and waited for: no thread of this window outlives it.
-    listing_.reset();
-    controllersJob_.reset();
+    session_.close();
     KillTimer(hwnd_, kSettleTimer);
     setup_.windows.unloaded(hwnd_);
 }
 
-SourceOptions frmAudit::options() const
-{
-    SourceOptions options = setup_.options;
-    if (const std::string server = trimmed(text(txtServer)); !server.empty())
-        options.servers = {server};
-    return options;
-}
+std::string frmAudit::server() const { return trimmed(text(txtServer)); }
 
 void frmAudit::cmdList_Click()
 {
-    if (listing_) {
-        listing_->stop();  // the news of its end sets the button back
-        EnableWindow(cmdList, FALSE);
+    if (!session_.listOrStop(trimmed(text(txtDomain)), server(), systemNow())) {
+        EnableWindow(cmdList, FALSE);  // the news of its end sets the button back
         return;
     }
-    const Request request{upperDomain(trimmed(text(txtDomain)), setup_.locale), {}, {}};
-    generated_ = systemNow();
-    rows_.clear();
-    listed_.reset();
-    controllers_ = false;
     showControllers(false);
     filters_Change();
     showStatus({});
@@ -501,41 +494,31 @@ void frmAudit::cmdList_Click()
     SendMessageW(prgListing, PBM_SETRANGE32, 0, 1);
     SendMessageW(prgListing, PBM_SETPOS, 0, 0);
     ShowWindow(prgListing, SW_SHOW);
-    // The listing's thread only posts: what it brought is taken on this one.
-    listing_ = std::make_unique<ListingJob>(setup_.makeSource, options(), request,
-                                            [window = hwnd_] { PostMessageW(window, kListingNews, 0, 0); });
     layOut();
 }
 
 void frmAudit::takeListingNews()
 {
-    if (!listing_)
-        return;
-    ListingJob::News news = listing_->take();
-    for (AccountRecord &row : news.rows)
-        rows_.add(std::move(row));
+    const Session::News news = session_.takeListingNews();
     if (news.progress) {
         const Progress &p = *news.progress;
         SendMessageW(prgListing, PBM_SETRANGE32, 0, static_cast<LPARAM>(std::max<std::size_t>(p.sourcesTotal, 1)));
         SendMessageW(prgListing, PBM_SETPOS, p.sourcesDone, 0);
         showStatus({progressText(p, p.sourcesTotal > 1, setup_.locale), false, {}});
     }
-    if (!news.rows.empty())
+    if (news.rows)
         showRows();
     if (news.ended)
-        listingEnded(*news.ended);
+        listingEnded();
 }
 
-void frmAudit::listingEnded(const Listing &listing)
+void frmAudit::listingEnded()
 {
-    listing_.reset();
-    listed_ = listing;
-    controllers_ = hasControllers(listing);
     ShowWindow(prgListing, SW_HIDE);
     layOut();
     SetWindowTextW(cmdList, wide(kListText).c_str());
     EnableWindow(cmdList, TRUE);
-    EnableWindow(cmdSave, canSave(listing));
+    EnableWindow(cmdSave, canSave(*session_.listed()));
     showRows();
     // As wide as the rows in sight need, and never narrower than the header's text.
     const auto columns = accountColumns();
@@ -557,13 +540,13 @@ int frmAudit::headerWidth(std::string_view key) const
 
 void frmAudit::showRows()
 {
-    rows_.refresh();
+    session_.rows().refresh();
     // The selection is of positions, which a new order gives to other rows.
     ListView_SetItemState(lvwAccounts, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_SetItemCountEx(lvwAccounts, static_cast<int>(rows_.shown()), 0);
+    ListView_SetItemCountEx(lvwAccounts, static_cast<int>(session_.rows().shown()), 0);
     InvalidateRect(lvwAccounts, nullptr, FALSE);
-    if (listed_)
-        showStatus(finishedStatus(*listed_, rows_, setup_.locale));
+    if (const auto status = session_.status())
+        showStatus(*status);
 }
 
 void frmAudit::showStatus(const Status &status)
@@ -604,8 +587,8 @@ void frmAudit::showSortArrow()
         item.mask = HDI_FORMAT;
         Header_GetItem(header, static_cast<int>(i), &item);
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (rows_.sortColumn() == shownColumns_[i])
-            item.fmt |= rows_.descending() ? HDF_SORTDOWN : HDF_SORTUP;
+        if (session_.rows().sortColumn() == shownColumns_[i])
+            item.fmt |= session_.rows().descending() ? HDF_SORTDOWN : HDF_SORTUP;
         Header_SetItem(header, static_cast<int>(i), &item);
     }
 }
@@ -629,13 +612,13 @@ void frmAudit::filters_Change()
     controls.state = static_cast<State>(std::max(0, static_cast<int>(SendMessageW(cboState, CB_GETCURSEL, 0, 0))));
     controls.passwordExpires = Button_GetCheck(chkPasswordExpires) == BST_CHECKED;
     controls.expiresDays = days(txtExpiresDays, kExpiresDays);
-    rows_.setFilters(filtersOf(controls), audit::nowAt(generated_, setup_.locale));
+    session_.setFilters(controls);
     showRows();
 }
 
 void frmAudit::txtFind_Change()
 {
-    rows_.setFind(text(txtFind));
+    session_.rows().setFind(text(txtFind));
     showRows();
 }
 
@@ -643,7 +626,7 @@ void frmAudit::lvwAccounts_ColumnClick(int subItem)
 {
     if (subItem < 0 || static_cast<std::size_t>(subItem) >= shownColumns_.size())
         return;
-    rows_.sortByClick(shownColumns_[static_cast<std::size_t>(subItem)]);
+    session_.rows().sortByClick(shownColumns_[static_cast<std::size_t>(subItem)]);
     showRows();
     showSortArrow();
 }
@@ -662,9 +645,9 @@ void frmAudit::lvwAccounts_HeaderMenu(POINT at)
 void frmAudit::lvwAccounts_DblClick()
 {
     const int row = ListView_GetNextItem(lvwAccounts, -1, LVNI_FOCUSED);
-    if (row < 0 || static_cast<std::size_t>(row) >= rows_.shown() || !setup_.showAccount)
+    if (row < 0 || static_cast<std::size_t>(row) >= session_.rows().shown() || !setup_.showAccount)
         return;
-    const AccountName name = nameOf(rows_.shownRecord(static_cast<std::size_t>(row)));
+    const AccountName name = session_.account(static_cast<std::size_t>(row));
     setup_.showAccount(name.domain, name.user);
 }
 
@@ -681,7 +664,7 @@ void frmAudit::lvwAccounts_Copy()
     const std::vector<std::size_t> selected = selectedRows();
     if (selected.empty())
         return;
-    const std::wstring copied = wide(copiedText(rows_, selected, shownColumns_, setup_.locale));
+    const std::wstring copied = wide(copiedText(session_.rows(), selected, shownColumns_, setup_.locale));
     if (!OpenClipboard(hwnd_))
         return;
     EmptyClipboard();
@@ -701,30 +684,15 @@ void frmAudit::lvwAccounts_Copy()
 
 void frmAudit::lvwAccounts_SelectionSettled()
 {
-    const int row = ListView_GetNextItem(lvwAccounts, -1, LVNI_FOCUSED);
-    if (!controllers_ || row < 0 || static_cast<std::size_t>(row) >= rows_.shown())
-        return;
-    wantedControllers_ = nameOf(rows_.shownRecord(static_cast<std::size_t>(row)));
-    askControllers();
-}
-
-void frmAudit::askControllers()
-{
-    // One question at a time: the last account selected is asked once the one under way is answered.
-    if (controllersJob_ || !wantedControllers_)
-        return;
-    controllersJob_ = std::make_unique<ControllersJob>(setup_.makeSource, options(), *std::exchange(wantedControllers_, {}),
-                                                       [window = hwnd_] { PostMessageW(window, kControllersNews, 0, 0); });
+    if (const int row = ListView_GetNextItem(lvwAccounts, -1, LVNI_FOCUSED); row >= 0)
+        session_.askControllers(static_cast<std::size_t>(row), server());
 }
 
 void frmAudit::takeControllers()
 {
-    if (!controllersJob_)
-        return;
-    const std::optional<PerController> view = controllersJob_->result();
+    const std::optional<PerController> view = session_.takeControllers();
     if (!view)
         return;
-    controllersJob_.reset();
     const auto columns = audit::controllerColumns();
     ListView_DeleteAllItems(lvwControllers);
     for (std::size_t r = 0; r < view->controllers.size(); ++r) {
@@ -743,8 +711,7 @@ void frmAudit::takeControllers()
     }
     if (!view->error.empty())
         showStatus({view->error, true, view->error});
-    showControllers(controllers_);
-    askControllers();
+    showControllers(session_.controllers());
 }
 
 void frmAudit::showControllers(bool shown)
@@ -757,7 +724,7 @@ void frmAudit::showControllers(bool shown)
 
 void frmAudit::cmdSave_Click()
 {
-    if (!listed_)
+    if (!session_.listed())
         return;
     const auto chosen = askFileName(hwnd_);
     if (!chosen)
@@ -771,7 +738,7 @@ void frmAudit::cmdSave_Click()
         MessageBoxW(hwnd_, (file + L" already exists.\nDo you want to replace it?").c_str(), L"Confirm Save As",
                     MB_YESNO | MB_ICONWARNING) != IDYES)
         return;
-    if (!writeFile(file, savedText(format, rows_, *listed_, generated_, setup_.locale)))
+    if (!writeFile(file, session_.savedText(format)))
         win::showError(name + " could not be written: " + lastErrorText());
 }
 

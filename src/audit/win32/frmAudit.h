@@ -7,14 +7,11 @@
 #include <windows.h>
 
 #include <functional>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "audit/audit_window.h"
-#include "audit/listing_job.h"
+#include "audit/audit_session.h"
 #include "ui/win32/window_class.h"
 #include "ui/win32/window_metrics.h"
 
@@ -76,28 +73,20 @@ private:
     int headerWidth(std::string_view key) const;
     void showSortArrow();
     void showRows();
-    void listingEnded(const Listing &listing);
+    void listingEnded();
     void showStatus(const audit_window::Status &status);
     void showControllers(bool shown);
-    void askControllers();
     std::string text(HWND control) const;
     std::vector<std::size_t> selectedRows() const;
-    SourceOptions options() const;
+    std::string server() const;
 
     Setup setup_;
     HWND hwnd_ = nullptr;
     HWND focus_ = nullptr;  // the control that had the focus when the window was last active
     win::Controls controls_;
-    audit_window::Rows rows_;
+    audit_window::Session session_;
     audit_window::VisibleColumns columns_;
     std::vector<std::size_t> shownColumns_;  // the list view's columns, as accountColumns() indices
-    std::unique_ptr<audit_window::ListingJob> listing_;
-    std::optional<Listing> listed_;  // how the last listing ended
-    DateTime generated_;             // when it began
-    bool controllers_ = false;       // its rows come from domain controllers
-    std::unique_ptr<audit_window::ControllersJob> controllersJob_;
-    std::optional<AccountName> wantedControllers_;
-    std::optional<PerController> controllerRows_;
     std::wstring cell_;       // the text a list view asked for, until it asks again
     std::wstring statusTip_;  // the status panel's tool tip
     HICON warningIcon_ = nullptr;
