@@ -1,12 +1,15 @@
 // The Qt audit window on a tree of accounts: each filter and txtFind, a
 // header clicked twice, a double-click that reports in the main window, and
-// Stop on a listing that would never end.
+// Stop on a listing that would never end; and a real domain, when the Samba
+// domain test names one.
 #include <QtTest>
 #include <QtWidgets>
 
 #include <condition_variable>
 
 #include "audit/qt/frmAudit.h"
+#include "directory/ad/ad_source.h"
+#include "directory/ad/openldap/ldap_access.h"
 #include "main/qt/frmMain.h"
 #include "support/fixture_tree.h"
 #include "support/test_program.h"
@@ -48,7 +51,7 @@ class tst_frmAudit : public QObject {
             shown << model->index(row, 0).data().toString().section(u'\\', 1);
         return shown.join(u' ');
     }
-    void open(SourceFactory makeSource)
+    void open(SourceFactory makeSource, const QString &domain = {})
     {
         program = std::make_unique<TestProgram>();
         program->clock = QDateTime(QDate(2026, 12, 7), QTime(12, 0), Qt::UTC);
@@ -56,6 +59,7 @@ class tst_frmAudit : public QObject {
         program->services.options.root = tree.root;
         startUp(program->services)->findChild<QAction *>(u"mnuAudit"_s)->trigger();
         QVERIFY((audit = program->windows.find<frmAudit>()));
+        child<QLineEdit>("txtDomain")->setText(domain);
         QTest::mouseClick(child<QPushButton>("cmdList"), Qt::LeftButton);
     }
 
@@ -118,6 +122,36 @@ private slots:
         QTRY_COMPARE(list->text(), u"&List"_s);
         QCOMPARE(child<QLabel>("sbStatus")->text(), u"Stopped; 0 accounts, 0 shown"_s);
         QVERIFY(!child<QPushButton>("cmdSave")->isEnabled());  // a part would pass for the whole
+    }
+
+    // TRAMSEL_TEST_DOMAIN="DOMAIN URI...": the status line once listed ends as
+    // TRAMSEL_TEST_STATUS, and jdoe's per-controller rows read as
+    // TRAMSEL_TEST_PER_DC, "SERVER=badPwdCount ..." (unless empty).
+    void realDomain()
+    {
+        const QStringList named = qEnvironmentVariable("TRAMSEL_TEST_DOMAIN").split(u' ', Qt::SkipEmptyParts);
+        if (named.isEmpty())
+            QSKIP("no domain named (the Samba domain test names one)");
+        std::vector<std::string> servers;
+        for (const QString &uri : named.mid(1))
+            servers.push_back(uri.toStdString());
+        open([servers](const SourceOptions &) {
+            return std::make_unique<AdAccountSource>(AdAccountSource::Options{servers}, std::make_unique<ad::LdapAccess>());
+        }, named[0]);
+        QTRY_VERIFY_WITH_TIMEOUT(child<QPushButton>("cmdList")->text() == u"&List"_s, 60000);
+        QVERIFY2(child<QLabel>("sbStatus")->text().endsWith(qEnvironmentVariable("TRAMSEL_TEST_STATUS")),
+                 qPrintable(child<QLabel>("sbStatus")->text()));
+        auto *table = child<QTableView>("lvwAccounts");
+        table->setCurrentIndex(table->model()->match(table->model()->index(0, 0), Qt::DisplayRole, u"SALES\\jdoe"_s).value(0));
+        const auto *perDc = child<QTableWidget>("lvwControllers");
+        const auto rows = [perDc] {
+            QStringList seen;
+            for (int r = 0; r < perDc->rowCount(); ++r)
+                seen << perDc->item(r, 0)->text() + u'=' + perDc->item(r, 5)->text();  // server, badPwdCount
+            return seen.join(u' ');
+        };
+        if (!qEnvironmentVariableIsEmpty("TRAMSEL_TEST_PER_DC"))
+            QTRY_COMPARE_WITH_TIMEOUT(rows(), qEnvironmentVariable("TRAMSEL_TEST_PER_DC"), 30000);
     }
 };
 

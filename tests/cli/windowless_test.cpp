@@ -55,9 +55,6 @@ TEST(Windowless, StatusAndStreams)
         int status;
         std::string out, err;
     } rows[] = {
-        {"a domain of 5,000 characters", {"-p", std::string(5000, 'a') + "\\x"},
-         [](Scripted &s) { s.found.reset(), s.reason = ""; }, 1, "*",
-         "'" + std::string(60, 'A') + "...' is not a domain or machine name\n"},
         {"nothing could be listed", {"--audit", "sales"},
          [](Scripted &s) { s.listing.failure = {Failure::Kind::NotFound, "no ticket"}; }, 1, "", "no ticket\n"},
         {"no source answered", {"--audit"}, [](Scripted &s) { s.listing.sources = {kDc2, kDc3}; }, 1, "",
@@ -91,10 +88,7 @@ TEST(Windowless, StatusAndStreams)
         const WindowlessResult result = run(row.arguments, source);
         EXPECT_EQ(result.status, row.status) << row.name;
         EXPECT_EQ(result.err, row.err) << row.name;
-        if (row.out != "*")
-            EXPECT_EQ(result.out, row.out) << row.name;
-        else
-            EXPECT_EQ(result.out.empty(), false) << row.name;
+        EXPECT_EQ(result.out, row.out) << row.name;
     }
 }
 

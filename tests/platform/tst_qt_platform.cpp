@@ -1,10 +1,9 @@
-// The Qt platform services: the user's locale and the message box.
+// The Qt platform services: the user's locale.
 #include <QtTest>
 #include <QtWidgets>
 
 #include <ctime>
 
-#include "ui/qt/message_box.h"
 #include "platform/qt/qt_locale.h"
 #include "report/property_value.h"
 
@@ -77,28 +76,6 @@ private slots:
         }
         qputenv("TZ", before);
         ::tzset();
-    }
-
-    void messageBoxIsAnInformationWithOneOk()
-    {
-        QWidget owner;
-        owner.show();
-        // The box runs its own event loop: answer it from inside that loop.
-        QStringList seen;
-        std::function<void()> answer = [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return QTimer::singleShot(10, answer);
-            seen << box->windowTitle() << box->text() << QString::number(box->icon())
-                 << QString::number(box->buttons().size()) << QString::number(box->windowModality());
-            box->button(QMessageBox::Ok)->click();
-        };
-        QTimer::singleShot(0, answer);
-        QtMessageBox().showError(&owner, u"Domain cannot be blank\r\nEnter a machine name"_s);
-        QCOMPARE(seen, (QStringList{u"Tramsel - Error"_s, u"Domain cannot be blank\nEnter a machine name"_s,
-                                    QString::number(QMessageBox::Information), u"1"_s,
-                                    QString::number(Qt::ApplicationModal)}));
-        QCOMPARE(QApplication::activeModalWidget(), nullptr);
     }
 };
 

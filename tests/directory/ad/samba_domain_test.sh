@@ -4,13 +4,14 @@
 # Samba's and Kerberos' own tools, and the program's printed reports
 # compared byte for byte with what the test works out from each
 # controller's raw attributes; then the audit's rows compared with those
-# reports (audit_check.py), its states, base and paging.
+# reports (audit_check.py), its states, base and paging, and the audit window
+# (tst_frmAudit's realDomain, offscreen) on the same domain.
 # Each phase says how long it took: every wait in it has its own bound.
-# Usage: samba_domain_test.sh PATH/TO/tramsel
+# Usage: samba_domain_test.sh PATH/TO/tramsel PATH/TO/tst_frmAudit
 set -uo pipefail
 
 skip() { echo "SKIPPED: $*"; exit 77; }
-program=$(realpath "$1")
+program=$(realpath "$1") window_test=$(realpath "$2")
 here=$(dirname "$(realpath "$0")")
 . "$here/samba_domain.sh"
 . "$here/../../support/failure_text.sh"
@@ -159,19 +160,6 @@ expected() {  # expected NAME FILTER-VALUE DC...: the report from those controll
     printf 'Password Last Changed: \t%s\n\n' "$changed"
 }
 
-# The logins landed where they should: else the reports below prove less.
-while IFS='|' read -r what dc user attr want; do
-    got=$(raw "$dc" "$user" "$attr" </dev/null | awk -v a="$attr" '$1 == a { print (a ~ /^lastLogon(Timestamp)?$|Time$/ && $2 > 0 ? "set" : $2) }')
-    [ "$got" == "$want" ] && echo "ok: $what" || fail "$what: $attr on $dc is '$got', not '$want'"
-done <<'LOGINS'
-ann logged on at dc2|dc2|ann|lastLogon|set
-ann never at dc1|dc1|ann|lastLogon|0
-locked has three failures|dc1|locked|badPwdCount|3
-émile's failure at dc2|dc2|\c3\a9mile|badPwdCount|1
-ann's login replicated to dc1|dc1|ann|lastLogonTimestamp|set
-relocked was locked out|dc1|relocked|lockoutTime|set
-LOGINS
-
 # --- The cases: each line NAME | STATUS | STDOUT (a command whose output it
 # is) | STDERR (one line, its LF added; variables expanded) | MAX-SECONDS |
 # the command, run in dc1's namespaces (VAR=VALUE words first: its
@@ -280,6 +268,12 @@ verify "only the accounts below the base" expr "$AD_WORK/users.json" 'set(rows) 
 ad_in 1 env KRB5CCNAME="$KRB5CCNAME" "$program" --print --per-dc --format json "${both[@]}" 'SALES\jdoe' >"$AD_WORK/perdc.json"
 verify "per controller: jdoe's failures at dc2" expr "$AD_WORK/perdc.json" \
     '[c["badPwdCount"] for c in d["controllers"]] == [0, 2] and all(c["answered"] for c in d["controllers"])'
+window() {  # window NAME STATUS-END PER-DC: the audit window's listing of SALES, and jdoe's rows per controller
+    ad_in 1 env KRB5CCNAME="$KRB5CCNAME" QT_QPA_PLATFORM=offscreen TRAMSEL_TEST_STATUS="$2" TRAMSEL_TEST_PER_DC="$3" \
+        TRAMSEL_TEST_DOMAIN="SALES ldap://dc1.$AD_DNS ldap://dc2.$AD_DNS" "$window_test" realDomain >"$out" 2>&1 &&
+        echo "ok: $1" || { fail "$1"; cat "$out"; }
+}
+window "the audit window: every user, jdoe's failures at dc2" "; 2 of 2 controllers answered" "ldap://dc1.$AD_DNS=0 ldap://dc2.$AD_DNS=2"
 
 phase "a controller that hangs, or is stopped"
 ad_signal_dc 2 STOP
@@ -295,6 +289,7 @@ audit "the audit with one controller stopped" 3 "$AD_WORK/down.json" \
     "dc2.$AD_DNS: Can't contact LDAP server; its answers are missing" "${both[@]}" --format json
 verify "every row, from the other controller" expr "$AD_WORK/down.json" \
     'len(rows) == '"$users"' and all(a["controllersAnswered"] == 1 for a in rows.values()) and not d["controllers"][1]["answered"]'
+window "the audit window names the stopped controller" "; 1 of 2 controllers answered; dc2.$AD_DNS is missing" ""
 
 phase ""
 echo "done: $failures failed"
