@@ -36,6 +36,8 @@ echo "ok: Save As writes the command line's CSV byte for byte"
 # --sort gives (the second click further along, so as not to be a double-click).
 order() { "$program" --audit --root "$work/tree" --format csv --sort "$1" | tr -d '\r' | cut -d, -f1; }
 sorted_by() { copied && [ "$(clipboard | tr -d '\r' | cut -f1)" = "$(order "$1")" ]; }
+wait_until 20 gone '^Save As$' || fail "the Save dialog stayed open"
+activate "$(visible '^Tramsel - Audit Accounts$')"
 for click in 'lastLogin 280' '-lastLogin 340'; do
     xdotool mousemove --window "$(visible '^Tramsel - Audit Accounts$')" "${click#* }" 103 click 1
     wait_until 30 sorted_by "${click% *}" || fail "a click on lastLogin's header did not sort as --sort ${click% *}"
