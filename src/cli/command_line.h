@@ -91,6 +91,10 @@ struct AuditHooks {
 };
 inline constexpr std::size_t kWidestCell = 40;
 
+// The answers that need neither the user's locale nor a source: a command
+// line in error, --help and --version. Nothing for any other.
+std::optional<WindowlessResult> plainAnswer(const CommandLine &line);
+
 WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, const SourceFactory &makeSource,
                                const AuditHooks &hooks = {});
 

@@ -215,15 +215,22 @@ WindowlessResult printReport(const AccountArgument &account, const CommandLine &
 
 } // namespace
 
+std::optional<WindowlessResult> plainAnswer(const CommandLine &line)
+{
+    if (!line.error.empty())
+        return WindowlessResult{kExitBadCommandLine, {}, line.error + "\n"};
+    if (line.help)
+        return WindowlessResult{kExitSuccess, helpText(), {}};
+    if (line.version)
+        return WindowlessResult{kExitSuccess, "Tramsel 2.0\n", {}};
+    return std::nullopt;
+}
+
 WindowlessResult runWindowless(const CommandLine &line, const Locale &locale, const SourceFactory &makeSource,
                                const AuditHooks &hooks)
 {
-    if (!line.error.empty())
-        return {kExitBadCommandLine, {}, line.error + "\n"};
-    if (line.help)
-        return {kExitSuccess, helpText(), {}};
-    if (line.version)
-        return {kExitSuccess, "Tramsel 2.0\n", {}};
+    if (std::optional<WindowlessResult> plain = plainAnswer(line))
+        return std::move(*plain);
     const Run run{line, locale, makeSource, hooks};
     try {
         if (line.audit)

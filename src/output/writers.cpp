@@ -33,10 +33,14 @@ bool isAscii(std::string_view text)
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0; });
 }
 
+} // namespace
+
 std::string validUtf8(const std::string &text)
 {
     return isAscii(text) ? text : Json::parse(dumped(text)).get<std::string>();
 }
+
+namespace {
 
 // A whole number of a double is written without a fraction: 42, not 42.0.
 Json number(double value)

@@ -42,6 +42,10 @@ private:
     std::FILE *file_;
 };
 
+// The text as UTF-8, each byte that does not decode as U+FFFD (a passwd file
+// in another encoding, an argument in the wrong codeset).
+std::string validUtf8(const std::string &text);
+
 // Every format by name, in the order --help names them.
 struct FormatName {
     std::string_view name;

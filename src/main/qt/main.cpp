@@ -1,5 +1,7 @@
-// Tramsel's entry with Qt: the command line, then either an answer without
-// a window, which needs Qt Core only, or the window, loaded as a module.
+// Tramsel's entry on Linux and other Unix systems: the command line, then
+// either an answer without a window, with the user's locale loaded as a
+// module (Qt Core) where the answer writes dates and numbers, or the window,
+// loaded as a module. --help and --version load neither.
 #include <langinfo.h>
 #include <unistd.h>
 #ifdef __GLIBC__
@@ -14,20 +16,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <QCoreApplication>
-#include <QString>
-
 #include "cli/command_line.h"
 #include "main/qt/window_module.h"
+#include "output/writers.h"
 #include "platform/modules/loadable_module.h"
 #include "directory/source_factory.h"
-#include "platform/qt/qt_locale.h"
-
-using namespace Qt::StringLiterals;
+#include "platform/qt/locale_module.h"
 
 namespace {
 
@@ -39,14 +39,13 @@ constexpr std::string_view kQtOptionsWithValue[] = {
 constexpr std::string_view kQtFlags[] = {"reverse", "nograb", "dograb", "sync", "widgetcount"};
 
 // An argument as UTF-8, decoded with the codeset of the user's locale
-// (Qt 6 takes every Unix argument for UTF-8). Bytes that do not decode
-// become U+FFFD.
+// (as Qt 6 takes every Unix argument). Bytes that do not decode become U+FFFD.
 std::string utf8Argument(const char *argument)
 {
     const char *codeset = nl_langinfo(CODESET);
     iconv_t decoder = std::strcmp(codeset, "UTF-8") == 0 ? iconv_t(-1) : iconv_open("UTF-8", codeset);
     if (decoder == iconv_t(-1))
-        return QString::fromUtf8(argument).toStdString();
+        return tramsel::audit::validUtf8(argument);
     std::string in(argument);
     std::string out(in.size() * 4, '\0');
     char *from = in.data();
@@ -56,7 +55,7 @@ std::string utf8Argument(const char *argument)
     const bool decoded = iconv(decoder, &from, &fromLeft, &to, &toLeft) != std::size_t(-1);
     iconv_close(decoder);
     if (!decoded)
-        return QString::fromUtf8(argument).toStdString();
+        return tramsel::audit::validUtf8(argument);
     out.resize(out.size() - toLeft);
     return out;
 }
@@ -107,24 +106,33 @@ int answerWithoutWindow(const tramsel::CommandLine &line)
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
 #endif
-    const tramsel::QtLocale locale;
-    tramsel::ProgressLine progress(locale);
-    tramsel::AuditHooks hooks;
-    // Progress only where someone watches it.
-    if (isatty(STDERR_FILENO))
-        hooks.progress = [&progress](const tramsel::Progress &now) {
-            write(progress.update(now), stderr);
-            std::fflush(stderr);
-        };
-    // A file or a pipe takes an audit's rows as they come, so that a large
-    // listing is never held whole; a terminal gets them after the progress line.
-    tramsel::audit::FileOut standardOutput(stdout);
-    hooks.terminal = isatty(STDOUT_FILENO);
-    if (!hooks.terminal)
-        hooks.out = &standardOutput;
-    const tramsel::WindowlessResult result = tramsel::runWindowless(
-        line, locale, tramsel::makeAccountSource, hooks);
-    write(progress.done(), stderr);
+    std::optional<tramsel::WindowlessResult> answer = tramsel::plainAnswer(line);
+    if (!answer) {
+        const auto module = tramsel::loadModule<tramsel::LocaleModule>(tramsel::kLocaleModuleFile,
+                                                                       tramsel::kLocaleModuleSymbol);
+        if (!module.table) {
+            std::fprintf(stderr, "tramsel: the user's locale cannot be read: %s\n", module.error.c_str());
+            return tramsel::kExitNotBound;
+        }
+        const std::unique_ptr<tramsel::Locale> locale = module.table->make();
+        tramsel::ProgressLine progress(*locale);
+        tramsel::AuditHooks hooks;
+        // Progress only where someone watches it.
+        if (isatty(STDERR_FILENO))
+            hooks.progress = [&progress](const tramsel::Progress &now) {
+                write(progress.update(now), stderr);
+                std::fflush(stderr);
+            };
+        // A file or a pipe takes an audit's rows as they come, so that a large
+        // listing is never held whole; a terminal gets them after the progress line.
+        tramsel::audit::FileOut standardOutput(stdout);
+        hooks.terminal = isatty(STDOUT_FILENO);
+        if (!hooks.terminal)
+            hooks.out = &standardOutput;
+        answer = tramsel::runWindowless(line, *locale, tramsel::makeAccountSource, hooks);
+        write(progress.done(), stderr);
+    }
+    const tramsel::WindowlessResult &result = *answer;
     write(result.out, stdout);
     // A full disk shows only once the buffer is flushed, as GNU tools report it.
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
@@ -150,9 +158,6 @@ int main(int argc, char *argv[])
     // ending the program where it stands: a domain controller's socket, or
     // standard output (above).
     std::signal(SIGPIPE, SIG_IGN);
-
-    QCoreApplication::setApplicationName(u"Tramsel"_s);
-    QCoreApplication::setApplicationVersion(u"2.0"_s);
 
     // Whether a window is needed depends on the command line, so it is read
     // before any application object exists, passing over Qt's options.

@@ -70,6 +70,8 @@ std::vector<std::string> arguments(const QStringList &list)
 int runWindow(int &argc, char **argv, const SourceFactory &makeSource)
 {
     qtHandler = qInstallMessageHandler(holdPlatformMessages);
+    QCoreApplication::setApplicationName(u"Tramsel"_s);
+    QCoreApplication::setApplicationVersion(u"2.0"_s);
     QApplication app(argc, argv);
     releasePlatformMessages();
     // Message boxes carry the icon too, and desktops find it by the menu entry.
