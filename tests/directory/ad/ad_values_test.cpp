@@ -59,6 +59,8 @@ TEST(AdDomain, DnsNameFromConfiguration)
         {"smb.conf workgroup and realm", "sales", {smb, sssd, ""}, "sales.test"},
         {"sssd domain section", "CORP", {smb, sssd, ""}, "corp.example"},
         {"commented out", "SALES", {"[global]\n; workgroup = SALES\n# realm = SALES.TEST\n", "", ""}, std::nullopt},
+        {"krb5.conf's default realm, not one in a block", "SALES",
+         {"", "", "[libdefaults]\n x = {\n  default_realm = SALES.WRONG\n }\n default_realm = Sales.Example\n"}, "sales.example"},
     };
     for (const auto &row : rows)
         EXPECT_EQ(dnsDomainFor(row.domain, row.config), row.dns) << row.name;
