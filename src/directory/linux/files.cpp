@@ -11,11 +11,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
 #include <numeric>
-#include <thread>
 
 namespace tramsel::linux_accounts {
 namespace {
@@ -187,67 +184,8 @@ const ReadableFile *RecordLog::file(std::size_t index)
     return files_[index].get();
 }
 
-namespace {
-
-// The chunks of one file, newest first, each read one ahead of the visitor
-// on a thread of its own, into the buffer the visitor is not looking at: the
-// copy out of the page cache then overlaps the visitor's work. Whether the
-// walk ended, stopped (the visitor's false) or failed (a read's).
-enum class Walk { Ended, Stopped, Failed };
-template <class Read, class Visit> Walk readingAhead(std::uint64_t chunks, std::size_t chunkBytes, Read read, Visit visit)
-{
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::array<std::vector<unsigned char>, 2> buffers{std::vector<unsigned char>(chunkBytes),
-                                                      std::vector<unsigned char>(chunkBytes)};
-    std::array<std::optional<std::optional<std::size_t>>, 2> filled;  // a chunk's read, until visited
-    bool quit = false;
-    const std::jthread reader([&] {
-        for (std::uint64_t i = 0; i < chunks; ++i) {
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return quit || !filled[i % 2]; });
-                if (quit)
-                    return;
-            }
-            const std::optional<std::size_t> got = read(chunks - 1 - i, buffers[i % 2]);
-            {
-                const std::lock_guard lock(mutex);
-                filled[i % 2] = got;
-            }
-            changed.notify_all();
-            if (!got)
-                return;
-        }
-    });
-    Walk walk = Walk::Ended;
-    for (std::uint64_t i = 0; i < chunks && walk == Walk::Ended; ++i) {
-        std::optional<std::size_t> got;
-        {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return filled[i % 2].has_value(); });
-            got = *filled[i % 2];
-        }
-        if (!got)
-            walk = Walk::Failed;
-        else if (!visit(chunks - 1 - i, std::span<const unsigned char>(buffers[i % 2].data(), *got)))
-            walk = Walk::Stopped;
-        {
-            const std::lock_guard lock(mutex);
-            filled[i % 2].reset();
-            quit = walk != Walk::Ended;
-        }
-        changed.notify_all();
-    }
-    return walk;
-}
-
-} // namespace
-
 bool RecordLog::walkChunksBackward(const ChunkVisit &visit)
 {
-    // Files of this many chunks (4 MiB) or more are read ahead.
-    constexpr std::uint64_t kReadAheadFrom = 16;
     bool anyOpened = false;
     for (std::size_t f = openers_.size(); f-- > 0;) {
         const ReadableFile *current = file(f);
@@ -258,28 +196,16 @@ bool RecordLog::walkChunksBackward(const ChunkVisit &visit)
         const std::uint64_t end = records * recordSize_;
         if (end == 0)
             continue;
+        reserveBuffer(end);
         const std::uint64_t chunks = (end - 1) / chunkBytes_ + 1;
-        const auto read = [&](std::uint64_t chunk, std::vector<unsigned char> &into) {
+        for (std::uint64_t chunk = chunks; chunk-- > 0;) {
             const std::uint64_t start = chunk * chunkBytes_;
             const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunkBytes_, end - start));
-            return current->readAt({into.data(), length}, start);
-        };
-        // A file that shrank since it was opened: keep what is whole.
-        const auto visitRead = [&](std::uint64_t chunk, std::span<const unsigned char> bytes) {
-            return visit(bytes.first(bytes.size() / recordSize_ * recordSize_), {f, chunk * chunkBytes_ / recordSize_});
-        };
-        if (chunks >= kReadAheadFrom) {
-            const Walk walk = readingAhead(chunks, chunkBytes_, read, visitRead);
-            if (walk != Walk::Ended)
-                return walk == Walk::Stopped;
-            continue;
-        }
-        reserveBuffer(end);
-        for (std::uint64_t chunk = chunks; chunk-- > 0;) {
-            const auto got = read(chunk, buffer_);
-            if (!got)
+            const auto read = current->readAt({buffer_.data(), length}, start);
+            if (!read)
                 return false;
-            if (!visitRead(chunk, {buffer_.data(), *got}))
+            // A file that shrank since it was opened: keep what is whole.
+            if (!visit({buffer_.data(), *read / recordSize_ * recordSize_}, {f, start / recordSize_}))
                 return true;
         }
     }
