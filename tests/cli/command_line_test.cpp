@@ -40,6 +40,19 @@ TEST(CommandLine, BadLines)
     EXPECT_EQ(parseCommandLine(std::vector<std::string>{"-platform", "x"}).error, "Unknown option '-platform'.");
 }
 
+TEST(CommandLine, EachFilterFlagSetsItsFilter)
+{
+    using audit::Filters;
+    const std::pair<const char *, bool Filters::*> flags[] = {
+        {"--never-logged-in", &Filters::neverLoggedIn}, {"--locked", &Filters::locked}, {"--disabled", &Filters::disabled},
+        {"--enabled", &Filters::enabled}, {"--account-expired", &Filters::accountExpired},
+        {"--password-never-expires", &Filters::passwordNeverExpires}, {"--user-accounts", &Filters::userAccounts},
+        {"--system-accounts", &Filters::systemAccounts},
+    };
+    for (const auto &[flag, field] : flags)
+        EXPECT_TRUE(parse({"--audit", flag}).filters.*field) << flag;
+}
+
 TEST(CommandLine, AccountIsSplitAtItsFirstSeparator)
 {
     const testing::FakeLocale locale;

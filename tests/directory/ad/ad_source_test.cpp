@@ -1,6 +1,6 @@
 // The Active Directory rules over a scripted transport: every controller
-// asked at once, accounts joined by objectGUID, which failure wins, --base
-// and --computers.
+// asked at once, accounts joined by objectGUID, which failure wins, and
+// --computers. (--base: the Samba domain test.)
 #include <gtest/gtest.h>
 
 #include <map>
@@ -45,13 +45,11 @@ public:
     const std::string &host() const override { return uri_; }
     std::string open() override { return dc_.openError; }
     void interrupt() override {}
-    ad::Lookup findOne(const std::string &base, bool onlyBase, const std::string &,
+    ad::Lookup findOne(const std::string &, bool onlyBase, const std::string &,
                        const std::vector<const char *> &, const std::function<void(const ad::Entry &)> &found,
                        std::string &) override
     {
-        if (onlyBase) {  // the domain's policy, or a --base
-            if (base != "DC=sales,DC=test" && base != "OU=Staff,DC=sales,DC=test")
-                return ad::Lookup::NoSuchBase;
+        if (onlyBase) {  // the domain's policy
             found(FakeEntry(Attributes{{"maxPwdAge", "-36288000000000"}}));
             return ad::Lookup::Found;
         }
@@ -114,10 +112,10 @@ struct Domain {
     AdAccountSource source{{{}}, std::make_unique<FakeAccess>(controllers)};
     Progress told;  // the last progress told
 
-    std::string list(Listing *listing = nullptr, const std::string &base = {}, Request::Kind kind = Request::Kind::Users)
+    std::string list(Listing *listing = nullptr, Request::Kind kind = Request::Kind::Users)
     {
         std::string rows;
-        const Listing done = source.list({"SALES", base, {}, kind}, [&](AccountRecord &&r) { rows += row(r) + "\n"; },
+        const Listing done = source.list({"SALES", {}, {}, kind}, [&](AccountRecord &&r) { rows += row(r) + "\n"; },
                                          [&](const Progress &p) { told = p; });
         if (listing)
             *listing = done;
@@ -145,7 +143,7 @@ TEST(AdSource, JoinsEveryControllersListingByGuid)
     ASSERT_EQ(listing.sources.size(), 2u);
     EXPECT_TRUE(listing.sources[0].answered && listing.sources[1].answered);
     EXPECT_EQ(std::tuple(d.told.sourcesDone, d.told.sourcesTotal, d.told.accountsRead), std::tuple(2u, 2u, 2u));
-    EXPECT_EQ(d.list(nullptr, {}, Request::Kind::Computers),
+    EXPECT_EQ(d.list(nullptr, Request::Kind::Computers),
               "SALES\\WEB01$: 6/1/2024 9:00:00 AM 0 42 0 0 OU=Web\\, East,DC=sales,DC=test Windows Server 2022 2/2\n");
 }
 
@@ -172,19 +170,6 @@ TEST(AdSource, AControllerThatFailsGivesNoRowsAndIsNamed)
     Domain none;
     none.controllers["ldap://dc1"] = {"Invalid credentials", {}};
     EXPECT_EQ(none.list(), "failure: no domain controller answered: ldap://dc1: Invalid credentials\n");
-}
-
-TEST(AdSource, ABaseTheDomainDoesNotHoldIsABadRequest)
-{
-    Domain d;
-    d.controllers["ldap://dc1"] = {{}, {user("jdoe", 'a', kMay)}};
-    Listing listing;
-    EXPECT_EQ(d.list(&listing, "OU=Staff,DC=sales,DC=test"), "SALES\\jdoe: 5/1/2024 9:00:00 AM 0 42 0 0 DC=sales,DC=test n/a 1/1\n");
-    for (const char *base : {"OU=x,DC=other", "OU=Gone,DC=sales,DC=test"}) {
-        d.list(&listing, base);
-        EXPECT_EQ(listing.failure.kind, Failure::Kind::BadRequest) << base;
-        EXPECT_TRUE(listing.failure.text.starts_with(std::string("--base ") + base)) << listing.failure.text;
-    }
 }
 
 } // namespace

@@ -35,6 +35,8 @@ TEST(AdValues, TextsAndNumbersInAndOut)
     const std::pair<std::string, std::string> rows[] = {
         // A filter value escaped, and the filter for a person (a computer's: the Samba run).
         {accountFilter("a)(cn=*\xc3\xa9\\"), "(&(objectCategory=person)(objectClass=user)(sAMAccountName=a\\29\\28cn=\\2a\\c3\\a9\\5c))"},
+        // A naming context's DNS name: its DC= parts, whatever their case and spacing.
+        {dnsNameOf("DC=Corp, OU=x,dc=a,DC=Example"), "corp.a.example"},
         // Integers, or nothing.
         {numberText(integerValue("12x")), "none"}, {numberText(integerValue("9223372036854775808")), "none"},
         // FILETIMEs: the fraction dropped; zero (never happened) and never are none.
