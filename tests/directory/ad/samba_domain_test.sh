@@ -247,7 +247,7 @@ verify "every row agrees with the account's report" agree "$json" "$AD_WORK/repo
 # Past the first page; locked, a lockout run out, disabled; a display name with a comma, quotes and É.
 verify "all $users users, their states and names" expr "$json" "len(rows) == $users and $users > 1000" \
     'rows["locked"]["locked"] and rows["relocked"]["locked"] is False and rows["gone"]["disabled"]' \
-    'rows["jdoe"]["fullName"] == "Doe, \"J\" Émile"' \
+    'rows["jdoe"]["fullName"] == "Doe, \"J\" Émile" and rows["jdoe"]["created"].startswith("20")' \
     'rows["neverexp"]["passwordNeverExpires"] and rows["neverexp"]["passwordMaxAgeDays"] == 30 and rows["krbtgt"]["systemAccount"]' \
     'rows["expired"]["accountExpired"] and rows["expired"]["disabled"] is False and not rows["willexp"]["accountExpired"]' \
     'rows["gone"]["container"] == "OU=Staff,DC=sales,DC=test" and rows["jdoe"]["systemAccount"] is False'
