@@ -222,15 +222,15 @@ TEST(Audit, TableKeepsTheTerminalSafeAndNarrow)
     const testing::FakeLocale locale = OffsetLocale(0);
     StringOut text;
     AccountOutput output(Format::Table, locale, text, {{accountColumn("fullName"), accountColumn("user")}, 14});
-    for (const AccountRecord &r : {row("u1", "a\u202Eb\x1B"), row("u2", "\u65E5\u672C\u8A9E\u30C6\u30AD\u30B9\u30C8\u30E0"),
-                                   row("u3", "abcdefghijkle\u0301\u0301zz"), row("u4", "x\U0001F600y")})
+    for (const AccountRecord &r : {row("u1", "a\u202Eb\u200E"), row("u2", "\u65E5\u672C\u8A9E\u30C6\u30AD\u30B9\u30C8\u30E0"),
+                                   row("u3", "abcdefghijkle\u0301\u0301zz"), row("u4", "x\x1B\U0001F600y")})
         output.add(r);
     output.finish("SALES", kSources, {});
     EXPECT_EQ(text.text, "fullName        user\n"
-                         "a\\u202eb\\u001b  u1\n"
+                         "a\\u202eb\\u200e  u1\n"
                          "\u65E5\u672C\u8A9E\u30C6\u30AD\u30B9\u2026   u2\n"
                          "abcdefghijkle\u0301\u0301\u2026  u3\n"
-                         "x\U0001F600y            u4\n");
+                         "x\\u001b\U0001F600y      u4\n");
     AccountCounts counts{3010, 11, 303, 2973, 4};
     EXPECT_EQ(summaryText(counts, ControllersAnswered{2, 2}, locale),
               "3,010 accounts: 11 locked, 303 disabled, 2,973 never logged in, 4 passwords expired; "
