@@ -38,8 +38,9 @@ constexpr std::string_view kQtOptionsWithValue[] = {
     "qwindowgeometry", "qwindowicon", "qwindowtitle", "session", "style", "stylesheet"};
 constexpr std::string_view kQtFlags[] = {"reverse", "nograb", "dograb", "sync", "widgetcount"};
 
-// An argument as UTF-8, decoded with the codeset of the user's locale
-// (as Qt 6 takes every Unix argument). Bytes that do not decode become U+FFFD.
+// An argument as UTF-8, decoded with the codeset of the user's locale (Qt 6
+// would take every Unix argument for UTF-8). Bytes that do not decode become
+// U+FFFD.
 std::string utf8Argument(const char *argument)
 {
     const char *codeset = nl_langinfo(CODESET);
