@@ -37,6 +37,7 @@ TEST(AdValues, TextsAndNumbersInAndOut)
         {accountFilter("a)(cn=*\xc3\xa9\\"), "(&(objectCategory=person)(objectClass=user)(sAMAccountName=a\\29\\28cn=\\2a\\c3\\a9\\5c))"},
         // A naming context's DNS name: its DC= parts, whatever their case and spacing.
         {dnsNameOf("DC=Corp, OU=x,dc=a,DC=Example"), "corp.a.example"},
+        {isHostName("AZaz09-._.test") && !isHostName("dc1 .test") ? "host names" : "no", "host names"},
         // Integers, or nothing.
         {numberText(integerValue("12x")), "none"}, {numberText(integerValue("9223372036854775808")), "none"},
         // FILETIMEs: the fraction dropped; zero (never happened) and never are none.

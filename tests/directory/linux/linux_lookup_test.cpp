@@ -216,8 +216,7 @@ TEST(LinuxSource, PasswordAgeingFollowsChage)
         {"alice:h:19500:0:10000:7:::", "n/a", "None", "5/23/2023"},
         {"alice:h:19500:0::7:::", "n/a", "None", "5/23/2023"},
         {"alice:h:19500:0:-1:7:::", "n/a", "None", "5/23/2023"},
-        {"alice:h:0:0:90:7:::", "n/a", "90", "n/a"},  // change at next login
-        {"alice:h::0:90:7:::", "n/a", "90", "n/a"},
+        {"alice:h:0:0:90:7:::", "n/a", "90", "n/a"}, {"alice:h::0:90:7:::", "n/a", "90", "n/a"},  // change at next login
         {"alice:h:1:0:90:7:::", "4/2/1970", "90", "1/2/1970"},
         {"+bob::::::::\n-carol::::::::\nalice:h:19500:0:90:7:::", "8/21/2023", "90", "5/23/2023"},
         {"alice:h:19x:0:90:7:::", "n/a", "n/a", "n/a"}, {"alice:h:19500:0:90", "n/a", "n/a", "n/a"},
