@@ -14,6 +14,7 @@
 #include <QTableView>
 
 #include "audit/qt/account_table.h"
+#include "generated_accounts.h"
 #include "platform/qt/qt_locale.h"
 
 using namespace tramsel;
@@ -25,27 +26,6 @@ std::size_t heapBytes()
 {
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
-}
-
-AccountRecord generated(std::mt19937_64 &random)
-{
-    const auto known = [&](int percent) { return static_cast<int>(random() % 100) < percent; };
-    const auto time = [&] { return *DateTime::fromUnixSeconds(1'600'000'000 + static_cast<std::int64_t>(random() % 200'000'000)); };
-    AccountRecord r;
-    r.user = "user" + std::to_string(random() % 1'000'000'000);
-    r.account = "SALES\\" + r.user;
-    if (known(80))
-        r.fullName = "Full Name " + std::to_string(random() % 100'000);
-    r.usage.lastLogin = known(70) ? Known<DateTime>(time()) : Known<DateTime>::none();
-    r.usage.lastLogoff = Known<DateTime>::none();
-    r.usage.lastFailedLogin = known(30) ? Known<DateTime>(time()) : Known<DateTime>::none();
-    r.usage.badLoginCount = static_cast<std::int64_t>(random() % 6);
-    r.usage.passwordExpires = known(90) ? Known<DateTime>(time()) : Known<DateTime>::none();
-    r.usage.passwordMaxAge = MaxPasswordAge{42, known(10)};
-    r.disabled = known(10);
-    r.locked = known(1);
-    r.controllersAnswered = r.controllersAsked = 2;
-    return r;
 }
 
 } // namespace
@@ -69,7 +49,7 @@ int main(int argc, char **argv)
     std::mt19937_64 random(42);
     const std::size_t before = heapBytes();
     for (std::size_t i = 0; i < count; ++i)
-        rows.add(generated(random));
+        rows.add(bench::generatedAccount(random));
     const std::size_t records = heapBytes();
     rows.refresh();
     model.reset();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "generated_accounts.h"
 #include "report/sorting.h"
 
 using namespace tramsel;
@@ -17,23 +18,9 @@ namespace {
 std::vector<AccountRecord> accounts(std::size_t count)
 {
     std::mt19937_64 random(42);
-    const auto maybe = [&](int percentKnown) { return static_cast<int>(random() % 100) < percentKnown; };
-    const auto time = [&] { return *DateTime::fromUnixSeconds(1'600'000'000 + static_cast<std::int64_t>(random() % 200'000'000)); };
     std::vector<AccountRecord> rows(count);
-    for (AccountRecord &r : rows) {
-        r.user = "user" + std::to_string(random() % 1'000'000'000);
-        r.account = "SALES\\" + r.user;
-        if (maybe(80))
-            r.fullName = "Full Name " + std::to_string(random() % 100'000);
-        r.usage.lastLogin = maybe(70) ? Known<DateTime>(time()) : Known<DateTime>::none();
-        r.usage.lastFailedLogin = maybe(30) ? Known<DateTime>(time()) : Known<DateTime>::none();
-        r.usage.badLoginCount = static_cast<std::int64_t>(random() % 6);
-        r.usage.passwordExpires = maybe(90) ? Known<DateTime>(time()) : Known<DateTime>::none();
-        r.usage.passwordMaxAge = MaxPasswordAge{42, maybe(10)};
-        r.disabled = maybe(10);
-        r.locked = maybe(1);
-        r.controllersAnswered = r.controllersAsked = 2;
-    }
+    for (AccountRecord &r : rows)
+        r = bench::generatedAccount(random);
     return rows;
 }
 
