@@ -134,6 +134,12 @@ public:
     using ChunkVisit = std::function<bool(std::span<const unsigned char> records, Position first)>;
     bool walkChunksBackward(const ChunkVisit &visit);
     std::size_t recordSize() const { return recordSize_; }
+    // Opens every file now, so that another thread can walk the log.
+    void openAll()
+    {
+        for (std::size_t f = 0; f < openers_.size(); ++f)
+            file(f);
+    }
 
 private:
     bool walkChunksForward(Position after, const ChunkVisit &visit);

@@ -3,10 +3,16 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <numeric>
+#include <thread>
 #include <utility>
 
 namespace tramsel::linux_accounts {
@@ -147,9 +153,10 @@ constexpr std::size_t kUserOffset = 44;
 
 // Users found by the name a utmp record holds for them. Names that share
 // their first 32 bytes share a record, so each name leads to a chain of
-// users. Each name has a slot of one cache line holding the name itself
-// and what a walk has met of it, so that a lookup reads one line; the
-// walks below fetch the slots of a batch of records together.
+// users. Each name has a slot of one cache line, so that a lookup reads one
+// line; the walks below fetch the slots of a batch of records together. The
+// index is only read while walks use it, so two threads' walks can share it;
+// each walk keeps what it has met of a name by the slot's number.
 class UtmpUsers {
 public:
     static constexpr std::uint32_t kEnd = std::numeric_limits<std::uint32_t>::max();
@@ -157,8 +164,6 @@ public:
         FieldKey key;
         std::uint32_t hash = 0;
         std::uint32_t first = kEnd;  // the first user of the chain; kEnd: an empty slot
-        bool met = false;            // whether the walk has acted on the name yet
-        bool open = false;           // its latest session is open: earlier ones' ends are looked at
     };
 
     explicit UtmpUsers(std::span<const std::string> users)
@@ -187,13 +192,16 @@ public:
 
     void prefetch(std::uint32_t hash) const { __builtin_prefetch(&slots_[hash & mask_]); }
 
+    std::size_t slotCount() const { return slots_.size(); }
+    std::size_t number(const Slot &slot) const { return static_cast<std::size_t>(&slot - slots_.data()); }
+
     // The slot of users named `key`, or nullptr.
-    Slot *find(const FieldKey &key, std::uint32_t hash)
+    const Slot *find(const FieldKey &key, std::uint32_t hash) const
     {
         if (key.words[0] == 0)
             return nullptr;  // an empty name
         for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
-            Slot &slot = slots_[at];
+            const Slot &slot = slots_[at];
             if (slot.first == kEnd)
                 return nullptr;
             if (slot.hash == hash && slot.key == key)
@@ -207,7 +215,7 @@ public:
     // Walks the log back, calling visit(record bytes, the slot of its
     // ut_user or nullptr) for every record, newest first. The slots of a
     // chunk's records are fetched from memory together before any is used.
-    template <class Visit> bool walkBackward(RecordLog &log, Visit visit)
+    template <class Visit> bool walkBackward(RecordLog &log, Visit visit) const
     {
         const std::size_t size = log.recordSize();
         std::vector<FieldKey> keys;
@@ -319,7 +327,71 @@ std::optional<LastlogRecord> lastlogEntry(const ReadableFile &lastlog, std::uint
     return record;
 }
 
-std::vector<SessionSummary> latestSessions(RecordLog &wtmp, std::span<const std::string> users)
+namespace {
+
+// The latest logins that a walk of wtmp hands, user by user, to a walk of
+// btmp running beside it on another thread, so that a failure count can start
+// from a user's last login as soon as that is known. A walk backward meets a
+// user's latest login first, so a login handed over is final.
+class LoginHandover {
+public:
+    explicit LoginHandover(std::size_t users) : logins_(std::make_unique<std::atomic<std::int64_t>[]>(users)), users_(users)
+    {
+        for (std::size_t i = 0; i < users; ++i)
+            logins_[i].store(kPending, std::memory_order_relaxed);
+    }
+
+    // What the wtmp walk knows of a user so far.
+    struct Login {
+        bool known = false;                   // the walk has met the user's login, or ended
+        std::optional<std::int64_t> seconds;  // nothing: no login in the log
+    };
+    Login login(std::size_t user) const
+    {
+        const std::int64_t seconds = logins_[user].load(std::memory_order_acquire);
+        if (seconds == kPending)
+            return {};
+        return {true, seconds == kNone ? std::nullopt : std::optional(seconds)};
+    }
+    void handOver(std::size_t user, std::int64_t seconds) { logins_[user].store(seconds, std::memory_order_release); }
+
+    // The walk has ended: users it did not meet have no login in it.
+    void finish()
+    {
+        for (std::size_t i = 0; i < users_; ++i) {
+            std::int64_t pending = kPending;
+            logins_[i].compare_exchange_strong(pending, kNone, std::memory_order_release);
+        }
+        const std::lock_guard lock(mutex_);
+        done_ = true;
+        finished_.notify_all();
+    }
+    void waitUntilFinished() const
+    {
+        std::unique_lock lock(mutex_);
+        finished_.wait(lock, [this] { return done_; });
+    }
+
+private:
+    static constexpr std::int64_t kPending = std::numeric_limits<std::int64_t>::min();
+    static constexpr std::int64_t kNone = kPending + 1;
+    std::unique_ptr<std::atomic<std::int64_t>[]> logins_;
+    std::size_t users_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable finished_;
+    bool done_ = false;
+};
+
+// What a walk has met of a name, by its slot's number.
+struct Met {
+    bool met = false;   // whether the walk has acted on the name yet
+    bool open = false;  // its latest session is open: earlier ones' ends are looked at
+};
+
+// Hands each latest login met over when `handover` is given; the caller
+// finishes it.
+std::vector<SessionSummary> sessionsOf(RecordLog &wtmp, const UtmpUsers &index, std::size_t users,
+                                       LoginHandover *handover)
 {
     // Walking back, the first login of a user met is its latest. Its end is
     // the nearest later record on its line or the nearest later boot,
@@ -329,28 +401,31 @@ std::vector<SessionSummary> latestSessions(RecordLog &wtmp, std::span<const std:
         std::uint64_t distance;  // records from the log's end: more is earlier
         std::uint32_t seconds;
     };
-    UtmpUsers index(users);
-    std::vector<SessionSummary> sessions(users.size());
+    std::vector<SessionSummary> sessions(users);
+    std::vector<Met> met(index.slotCount());
     NameIndex lines;
     std::vector<Event> nextOnLine;  // by line number; distance 0: none yet
     std::optional<Event> nextBoot;
     std::uint64_t distance = 0;
-    const bool readable = index.walkBackward(wtmp, [&](std::span<const unsigned char> bytes, UtmpUsers::Slot *user) {
+    const bool readable = index.walkBackward(wtmp, [&](std::span<const unsigned char> bytes, const UtmpUsers::Slot *user) {
         const UtmpFields record = utmpFields(bytes);
         const int type = effectiveUtmpType(record);
         ++distance;
-        if (type == UtmpRecord::kUserProcess && user && (!user->met || user->open)) {
+        if (Met *seen = user ? &met[index.number(*user)] : nullptr;
+            type == UtmpRecord::kUserProcess && seen && (!seen->met || seen->open)) {
             const Event *end = nextBoot ? &*nextBoot : nullptr;
             if (!record.line.empty())
                 if (const std::size_t line = lines.find(recordKey(record.line));
                     line != NameIndex::kNone && (!end || nextOnLine[line].distance > end->distance))
                     end = &nextOnLine[line];
-            const bool latest = !std::exchange(user->met, true);
-            user->open = latest ? !end : user->open;
+            const bool latest = !std::exchange(seen->met, true);
+            seen->open = latest ? !end : seen->open;
             // While the latest session is open, the latest end of an earlier one.
             for (std::uint32_t i = user->first; i != UtmpUsers::kEnd; i = index.next(i)) {
                 if (latest)
                     sessions[i].login = record.seconds;
+                if (latest && handover)
+                    handover->handOver(i, record.seconds);
                 if (end && (!sessions[i].logoff || end->seconds > *sessions[i].logoff))
                     sessions[i].logoff = end->seconds;
             }
@@ -369,30 +444,113 @@ std::vector<SessionSummary> latestSessions(RecordLog &wtmp, std::span<const std:
     return sessions;
 }
 
-std::vector<FailureSummary> summarizeFailures(RecordLog &btmp, std::span<const std::string> users,
-                                              std::span<const FailureQuery> queries)
+// With `handover`, a count starts after the later of its query's `after` and
+// the user's login handed over. Records whose user's login is not known yet
+// are held, at most `holdAtMost` of them; when they fill that, the walk waits
+// for the wtmp walk to end.
+std::vector<FailureSummary> failuresOf(RecordLog &btmp, const UtmpUsers &index, std::span<const FailureQuery> queries,
+                                       const LoginHandover *handover, std::size_t holdAtMost)
 {
-    UtmpUsers index(users);
-    std::vector<FailureSummary> summaries(users.size());
-    const bool readable = index.walkBackward(btmp, [&](std::span<const unsigned char> bytes, UtmpUsers::Slot *user) {
+    std::vector<FailureSummary> summaries(queries.size());
+    std::vector<Met> met(index.slotCount());
+    const auto count = [&](std::size_t i, std::int64_t seconds, std::optional<std::int64_t> login) {
+        const std::optional<std::int64_t> after = std::max(queries[i].after, login);
+        if (!after || seconds > *after)
+            ++summaries[i].countAfter;
+    };
+    struct Held {
+        std::uint32_t user;
+        std::uint32_t seconds;
+    };
+    std::vector<Held> held;
+    const auto countHeld = [&](bool all) {
+        std::size_t kept = 0;
+        for (const Held &h : held) {
+            const LoginHandover::Login login = handover->login(h.user);
+            if (login.known)
+                count(h.user, h.seconds, login.seconds);
+            else if (!all)
+                held[kept++] = h;
+        }
+        held.resize(all ? 0 : kept);
+    };
+    const bool readable = index.walkBackward(btmp, [&](std::span<const unsigned char> bytes, const UtmpUsers::Slot *user) {
         if (!user)
             return;
         const std::optional<UtmpRecord> latest =
-            std::exchange(user->met, true) ? std::nullopt : std::optional(decodeUtmp(bytes));
+            std::exchange(met[index.number(*user)].met, true) ? std::nullopt : std::optional(decodeUtmp(bytes));
         const std::int64_t seconds = utmpSeconds(bytes);
         for (std::uint32_t i = user->first; i != UtmpUsers::kEnd; i = index.next(i)) {
-            const FailureQuery &query = queries[i];
-            if (query.count && (!query.after || seconds > *query.after))
-                ++summaries[i].countAfter;
+            if (!queries[i].count) {
+            } else if (const auto login = handover ? handover->login(i) : LoginHandover::Login{true, {}}; login.known) {
+                count(i, seconds, login.seconds);
+            } else {
+                held.push_back({i, static_cast<std::uint32_t>(seconds)});
+                // Full: count what is known by now, and wait when that frees too little.
+                if (held.size() >= holdAtMost) {
+                    countHeld(false);
+                    if (held.size() * 2 > holdAtMost) {
+                        handover->waitUntilFinished();
+                        countHeld(true);
+                    }
+                }
+            }
             if (latest) {
                 summaries[i].when = latest->seconds;
                 summaries[i].host = latest->host;
             }
         }
     });
+    if (handover) {
+        handover->waitUntilFinished();
+        countHeld(true);
+    }
     for (FailureSummary &summary : summaries)
         summary.readable = readable;
     return summaries;
+}
+
+} // namespace
+
+std::vector<SessionSummary> latestSessions(RecordLog &wtmp, std::span<const std::string> users)
+{
+    return sessionsOf(wtmp, UtmpUsers(users), users.size(), nullptr);
+}
+
+std::vector<FailureSummary> summarizeFailures(RecordLog &btmp, std::span<const std::string> users,
+                                              std::span<const FailureQuery> queries)
+{
+    return failuresOf(btmp, UtmpUsers(users), queries, nullptr, 0);
+}
+
+LoginHistories walkLogins(RecordLog &wtmp, RecordLog &btmp, std::span<const std::string> users,
+                          std::span<const FailureQuery> queries, std::size_t holdAtMost)
+{
+    // Files are opened on this thread: their openers need not be safe on another.
+    wtmp.openAll();
+    btmp.openAll();
+    const UtmpUsers index(users);
+    LoginHandover handover(users.size());
+    LoginHistories histories;
+    std::exception_ptr failed;
+    std::thread sessions([&] {
+        try {
+            histories.sessions = sessionsOf(wtmp, index, users.size(), &handover);
+        } catch (...) {
+            failed = std::current_exception();
+        }
+        handover.finish();
+    });
+    try {
+        histories.failures = failuresOf(btmp, index, queries, &handover, holdAtMost);
+    } catch (...) {
+        sessions.join();
+        throw;
+    }
+    sessions.join();
+    if (failed)
+        std::rethrow_exception(failed);
+    return histories;
 }
 
 std::vector<std::optional<LastlogRecord>> lastlogEntries(const ReadableFile &lastlog,

@@ -75,6 +75,17 @@ std::vector<SessionSummary> latestSessions(RecordLog &wtmp, std::span<const std:
 // `queries` holds one query per user.
 std::vector<FailureSummary> summarizeFailures(RecordLog &btmp, std::span<const std::string> users,
                                               std::span<const FailureQuery> queries);
+// Both walks at once, on two threads, where a count must start from the last
+// login that wtmp holds: a count starts after the later of its query's
+// `after` and the user's latest login in wtmp. The same results as the two
+// functions above, in about the time of the longer walk. The btmp walk holds
+// at most `holdAtMost` failures whose user's login wtmp has not yet given.
+struct LoginHistories {
+    std::vector<SessionSummary> sessions;
+    std::vector<FailureSummary> failures;
+};
+LoginHistories walkLogins(RecordLog &wtmp, RecordLog &btmp, std::span<const std::string> users,
+                          std::span<const FailureQuery> queries, std::size_t holdAtMost = 256 * 1024);
 // Nearby uids' records are read together.
 std::vector<std::optional<LastlogRecord>> lastlogEntries(const ReadableFile &lastlog,
                                                          std::span<const std::uint32_t> uids);

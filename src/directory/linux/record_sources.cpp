@@ -170,27 +170,27 @@ std::vector<UserRecords> RecordSources::forUsers(std::span<const PasswdEntry> us
                 records[i].lastlog = entries[i]->seconds;
     }
 
-    RecordLog wtmp = log(kWtmp);
-    auto sessions = latestSessions(wtmp, names);
-    for (std::size_t i = 0; i < sessions.size(); ++i)
-        records[i].wtmp = std::move(sessions[i]);
-
     // Few users have a tally: the folder tells which, instead of an open
     // that fails for each of the others.
     const auto listed = files_.names(faillock().dir);
     const std::unordered_set<std::string> present = listed ? std::unordered_set<std::string>(listed->begin(), listed->end())
                                                            : std::unordered_set<std::string>();
-    std::vector<FailureQuery> queries;
-    for (std::size_t i = 0; i < users.size(); ++i) {
+    for (std::size_t i = 0; i < users.size(); ++i)
         if (!listed || present.contains(names[i]))
             records[i].tally = tally(names[i]);
-        queries.push_back(btmpQuery(records[i]));
-    }
-    RecordLog btmp = log(kBtmp);
-    auto failures = summarizeFailures(btmp, names, queries);
-    for (std::size_t i = 0; i < failures.size(); ++i)
-        records[i].btmp = std::move(failures[i]);
 
+    // btmp's counts start from the last login: the other sources' are in
+    // the queries, and wtmp's come from its walk beside.
+    std::vector<FailureQuery> queries;
+    for (const UserRecords &user : records)
+        queries.push_back(btmpQuery(user));
+    RecordLog wtmp = log(kWtmp);
+    RecordLog btmp = log(kBtmp);
+    auto [sessions, failures] = walkLogins(wtmp, btmp, names, queries);
+    for (std::size_t i = 0; i < users.size(); ++i) {
+        records[i].wtmp = std::move(sessions[i]);
+        records[i].btmp = std::move(failures[i]);
+    }
     return records;
 }
 

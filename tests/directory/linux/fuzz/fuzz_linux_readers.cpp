@@ -18,7 +18,7 @@ namespace {
 
 // A user name, a newline, then the bytes of wtmp.1 and wtmp, split at a
 // point the first byte chooses: the user's session, failures and count, read
-// for the one user and for several at once.
+// for the one user, for several at once, and for several with both walks at once.
 void utmpLogs(const std::uint8_t *data, std::size_t size)
 {
     const std::string input(reinterpret_cast<const char *>(data), size);
@@ -48,6 +48,12 @@ void utmpLogs(const std::uint8_t *data, std::size_t size)
     const FailureQuery queries[] = {{true, session.login}, {}};
     RecordLog everyone = log(), everyoneFailed = log();
     if (latestSessions(everyone, users)[0] != session || summarizeFailures(everyoneFailed, users, queries)[0] != all)
+        __builtin_trap();
+    // And both walks at once, btmp's counting from wtmp's login, holding few failures.
+    const FailureQuery fromWtmp[] = {{true, std::nullopt}, {}};
+    RecordLog bothWtmp = log(), bothBtmp = log();
+    if (const auto both = walkLogins(bothWtmp, bothBtmp, users, fromWtmp, 1 + split % 3);
+        both.sessions[0] != session || both.failures[0] != all)
         __builtin_trap();
 }
 
