@@ -81,10 +81,13 @@ TEST(LinuxSource, EveryAccountAgreesWithItsReport)
     Fixture f;
     f.utmp("/var/log/wtmp", {{7, "pts/1", "alice", "192.0.2.1", t(2024, 5, 20, 8)}, {7, "tty1", "bob", "", t(2024, 5, 21, 9)},
                              {8, "pts/1", "", "", t(2024, 5, 20, 17)}, {2, "~", "reboot", "", t(2024, 5, 22)}});
-    f.utmp("/var/log/btmp", {{6, "ssh:notty", "carol", "203.0.113.9", t(2024, 5, 19)},
+    // Failures at the second of alice's login, and after dave's login in wtmp but before lastlog's, do not count.
+    f.utmp("/var/log/btmp", {{6, "ssh:notty", "carol", "203.0.113.9", t(2024, 5, 19)}, {6, "", "alice", "", t(2024, 5, 20, 8)},
                              {6, "ssh:notty", "alice", "203.0.113.9", t(2024, 5, 21, 7)}});
-    f.utmp("/var/log/wtmp.1", {{7, "pts/3", "carol", "", t(2024, 4, 2, 9)}, {7, "pts/1", "alice", "", t(2024, 4, 1)}});
-    f.utmp("/var/log/btmp.1", {{6, "ssh:notty", "bob", "h", t(2024, 4, 3)}, {6, "ssh:notty", "erin", "", t(2024, 4, 4)}});
+    f.utmp("/var/log/wtmp.1", {{7, "pts/3", "carol", "", t(2024, 4, 2, 9)}, {7, "pts/1", "alice", "", t(2024, 4, 1)},
+                               {7, "tty3", "dave", "", t(2024, 5, 1)}});
+    f.utmp("/var/log/btmp.1", {{6, "ssh:notty", "bob", "h", t(2024, 4, 3)}, {6, "ssh:notty", "erin", "", t(2024, 4, 4)},
+                               {6, "", "dave", "", t(2024, 5, 10)}});
     f.tree.write("/var/log/lastlog", testing::lastlogRecord(t(2024, 5, 23), "tty2", ""), 1003 * 292);
     f.failures("bob", {700, 650, 599});
     f.failures("root", {30, 20, 10});
