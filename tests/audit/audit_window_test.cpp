@@ -133,6 +133,16 @@ TEST(AuditWindow, StatusLineAndCopiedText)
             << c.name;
     }
 
+    // Columns hide and show again; the last one shown stays.
+    VisibleColumns visible;
+    const std::vector<std::size_t> shown = visible.indices();
+    visible.toggle(shown[1]);
+    EXPECT_FALSE(visible.visible(shown[1]));
+    visible.toggle(shown[1]);
+    for (const std::size_t column : shown)
+        visible.toggle(column);
+    EXPECT_EQ(visible.indices(), std::vector<std::size_t>{shown.back()});
+
     const std::vector<std::size_t> selected{1, 0}, columns{0, 2, 3};
     EXPECT_EQ(copiedText(rows, selected, columns, locale),
               "account\tfullName\tlastLogin\r\n"

@@ -106,6 +106,9 @@ TEST(LoginDatabases, ReadsOnlyWhatItIsAskedForAndLeavesNoTrace)
     std::filesystem::create_symlink("/var/lib/wtmpdb-data/wtmp.db", f.wtmpdb);
     EXPECT_EQ(f.values("alice"), at(2150, 7, 8, 9, 10, 11) + "|n/a|n/a|n/a|n/a|") << "after 2038, the later of the two";
     EXPECT_EQ(f.values("bob"), "n/a|n/a|n/a|n/a|n/a|") << "0 is never";
+    // Listed, the users without a session in wtmpdb are known never to have logged off: only btmp is missing.
+    const Listing listing = f.source()->list({}, [](AccountRecord &&) {}, {});
+    EXPECT_EQ(listing.unread, std::vector<std::string>{"/var/log/btmp: No such file or directory; failed logins are unknown"});
     // Names are bound, not formatted into SQL.
     for (const char *user : {"alice' OR '1'='1", "alice\" OR \"1\"=\"1"}) {
         EXPECT_EQ(linux_accounts::lastlog2Login(databaseUri(f.lastlog2, DatabaseState::AtRest), user), std::nullopt) << user;
