@@ -63,7 +63,8 @@ TEST(AuditWindow, SavesTheBytesTheCommandLinePrints)
         audit::Format format;
         FilterControls controls;
         std::vector<std::string> options;
-        const char *sortedBy = nullptr;  // a header clicked twice: descending
+        const char *sortedBy = nullptr;
+        bool descending = true;
     };
     const Case cases[] = {
         {audit::Format::Csv, {}, {"--format", "csv"}},
@@ -72,6 +73,7 @@ TEST(AuditWindow, SavesTheBytesTheCommandLinePrints)
         {audit::Format::Json, {.neverLoggedIn = true}, {"--format", "json", "--never-logged-in"}},
         {audit::Format::Csv, {}, {"--format", "csv", "--sort", "-lastLogin"}, "lastLogin"},
         {audit::Format::Json, {.inactive = true}, {"--format", "json", "--inactive=90", "--sort=-locked"}, "locked"},
+        {audit::Format::Csv, {}, {"--format", "csv", "--sort", "locked"}, "locked", false},  // ties keep their order
     };
     const testing::FakeLocale locale;
     for (const Case &c : cases) {
@@ -86,7 +88,7 @@ TEST(AuditWindow, SavesTheBytesTheCommandLinePrints)
             {.progress = {}, .now = [] { return kNow; }, .out = nullptr});
         Rows rows = rowsOf(c.controls, locale);
         if (c.sortedBy) {
-            rows.sortBy(static_cast<std::size_t>(accountColumn(c.sortedBy) - accountColumns().data()), true);
+            rows.sortBy(static_cast<std::size_t>(accountColumn(c.sortedBy) - accountColumns().data()), c.descending);
             rows.refresh();
         }
         EXPECT_EQ(savedText(c.format, rows, twoControllers(), kNow, locale), printed.out) << c.options.back();
