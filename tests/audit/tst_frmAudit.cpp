@@ -20,12 +20,13 @@ using namespace tramsel::testing;
 
 namespace {
 
-// Lists nothing until it is stopped.
+// Has one of two controllers done, and lists nothing until it is stopped.
 class EndlessSource final : public AccountSource {
 public:
     Lookup lookup(const AccountName &) override { return {}; }
-    Listing list(const Request &request, const RowSink &, const ProgressSink &) override
+    Listing list(const Request &request, const RowSink &, const ProgressSink &progress) override
     {
+        progress({1, 2, 1500, true});
         std::mutex mutex;
         std::unique_lock lock(mutex);
         std::condition_variable_any().wait(lock, request.stop, [] { return false; });
@@ -118,6 +119,9 @@ private slots:
         open([](const SourceOptions &) { return std::make_unique<EndlessSource>(); });
         auto *list = child<QPushButton>("cmdList");
         QCOMPARE(list->text(), u"&Stop"_s);
+        auto *progress = child<QProgressBar>("prgListing");
+        QTRY_COMPARE(progress->text(), u"1 of 2 controllers done, 1,500 accounts read"_s);
+        QCOMPARE(progress->maximum(), 2);
         QTest::mouseClick(list, Qt::LeftButton);
         QTRY_COMPARE(list->text(), u"&List"_s);
         QCOMPARE(child<QLabel>("sbStatus")->text(), u"Stopped; 0 accounts, 0 shown"_s);
