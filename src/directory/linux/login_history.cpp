@@ -474,6 +474,17 @@ std::vector<FailureSummary> failuresOf(RecordLog &btmp, const UtmpUsers &index, 
         }
         held.resize(all ? 0 : kept);
     };
+    const auto hold = [&](std::uint32_t user, std::int64_t seconds) {
+        held.push_back({user, static_cast<std::uint32_t>(seconds)});
+        // Full: count what is known by now, and wait when that frees too little.
+        if (held.size() >= holdAtMost) {
+            countHeld(false);
+            if (held.size() * 2 > holdAtMost) {
+                handover->waitUntilFinished();
+                countHeld(true);
+            }
+        }
+    };
     const bool readable = index.walkBackward(btmp, [&](std::span<const unsigned char> bytes, const UtmpUsers::Slot *user) {
         if (!user)
             return;
@@ -481,19 +492,12 @@ std::vector<FailureSummary> failuresOf(RecordLog &btmp, const UtmpUsers &index, 
             std::exchange(met[index.number(*user)].met, true) ? std::nullopt : std::optional(decodeUtmp(bytes));
         const std::int64_t seconds = utmpSeconds(bytes);
         for (std::uint32_t i = user->first; i != UtmpUsers::kEnd; i = index.next(i)) {
-            if (!queries[i].count) {
-            } else if (const auto login = handover ? handover->login(i) : LoginHandover::Login{true, {}}; login.known) {
-                count(i, seconds, login.seconds);
-            } else {
-                held.push_back({i, static_cast<std::uint32_t>(seconds)});
-                // Full: count what is known by now, and wait when that frees too little.
-                if (held.size() >= holdAtMost) {
-                    countHeld(false);
-                    if (held.size() * 2 > holdAtMost) {
-                        handover->waitUntilFinished();
-                        countHeld(true);
-                    }
-                }
+            if (queries[i].count) {
+                const auto login = handover ? handover->login(i) : LoginHandover::Login{true, {}};
+                if (login.known)
+                    count(i, seconds, login.seconds);
+                else
+                    hold(i, seconds);
             }
             if (latest) {
                 summaries[i].when = latest->seconds;
