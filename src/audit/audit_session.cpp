@@ -76,8 +76,7 @@ std::string Session::savedText(audit::Format format) const
 
 AccountName Session::account(std::size_t row) const
 {
-    const AccountRecord &record = rows_.shownRecord(row);
-    return {record.account.substr(0, record.account.rfind('\\')), record.user};
+    return accountOf(rows_.shownRecord(row));
 }
 
 void Session::askControllers(std::size_t row, const std::string &server)

@@ -169,7 +169,7 @@ struct Run {
             return result;
         }
         noteUnread(found.unread, result);
-        const std::string domain = found.record->account.substr(0, found.record->account.rfind('\\'));
+        const std::string domain = accountOf(*found.record).domain;
         audit::StringOut text;
         audit::AccountOutput output(*line.format, locale, text, layout(*line.format));
         output.add(*found.record);

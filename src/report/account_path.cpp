@@ -38,6 +38,12 @@ std::string displayName(const AccountName &name)
     return name.domain.empty() ? name.user : name.domain + "\\" + name.user;
 }
 
+AccountName accountOf(const AccountRecord &record)
+{
+    const std::size_t slash = record.account.rfind('\\');
+    return {slash == std::string::npos ? std::string() : record.account.substr(0, slash), record.user};
+}
+
 bool isSafeName(std::string_view name)
 {
     if (name.empty() || name.size() > kMaxNameBytes || name == "." || name == "..")

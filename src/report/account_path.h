@@ -20,6 +20,8 @@ std::string upperDomain(std::string_view domain, const Locale &locale);
 // How the report names an account: "SALES\jdoe", or the bare user for an
 // empty domain. Nothing is escaped.
 std::string displayName(const AccountName &name);
+// The account a listed row stands for, read back from the name it shows.
+AccountName accountOf(const AccountRecord &record);
 
 // A name that can be looked up and put into a file path: 1 to 256 bytes, no
 // '/', no ',', no NUL or other control character, and not "." or "..".
